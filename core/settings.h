@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+
+class SettingsBackend;
+
+// get-setting / save-setting over a three-level store: application, section,
+// key. Every value is text; defaults are turned into text when the entry is
+// missing. Two application names are in use: fixedApp() and exeApp().
+class Settings {
+public:
+    Settings(SettingsBackend &backend, QString exeName);
+
+    static QString fixedApp() { return QStringLiteral("Liravo"); }
+    // The running executable's base name (file name without folder, and on
+    // Windows without extension).
+    const QString &exeApp() const { return exeName_; }
+    static QString executableBaseName();
+
+    QString get(const QString &app, const QString &section, const QString &key,
+                const QString &def);
+    QString get(const QString &app, const QString &section, const QString &key,
+                const char *def);
+    QString get(const QString &app, const QString &section, const QString &key, int def);
+    QString get(const QString &app, const QString &section, const QString &key, bool def);
+    void save(const QString &app, const QString &section, const QString &key,
+              const QString &value);
+
+    // Conversions the callers apply to what get() returns.
+    static bool toBool(const QString &text, bool fallback = false);  // "True"/"False", any case
+    static qint64 toInt(const QString &text, qint64 fallback = 0);
+
+    SettingsBackend &backend() { return backend_; }
+
+private:
+    SettingsBackend &backend_;
+    QString exeName_;
+};

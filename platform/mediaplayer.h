@@ -1,0 +1,40 @@
+#pragma once
+#include <QString>
+
+// The audio engine as the player sees it: a source, transport, a numeric play
+// state and two tags. The real engine (libmpv) lives in mpvplayer.*; tests use
+// FakeMediaPlayer.
+class MediaPlayer {
+public:
+    // Play states, numbered as the rest of the program expects them.
+    enum State : int {
+        Undefined = 0,   // nothing open
+        Stopped = 1,     // stopped, or the source ended or failed
+        Paused = 2,
+        Playing = 3,
+        Buffering = 6,
+        Waiting = 7,
+        Transitioning = 9, // a source was set and is being opened
+        Ready = 10,
+    };
+
+    virtual ~MediaPlayer() = default;
+
+    // Opens a source (local path or web address, possibly empty); playback
+    // starts by itself once it is open. An empty, missing, directory or
+    // unplayable source ends in Stopped without ever reaching Playing.
+    virtual void setUrl(const QString &url) = 0;
+    virtual QString url() const = 0;
+    // Starts the current source, resumes after a pause, or restarts it from
+    // the beginning after it ended or was stopped.
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    // Halts playback; the source stays open.
+    virtual void stop() = 0;
+    virtual int playState() const = 0;
+    // "Title" and "Author" tags of the current source, empty when absent.
+    virtual QString title() const = 0;
+    virtual QString author() const = 0;
+    virtual void setVolume(int volume0to100) = 0;
+    virtual int volume() const = 0;
+};

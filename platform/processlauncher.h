@@ -1,0 +1,11 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Starts a detached program (the updater's replacement script).
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    virtual bool startDetached(const QString &program, const QStringList &args,
+                               const QString &workingDir) = 0;
+};

@@ -1,0 +1,151 @@
+#include "fakes.h"
+
+#include <QFile>
+
+void FakeMediaPlayer::setUrl(const QString &url)
+{
+    url_ = url;
+    urls << url;
+    calls << QStringLiteral("setUrl ") + url;
+    state = Transitioning;
+}
+
+void FakeMediaPlayer::play()
+{
+    ++plays;
+    calls << QStringLiteral("play");
+    state = stateAfterPlay;
+}
+
+void FakeMediaPlayer::pause()
+{
+    ++pauses;
+    calls << QStringLiteral("pause");
+    state = Paused;
+}
+
+void FakeMediaPlayer::stop()
+{
+    ++stops;
+    calls << QStringLiteral("stop");
+    state = Stopped;
+}
+
+Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &title,
+                                        Buttons buttons, Icon)
+{
+    Asked a{QStringLiteral("message"), text, title, {}, buttons};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    if (!messageAnswers.isEmpty())
+        return messageAnswers.dequeue();
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+}
+
+QString FakeDialogs::inputBox(const QString &prompt, const QString &title,
+                              const QString &defaultText)
+{
+    Asked a{QStringLiteral("input"), prompt, title, defaultText};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+}
+
+QString FakeDialogs::openFile(const QString &filter, const QString &proposedName)
+{
+    Asked a{QStringLiteral("open"), filter, proposedName};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+}
+
+QString FakeDialogs::saveFile(const QString &filter, const QString &proposedName)
+{
+    Asked a{QStringLiteral("save"), filter, proposedName};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+}
+
+std::optional<qint32> FakeDialogs::chooseColor()
+{
+    Asked a{QStringLiteral("color")};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
+}
+
+QString FakeDialogs::browseForFolder(const QString &title, QWidget *)
+{
+    Asked a{QStringLiteral("folder"), title};
+    asked << a;
+    if (onAsk)
+        onAsk(a);
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+}
+
+int FakeDialogs::count(const QString &kind) const
+{
+    int n = 0;
+    for (const Asked &a : asked)
+        n += a.kind == kind;
+    return n;
+}
+
+HttpClient::Response FakeHttpClient::get(const QString &url)
+{
+    requested << url;
+    auto it = responses.constFind(url);
+    if (it != responses.constEnd())
+        return *it;
+    Response r;
+    r.error = Error::Transport;
+    r.errorText = QStringLiteral("no route to ") + url;
+    return r;
+}
+
+void FakeHttpClient::respond(const QString &url, const QByteArray &body, int status)
+{
+    Response r;
+    r.status = status;
+    r.body = body;
+    responses.insert(url, r);
+}
+
+void FakeHttpClient::fail(const QString &url, Error error, const QString &text)
+{
+    Response r;
+    r.error = error;
+    r.errorText = text;
+    responses.insert(url, r);
+}
+
+bool FakeDownloader::download(const QString &url, const QString &filePath, QString *errorText)
+{
+    requested << url;
+    auto it = files.constFind(url);
+    if (it == files.constEnd()) {
+        if (errorText)
+            *errorText = QStringLiteral("not found: ") + url;
+        return false;
+    }
+    QFile f(filePath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(*it) != it->size()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool FakeProcessLauncher::startDetached(const QString &program, const QStringList &args,
+                                        const QString &workingDir)
+{
+    started << Started{program, args, workingDir};
+    return succeed;
+}

@@ -1,0 +1,152 @@
+#pragma once
+// Test doubles for the platform services.
+#include "platform/browser.h"
+#include "platform/dialogs.h"
+#include "platform/downloader.h"
+#include "platform/fileassociation.h"
+#include "platform/httpclient.h"
+#include "platform/instancelock.h"
+#include "platform/mediaplayer.h"
+#include "platform/processlauncher.h"
+#include "platform/trayicon.h"
+
+#include <QHash>
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// A media player driven by the test: it records every call and reports
+// whatever state the test sets. setUrl moves to Transitioning, as a real
+// engine does while opening a source.
+class FakeMediaPlayer : public MediaPlayer {
+public:
+    void setUrl(const QString &url) override;
+    QString url() const override { return url_; }
+    void play() override;
+    void pause() override;
+    void stop() override;
+    int playState() const override { return state; }
+    QString title() const override { return titleTag; }
+    QString author() const override { return authorTag; }
+    void setVolume(int v) override { volume_ = v; calls << QStringLiteral("volume %1").arg(v); }
+    int volume() const override { return volume_; }
+
+    int state = Undefined;
+    QString titleTag;
+    QString authorTag;
+    QStringList calls; // "setUrl <url>", "play", "pause", "stop", "volume <n>"
+    QStringList urls;  // every URL set, in order
+    int plays = 0, pauses = 0, stops = 0;
+    // The state play() moves to (Transitioning by default; tests set Playing).
+    int stateAfterPlay = Transitioning;
+
+private:
+    QString url_;
+    int volume_ = 50;
+};
+
+// Answers dialogs from queues and records what was asked.
+class FakeDialogs : public Dialogs {
+public:
+    struct Asked {
+        QString kind;   // "message", "input", "open", "save", "color", "folder"
+        QString text;   // message text / prompt / filter / title
+        QString title;  // title / proposed name
+        QString extra;  // default text of an input box
+        Buttons buttons = Buttons::Ok;
+    };
+
+    Answer messageBox(const QString &text, const QString &title, Buttons buttons,
+                      Icon icon) override;
+    QString inputBox(const QString &prompt, const QString &title,
+                     const QString &defaultText) override;
+    QString openFile(const QString &filter, const QString &proposedName) override;
+    QString saveFile(const QString &filter, const QString &proposedName) override;
+    std::optional<qint32> chooseColor() override;
+    QString browseForFolder(const QString &title, QWidget *owner) override;
+
+    // Queued answers; an empty queue answers Ok/No, "" (cancel) or nothing.
+    QQueue<Answer> messageAnswers;
+    QQueue<QString> inputAnswers;
+    QQueue<QString> openAnswers;
+    QQueue<QString> saveAnswers;
+    QQueue<std::optional<qint32>> colorAnswers;
+    QQueue<QString> folderAnswers;
+
+    QList<Asked> asked;
+    int count(const QString &kind) const;
+    // Called after recording each question, e.g. to check state mid-dialog.
+    std::function<void(const Asked &)> onAsk;
+};
+
+// Serves canned responses by exact URL; unknown URLs fail as a transport error.
+class FakeHttpClient : public HttpClient {
+public:
+    Response get(const QString &url) override;
+    void setTimeoutMs(int ms) override { timeoutMs = ms; }
+    bool busy() const override { return false; }
+
+    void respond(const QString &url, const QByteArray &body, int status = 200);
+    void fail(const QString &url, Error error, const QString &text = QStringLiteral("failed"));
+
+    QHash<QString, Response> responses;
+    QStringList requested;
+    int timeoutMs = 0;
+};
+
+class FakeBrowser : public Browser {
+public:
+    bool openUrl(const QString &url) override { opened << url; return succeed; }
+    QStringList opened;
+    bool succeed = true;
+};
+
+class FakeTrayIcon : public TrayIcon {
+public:
+    bool available() const override { return hostAvailable; }
+    void add(const QIcon &, const QString &tip) override { tip_ = tip; shown_ = true; ++adds; }
+    void modify(const QString &tip) override { tip_ = tip; ++modifies; }
+    void remove() override { shown_ = false; ++removes; }
+    QString tooltip() const override { return tip_; }
+    bool visible() const override { return shown_; }
+
+    bool hostAvailable = true;
+    int adds = 0, modifies = 0, removes = 0;
+
+private:
+    QString tip_;
+    bool shown_ = false;
+};
+
+class FakeInstanceLock : public InstanceLock {
+public:
+    bool tryLock() override { held = !otherCopyRunning; return held; }
+    void unlock() override { held = false; }
+    bool otherCopyRunning = false;
+    bool held = false;
+};
+
+class FakeFileAssociation : public FileAssociation {
+public:
+    bool associateMp3(const QString &exe) override { registered << exe; return succeed; }
+    QStringList registered;
+    bool succeed = true;
+};
+
+class FakeDownloader : public Downloader {
+public:
+    bool download(const QString &url, const QString &filePath, QString *errorText) override;
+    QHash<QString, QByteArray> files; // url -> content; unknown urls fail
+    QStringList requested;
+};
+
+class FakeProcessLauncher : public ProcessLauncher {
+public:
+    bool startDetached(const QString &program, const QStringList &args,
+                       const QString &workingDir) override;
+    struct Started { QString program; QStringList args; QString workingDir; };
+    QList<Started> started;
+    bool succeed = true;
+};

@@ -1,0 +1,45 @@
+#!/bin/sh
+# Installs, with apt-get, whatever Liravo needs to build, run and test that is
+# not already on the machine, and generates the zh_CN.UTF-8 locale the tests use.
+# This file is the one place that lists the packages.
+set -eu
+
+PACKAGES="
+build-essential cmake pkg-config git ccache
+qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6 libqt6opengl6-dev
+libmpv-dev libsqlite3-dev sqlite3
+libgtest-dev libgmock-dev libbenchmark-dev
+clang libclang-rt-14-dev
+fonts-wqy-zenhei locales
+xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils
+python3
+"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "deps.sh: missing packages:$missing (run as root to install them)" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends $missing
+fi
+
+# The tests switch to zh_CN.UTF-8 to check the player under a Chinese locale.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    if [ "$(id -u)" = 0 ]; then
+        if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+            echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+        fi
+        locale-gen >/dev/null
+    else
+        echo "deps.sh: the zh_CN.UTF-8 locale is missing (run as root to generate it)" >&2
+    fi
+fi
