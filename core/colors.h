@@ -1,0 +1,20 @@
+#pragma once
+#include <QColor>
+
+class QWidget;
+class Settings;
+
+// Colours are stored as one 32-bit number with red in the low byte, then
+// green, then blue (255 is pure red, 16777215 white).
+QColor colorFromValue(qint32 value);
+qint32 valueFromColor(const QColor &color);
+
+// Gives a window the back colour the user chose (the "背景颜色" entry).
+void applyBackColor(QWidget *window, qint32 value);
+// Reads "背景颜色" (executable's application name, default 0) and applies it:
+// what every window but the main one does when it is loaded.
+void applyStoredBackColor(QWidget *window, Settings &settings);
+
+// The font families every window asks for, so Latin and Chinese glyphs come
+// from one CJK font wherever SimSun itself is missing.
+QStringList cjkFontFamilies();
