@@ -1,0 +1,128 @@
+#include "collection/songcollection.h"
+
+#include "core/settings.h"
+#include "platform/mediaplayer.h"
+
+SongEntry &SongCollection::entry(int n)
+{
+    Q_ASSERT(n >= 1 && n <= kCapacity);
+    return slots.at(std::size_t(n - 1));
+}
+
+const SongEntry &SongCollection::entry(int n) const
+{
+    Q_ASSERT(n >= 1 && n <= kCapacity);
+    return slots.at(std::size_t(n - 1));
+}
+
+void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResolver &resolve,
+               Settings &settings)
+{
+    if (c.count == 0 || n < 1 || n > SongCollection::kCapacity)
+        return;
+    c.currentIndex = qint16(n);
+    if (c.entry(n).address.isEmpty()) {
+        // Copies: the lookup may let window events run, and one of them may
+        // change the collection under us.
+        const QString name = c.entry(n).songName;
+        const QString singer = c.entry(n).singer;
+        QString found = resolve ? resolve(name, singer, true) : QString();
+        c.entry(n).address = std::move(found);
+    }
+    player.setUrl(c.entry(n).address);
+    player.play();
+    c.playing = true;
+    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的播放位置"),
+                  QString::number(n));
+}
+
+bool addEntry(SongCollection &c, const QString &songName, const QString &singer,
+              const QString &address)
+{
+    if (c.isFull())
+        return false;
+    ++c.count;
+    SongEntry &e = c.entry(c.count);
+    e.singer = singer;
+    e.songName = songName;
+    e.address = address;
+    e.isLocal = false;
+    c.saved = false;
+    return true;
+}
+
+void removeEntry(SongCollection &c, int n)
+{
+    if (n < 1 || n > c.count)
+        return;
+    for (int i = n; i < c.count; ++i)
+        c.entry(i) = std::move(c.entry(i + 1));
+    c.entry(c.count) = SongEntry{};
+    // Only removing the last entry while it is current moves the index; an
+    // entry removed before the current one leaves it on the next song.
+    if (c.currentIndex == c.count)
+        --c.currentIndex;
+    c.saved = false;
+    --c.count;
+}
+
+void nameLocalEntries(SongCollection &c)
+{
+    for (int i = 1; i <= c.count; ++i) {
+        SongEntry &e = c.entry(i);
+        if (!e.isLocal)
+            continue;
+        // Paths come from this system ("/") or from files written on Windows ("\").
+        const qsizetype cut = qMax(e.address.lastIndexOf(QLatin1Char('/')),
+                                   e.address.lastIndexOf(QLatin1Char('\\')));
+        e.songName = e.address.mid(cut + 1);
+    }
+}
+
+namespace {
+
+void stripLineBreaks(QString &s)
+{
+    s.remove(QChar(10));
+    s.remove(QChar(13));
+}
+
+bool isDuplicateOf(const SongEntry &later, const SongEntry &earlier)
+{
+    return later.songName == earlier.songName
+        && (later.singer == earlier.singer || later.singer.isEmpty());
+}
+
+} // namespace
+
+void tidyCollection(SongCollection &c)
+{
+    int i = 1;
+    while (i <= c.count) {
+        SongEntry &e = c.entry(i);
+        if (e.songName.isEmpty()) {
+            removeEntry(c, i); // the entry that moves up is examined next
+            continue;
+        }
+        stripLineBreaks(e.songName);
+        stripLineBreaks(e.singer);
+        const qsizetype p = e.songName.indexOf(QLatin1Char('(')) + 1;
+        if (p > 0) {
+            // The blank before "(" goes with it: "Moon (Live)" -> "Moon". A
+            // name that begins with "(" has nothing before it and becomes
+            // empty; the next tidy removes it.
+            e.songName.truncate(qMax<qsizetype>(p - 2, 0));
+        }
+        ++i;
+    }
+
+    for (int a = 1; a < c.count; ++a) {
+        int b = a + 1;
+        while (b <= c.count) {
+            if (isDuplicateOf(c.entry(b), c.entry(a)))
+                removeEntry(c, b);
+            else
+                ++b;
+        }
+    }
+}

@@ -1,0 +1,237 @@
+#include "collection/yyufile.h"
+
+#include "collection/fileexists.h"
+#include "collection/songcollection.h"
+#include "core/settings.h"
+#include "platform/dialogs.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <cstdio>
+
+namespace {
+
+// GB18030 is byte for byte GBK for every character GBK has, so files from GBK
+// writers read back unchanged, and it can write every other character too, so
+// nothing a user typed turns into "?".
+constexpr const char kCodec[] = "GB18030";
+
+// No real collection line comes near this; it keeps a binary or gigantic file
+// from costing gigabytes. Text past the limit is dropped from that line only.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
+QString decode(QByteArrayView bytes)
+{
+    QStringDecoder dec(kCodec, QStringConverter::Flag::Stateless);
+    if (!dec.isValid())
+        return QString::fromLatin1(bytes); // never with a Qt built on ICU
+    return dec.decode(bytes);
+}
+
+QByteArray encode(const QString &text)
+{
+    QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
+    if (!enc.isValid())
+        return text.toUtf8(); // never with a Qt built on ICU
+    return enc.encode(text);
+}
+
+// Reads .yyu bytes in pieces, so a file of any size is read in bounded memory.
+// A CR ends a line and an LF right after it belongs to that line end; a lone LF
+// is part of the text. "|" and CR never occur inside a GB18030 multi-byte
+// character, so lines and columns can be cut before decoding.
+class CollectionReader {
+public:
+    void feed(QByteArrayView bytes)
+    {
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const char ch = bytes[i];
+            if (afterCr_) {
+                afterCr_ = false;
+                if (ch == '\n')
+                    continue;
+            }
+            if (ch == '\r') {
+                endLine();
+                afterCr_ = true;
+                continue;
+            }
+            if (ch == '|')
+                hasBar_ = true;
+            if (line_.size() < kMaxLineBytes)
+                line_.append(ch);
+        }
+    }
+
+    SongCollection finish()
+    {
+        endLine();
+        c_.saved = true;
+        c_.playing = false;
+        c_.currentIndex = 1;
+        return std::move(c_);
+    }
+
+private:
+    void endLine()
+    {
+        if (line_.isEmpty() && !hasBar_) {
+            line_.clear();
+            return;
+        }
+        if (!hasBar_) {
+            c_.albumName = decode(line_);
+        } else if (!c_.isFull()) {
+            ++c_.count;
+            SongEntry &e = c_.entry(c_.count);
+            const QList<QByteArrayView> cols = splitBars(line_);
+            e.singer = decode(cols.value(0));
+            e.songName = decode(cols.value(1));
+            if (cols.size() >= 3) {
+                e.isLocal = true;
+                e.address = decode(cols.at(2));
+            }
+        }
+        line_.clear();
+        hasBar_ = false;
+    }
+
+    // The first three columns are all a line can use.
+    static QList<QByteArrayView> splitBars(const QByteArray &line)
+    {
+        QList<QByteArrayView> cols;
+        qsizetype from = 0;
+        while (cols.size() < 3) {
+            const qsizetype bar = line.indexOf('|', from);
+            if (bar < 0) {
+                cols.append(QByteArrayView(line).sliced(from));
+                break;
+            }
+            cols.append(QByteArrayView(line).sliced(from, bar - from));
+            from = bar + 1;
+        }
+        return cols;
+    }
+
+    SongCollection c_;
+    QByteArray line_;
+    bool hasBar_ = false;
+    bool afterCr_ = false;
+};
+
+} // namespace
+
+SongCollection parseCollection(const QByteArray &bytes)
+{
+    CollectionReader reader;
+    reader.feed(bytes);
+    return reader.finish();
+}
+
+QByteArray serializeCollection(const SongCollection &c)
+{
+    const QByteArray crlf("\r\n");
+    QByteArray out = encode(c.albumName) + crlf;
+    for (int i = 1; i <= c.count; ++i) {
+        const SongEntry &e = c.entry(i);
+        QString line = e.singer + QLatin1Char('|') + e.songName;
+        if (e.isLocal)
+            line += QLatin1Char('|') + e.address;
+        out += encode(line) + crlf;
+    }
+    return out;
+}
+
+void loadCollection(SongCollection &c, const QString &path, Settings &settings)
+{
+    if (!fileExists(path))
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "Liravo: cannot read %s: %s\n", QFile::encodeName(path).constData(),
+                     file.errorString().toLocal8Bit().constData());
+        return;
+    }
+    CollectionReader reader;
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got < 0) {
+            // A half-read file would replace a good collection with a part of
+            // one; keep the current collection instead.
+            std::fprintf(stderr, "Liravo: cannot read %s: %s\n",
+                         QFile::encodeName(path).constData(),
+                         file.errorString().toLocal8Bit().constData());
+            return;
+        }
+        if (got == 0)
+            break;
+        reader.feed(QByteArrayView(chunk.constData(), got));
+    }
+    SongCollection fresh = reader.finish();
+    fresh.filePath = path;
+    c = std::move(fresh);
+    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的歌集地址"),
+                  c.filePath);
+}
+
+namespace {
+
+// Writes the whole file beside the old one and renames it into place only when
+// complete, so a crash, a kill or a full disk never leaves half a collection.
+bool writeCollectionFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QFileInfo info(path);
+    // Renaming would replace even a file the user made read-only.
+    if (info.exists() && !info.isWritable()) {
+        *error = QStringLiteral("文件是只读的");
+        return false;
+    }
+    if (info.isDir()) {
+        *error = QStringLiteral("这是一个文件夹");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void saveCollection(SongCollection &c, const QString &path, Dialogs &dialogs)
+{
+    c.albumName = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
+                                   QStringLiteral("专辑名称"), c.albumName);
+    if (c.albumName.isEmpty())
+        return;
+    const QString previousPath = c.filePath;
+    c.filePath = path;
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeCollectionFile(path, serializeCollection(c), &error)) {
+        // The collection was not stored there, so it still belongs where it was.
+        c.filePath = previousPath;
+        dialogs.messageBox(QStringLiteral("歌集没有保存成功：\n%1\n\n%2").arg(path, error),
+                           QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                           Dialogs::Icon::Critical);
+        return;
+    }
+    dialogs.messageBox(QStringLiteral("已经保存！"), QStringLiteral("保存"), Dialogs::Buttons::Ok);
+    c.saved = true;
+}
