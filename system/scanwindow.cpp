@@ -1,0 +1,145 @@
+#include "system/scanwindow.h"
+
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/settings.h"
+#include "platform/dialogs.h"
+#include "system/localscan.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+// Layout figures are twips at 96 dpi (15 twips to the pixel).
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+} // namespace
+
+ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("frm本地歌曲扫描"));
+    setWindowTitle(QStringLiteral("本地歌曲扫描"));
+    QFont f = font();
+    f.setFamilies(cjkFontFamilies());
+    setFont(f);
+    setFixedSize(twips(0, 0, 4935, 5160).size());
+
+    scanButton_ = new QPushButton(QStringLiteral("开始扫描"), this);
+    scanButton_->setObjectName(QStringLiteral("Command1"));
+    scanButton_->setGeometry(twips(1560, 480, 2055, 375));
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("List1"));
+    list_->setGeometry(twips(360, 1080, 4215, 3390));
+    // A click toggles an item, so several files are picked without modifier keys.
+    list_->setSelectionMode(QAbstractItemView::MultiSelection);
+
+    selectAll_ = new QCheckBox(QStringLiteral("全选"), this);
+    selectAll_->setObjectName(QStringLiteral("Check1"));
+    selectAll_->setGeometry(twips(360, 4680, 735, 255));
+    // The caption must stay readable whatever CJK font the desktop substitutes.
+    selectAll_->resize(qMax(selectAll_->width(), selectAll_->sizeHint().width()),
+                       qMax(selectAll_->height(), selectAll_->sizeHint().height()));
+
+    addButton_ = new QPushButton(QStringLiteral("添加到本地列表"), this);
+    addButton_->setObjectName(QStringLiteral("Command2"));
+    addButton_->setGeometry(twips(3000, 4680, 1575, 375));
+
+    connect(scanButton_, &QPushButton::clicked, this, [this] { startScan(); });
+    // clicked() only: ticking the box from the list's rule must not select anything.
+    connect(selectAll_, &QCheckBox::clicked, this, [this](bool on) { selectAllClicked(on); });
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!fillingList_)
+            listClicked();
+    });
+    connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
+
+    if (ctx_.settings)
+        applyStoredBackColor(this, *ctx_.settings);
+}
+
+void ScanWindow::startScan()
+{
+    fillingList_ = true;
+    list_->clear();
+    fillingList_ = false;
+
+    const QString folder = ctx_.dialogs ? ctx_.dialogs->browseForFolder(
+                                              QStringLiteral("文件夹选择"), this)
+                                        : QString();
+    if (!folder.isEmpty()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        scanFolder(ctx_.scanList, folder, QStringLiteral(".mp3"));
+        QApplication::restoreOverrideCursor();
+    }
+    nameLocalEntries(ctx_.scanList);
+    fillList();
+}
+
+void ScanWindow::fillList()
+{
+    fillingList_ = true;
+    list_->clear();
+    for (int n = 1; n <= ctx_.scanList.count; ++n)
+        list_->addItem(ctx_.scanList.entry(n).songName);
+    // Nothing is selected after a scan, so the box must not claim otherwise.
+    selectAll_->setChecked(false);
+    fillingList_ = false;
+}
+
+void ScanWindow::selectAllClicked(bool on)
+{
+    fillingList_ = true;
+    if (on) {
+        list_->selectAll();
+        if (list_->count() > 0)
+            list_->setCurrentRow(0, QItemSelectionModel::Select);
+    } else {
+        list_->clearSelection();
+    }
+    fillingList_ = false;
+}
+
+void ScanWindow::listClicked()
+{
+    selectAll_->setChecked(allSelected(int(list_->selectedItems().size()), list_->count()));
+}
+
+void ScanWindow::addToLocalList()
+{
+    QList<int> rows;
+    for (int r = 0; r < list_->count(); ++r) {
+        if (list_->item(r)->isSelected())
+            rows << r;
+    }
+    const int leftOut = addPicksToLocalList(ctx_.localList, ctx_.scanList, rows);
+    ctx_.current = ctx_.localList;
+    if (leftOut > 0 && ctx_.dialogs) {
+        ctx_.dialogs->messageBox(
+            QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。")
+                .arg(SongCollection::kCapacity)
+                .arg(leftOut));
+    }
+    if (ctx_.refreshSongList)
+        ctx_.refreshSongList();
+    if (ctx_.showSongList)
+        ctx_.showSongList();
+    hide();
+}
+
+void ScanWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing unloads the window: the next opening starts with an empty list
+    // and an unticked box even though the scan list still holds its results.
+    fillingList_ = true;
+    list_->clear();
+    selectAll_->setChecked(false);
+    fillingList_ = false;
+    QWidget::closeEvent(event);
+}

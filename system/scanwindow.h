@@ -1,0 +1,35 @@
+#pragma once
+#include <QWidget>
+
+struct AppContext;
+class QCheckBox;
+class QListWidget;
+class QPushButton;
+
+// "本地歌曲扫描": scans a folder for MP3 files and makes the picked ones the
+// current song collection. The scan and local lists live in the AppContext,
+// so closing and reopening the window keeps them.
+class ScanWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScanWindow(AppContext &ctx, QWidget *parent = nullptr);
+
+    // The control handlers, public so the hub and tests can drive them.
+    void startScan();                // Command1
+    void selectAllClicked(bool on);  // Check1
+    void listClicked();              // List1
+    void addToLocalList();           // Command2
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void fillList();
+
+    AppContext &ctx_;
+    QPushButton *scanButton_;
+    QListWidget *list_;
+    QCheckBox *selectAll_;
+    QPushButton *addButton_;
+    bool fillingList_ = false;
+};

@@ -1,0 +1,62 @@
+#pragma once
+#include "system/updatemanifest.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Dialogs;
+class Downloader;
+class ProcessLauncher;
+
+// The update steps, without a window: fetch and read the manifest, then
+// download the listed files into "temp" beside the program, write the
+// replacement script "copyfile.bat" and start it. The caller ends the
+// program once update() reports Started.
+class Updater {
+public:
+    enum class LoadResult { NotFetched, Rejected, Ready };
+    enum class UpdateResult { Declined, FolderNotWritable, DownloadFailed, ScriptFailed, Started };
+
+    // Progress reports for the window.
+    struct Hooks {
+        std::function<void()> confirmed;                      // the user said yes
+        std::function<void(const QString &label)> downloading; // before each file
+    };
+
+    Updater(Downloader &downloader, ProcessLauncher &launcher, Dialogs &dialogs,
+            QString programFolder, QString manifestCopyPath = defaultManifestCopyPath());
+
+    // Downloads the manifest into its local copy, reads it and deletes the copy.
+    LoadResult load(const QString &manifestUrl);
+    const UpdateManifest &manifest() const { return manifest_; }
+
+    // Runs the update after asking "该操作将会关闭程序，是否进行？". Every
+    // failure is shown to the user before this returns.
+    UpdateResult update(const Hooks &hooks = {});
+
+    const QString &programFolder() const { return programFolder_; }
+    QString downloadFolder() const;
+    QString scriptPath() const;
+    // Names skipped because their address did not end in a plain file name.
+    const QStringList &skipped() const { return skipped_; }
+
+    // "http://" + host + "/player/version.ini".
+    static QString manifestUrl(const QString &host);
+    // A per-user place for the manifest's local copy (Windows: "d:\version.ini").
+    static QString defaultManifestCopyPath();
+    // The text of "copyfile.bat" for the platform the player was built for.
+    static QByteArray scriptText();
+
+private:
+    bool prepareDownloadFolder();
+    void showError(const QString &text);
+
+    Downloader &downloader_;
+    ProcessLauncher &launcher_;
+    Dialogs &dialogs_;
+    QString programFolder_;
+    QString manifestCopyPath_;
+    UpdateManifest manifest_;
+    QStringList skipped_;
+};

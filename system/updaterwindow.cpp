@@ -1,0 +1,149 @@
+#include "system/updaterwindow.h"
+
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/makerhosts.h"
+#include "core/settings.h"
+#include "platform/dialogs.h"
+#include "system/updater.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// The box takes line feeds; the notes keep the manifest's CR LF.
+QString forDisplay(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+} // namespace
+
+UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("frm更新程序"));
+    setWindowTitle(QStringLiteral("检查更新"));
+    QFont f = font();
+    f.setFamilies(cjkFontFamilies());
+    setFont(f);
+    setFixedSize(twips(0, 0, 4845, 3390).size());
+
+    newest_ = new QLabel(this);
+    newest_->setObjectName(QStringLiteral("Label1"));
+    newest_->setGeometry(twips(480, 360, 1260, 180));
+    installed_ = new QLabel(this);
+    installed_->setObjectName(QStringLiteral("Label2"));
+    installed_->setGeometry(twips(480, 720, 1260, 180));
+    notes_ = new QPlainTextEdit(this);
+    notes_->setObjectName(QStringLiteral("Text1"));
+    notes_->setGeometry(twips(480, 1080, 4095, 1455));
+    updateButton_ = new QPushButton(QStringLiteral("确定更新"), this);
+    updateButton_->setObjectName(QStringLiteral("cmd确定更新"));
+    updateButton_->setGeometry(twips(3600, 2760, 975, 495));
+    resetTexts();
+
+    connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
+    if (ctx_.settings)
+        applyStoredBackColor(this, *ctx_.settings);
+}
+
+UpdaterWindow::~UpdaterWindow() = default;
+
+void UpdaterWindow::resetTexts()
+{
+    newest_->setText(QStringLiteral("最新版本：v2.1"));
+    installed_->setText(QStringLiteral("当前版本：v2.1"));
+    notes_->setPlainText(QStringLiteral("没有更新说明\n"));
+    updateButton_->setEnabled(false);
+}
+
+void UpdaterWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!loaded_) {
+        loaded_ = true;
+        // Let the window paint before the fetch blocks it.
+        QTimer::singleShot(0, this, [this] { loadManifest(); });
+    }
+}
+
+void UpdaterWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing unloads the window: the next opening fetches the manifest anew.
+    loaded_ = false;
+    updater_.reset();
+    resetTexts();
+    QWidget::closeEvent(event);
+}
+
+void UpdaterWindow::loadManifest()
+{
+    loaded_ = true;
+    if (!ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
+        return;
+    const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                    : programFolder_;
+    updater_ = manifestCopyPath_.isEmpty()
+                   ? std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                                               folder)
+                   : std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                                               folder, manifestCopyPath_);
+    const qint64 installed = Settings::toInt(
+        ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
+                           QStringLiteral("当前版本"), 0),
+        0);
+    QCoreApplication::processEvents();
+    const Updater::LoadResult result =
+        updater_->load(Updater::manifestUrl(makerSiteHost(*ctx_.settings)));
+    if (result == Updater::LoadResult::NotFetched)
+        return;
+    if (result == Updater::LoadResult::Rejected) {
+        // Only this window goes: a bad server reply is no reason to stop the music.
+        ctx_.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
+                                 QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                                 Dialogs::Icon::Critical);
+        close();
+        return;
+    }
+    const UpdateManifest &m = updater_->manifest();
+    newest_->setText(QStringLiteral("最新版本：") + QString::number(m.newestVersion));
+    installed_->setText(QStringLiteral("当前版本：") + QString::number(installed));
+    // The design-time label size clips an eight-digit version in most fonts.
+    for (QLabel *l : {newest_, installed_})
+        l->resize(l->size().expandedTo(l->sizeHint()));
+    notes_->setPlainText(forDisplay(m.notes));
+    updateButton_->setEnabled(m.newestVersion > installed);
+}
+
+void UpdaterWindow::confirmUpdate()
+{
+    if (!updater_)
+        return;
+    Updater::Hooks hooks;
+    hooks.confirmed = [this] { updateButton_->setEnabled(false); };
+    hooks.downloading = [this](const QString &label) {
+        notes_->setPlainText(QStringLiteral("正在升级文件：\n") + label);
+        notes_->repaint();
+    };
+    const Updater::UpdateResult result = updater_->update(hooks);
+    if (result == Updater::UpdateResult::Started) {
+        if (ctx_.exitProgram)
+            ctx_.exitProgram();
+        return;
+    }
+    if (result != Updater::UpdateResult::Declined) {
+        // The update did not happen; leave the window as it was before.
+        notes_->setPlainText(forDisplay(updater_->manifest().notes));
+        updateButton_->setEnabled(true);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+#include <QWidget>
+#include <memory>
+
+struct AppContext;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class Updater;
+
+// "检查更新": shows the newest and the installed version with the release
+// notes, and runs the update when the user confirms. The manifest is fetched
+// each time the window is loaded (first shown, or shown again after closing).
+class UpdaterWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit UpdaterWindow(AppContext &ctx, QWidget *parent = nullptr);
+    ~UpdaterWindow() override;
+
+    // Where the program's files live; the running executable's folder unless
+    // set (tests point it at a scratch installation).
+    void setProgramFolder(const QString &folder) { programFolder_ = folder; }
+    void setManifestCopyPath(const QString &path) { manifestCopyPath_ = path; }
+
+    // Fetches and shows the manifest. Runs by itself once the window is shown.
+    void loadManifest();
+    // cmd确定更新.
+    void confirmUpdate();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void resetTexts();
+
+    AppContext &ctx_;
+    QLabel *newest_;
+    QLabel *installed_;
+    QPlainTextEdit *notes_;
+    QPushButton *updateButton_;
+    QString programFolder_;
+    QString manifestCopyPath_;
+    std::unique_ptr<Updater> updater_;
+    bool loaded_ = false;
+};
