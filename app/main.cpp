@@ -1,11 +1,170 @@
+#include "core/appcontext.h"
+#include "core/lazymediaplayer.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "core/windowhub.h"
+#include "platform/qtbrowser.h"
+#include "platform/qtinstancelock.h"
+#include "platform/qttrayicon.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+// Services written alongside the player core; each is used as soon as it is
+// in the tree, and a stand-in serves until then.
+#if __has_include("platform/sqlitesettingsbackend.h")
+#include "platform/sqlitesettingsbackend.h"
+#define LIRAVO_HAVE_SQLITE 1
+#else
+#include "platform/memorysettingsbackend.h"
+#endif
+#if __has_include("platform/qtdialogs.h")
+#include "platform/qtdialogs.h"
+#define LIRAVO_HAVE_DIALOGS 1
+#endif
+#if __has_include("platform/mpvplayer.h")
+#include "platform/mpvplayer.h"
+#define LIRAVO_HAVE_MPV 1
+#endif
+#if __has_include("platform/qthttpclient.h") && __has_include("online/addressresolver.h")
+#include "online/addressresolver.h"
+#include "platform/qthttpclient.h"
+#define LIRAVO_HAVE_HTTP 1
+#endif
+#if __has_include("platform/qtdownloader.h")
+#include "platform/qtdownloader.h"
+#define LIRAVO_HAVE_DOWNLOADER 1
+#endif
+#if __has_include("platform/qtprocesslauncher.h")
+#include "platform/qtprocesslauncher.h"
+#define LIRAVO_HAVE_LAUNCHER 1
+#endif
+#if __has_include("platform/xdgfileassociation.h")
+#include "platform/xdgfileassociation.h"
+#define LIRAVO_HAVE_ASSOCIATION 1
+#endif
+
+namespace {
+// Everything after the program name, as one string. The shell has already
+// taken the quotes off; a lone relative path is made absolute, because a
+// running copy that takes it over works in another folder.
+QString commandLineOf(const QStringList &args)
+{
+    const QStringList rest = args.mid(1);
+    if (rest.size() == 1 && !rest.first().isEmpty() && QFileInfo(rest.first()).isRelative()
+        && QFileInfo::exists(rest.first()))
+        return QFileInfo(rest.first()).absoluteFilePath();
+    return rest.join(QLatin1Char(' '));
+}
+
+// LIRAVO_SCREENSHOT=<file.png>: once a song has played for a moment, saves
+// the main window as it looks to that file (the documentation's picture).
+void arrangeScreenshot(MainWindow &w, const QString &file)
+{
+    auto *poll = new QTimer(&w);
+    auto playingTicks = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, &w, [&w, file, poll, playingTicks] {
+        if (!w.controller().caption().contains(QStringLiteral("[播放中...]")))
+            return;
+        if (++*playingTicks < 8)
+            return;
+        poll->stop();
+        const bool ok = w.grab().save(file);
+        std::printf("screenshot %s %s\n", ok ? "saved" : "failed", qPrintable(file));
+        std::fflush(stdout);
+        if (qEnvironmentVariableIntValue("LIRAVO_SCREENSHOT_QUIT") == 1)
+            QCoreApplication::exit(ok ? 0 : 1);
+    });
+    poll->start(200);
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Liravo"));
-    placeholder.resize(430, 200);
-    placeholder.show();
-    return app.exec();
+    // libmpv refuses to start unless numbers are formatted the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    // The main window hides in the tray and other windows come and go; only
+    // the exit commands end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppContext ctx;
+#ifdef LIRAVO_HAVE_SQLITE
+    std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
+#else
+    auto backend = std::make_unique<MemorySettingsBackend>();
+#endif
+    Settings settings(*backend, Settings::executableBaseName());
+    ctx.settings = &settings;
+
+#ifdef LIRAVO_HAVE_DIALOGS
+    QtDialogs dialogs;
+    ctx.dialogs = &dialogs;
+#endif
+    LazyMediaPlayer player([]() -> std::unique_ptr<MediaPlayer> {
+#ifdef LIRAVO_HAVE_MPV
+        return std::make_unique<MpvPlayer>(MpvPlayer::optionsFromEnvironment());
+#else
+        return nullptr;
+#endif
+    });
+    ctx.player = &player;
+#ifdef LIRAVO_HAVE_HTTP
+    QtHttpClient http;
+    ctx.http = &http;
+    ctx.resolver = makeResolver(ctx);
+#else
+    ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+#endif
+#ifdef LIRAVO_HAVE_DOWNLOADER
+    QtDownloader downloader(http);
+    ctx.downloader = &downloader;
+#endif
+#ifdef LIRAVO_HAVE_LAUNCHER
+    QtProcessLauncher launcher;
+    ctx.launcher = &launcher;
+#endif
+#ifdef LIRAVO_HAVE_ASSOCIATION
+    XdgFileAssociation association;
+    ctx.fileAssociation = &association;
+#endif
+    QtBrowser browser;
+    ctx.browser = &browser;
+    QtTrayIcon tray;
+    ctx.tray = &tray;
+    QtInstanceLock lock(settings.exeApp());
+    ctx.instanceLock = &lock;
+    ctx.commandLine = commandLineOf(QCoreApplication::arguments());
+
+    StartupProcedure startup(ctx);
+    startup.run();
+
+    WindowHub hub(ctx);
+    MainWindow &w = hub.mainWindow();
+#ifdef LIRAVO_HAVE_DIALOGS
+    dialogs.setParentWindow(&w);
+#endif
+    // The first activation runs the single-copy rule. A desktop without a
+    // window manager may never activate the window, so it also runs as soon
+    // as the event loop starts; whichever comes first wins.
+    auto firstActivation = [&] { startup.firstActivation(w.handle()); };
+    QObject::connect(&w, &MainWindow::activated, &w, firstActivation);
+    w.show();
+    QTimer::singleShot(0, &w, firstActivation);
+
+    const QString shot = qEnvironmentVariable("LIRAVO_SCREENSHOT");
+    if (!shot.isEmpty())
+        arrangeScreenshot(w, shot);
+
+    const int code = app.exec();
+    tray.remove();
+    return code;
 }

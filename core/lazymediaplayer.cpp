@@ -1,0 +1,66 @@
+#include "core/lazymediaplayer.h"
+
+LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}
+
+LazyMediaPlayer::~LazyMediaPlayer() = default;
+
+void LazyMediaPlayer::setUrl(const QString &url)
+{
+    if (!engine_ && factory_) {
+        engine_ = factory_();
+        if (engine_)
+            engine_->setVolume(volume_);
+    }
+    if (engine_)
+        engine_->setUrl(url);
+}
+
+QString LazyMediaPlayer::url() const
+{
+    return engine_ ? engine_->url() : QString();
+}
+
+void LazyMediaPlayer::play()
+{
+    if (engine_)
+        engine_->play();
+}
+
+void LazyMediaPlayer::pause()
+{
+    if (engine_)
+        engine_->pause();
+}
+
+void LazyMediaPlayer::stop()
+{
+    if (engine_)
+        engine_->stop();
+}
+
+int LazyMediaPlayer::playState() const
+{
+    return engine_ ? engine_->playState() : Undefined;
+}
+
+QString LazyMediaPlayer::title() const
+{
+    return engine_ ? engine_->title() : QString();
+}
+
+QString LazyMediaPlayer::author() const
+{
+    return engine_ ? engine_->author() : QString();
+}
+
+void LazyMediaPlayer::setVolume(int volume0to100)
+{
+    volume_ = volume0to100;
+    if (engine_)
+        engine_->setVolume(volume0to100);
+}
+
+int LazyMediaPlayer::volume() const
+{
+    return engine_ ? engine_->volume() : volume_;
+}

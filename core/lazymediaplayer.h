@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/mediaplayer.h"
+
+#include <functional>
+#include <memory>
+
+// Stands in for the audio engine until the first source is set, so starting
+// the player loads no audio libraries and opens no device. Until then it
+// reports "nothing open" and takes transport calls as no-ops; the volume it is
+// given is handed on when the engine is made.
+class LazyMediaPlayer : public MediaPlayer {
+public:
+    using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
+    explicit LazyMediaPlayer(Factory factory);
+    ~LazyMediaPlayer() override;
+
+    void setUrl(const QString &url) override;
+    QString url() const override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    int playState() const override;
+    QString title() const override;
+    QString author() const override;
+    void setVolume(int volume0to100) override;
+    int volume() const override;
+
+    bool engineLoaded() const { return engine_ != nullptr; }
+
+private:
+    Factory factory_;
+    std::unique_ptr<MediaPlayer> engine_;
+    int volume_ = 100;
+};

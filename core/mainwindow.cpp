@@ -1,0 +1,283 @@
+#include "core/mainwindow.h"
+
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/playercontroller.h"
+#include "platform/trayicon.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+struct LabelPlace {
+    int left, top, width, height;
+};
+// Where the labels sit in the 430 x 200 client area.
+constexpr std::array<LabelPlace, 7> kPlaces = {{
+    {48, 152, 60, 19},  // 0 previous
+    {48, 32, 115, 19},  // 1 song name
+    {48, 64, 95, 19},   // 2 singer
+    {160, 152, 40, 19}, // 3 play / pause
+    {248, 152, 40, 19}, // 4 stop
+    {320, 152, 60, 19}, // 5 next
+    {48, 96, 95, 19},   // 6 album
+}};
+
+void setTextColor(QLabel *label, const QColor &color)
+{
+    if (label->palette().color(QPalette::WindowText) == color)
+        return;
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
+} // namespace
+
+MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
+    : QMainWindow(parent), ctx_(ctx), controller_(new PlayerController(ctx, PlayerController::defaultGreyText(), this))
+{
+    setObjectName(QStringLiteral("frm主窗体"));
+    setWindowTitle(PlayerController::designCaption());
+    setWindowIcon(appIcon());
+    trace_ = qEnvironmentVariableIntValue("LIRAVO_TRACE") == 1;
+
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setFixedSize(430, 200);
+    setCentralWidget(client_);
+    buildLabels(client_);
+    buildMenus();
+    setFixedSize(430, 200 + menuBar()->sizeHint().height());
+
+    connect(controller_, &PlayerController::stateChanged, this, &MainWindow::sync);
+    connect(controller_, &PlayerController::activateRequested, this, [this] {
+        if (isVisible())
+            activateWindow();
+    });
+    connect(controller_, &PlayerController::showNormalRequested, this,
+            &MainWindow::showNormalAndRaise);
+
+    if (ctx_.tray) {
+        ctx_.tray->onRightPress = [this](const QPoint &pos) {
+            activateWindow();
+            trayMenu_->popup(pos);
+        };
+        ctx_.tray->onDoubleClick = [this] { showNormalAndRaise(); };
+    }
+
+    controller_->load(windowIcon());
+    sync();
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, controller_, &PlayerController::tick);
+    timer_->start();
+}
+
+MainWindow::~MainWindow()
+{
+    if (ctx_.tray) {
+        ctx_.tray->onRightPress = nullptr;
+        ctx_.tray->onDoubleClick = nullptr;
+    }
+    if (ctx_.mainWindow == this)
+        ctx_.mainWindow = nullptr;
+}
+
+QIcon MainWindow::appIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/liravo-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+qint64 MainWindow::handle()
+{
+    const qint64 id = qint64(winId());
+    return id != 0 ? id : qint64(reinterpret_cast<quintptr>(this));
+}
+
+void MainWindow::buildLabels(QWidget *client)
+{
+    QFont font;
+    font.setFamilies(cjkFontFamilies());
+    font.setPointSizeF(14.25);
+    font.setBold(true);
+    for (int i = 0; i < int(labels_.size()); ++i) {
+        auto *label = new QLabel(controller_->labelText(i), client);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        label->setProperty("index", i);
+        label->setFont(font);
+        label->setAutoFillBackground(false);
+        label->setGeometry(kPlaces[i].left, kPlaces[i].top, kPlaces[i].width, kPlaces[i].height);
+        label->adjustSize();
+        label->installEventFilter(this);
+        labels_[i] = label;
+    }
+}
+
+QAction *MainWindow::addAction(QWidget *to, const char *name, const QString &text)
+{
+    auto *action = new QAction(text, to);
+    action->setObjectName(QString::fromUtf8(name));
+    to->addAction(action);
+    return action;
+}
+
+QAction *MainWindow::addSeparator(QWidget *to, const char *name)
+{
+    auto *action = new QAction(to);
+    action->setSeparator(true);
+    action->setObjectName(QString::fromUtf8(name));
+    to->addAction(action);
+    return action;
+}
+
+void MainWindow::buildMenus()
+{
+    PlayerController *c = controller_;
+    QMenuBar *bar = menuBar();
+
+    QMenu *file = bar->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("m_文件"));
+    connect(addAction(file, "m_Open", QStringLiteral("打开文件")), &QAction::triggered, c,
+            &PlayerController::openFileCommand);
+    addSeparator(file, "文件_分割线");
+    connect(addAction(file, "m_endi", QStringLiteral("退出")), &QAction::triggered, c,
+            &PlayerController::exitCommand);
+
+    connect(addAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
+            [this] { if (ctx_.showScanWindow) ctx_.showScanWindow(); });
+    connect(addAction(bar, "m_NewFile", QStringLiteral("歌曲列表")), &QAction::triggered, this,
+            [this] { if (ctx_.showSongList) ctx_.showSongList(); });
+    modeAction_ = addAction(bar, "m_切换播放模式", QStringLiteral("播放模式"));
+    connect(modeAction_, &QAction::triggered, c, &PlayerController::cyclePlayMode);
+
+    QMenu *settings = bar->addMenu(QStringLiteral("设置"));
+    settings->setObjectName(QStringLiteral("m_设置"));
+    connect(addAction(settings, "m_TopCaption", QStringLiteral("顶部标题")), &QAction::triggered,
+            c, &PlayerController::topCaptionCommand);
+    addSeparator(settings, "设置_分割线1");
+    connect(addAction(settings, "m_FontColor", QStringLiteral("字体颜色")), &QAction::triggered, c,
+            &PlayerController::fontColorCommand);
+    connect(addAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
+            &PlayerController::backColorCommand);
+    addAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
+
+    QMenu *other = bar->addMenu(QStringLiteral("其它"));
+    other->setObjectName(QStringLiteral("m_其它"));
+    connect(addAction(other, "sounet", QStringLiteral("搜索网络（测试）")), &QAction::triggered,
+            this, [this] { if (ctx_.showSearchWindow) ctx_.showSearchWindow(); });
+    addAction(other, "m_setlink", QStringLiteral("关联mp3文件"))->setEnabled(false);
+    connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
+            [this] { if (ctx_.showUpdaterWindow) ctx_.showUpdaterWindow(); });
+
+    // The tray pop-up: a menu of the window that never shows in the bar.
+    trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
+    trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
+    connect(addAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, c,
+            &PlayerController::showWindow);
+    addSeparator(trayMenu_, "分割线3");
+    rndAction_ = addAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
+    connect(rndAction_, &QAction::triggered, c, &PlayerController::randomSong);
+    connect(addAction(trayMenu_, "m_P", QStringLiteral("播放/暂停")), &QAction::triggered, c,
+            &PlayerController::menuPlayPause);
+    preAction_ = addAction(trayMenu_, "m_Pre", QStringLiteral("上一首"));
+    connect(preAction_, &QAction::triggered, c, &PlayerController::previous);
+    nextAction_ = addAction(trayMenu_, "m_Next", QStringLiteral("下一首"));
+    connect(nextAction_, &QAction::triggered, c, &PlayerController::next);
+    addSeparator(trayMenu_, "分割线2");
+    connect(addAction(trayMenu_, "m_End", QStringLiteral("退出")), &QAction::triggered, c,
+            &PlayerController::exitCommand);
+}
+
+void MainWindow::sync()
+{
+    const PlayerController &c = *controller_;
+    for (int i = 0; i < int(labels_.size()); ++i) {
+        QLabel *label = labels_[i];
+        if (label->text() != c.labelText(i)) {
+            label->setText(c.labelText(i));
+            label->adjustSize();
+        }
+        setTextColor(label, c.labelColor(i));
+    }
+    if (client_->palette().color(QPalette::Window) != c.backColor()
+        || !client_->autoFillBackground())
+        applyBackColor(client_, valueFromColor(c.backColor()));
+    modeAction_->setText(c.playMode());
+    preAction_->setEnabled(c.previousEnabled());
+    nextAction_->setEnabled(c.nextEnabled());
+    rndAction_->setEnabled(c.randomEnabled());
+    setWindowTitle(c.caption());
+    if (trace_ && c.caption() != lastCaption_) {
+        std::printf("caption %s\n", c.caption().toUtf8().constData());
+        std::fflush(stdout);
+    }
+    lastCaption_ = c.caption();
+}
+
+void MainWindow::showNormalAndRaise()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (trace_) {
+        std::printf("shown\n");
+        std::fflush(stdout);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (controller_->exitCommand())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+        return;
+    // Without a tray host a hidden window could never be brought back, so it
+    // then stays an ordinary minimised window.
+    if (ctx_.tray && ctx_.tray->available())
+        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+    if (ctx_.closeSongList)
+        ctx_.closeSongList();
+    if (ctx_.closeSearchWindow)
+        ctx_.closeSearchWindow();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Q_EMIT activated();
+    return handled;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto *label = qobject_cast<QLabel *>(watched);
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (label && mouse->button() == Qt::LeftButton
+            && label->rect().contains(mouse->position().toPoint())) {
+            controller_->clickLabel(label->property("index").toInt());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

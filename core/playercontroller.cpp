@@ -1,0 +1,503 @@
+#include "core/playercontroller.h"
+
+#include "collection/fileexists.h"
+#include "collection/yyufile.h"
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/makerhosts.h"
+#include "core/settings.h"
+#include "platform/dialogs.h"
+#include "platform/httpclient.h"
+#include "platform/mediaplayer.h"
+#include "platform/trayicon.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <cfenv>
+#include <chrono>
+#include <cmath>
+#include <random>
+
+namespace {
+const QString kSettingsSection = QStringLiteral("设置");
+const QString kHandOffSection = QStringLiteral("程序多开");
+const QString kPlayText = QStringLiteral("播放");
+const QString kPauseText = QStringLiteral("暂停");
+
+// Restores the caller's rounding mode however the draw leaves.
+struct RoundToNearest {
+    int saved = std::fegetround();
+    RoundToNearest() { std::fesetround(FE_TONEAREST); }
+    ~RoundToNearest() { std::fesetround(saved); }
+};
+} // namespace
+
+const QStringList &PlayerController::playModeCycle()
+{
+    static const QStringList cycle = {QStringLiteral("列表播放"), QStringLiteral("列表循环"),
+                                      QStringLiteral("随机播放"), QStringLiteral("单曲播放"),
+                                      QStringLiteral("单曲循环")};
+    return cycle;
+}
+
+QString PlayerController::nextPlayMode(const QString &mode)
+{
+    const QStringList &cycle = playModeCycle();
+    const int i = cycle.indexOf(mode);
+    if (i < 0)
+        return mode;
+    return cycle.at((i + 1) % cycle.size());
+}
+
+int PlayerController::randomIndexFor(float r, int count)
+{
+    // Kept in single precision on purpose: the rounding of the product decides
+    // which neighbour a draw near a half lands on.
+    volatile float n = r * float(count - 1) + 1.0f;
+    RoundToNearest nearest;
+    return int(std::nearbyint(float(n)));
+}
+
+QColor PlayerController::defaultGreyText()
+{
+    return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+}
+
+PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *parent)
+    : QObject(parent), ctx_(ctx), grey_(greyText)
+{
+    labelText_ = {QStringLiteral("上一首"), QStringLiteral("text 歌曲名"), QStringLiteral("text 歌手"),
+                  kPlayText, QStringLiteral("停止"), QStringLiteral("下一首"),
+                  QStringLiteral("text 专辑")};
+    labelColor_.fill(Qt::black);
+    caption_ = designCaption();
+    backColor_ = QColor(128, 128, 128);
+}
+
+void PlayerController::load(const QIcon &windowIcon)
+{
+    Settings &s = *ctx_.settings;
+    setLabel(SongName, {});
+    setLabel(Singer, {});
+    setLabel(Album, {});
+
+    playMode_ = s.get(Settings::fixedApp(), kSettingsSection, QStringLiteral("播放模式"), listPlay());
+    applyPlayMode();
+
+    topCaption_ = s.get(s.exeApp(), kSettingsSection, QStringLiteral("顶部标题"), "Liravo");
+    setFontColor(qint32(Settings::toInt(
+        s.get(s.exeApp(), kSettingsSection, QStringLiteral("字体颜色"), 255), 255)));
+    setBackColor(qint32(Settings::toInt(
+        s.get(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), 0), 0)));
+
+    ctx_.player->setVolume(80);
+    // The site shown in the tooltip cannot change while the program runs, so
+    // the tick does not read it again ten times a second.
+    siteUrl_ = makerSiteUrl(s);
+    if (ctx_.tray)
+        ctx_.tray->add(windowIcon, caption_);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::setLabel(int index, const QString &text)
+{
+    labelText_[index] = text;
+}
+
+void PlayerController::grey(int index)
+{
+    labelColor_[index] = grey_;
+}
+
+void PlayerController::enable(int index)
+{
+    labelColor_[index] = labelColor_[PlayPause];
+}
+
+void PlayerController::playFile(const QString &given)
+{
+    if (given.isEmpty())
+        return;
+    QString path = given;
+    if (path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    // A command line with several paths, a handed-over file deleted meanwhile
+    // or a typo must not replace the collection or stop what is playing.
+    if (!fileExists(path))
+        return;
+    Q_EMIT activateRequested();
+
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return;
+    const QString type = path.mid(dot);
+    if (QFileInfo(path).size() == 0)
+        return;
+
+    SongCollection &c = ctx_.current;
+    if (type == QLatin1String(".yyu")) {
+        loadCollection(c, path, *ctx_.settings);
+        if (ctx_.refreshSongList)
+            ctx_.refreshSongList();
+    } else if (type == QLatin1String(".mp3") || type == QLatin1String(".m4a")) {
+        if (type == QLatin1String(".mp3")) {
+            setLabel(SongName, {});
+            setLabel(Singer, {});
+            setLabel(Album, {});
+        }
+        // The slots the old list used are emptied, so no later step can find
+        // a stale song above count.
+        for (int n = 2; n <= SongCollection::kCapacity; ++n)
+            c.entry(n) = SongEntry{};
+        c.count = 1;
+        SongEntry &e = c.entry(1);
+        e.songName.clear();
+        e.singer.clear();
+        e.address = path;
+        ctx_.playCurrent(1);
+    } else if (type == QLatin1String(".m3u")) {
+        ctx_.dialogs->messageBox(QStringLiteral("还未支持该类型文件"), QStringLiteral("Liravo"),
+                                 Dialogs::Buttons::Ok);
+    }
+    Q_EMIT stateChanged();
+}
+
+QString PlayerController::playerStateText() const
+{
+    switch (ctx_.player->playState()) {
+    case MediaPlayer::Stopped: return QStringLiteral("停止");
+    case MediaPlayer::Paused: return QStringLiteral("暂停");
+    case MediaPlayer::Playing: return QStringLiteral("播放中...");
+    case MediaPlayer::Buffering: return QStringLiteral("正在缓冲...");
+    case MediaPlayer::Transitioning: return QStringLiteral("正在连接...");
+    case MediaPlayer::Ready: return QStringLiteral("准备就绪");
+    default: return {};
+    }
+}
+
+void PlayerController::playIfInRange(int n)
+{
+    // Previous and next have no target outside the list; their buttons are
+    // greyed there, and a command that arrives anyway does nothing.
+    if (n < 1 || n > ctx_.current.count)
+        return;
+    ctx_.playCurrent(n);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::clickLabel(int index)
+{
+    if (index < 0 || index >= kLabelCount || !labelEnabled(index))
+        return;
+    SongCollection &c = ctx_.current;
+    switch (index) {
+    case Previous:
+        playIfInRange(c.currentIndex - 1);
+        break;
+    case PlayPause:
+        if (labelText_[PlayPause] == kPauseText) {
+            setLabel(PlayPause, kPlayText);
+            ctx_.player->pause();
+            c.playing = false;
+        } else if (c.count == 0) {
+            openFileCommand();
+        } else {
+            setLabel(PlayPause, kPauseText);
+            ctx_.player->play();
+            c.playing = true;
+        }
+        Q_EMIT stateChanged();
+        break;
+    case Stop:
+        ctx_.player->stop();
+        setLabel(PlayPause, kPlayText);
+        c.playing = false;
+        Q_EMIT stateChanged();
+        break;
+    case Next:
+        playIfInRange(c.currentIndex + 1);
+        break;
+    default:
+        break;
+    }
+}
+
+void PlayerController::menuPlayPause()
+{
+    SongCollection &c = ctx_.current;
+    if (labelText_[PlayPause] == kPauseText) {
+        setLabel(PlayPause, kPlayText);
+        ctx_.player->pause();
+        c.playing = false;
+    } else if (c.count == 0) {
+        openFileCommand();
+    } else {
+        setLabel(PlayPause, kPauseText);
+        ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+    }
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::previous()
+{
+    playIfInRange(ctx_.current.currentIndex - 1);
+}
+
+void PlayerController::next()
+{
+    playIfInRange(ctx_.current.currentIndex + 1);
+}
+
+void PlayerController::randomSong()
+{
+    // Seeded from the clock on every draw; 24 random bits make a float in
+    // [0, 1) that can never round up to 1.
+    std::mt19937 gen(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    const float r = float(gen() >> 8) * (1.0f / 16777216.0f);
+    const int n = randomIndexFor(r, ctx_.current.count);
+    if (ctx_.current.count == 0)
+        return;
+    ctx_.playCurrent(n);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::showWindow()
+{
+    Q_EMIT showNormalRequested();
+}
+
+void PlayerController::applyPlayMode()
+{
+    ctx_.settings->save(Settings::fixedApp(), kSettingsSection, QStringLiteral("播放模式"), playMode_);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::cyclePlayMode()
+{
+    playMode_ = nextPlayMode(playMode_);
+    applyPlayMode();
+}
+
+void PlayerController::openFileCommand()
+{
+    const QString file = ctx_.dialogs->openFile(QStringLiteral("音频文件|*.mp3;*.yyu;"), QString());
+    if (!file.isEmpty() && fileExists(file)) {
+        if (ctx_.playFile)
+            ctx_.playFile(file);
+        else
+            playFile(file);
+    }
+}
+
+void PlayerController::topCaptionCommand()
+{
+    const QString answer = ctx_.dialogs->inputBox(QStringLiteral("输入你需要显示的文字"),
+                                                  QStringLiteral("文字更换"), topCaption_);
+    if (answer.isEmpty())
+        return;
+    caption_ = answer;
+    topCaption_ = answer;
+    Settings &s = *ctx_.settings;
+    s.save(s.exeApp(), kSettingsSection, QStringLiteral("顶部标题"), answer);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::fontColorCommand()
+{
+    const std::optional<qint32> chosen = ctx_.dialogs->chooseColor();
+    if (chosen && *chosen != 0)
+        setFontColor(*chosen);
+}
+
+void PlayerController::backColorCommand()
+{
+    const std::optional<qint32> chosen = ctx_.dialogs->chooseColor();
+    if (chosen && *chosen != 0)
+        setBackColor(*chosen);
+}
+
+void PlayerController::setFontColor(qint32 color)
+{
+    const QColor c = colorFromValue(color);
+    for (QColor &label : labelColor_)
+        label = c;
+    Settings &s = *ctx_.settings;
+    s.save(s.exeApp(), kSettingsSection, QStringLiteral("字体颜色"), QString::number(color));
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::setBackColor(qint32 color)
+{
+    Settings &s = *ctx_.settings;
+    s.save(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), QString::number(color));
+    backColor_ = colorFromValue(color);
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::exitCommand()
+{
+    const SongCollection &c = ctx_.current;
+    if (!c.saved && c.count > 0) {
+        const Dialogs::Answer a = ctx_.dialogs->messageBox(
+            QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
+            Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+        if (a != Dialogs::Answer::Yes)
+            return false;
+    }
+    if (ctx_.tray)
+        ctx_.tray->remove();
+    if (ctx_.exitProgram)
+        ctx_.exitProgram();
+    return true;
+}
+
+void PlayerController::tick()
+{
+    if (inTick_ || (ctx_.http && ctx_.http->busy()))
+        return;
+    inTick_ = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{inTick_};
+
+    SongCollection &c = ctx_.current;
+    MediaPlayer &player = *ctx_.player;
+
+    // 1. Nothing wanted: keep the player stopped and the song texts empty.
+    if (!c.playing) {
+        player.stop();
+        c.currentIndex = 1;
+        setLabel(SongName, {});
+        setLabel(Singer, {});
+        setLabel(Album, {});
+    }
+
+    // 2. What is playing now; an entry without names takes them from the tags.
+    if (player.playState() == MediaPlayer::Playing && c.currentIndex > 0
+        && c.currentIndex <= SongCollection::kCapacity) {
+        const QString title = player.title();
+        const QString author = player.author();
+        SongEntry &e = c.entry(c.currentIndex);
+        if (e.singer.isEmpty())
+            e.singer = author;
+        if (e.songName.isEmpty())
+            e.songName = title;
+        setLabel(SongName, title);
+        setLabel(Singer, author);
+        setLabel(Album, c.albumName);
+        setLabel(PlayPause, kPauseText);
+        enable(Stop);
+    } else {
+        setLabel(PlayPause, kPlayText);
+        grey(Stop);
+    }
+
+    // 3. Previous, next and random need more than one song.
+    if (c.count <= 1) {
+        grey(Previous);
+        grey(Next);
+        preEnabled_ = nextEnabled_ = rndEnabled_ = false;
+    } else {
+        enable(Previous);
+        enable(Next);
+        preEnabled_ = nextEnabled_ = rndEnabled_ = true;
+    }
+
+    // 4. No previous before the first song, no next after the last.
+    if (c.currentIndex == 1) {
+        grey(Previous);
+        preEnabled_ = false;
+    }
+    if (c.currentIndex == c.count) {
+        grey(Next);
+        nextEnabled_ = false;
+    }
+
+    // 5. The song ended (or never started): go on by the play mode.
+    autoAdvance();
+
+    // 6. A file or a show request left by a second copy.
+    pickUpHandOff();
+
+    // 7-8.
+    updateCaptionAndTooltip();
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::autoAdvance()
+{
+    SongCollection &c = ctx_.current;
+    MediaPlayer &player = *ctx_.player;
+    const int state = player.playState();
+    if (!(c.count >= c.currentIndex && c.playing
+          && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
+        return;
+
+    if (playMode_ == QLatin1String("单曲播放")) {
+        player.stop();
+        c.playing = false;
+    } else if (playMode_ == QLatin1String("单曲循环")) {
+        player.play();
+    } else if (playMode_ == QLatin1String("列表播放")) {
+        if (c.count > c.currentIndex) {
+            ctx_.playCurrent(c.currentIndex + 1);
+        } else {
+            player.stop();
+            c.playing = false;
+        }
+    } else if (playMode_ == QLatin1String("列表循环")) {
+        const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
+        c.currentIndex = qint16(n);
+        ctx_.playCurrent(n);
+    } else if (playMode_ == QLatin1String("随机播放")) {
+        randomSong();
+    }
+}
+
+void PlayerController::pickUpHandOff()
+{
+    Settings &s = *ctx_.settings;
+    const QString file = s.get(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件"), "");
+    if (!file.isEmpty()) {
+        playFile(file);
+        s.save(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件"), QString());
+    }
+    if (s.get(Settings::fixedApp(), kHandOffSection, QStringLiteral("show"), "false")
+        == QLatin1String("true")) {
+        Q_EMIT showNormalRequested();
+        s.save(Settings::fixedApp(), kHandOffSection, QStringLiteral("show"),
+               QStringLiteral("false"));
+    }
+}
+
+void PlayerController::updateCaptionAndTooltip()
+{
+    const SongCollection &c = ctx_.current;
+    const bool hasEntry = c.currentIndex > 0 && c.currentIndex <= SongCollection::kCapacity;
+    if (hasEntry) {
+        caption_ = c.entry(c.currentIndex).songName + QLatin1Char('[') + playerStateText()
+                   + QStringLiteral("][") + topCaption_ + QLatin1Char(']');
+    } else {
+        caption_ = topCaption_;
+    }
+
+    const int state = ctx_.player->playState();
+    const bool notPlaying = state == MediaPlayer::Undefined || state == MediaPlayer::Stopped
+                            || state == MediaPlayer::Paused || state == MediaPlayer::Waiting
+                            || state == MediaPlayer::Ready || !hasEntry;
+    if (notPlaying) {
+        tooltip_ = ctx_.settings->exeApp() + QStringLiteral("提醒你：播放器没有播放音乐");
+    } else {
+        const SongEntry &e = c.entry(c.currentIndex);
+        if (!e.songName.isEmpty())
+            tooltip_ = QStringLiteral("正在播放歌曲：") + e.singer + QLatin1Char('-') + e.songName;
+        else
+            tooltip_ = siteUrl_;
+    }
+    if (ctx_.tray)
+        ctx_.tray->modify(tooltip_);
+}

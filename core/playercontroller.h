@@ -1,0 +1,119 @@
+#pragma once
+#include <QColor>
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+struct AppContext;
+
+// Everything the main window does, without the window: the seven labels with
+// their texts and colours, the enabled state of the pop-up entries, the
+// caption, the tray tooltip, the play mode, and the commands, the playback
+// tick and file opening that change them. MainWindow only mirrors this state
+// into widgets, so all of it runs and is tested without a display.
+class PlayerController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kLabelCount = 7;
+    enum LabelIndex { Previous = 0, SongName = 1, Singer = 2, PlayPause = 3, Stop = 4, Next = 5, Album = 6 };
+
+    // The caption the window carries before the first tick rewrites it; also
+    // the tray icon's first tooltip.
+    static QString designCaption() { return QStringLiteral("Liravo"); }
+    static QString listPlay() { return QStringLiteral("列表播放"); }
+    // The five play modes in the order the mode command steps through them.
+    static const QStringList &playModeCycle();
+    // The successor of mode in the cycle; an unknown text is its own successor.
+    static QString nextPlayMode(const QString &mode);
+    // The entry the random song command plays for a draw r in [0, 1): the
+    // single-precision r*(count-1)+1 rounded half to even, so the first and
+    // the last entry come up half as often as each one between them.
+    static int randomIndexFor(float r, int count);
+    // The platform's colour for disabled text.
+    static QColor defaultGreyText();
+
+    explicit PlayerController(AppContext &ctx, QColor greyText = defaultGreyText(),
+                              QObject *parent = nullptr);
+
+    // The window's load sequence. The icon goes to the tray.
+    void load(const QIcon &windowIcon);
+
+    // Opens a file by its type: .mp3/.m4a play alone, .yyu becomes the
+    // current collection. A path without a file behind it does nothing.
+    void playFile(const QString &path);
+    QString playerStateText() const;
+
+    // Label buttons and menu commands.
+    void clickLabel(int index);
+    void menuPlayPause();  // m_P
+    void previous();       // m_Pre
+    void next();           // m_Next
+    void randomSong();     // m_Rnd
+    void showWindow();     // m_Show
+    void cyclePlayMode();  // m_切换播放模式
+    void applyPlayMode();
+    void openFileCommand(); // m_Open
+    void topCaptionCommand();
+    void fontColorCommand();
+    void backColorCommand();
+    void setFontColor(qint32 color);
+    void setBackColor(qint32 color);
+    // m_End, m_endi and the close box. Returns false when the user chose to
+    // keep an unsaved collection, in which case the program keeps running.
+    bool exitCommand();
+
+    // One tick of Timer1. Does nothing while an earlier tick is still running
+    // (a look-up or a modal message inside it) or while a page is fetched.
+    void tick();
+
+    // State the window mirrors.
+    const QString &labelText(int index) const { return labelText_[index]; }
+    QColor labelColor(int index) const { return labelColor_[index]; }
+    bool labelEnabled(int index) const { return labelColor_[index] == labelColor_[PlayPause]; }
+    bool previousEnabled() const { return preEnabled_; }
+    bool nextEnabled() const { return nextEnabled_; }
+    bool randomEnabled() const { return rndEnabled_; }
+    const QString &caption() const { return caption_; }
+    const QString &tooltip() const { return tooltip_; }
+    const QString &playMode() const { return playMode_; }
+    const QString &topCaption() const { return topCaption_; }
+    QColor backColor() const { return backColor_; }
+    QColor greyText() const { return grey_; }
+
+    void setPlayMode(const QString &mode) { playMode_ = mode; }
+    bool tickRunning() const { return inTick_; }
+
+Q_SIGNALS:
+    // Labels, caption, menu states or colours changed: the window re-reads them.
+    void stateChanged();
+    // playFile makes the main window the active one.
+    void activateRequested();
+    // Normal state (not minimised), shown, brought forward.
+    void showNormalRequested();
+
+private:
+    void setLabel(int index, const QString &text);
+    void grey(int index);
+    void enable(int index);
+    void playIfInRange(int n);
+    void autoAdvance();
+    void pickUpHandOff();
+    void updateCaptionAndTooltip();
+
+    AppContext &ctx_;
+    QColor grey_;
+    std::array<QString, kLabelCount> labelText_;
+    std::array<QColor, kLabelCount> labelColor_;
+    bool preEnabled_ = true;
+    bool nextEnabled_ = true;
+    bool rndEnabled_ = true;
+    QString caption_;
+    QString tooltip_;
+    QString playMode_;
+    QString topCaption_;
+    QString siteUrl_;
+    QColor backColor_;
+    bool inTick_ = false;
+};

@@ -1,0 +1,103 @@
+#include "core/windowhub.h"
+
+#include "core/appcontext.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+
+#include <QCoreApplication>
+
+// The other windows are written alongside this one; each is wired as soon as
+// its header is in the tree.
+#if __has_include("collection/songlistwindow.h")
+#include "collection/songlistwindow.h"
+#define LIRAVO_HAVE_SONGLIST 1
+#endif
+#if __has_include("online/searchwindow.h")
+#include "online/searchwindow.h"
+#define LIRAVO_HAVE_SEARCH 1
+#endif
+#if __has_include("system/scanwindow.h")
+#include "system/scanwindow.h"
+#define LIRAVO_HAVE_SCAN 1
+#endif
+#if __has_include("system/updaterwindow.h")
+#include "system/updaterwindow.h"
+#define LIRAVO_HAVE_UPDATER 1
+#endif
+
+namespace {
+template <typename W>
+W *ensure(QPointer<QWidget> &slot, AppContext &ctx)
+{
+    if (!slot) {
+        auto *w = new W(ctx);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        slot = w;
+    }
+    return static_cast<W *>(slot.data());
+}
+
+void closeIfOpen(QPointer<QWidget> &slot)
+{
+    if (slot)
+        slot->close();
+}
+} // namespace
+
+WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx)
+{
+    ctx_.playFile = [this](const QString &path) { mainWindow().controller().playFile(path); };
+    ctx_.exitProgram = [this] {
+        // Nothing is unloaded window by window: the program just ends.
+        QCoreApplication::exit(0);
+    };
+#ifdef LIRAVO_HAVE_SONGLIST
+    ctx_.refreshSongList = [this] { ensure<SongListWindow>(songList_, ctx_)->refresh_list(); };
+    ctx_.showSongList = [this] { showWindow(ensure<SongListWindow>(songList_, ctx_)); };
+    ctx_.closeSongList = [this] { closeIfOpen(songList_); };
+#endif
+#ifdef LIRAVO_HAVE_SEARCH
+    ctx_.showSearchWindow = [this] { showWindow(ensure<SearchWindow>(search_, ctx_)); };
+    ctx_.closeSearchWindow = [this] { closeIfOpen(search_); };
+#endif
+#ifdef LIRAVO_HAVE_SCAN
+    ctx_.showScanWindow = [this] { showWindow(ensure<ScanWindow>(scan_, ctx_)); };
+#endif
+#ifdef LIRAVO_HAVE_UPDATER
+    ctx_.showUpdaterWindow = [this] { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); };
+#endif
+}
+
+WindowHub::~WindowHub()
+{
+    for (QPointer<QWidget> *slot : {&songList_, &search_, &scan_, &updater_})
+        delete slot->data();
+    delete main_;
+    ctx_.playFile = nullptr;
+    ctx_.exitProgram = nullptr;
+    ctx_.refreshSongList = ctx_.showSongList = ctx_.closeSongList = nullptr;
+    ctx_.showSearchWindow = ctx_.closeSearchWindow = nullptr;
+    ctx_.showScanWindow = ctx_.showUpdaterWindow = nullptr;
+}
+
+MainWindow &WindowHub::mainWindow()
+{
+    if (!main_) {
+        main_ = new MainWindow(ctx_);
+        ctx_.mainWindow = main_;
+    }
+    return *main_;
+}
+
+QWidget *WindowHub::songListWindow() const { return songList_; }
+QWidget *WindowHub::searchWindow() const { return search_; }
+QWidget *WindowHub::scanWindow() const { return scan_; }
+QWidget *WindowHub::updaterWindow() const { return updater_; }
+
+void WindowHub::showWindow(QWidget *w)
+{
+    // The song list window places itself beside the main window when it loads.
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
