@@ -37,6 +37,7 @@ struct AppContext {
     SongCollection current;
     // Kept for the life of the process, so reopened windows show the same.
     SongCollection searchResults;
+    QString searchText;             // the words of the last online search
     SongCollection scanList;
     SongCollection localList;
 

@@ -1,0 +1,33 @@
+#include "online/fetchpage.h"
+
+#include "online/bytestotext.h"
+#include "online/encodeurl.h"
+
+FetchResult fetchPage(HttpClient &http, const QString &url)
+{
+    const HttpClient::Response response = http.get(encodeUrl(url));
+    FetchResult result;
+    result.error = response.error;
+    result.errorText = response.errorText;
+    if (response.ok() && !response.body.isEmpty())
+        result.text = bytesToText(response.body, QStringLiteral("utf-8"));
+    return result;
+}
+
+QString describeFetchFailure(const FetchResult &result, int timeoutMs)
+{
+    const QString detail = result.errorText.isEmpty()
+                               ? QString()
+                               : QStringLiteral("（") + result.errorText + QStringLiteral("）");
+    switch (result.error) {
+    case HttpClient::Error::None:
+        return {};
+    case HttpClient::Error::Timeout:
+        return QStringLiteral("连接超时：服务器在 %1 秒内没有应答").arg((timeoutMs + 999) / 1000);
+    case HttpClient::Error::Incomplete:
+        return QStringLiteral("服务器的应答没有传完") + detail;
+    case HttpClient::Error::Transport:
+        break;
+    }
+    return QStringLiteral("无法连接到服务器") + detail;
+}
