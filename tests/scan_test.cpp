@@ -1,0 +1,290 @@
+#include "core/appcontext.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+#include "system/localscan.h"
+#include "system/scanwindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+QStringList names(const SongCollection &c)
+{
+    QStringList out;
+    for (int n = 1; n <= c.count; ++n)
+        out << c.entry(n).songName;
+    return out;
+}
+
+// a.mp3, b.MP3, c.mp3.txt, sub/d.mp3, sub/deeper/e.mp3
+void makeMixedFolder(const QString &root)
+{
+    touch(root + "/a.mp3");
+    touch(root + "/b.MP3");
+    touch(root + "/c.mp3.txt");
+    touch(root + "/sub/d.mp3");
+    touch(root + "/sub/deeper/e.mp3");
+}
+
+} // namespace
+
+TEST(ScanFolder, TakesExactExtensionOneLevelDeepFilesFirst)
+{
+    QTemporaryDir dir;
+    makeMixedFolder(dir.path());
+    // A subfolder that sorts before the folder's own file: files still come first.
+    touch(dir.path() + "/0first/f.mp3");
+
+    SongCollection scan;
+    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 3);
+    nameLocalEntries(scan);
+    ASSERT_EQ(scan.count, 3);
+    EXPECT_EQ(scan.entry(1).songName, "a.mp3");
+    EXPECT_EQ(scan.entry(1).address, dir.path() + "/a.mp3");
+    EXPECT_TRUE(scan.entry(1).isLocal);
+    EXPECT_TRUE(scan.entry(1).singer.isEmpty());
+    QStringList rest{scan.entry(2).songName, scan.entry(3).songName};
+    rest.sort();
+    EXPECT_EQ(rest, (QStringList{"d.mp3", "f.mp3"}));
+    // The scan list's own fields are never set.
+    EXPECT_TRUE(scan.albumName.isEmpty());
+    EXPECT_EQ(scan.currentIndex, 0);
+}
+
+TEST(ScanFolder, SecondScanAppendsAgainAndMissingFolderAddsNothing)
+{
+    QTemporaryDir dir;
+    makeMixedFolder(dir.path());
+    SongCollection scan;
+    scanFolder(scan, dir.path(), ".mp3");
+    scanFolder(scan, dir.path(), ".mp3");
+    EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere", ".mp3"), 0);
+    EXPECT_EQ(scanFolder(scan, QString(), ".mp3"), 0);
+    nameLocalEntries(scan);
+    EXPECT_EQ(names(scan), (QStringList{"a.mp3", "d.mp3", "a.mp3", "d.mp3"}));
+}
+
+TEST(ScanFolder, StopsAtOneHundredEntriesAcrossScans)
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < 70; ++i)
+        touch(dir.path() + QString("/top%1.mp3").arg(i));
+    for (int i = 0; i < 70; ++i)
+        touch(dir.path() + QString("/sub/s%1.mp3").arg(i));
+
+    SongCollection scan;
+    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 100);
+    EXPECT_EQ(scan.count, 100);
+    int fromTop = 0;
+    for (int n = 1; n <= 100; ++n)
+        fromTop += scan.entry(n).address.contains("/top");
+    EXPECT_EQ(fromTop, 70); // every file of the folder before any of the subfolder
+    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 0);
+    EXPECT_EQ(scan.count, 100);
+}
+
+TEST(ScanFolder, SkipsUnreadableSubfolder)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    QTemporaryDir dir;
+    touch(dir.path() + "/locked/x.mp3");
+    touch(dir.path() + "/open/y.mp3");
+    QFile::setPermissions(dir.path() + "/locked", QFileDevice::Permissions{});
+    SongCollection scan;
+    scanFolder(scan, dir.path(), ".mp3");
+    QFile::setPermissions(dir.path() + "/locked",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    nameLocalEntries(scan);
+    EXPECT_EQ(names(scan), QStringList{"y.mp3"});
+}
+
+TEST(LocalList, AddingTwiceDuplicatesAndFullListLeavesPicksOut)
+{
+    SongCollection scan;
+    for (int i = 1; i <= 60; ++i) {
+        ++scan.count;
+        scan.entry(i) = SongEntry{QString("s%1.mp3").arg(i), QString("/m/s%1.mp3").arg(i), {}, true};
+    }
+    SongCollection local;
+    QList<int> rows;
+    for (int r = 0; r < 60; ++r)
+        rows << r;
+    EXPECT_EQ(addPicksToLocalList(local, scan, {0, 2}), 0);
+    EXPECT_EQ(addPicksToLocalList(local, scan, {0, 2}), 0);
+    ASSERT_EQ(local.count, 4);
+    EXPECT_EQ(local.entry(3), scan.entry(1));
+    EXPECT_EQ(local.entry(4), scan.entry(3));
+    EXPECT_EQ(local.albumName, "本地歌曲");
+    EXPECT_EQ(local.currentIndex, 1);
+
+    EXPECT_EQ(addPicksToLocalList(local, scan, rows), 0);   // 64
+    EXPECT_EQ(addPicksToLocalList(local, scan, rows), 24);  // 36 fit
+    EXPECT_EQ(local.count, 100);
+    EXPECT_EQ(local.entry(100), scan.entry(36));
+    EXPECT_EQ(addPicksToLocalList(local, scan, {5}), 1);
+    EXPECT_EQ(local.entry(100), scan.entry(36));
+}
+
+TEST(LocalList, SelectAllStateFollowsSelection)
+{
+    EXPECT_TRUE(allSelected(3, 3));
+    EXPECT_FALSE(allSelected(2, 3));
+    EXPECT_FALSE(allSelected(0, 3));
+}
+
+class ScanWindowTest : public ::testing::Test {
+protected:
+    ScanWindowTest() : settings(backend, "Liravo")
+    {
+        ctx.settings = &settings;
+        ctx.dialogs = &dialogs;
+        ctx.refreshSongList = [this] { ++refreshes; };
+        ctx.showSongList = [this] { ++shows; };
+        makeMixedFolder(dir.path());
+    }
+    QListWidget *list() { return window().findChild<QListWidget *>("List1"); }
+    QCheckBox *check() { return window().findChild<QCheckBox *>("Check1"); }
+    ScanWindow &window()
+    {
+        if (!w)
+            w = std::make_unique<ScanWindow>(ctx);
+        return *w;
+    }
+
+    QTemporaryDir dir;
+    MemorySettingsBackend backend;
+    Settings settings;
+    FakeDialogs dialogs;
+    AppContext ctx;
+    int refreshes = 0, shows = 0;
+    std::unique_ptr<ScanWindow> w;
+};
+
+TEST_F(ScanWindowTest, ControlsCaptionsAndBackColour)
+{
+    backend.write("Liravo", "设置", "背景颜色", "255");
+    EXPECT_EQ(window().objectName(), "frm本地歌曲扫描");
+    EXPECT_EQ(window().windowTitle(), "本地歌曲扫描");
+    EXPECT_EQ(window().findChild<QPushButton *>("Command1")->text(), "开始扫描");
+    EXPECT_EQ(window().findChild<QPushButton *>("Command2")->text(), "添加到本地列表");
+    EXPECT_EQ(check()->text(), "全选");
+    EXPECT_EQ(window().palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(window().size(), QSize(329, 344));
+}
+
+TEST_F(ScanWindowTest, ScansListCancelKeepsResultsAndReopenedWindowStartsEmpty)
+{
+    dialogs.folderAnswers << dir.path();
+    window().findChild<QPushButton *>("Command1")->click();
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].kind, "folder");
+    EXPECT_EQ(dialogs.asked[0].text, "文件夹选择");
+    ASSERT_EQ(list()->count(), 2);
+    EXPECT_EQ(list()->item(0)->text(), "a.mp3");
+    EXPECT_EQ(list()->item(1)->text(), "d.mp3");
+
+    list()->item(0)->setSelected(true);
+    window().startScan(); // cancelled chooser
+    EXPECT_EQ(list()->count(), 2);
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+
+    window().close();
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(ctx.scanList.count, 2); // the lists outlive the window
+    w.reset();
+    EXPECT_EQ(list()->count(), 0);
+    dialogs.folderAnswers << dir.path();
+    window().startScan();
+    EXPECT_EQ(list()->count(), 4);
+}
+
+TEST_F(ScanWindowTest, SelectAllAndListClickKeepEachOtherInStep)
+{
+    dialogs.folderAnswers << dir.path();
+    window().startScan();
+    EXPECT_FALSE(check()->isChecked());
+    list()->item(0)->setSelected(true);
+    EXPECT_FALSE(check()->isChecked());
+    list()->item(1)->setSelected(true);
+    EXPECT_TRUE(check()->isChecked());
+    list()->item(1)->setSelected(false);
+    EXPECT_FALSE(check()->isChecked());
+
+    check()->click();
+    EXPECT_TRUE(check()->isChecked());
+    EXPECT_EQ(list()->selectedItems().size(), 2);
+    check()->click();
+    EXPECT_FALSE(check()->isChecked());
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+}
+
+TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
+{
+    ctx.current.albumName = "旧歌集";
+    ctx.current.filePath = "/old.yyu";
+    ctx.current.count = 1;
+    ctx.current.entry(1).songName = "old";
+    dialogs.folderAnswers << dir.path();
+    window().show();
+    window().startScan();
+    list()->item(1)->setSelected(true);
+    window().findChild<QPushButton *>("Command2")->click();
+    window().findChild<QPushButton *>("Command2")->click();
+
+    EXPECT_EQ(ctx.current.count, 2);
+    EXPECT_EQ(ctx.current.entry(1).songName, "d.mp3");
+    EXPECT_EQ(ctx.current.entry(2).songName, "d.mp3");
+    EXPECT_EQ(ctx.current.albumName, "本地歌曲");
+    EXPECT_TRUE(ctx.current.filePath.isEmpty());
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(ctx.current, ctx.localList);
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(shows, 2);
+    EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(ScanWindowTest, AddWithNothingSelectedGivesFreshCollection)
+{
+    ctx.current.albumName = "旧歌集";
+    ctx.current.count = 1;
+    ctx.current.currentIndex = 1;
+    dialogs.folderAnswers << dir.path();
+    window().startScan();
+    window().addToLocalList();
+    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(ScanWindowTest, PicksBeyondOneHundredAreLeftOutAndSaid)
+{
+    for (int i = 0; i < 60; ++i)
+        touch(dir.path() + QString("/many/m%1.mp3").arg(i));
+    dialogs.folderAnswers << dir.path() + "/many";
+    window().startScan();
+    check()->click();
+    window().addToLocalList();
+    EXPECT_EQ(dialogs.count("message"), 0);
+    window().addToLocalList();
+    EXPECT_EQ(ctx.current.count, 100);
+    ASSERT_EQ(dialogs.count("message"), 1);
+    EXPECT_TRUE(dialogs.asked.last().text.contains("20")) << dialogs.asked.last().text.toStdString();
+}
