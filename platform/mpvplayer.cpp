@@ -1,0 +1,430 @@
+#include "platform/mpvplayer.h"
+
+#include "platform/tagtext.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QMetaObject>
+#include <QUrl>
+#include <clocale>
+#include <cstdio>
+#include <limits>
+#include <dlfcn.h>
+#include <mpv/client.h>
+
+// The few libmpv entry points the player uses, resolved at run time so that
+// the executable does not map libmpv and its ~100 libraries at start-up.
+struct MpvApi {
+    decltype(&mpv_create) create;
+    decltype(&mpv_initialize) initialize;
+    decltype(&mpv_terminate_destroy) terminateDestroy;
+    decltype(&mpv_set_option_string) setOptionString;
+    decltype(&mpv_set_property) setProperty;
+    decltype(&mpv_get_property) getProperty;
+    decltype(&mpv_command) command;
+    decltype(&mpv_command_ret) commandRet;
+    decltype(&mpv_free_node_contents) freeNodeContents;
+    decltype(&mpv_observe_property) observeProperty;
+    decltype(&mpv_wait_event) waitEvent;
+    decltype(&mpv_set_wakeup_callback) setWakeupCallback;
+};
+
+namespace {
+
+// Loaded once per library name for the life of the process: libmpv starts
+// threads of its own, so it is never unloaded.
+const MpvApi *loadApi(const QString &library)
+{
+    static QHash<QString, const MpvApi *> loaded;
+    if (auto it = loaded.constFind(library); it != loaded.constEnd())
+        return *it;
+    const MpvApi *result = nullptr;
+    void *lib = dlopen(library.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib) {
+        std::fprintf(stderr, "Liravo: cannot load %s (%s); nothing will play\n",
+                     qPrintable(library), dlerror());
+    } else {
+        auto *api = new MpvApi;
+        bool ok = true;
+        auto get = [&](auto &fn, const char *name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            ok = ok && fn;
+        };
+        get(api->create, "mpv_create");
+        get(api->initialize, "mpv_initialize");
+        get(api->terminateDestroy, "mpv_terminate_destroy");
+        get(api->setOptionString, "mpv_set_option_string");
+        get(api->setProperty, "mpv_set_property");
+        get(api->getProperty, "mpv_get_property");
+        get(api->command, "mpv_command");
+        get(api->commandRet, "mpv_command_ret");
+        get(api->freeNodeContents, "mpv_free_node_contents");
+        get(api->observeProperty, "mpv_observe_property");
+        get(api->waitEvent, "mpv_wait_event");
+        get(api->setWakeupCallback, "mpv_set_wakeup_callback");
+        if (ok) {
+            result = api;
+        } else {
+            std::fprintf(stderr, "Liravo: %s lacks the functions the player needs; nothing will play\n",
+                         qPrintable(library));
+            delete api;
+        }
+    }
+    loaded.insert(library, result);
+    return result;
+}
+
+bool isWebAddress(const QString &url, QString *scheme)
+{
+    const qsizetype sep = url.indexOf(QLatin1String("://"));
+    if (sep <= 0)
+        return false;
+    for (qsizetype i = 0; i < sep; ++i) {
+        const QChar c = url[i];
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'+' && c != u'-' && c != u'.')
+            return false;
+    }
+    *scheme = url.left(sep).toLower();
+    return true;
+}
+
+// What libmpv is given for a source, or nothing when the source is refused.
+// Local paths go as absolute paths so that no file name is ever read as one
+// of libmpv's own protocols ("-", "fd://", "edl://", ...); web addresses are
+// limited to the streaming schemes a music address can have. A directory is
+// refused: libmpv would make it a playlist of its own and play on through it.
+QByteArray sourceFor(const QString &url)
+{
+    QString path = url;
+    QString scheme;
+    if (isWebAddress(url, &scheme)) {
+        static const QStringList web = {"http", "https", "ftp", "mms", "mmsh", "rtsp"};
+        if (web.contains(scheme))
+            return url.toUtf8();
+        if (scheme != QLatin1String("file"))
+            return {};
+        path = QUrl(url).toLocalFile();
+    }
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable())
+        return {};
+    return QFile::encodeName(info.absoluteFilePath());
+}
+
+QString nodeText(const mpv_node &node)
+{
+    if (node.format != MPV_FORMAT_STRING || !node.u.string)
+        return {};
+    // libmpv passes tag bytes through unchecked; legacy tags are not UTF-8.
+    return repairTagText(QByteArray(node.u.string)).trimmed();
+}
+
+} // namespace
+
+MpvPlayer::Options MpvPlayer::optionsFromEnvironment()
+{
+    Options o;
+    o.audioOutput = qEnvironmentVariable("LIRAVO_AO");
+    o.untimed = qEnvironmentVariable("LIRAVO_AO_UNTIMED") == QLatin1String("1");
+    if (qEnvironmentVariableIsSet("LIRAVO_LIBMPV"))
+        o.library = qEnvironmentVariable("LIRAVO_LIBMPV");
+    return o;
+}
+
+MpvPlayer::MpvPlayer(QObject *parent)
+    : MpvPlayer(optionsFromEnvironment(), parent)
+{
+}
+
+MpvPlayer::MpvPlayer(const Options &options, QObject *parent)
+    : QObject(parent), options_(options)
+{
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    if (handle_) {
+        // After this returns libmpv calls wakeup() no more; queued drains
+        // die with this object.
+        api_->setWakeupCallback(handle_, nullptr, nullptr);
+        api_->terminateDestroy(handle_);
+    }
+}
+
+void MpvPlayer::wakeup(void *self)
+{
+    // Called on one of libmpv's threads: only hand the work to ours, and post
+    // at most one drain at a time however many events arrive.
+    auto *player = static_cast<MpvPlayer *>(self);
+    if (!player->wakeupPending_.exchange(true))
+        QMetaObject::invokeMethod(player, [player] { player->drainEvents(); }, Qt::QueuedConnection);
+}
+
+bool MpvPlayer::ensureEngine()
+{
+    if (handle_)
+        return true;
+    if (engineFailed_)
+        return false;
+    engineFailed_ = true; // until proven otherwise; said once on stderr
+    api_ = loadApi(options_.library);
+    if (!api_)
+        return false;
+    // mpv_create refuses to run unless numbers are formatted the C way, and
+    // QApplication sets the locale from the environment (zh_CN uses "C"-like
+    // numbers, but others do not).
+    std::setlocale(LC_NUMERIC, "C");
+    mpv_handle *h = api_->create();
+    if (!h) {
+        std::fprintf(stderr, "Liravo: the audio engine could not be created; nothing will play\n");
+        return false;
+    }
+    const QByteArray volume = QByteArray::number(volume_);
+    const std::pair<const char *, const char *> settings[] = {
+        {"config", "no"},            // no user mpv.conf, scripts or watch-later
+        {"terminal", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"vid", "no"},               // cover art and video tracks are not shown
+        {"audio-display", "no"},
+        {"idle", "yes"},             // stay alive between sources
+        {"keep-open", "no"},
+        {"resume-playback", "no"},
+        {"input-default-bindings", "no"},
+        {"sub-auto", "no"},
+        {"audio-file-auto", "no"},
+        {"network-timeout", "15"},
+        {"audio-fallback-to-null", "yes"}, // no sound device: still play, silently
+        {"audio-client-name", "Liravo"},
+        {"volume", volume.constData()},
+    };
+    for (const auto &[name, value] : settings)
+        api_->setOptionString(h, name, value);
+    if (!options_.audioOutput.isEmpty())
+        api_->setOptionString(h, "ao", options_.audioOutput.toUtf8().constData());
+    if (options_.untimed)
+        api_->setOptionString(h, "ao-null-untimed", "yes");
+    if (api_->initialize(h) < 0) {
+        std::fprintf(stderr, "Liravo: the audio engine could not be started; nothing will play\n");
+        api_->terminateDestroy(h);
+        return false;
+    }
+    api_->observeProperty(h, 0, "paused-for-cache", MPV_FORMAT_FLAG);
+    handle_ = h;
+    engineFailed_ = false;
+    api_->setWakeupCallback(h, &MpvPlayer::wakeup, this);
+    return true;
+}
+
+void MpvPlayer::setState(int state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    Q_EMIT stateChanged(state);
+}
+
+bool MpvPlayer::setPause(bool paused)
+{
+    int flag = paused ? 1 : 0;
+    return api_->setProperty(handle_, "pause", MPV_FORMAT_FLAG, &flag) >= 0;
+}
+
+void MpvPlayer::haltEngine()
+{
+    if (handle_ && activeEntry_) {
+        const char *cmd[] = {"stop", nullptr};
+        api_->command(handle_, cmd);
+    }
+    activeEntry_ = 0;
+    loaded_ = false;
+    buffering_ = false;
+}
+
+void MpvPlayer::startSource()
+{
+    title_.clear();
+    author_.clear();
+    const QByteArray source = sourceFor(url_);
+    if (source.isEmpty() || !ensureEngine()) {
+        haltEngine();
+        setState(Stopped);
+        return;
+    }
+    activeEntry_ = 0;
+    loaded_ = false;
+    buffering_ = false;
+    // A pause is a property of the engine, not of the source: without this a
+    // source set while paused would open and sit there.
+    setPause(false);
+    const char *cmd[] = {"loadfile", source.constData(), "replace", nullptr};
+    mpv_node result{};
+    if (api_->commandRet(handle_, cmd, &result) < 0) {
+        setState(Stopped);
+        return;
+    }
+    qint64 entry = 0;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            const mpv_node &v = result.u.list->values[i];
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 && v.format == MPV_FORMAT_INT64)
+                entry = v.u.int64;
+        }
+    }
+    api_->freeNodeContents(&result);
+    if (entry == 0) {
+        // Older libmpv does not say; "replace" left our source alone in the list.
+        int64_t id = 0;
+        if (api_->getProperty(handle_, "playlist/0/id", MPV_FORMAT_INT64, &id) >= 0)
+            entry = id;
+    }
+    activeEntry_ = entry;
+    setState(Transitioning);
+}
+
+void MpvPlayer::setUrl(const QString &url)
+{
+    url_ = url;
+    startSource();
+}
+
+void MpvPlayer::play()
+{
+    switch (state_) {
+    case Paused:
+        if (activeEntry_ && setPause(false)) {
+            setState(!loaded_ ? Transitioning : buffering_ ? Buffering : Playing);
+            return;
+        }
+        startSource();
+        return;
+    case Stopped:
+    case Ready:
+        // After an end or a stop: from the beginning.
+        startSource();
+        return;
+    default:
+        return; // nothing open, or already on its way
+    }
+}
+
+void MpvPlayer::pause()
+{
+    switch (state_) {
+    case Playing:
+    case Buffering:
+    case Waiting:
+    case Transitioning:
+        if (activeEntry_ && setPause(true))
+            setState(Paused);
+        return;
+    default:
+        return;
+    }
+}
+
+void MpvPlayer::stop()
+{
+    // The timer stops the player on every idle tick: cheap when nothing plays,
+    // and "nothing open" stays that.
+    if (state_ == Undefined)
+        return;
+    haltEngine();
+    setState(Stopped);
+}
+
+void MpvPlayer::setVolume(int volume0to100)
+{
+    volume_ = qBound(0, volume0to100, 100);
+    if (handle_) {
+        double v = volume_;
+        api_->setProperty(handle_, "volume", MPV_FORMAT_DOUBLE, &v);
+    }
+}
+
+double MpvPlayer::engineNumber(const char *name) const
+{
+    double v = 0;
+    if (!handle_ || api_->getProperty(handle_, name, MPV_FORMAT_DOUBLE, &v) < 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return v;
+}
+
+void MpvPlayer::readTags()
+{
+    mpv_node meta{};
+    if (api_->getProperty(handle_, "metadata", MPV_FORMAT_NODE, &meta) < 0)
+        return;
+    if (meta.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < meta.u.list->num; ++i) {
+            const QByteArray key = QByteArray(meta.u.list->keys[i]).toLower();
+            const mpv_node &value = meta.u.list->values[i];
+            if (key == "title" && title_.isEmpty())
+                title_ = nodeText(value);
+            else if (key == "artist" && author_.isEmpty())
+                author_ = nodeText(value);
+        }
+    }
+    api_->freeNodeContents(&meta);
+}
+
+void MpvPlayer::drainEvents()
+{
+    wakeupPending_.store(false);
+    if (!handle_)
+        return;
+    for (;;) {
+        mpv_event *ev = api_->waitEvent(handle_, 0);
+        if (!ev || ev->event_id == MPV_EVENT_NONE)
+            break;
+        switch (ev->event_id) {
+        case MPV_EVENT_START_FILE:
+            startedEntry_ = static_cast<mpv_event_start_file *>(ev->data)->playlist_entry_id;
+            break;
+        case MPV_EVENT_FILE_LOADED:
+            // Belongs to the latest start-file; events arrive in order.
+            if (startedEntry_ != activeEntry_ || !activeEntry_ || loaded_)
+                break;
+            loaded_ = true;
+            readTags();
+            if (state_ == Transitioning)
+                setState(buffering_ ? Buffering : Playing);
+            break;
+        case MPV_EVENT_END_FILE: {
+            const auto *end = static_cast<mpv_event_end_file *>(ev->data);
+            if (!activeEntry_ || end->playlist_entry_id != activeEntry_)
+                break; // the source a new one replaced, or one already stopped
+            if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
+                // A playlist or directory expanded in place of the source.
+                // The player holds one source, so it is refused like any
+                // other that does not play.
+                haltEngine();
+            }
+            activeEntry_ = 0;
+            loaded_ = false;
+            buffering_ = false;
+            setState(Stopped);
+            break;
+        }
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            const auto *prop = static_cast<mpv_event_property *>(ev->data);
+            if (qstrcmp(prop->name, "paused-for-cache") != 0 || prop->format != MPV_FORMAT_FLAG)
+                break;
+            buffering_ = *static_cast<int *>(prop->data) != 0;
+            if (loaded_ && activeEntry_ && (state_ == Playing || state_ == Buffering))
+                setState(buffering_ ? Buffering : Playing);
+            break;
+        }
+        case MPV_EVENT_SHUTDOWN:
+            // Only if the engine is torn down under us; nothing more will play.
+            activeEntry_ = 0;
+            loaded_ = false;
+            setState(Stopped);
+            break;
+        default:
+            break;
+        }
+    }
+}

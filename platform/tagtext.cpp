@@ -1,0 +1,88 @@
+#include "platform/tagtext.h"
+
+#include <QList>
+#include <QStringDecoder>
+
+namespace {
+
+bool isCjk(char32_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF)     // unified ideographs
+        || (c >= 0x3400 && c <= 0x4DBF)     // extension A
+        || (c >= 0xF900 && c <= 0xFAFF)     // compatibility ideographs
+        || (c >= 0x3040 && c <= 0x30FF)     // kana (GBK carries them)
+        || (c >= 0x20000 && c <= 0x2FFFF);  // supplementary ideographs
+}
+
+// Latin-1 text that happens to be valid GBK pairs an accented letter with the
+// plain letter after it ("ö" + "r" in Motörhead): the second byte is then
+// below 0x80. Chinese text mostly sits in the GB2312 block, whose second bytes
+// are all 0xA1 and above; the GBK extension rows (traditional characters) mix
+// both. So the bytes count as Chinese only when most multi-byte characters
+// end in a high byte.
+bool mostPairsHaveHighTrail(const QByteArray &bytes)
+{
+    int high = 0, other = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (i + 1 >= bytes.size())
+            return false;
+        const auto t = static_cast<unsigned char>(bytes[i + 1]);
+        if (t >= 0x30 && t <= 0x39) { // four-byte GB18030 sequence
+            ++other;
+            i += 3;
+            continue;
+        }
+        if (t >= 0x80)
+            ++high;
+        else
+            ++other;
+        ++i;
+    }
+    return high > other;
+}
+
+} // namespace
+
+QString decodeLegacyChinese(const QByteArray &bytes)
+{
+    // Built by name each time: a stateless decoder keeps no half character
+    // from one tag to the next, and the name lookup is cheap beside a file load.
+    QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
+    if (!gb.isValid())
+        return {};
+    QString text = gb.decode(bytes);
+    if (gb.hasError() || !mostPairsHaveHighTrail(bytes))
+        return {};
+    bool cjk = false;
+    for (char32_t c : text.toUcs4()) {
+        if (c == 0xFFFD || (c >= 0xE000 && c <= 0xF8FF) || c < 0x20)
+            return {}; // user-defined or control codes: not real text
+        cjk = cjk || isCjk(c);
+    }
+    return cjk ? text : QString();
+}
+
+QString repairTagText(const QByteArray &raw)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(raw);
+    if (utf8.hasError()) {
+        // Raw legacy bytes (ID3v1). Not Chinese: they were most likely Latin-1.
+        const QString chinese = decodeLegacyChinese(raw);
+        return chinese.isNull() ? QString::fromLatin1(raw) : chinese;
+    }
+    bool wide = false, high = false;
+    for (QChar c : asUtf8) {
+        wide = wide || c.unicode() > 0xFF;
+        high = high || c.unicode() >= 0x80;
+    }
+    // Only text made entirely of U+0000..U+00FF can be bytes widened one by
+    // one; anything wider is real Unicode and must not be second-guessed.
+    if (wide || !high)
+        return asUtf8;
+    const QString chinese = decodeLegacyChinese(asUtf8.toLatin1());
+    return chinese.isNull() ? asUtf8 : chinese;
+}

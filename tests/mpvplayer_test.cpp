@@ -1,0 +1,306 @@
+// The real libmpv engine on generated MP3s, always with the null audio output.
+#include "platform/mpvplayer.h"
+#include "support/mp3gen.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Records every state the player passes through, however short-lived.
+struct Recorder {
+    explicit Recorder(MpvPlayer &p)
+        : link(QObject::connect(&p, &MpvPlayer::stateChanged, [this](int s) { states << s; }))
+    {
+    }
+    ~Recorder() { QObject::disconnect(link); }
+    QMetaObject::Connection link;
+    QList<int> states;
+};
+
+bool waitFor(const std::function<bool()> &done, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+class MpvPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // Untimed: a two-second song ends within milliseconds.
+    std::unique_ptr<MpvPlayer> fastPlayer()
+    {
+        MpvPlayer::Options o;
+        o.audioOutput = "null";
+        o.untimed = true;
+        return std::make_unique<MpvPlayer>(o);
+    }
+    // Timed null output: plays in real time, for the transport commands.
+    std::unique_ptr<MpvPlayer> realTimePlayer()
+    {
+        MpvPlayer::Options o;
+        o.audioOutput = "null";
+        return std::make_unique<MpvPlayer>(o);
+    }
+
+    QString song(const QString &name, const Mp3Spec &spec = {})
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeMp3(path, spec));
+        return path;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(MpvPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
+{
+    auto p = fastPlayer();
+    Recorder rec(*p);
+    EXPECT_EQ(p->playState(), MediaPlayer::Undefined);
+    p->setUrl(song("a.mp3"));
+    // Right away, before any engine event: the timer must not see a finished song.
+    EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
+    ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }));
+    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Playing,
+                                      MediaPlayer::Stopped}));
+    QTest::qWait(150);
+    EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+    EXPECT_EQ(rec.states.size(), 3);
+
+    // Play after the end starts the song again and it ends once more.
+    rec.states.clear();
+    p->play();
+    EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
+    ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }));
+    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Playing,
+                                      MediaPlayer::Stopped}));
+}
+
+TEST_F(MpvPlayerTest, ReportsTheSongsDuration)
+{
+    auto p = realTimePlayer();
+    p->setUrl(song("d.mp3", {.seconds = 7.0}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    EXPECT_NEAR(p->engineNumber("duration"), 7.0, 0.1);
+}
+
+TEST_F(MpvPlayerTest, ReplacingASourceNeverShowsAStaleEnd)
+{
+    auto p = realTimePlayer();
+    Recorder rec(*p);
+    const QString a = song("a.mp3", {.seconds = 30});
+    const QString b = song("b.mp3", {.seconds = 30});
+    p->setUrl(a);
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+
+    // The old song's own end-of-file (reason: replaced) must not count as the
+    // new one ending; neither may a quick succession of sources.
+    for (const QString &next : {b, a, b}) {
+        rec.states.clear();
+        p->setUrl(next);
+        EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+        QTest::qWait(50);
+        EXPECT_FALSE(rec.states.contains(MediaPlayer::Stopped)) << rec.states.size();
+        EXPECT_FALSE(rec.states.contains(MediaPlayer::Ready));
+        EXPECT_EQ(p->playState(), MediaPlayer::Playing);
+    }
+    rec.states.clear();
+    p->setUrl(a);
+    p->setUrl(b);
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    QTest::qWait(50);
+    EXPECT_FALSE(rec.states.contains(MediaPlayer::Stopped));
+    EXPECT_EQ(p->url(), b);
+}
+
+TEST_F(MpvPlayerTest, PauseResumesWhereItStoppedAndStopRestartsFromTheBeginning)
+{
+    auto p = realTimePlayer();
+    p->setUrl(song("long.mp3", {.seconds = 30}));
+    ASSERT_TRUE(waitFor([&] { return p->engineNumber("time-pos") > 0.4; }));
+    EXPECT_EQ(p->playState(), MediaPlayer::Playing);
+
+    p->pause();
+    EXPECT_EQ(p->playState(), MediaPlayer::Paused);
+    const double pausedAt = p->engineNumber("time-pos");
+    QTest::qWait(300);
+    EXPECT_EQ(p->playState(), MediaPlayer::Paused);
+    EXPECT_NEAR(p->engineNumber("time-pos"), pausedAt, 0.05);
+    p->play();
+    EXPECT_EQ(p->playState(), MediaPlayer::Playing);
+    ASSERT_TRUE(waitFor([&] { return p->engineNumber("time-pos") > pausedAt + 0.2; }));
+    EXPECT_GE(p->engineNumber("time-pos"), pausedAt);
+
+    p->stop();
+    EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+    QTest::qWait(100);
+    EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+    p->stop(); // the idle timer stops every tick
+    EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+    p->play();
+    EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    EXPECT_LT(p->engineNumber("time-pos"), pausedAt);
+}
+
+TEST_F(MpvPlayerTest, ASourceSetWhilePausedPlays)
+{
+    auto p = realTimePlayer();
+    p->setUrl(song("a.mp3", {.seconds = 30}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    p->pause();
+    p->setUrl(song("b.mp3", {.seconds = 30}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    ASSERT_TRUE(waitFor([&] { return p->engineNumber("time-pos") > 0.1; }));
+}
+
+TEST_F(MpvPlayerTest, SourcesThatCannotPlayEndStoppedWithoutPlaying)
+{
+    QFile garbage(dir.filePath("garbage.mp3"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    QByteArray noise;
+    for (int i = 0; i < 20000; ++i)
+        noise.append(char((i * 7919 + 13) % 251));
+    garbage.write(noise);
+    garbage.close();
+    QFile text(dir.filePath("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("just some words\nand more\n");
+    text.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.mp3"));
+    const QString inFolder = song("folder.mp3/inside.mp3");
+    QFile list(dir.filePath("list.m3u"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(inFolder.toUtf8() + "\n");
+    list.close();
+    const QString good = song("good.mp3", {.seconds = 30});
+
+    const QStringList sources = {
+        "",
+        dir.filePath("missing.mp3"),
+        dir.filePath("folder.mp3"),
+        "file://" + dir.filePath("folder.mp3"),
+        garbage.fileName(),
+        text.fileName(),
+        list.fileName(),              // a playlist would play on by itself
+        "edl://" + inFolder,          // engine-internal protocols are refused
+        "http://127.0.0.1:1/song.mp3", // nothing listens there
+    };
+    auto p = realTimePlayer();
+    for (const QString &bad : sources) {
+        SCOPED_TRACE(bad.toStdString());
+        // Each right after a playing song, so a stale state would show.
+        p->setUrl(good);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+        Recorder rec(*p);
+        p->setUrl(bad);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+        QTest::qWait(100);
+        EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+        EXPECT_FALSE(rec.states.contains(MediaPlayer::Playing));
+        EXPECT_TRUE(std::isnan(p->engineNumber("time-pos")));
+        // Play retries the same source, which still fails.
+        p->play();
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+        EXPECT_FALSE(rec.states.contains(MediaPlayer::Playing));
+    }
+}
+
+TEST_F(MpvPlayerTest, EngineStartsOnlyWithTheFirstSourceAndKeepsTheVolume)
+{
+    auto p = fastPlayer();
+    p->setVolume(80);
+    p->stop();
+    p->pause();
+    p->play();
+    EXPECT_EQ(p->playState(), MediaPlayer::Undefined); // nothing open: no state text
+    p->setUrl(dir.filePath("missing.mp3"));
+    EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+    EXPECT_FALSE(p->engineStarted());
+
+    p->setUrl(song("a.mp3"));
+    EXPECT_TRUE(p->engineStarted());
+    EXPECT_DOUBLE_EQ(p->engineNumber("volume"), 80.0);
+    p->setVolume(130);
+    EXPECT_EQ(p->volume(), 100);
+    EXPECT_DOUBLE_EQ(p->engineNumber("volume"), 100.0);
+    p->setVolume(-5);
+    EXPECT_EQ(p->volume(), 0);
+}
+
+TEST_F(MpvPlayerTest, WithoutTheEngineLibraryEverySourceEndsStopped)
+{
+    MpvPlayer::Options o;
+    o.library = "libliravo-no-such-engine.so.9";
+    MpvPlayer p(o);
+    p.setUrl(song("a.mp3"));
+    EXPECT_EQ(p.playState(), MediaPlayer::Stopped);
+    p.play();
+    EXPECT_EQ(p.playState(), MediaPlayer::Stopped);
+    EXPECT_FALSE(p.engineStarted());
+}
+
+TEST_F(MpvPlayerTest, DefaultOutputFallsBackToSilenceWithoutADevice)
+{
+    // No "ao" chosen: whatever the desktop offers, or the null output when
+    // there is no sound device (as on build machines). Either way it plays.
+    MpvPlayer::Options o;
+    MpvPlayer p(o);
+    Recorder rec(p);
+    p.setUrl(song("a.mp3", {.seconds = 0.5}));
+    ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+}
+
+TEST_F(MpvPlayerTest, TagsComeOutAsTextIncludingLegacyChinese)
+{
+    struct Case {
+        const char *name;
+        Mp3Spec spec;
+        QString title, author;
+    };
+    // "童话" / "光良" and "后来" / "刘若英" in GBK.
+    const QByteArray tonghua = QByteArray::fromHex("cdafbbb0");
+    const QByteArray guangliang = QByteArray::fromHex("b9e2c1bc");
+    const QByteArray houlai = QByteArray::fromHex("baf3c0b4");
+    const QByteArray liuruoying = QByteArray::fromHex("c1f5c8f4d3a2");
+    const Case cases[] = {
+        {"utf16", {.title = "童话", .artist = "光良"}, "童话", "光良"},
+        {"gbk-in-latin1", {.latin1Title = tonghua, .latin1Artist = guangliang}, "童话", "光良"},
+        {"gbk-v1", {.v1Title = houlai, .v1Artist = liuruoying}, "后来", "刘若英"},
+        {"latin1", {.latin1Title = "Caf\xe9 Tacuba", .latin1Artist = "Mot\xf6rhead"},
+         "Café Tacuba", "Motörhead"},
+        {"latin1-v1", {.v1Title = "Se\xf1orita", .v1Artist = "Beyonc\xe9"}, "Señorita", "Beyoncé"},
+        {"none", {}, "", ""},
+    };
+    auto p = fastPlayer();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder rec(*p);
+        p->setUrl(song(QString::fromLatin1(c.name) + ".mp3", c.spec));
+        EXPECT_TRUE(p->title().isEmpty()); // never the previous song's tags
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
+        ASSERT_TRUE(rec.states.contains(MediaPlayer::Playing));
+        EXPECT_EQ(p->title(), c.title);
+        EXPECT_EQ(p->author(), c.author);
+    }
+}
+
+} // namespace
