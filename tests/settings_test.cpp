@@ -1,0 +1,338 @@
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/sqlitesettingsbackend.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+// Puts an environment variable back when the test ends.
+class EnvGuard {
+public:
+    explicit EnvGuard(const char *name) : name_(name), had_(qEnvironmentVariableIsSet(name))
+    {
+        if (had_)
+            old_ = qgetenv(name);
+    }
+    ~EnvGuard()
+    {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char *name_;
+    bool had_;
+    QByteArray old_;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The store as another program sees it: a plain sqlite3 connection.
+QStringList queryColumn(const QString &dbPath, const char *sql)
+{
+    QStringList out;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+        == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                const auto *t = sqlite3_column_text(st, 0);
+                out << (t ? QString::fromUtf8(reinterpret_cast<const char *>(t)) : "<null>");
+            }
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+TEST(Settings, DefaultsTurnIntoText)
+{
+    MemorySettingsBackend store;
+    Settings s(store, "Liravo");
+    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "列表播放");
+    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", QString("x")), "x");
+    EXPECT_EQ(s.get(s.exeApp(), "设置", "字体颜色", 255), "255");
+    EXPECT_EQ(s.get(s.exeApp(), "设置", "背景颜色", -16777216), "-16777216");
+    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", true), "True");
+    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", false), "False");
+    EXPECT_EQ(store.size(), 0) << "reading must not create entries";
+
+    s.save(Settings::fixedApp(), "歌集", "最后的歌集地址", "");
+    EXPECT_EQ(s.get(Settings::fixedApp(), "歌集", "最后的歌集地址", "default"), "");
+    s.save(Settings::fixedApp(), "设置", "firstRun", "False");
+    EXPECT_FALSE(Settings::toBool(s.get(Settings::fixedApp(), "设置", "firstRun", true)));
+}
+
+TEST(Settings, RenamedExecutableMovesOnlyItsOwnEntries)
+{
+    MemorySettingsBackend store;
+    Settings old(store, "Liravo");
+    old.save(old.exeApp(), "设置", "顶部标题", "我的播放器");
+    old.save(Settings::fixedApp(), "设置", "播放模式", "随机播放");
+    Settings renamed(store, "player2");
+    EXPECT_EQ(renamed.get(renamed.exeApp(), "设置", "顶部标题", "Liravo"), "Liravo");
+    EXPECT_EQ(renamed.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "随机播放");
+    EXPECT_EQ(old.get(old.exeApp(), "设置", "顶部标题", "Liravo"), "我的播放器");
+}
+
+TEST(Settings, Conversions)
+{
+    for (const char *t : {"True", "true", "TRUE", "tRuE", " True ", "1", "-1", "2.5"})
+        EXPECT_TRUE(Settings::toBool(t)) << t;
+    for (const char *t : {"False", "false", "FALSE", "0", "0.0"})
+        EXPECT_FALSE(Settings::toBool(t, true)) << t;
+    for (const char *t : {"", "yes", "Truex", "nan"}) {
+        EXPECT_TRUE(Settings::toBool(t, true)) << t;
+        EXPECT_FALSE(Settings::toBool(t, false)) << t;
+    }
+    EXPECT_EQ(Settings::toInt("20140529"), 20140529);
+    EXPECT_EQ(Settings::toInt(" -5 "), -5);
+    EXPECT_EQ(Settings::toInt("16777215"), 16777215);
+    EXPECT_EQ(Settings::toInt("12.0"), 12);
+    EXPECT_EQ(Settings::toInt("abc", 7), 7);
+    EXPECT_EQ(Settings::toInt("", 3), 3);
+    EXPECT_EQ(Settings::toInt("1e300", 4), 4);
+}
+
+TEST(Settings, ExecutableBaseNameIsTheRunningFile)
+{
+    EXPECT_EQ(Settings::executableBaseName(),
+              QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    EXPECT_EQ(Settings::executableBaseName(), "settings_test");
+}
+
+TEST(SqliteSettings, StoresPersistsAndKeepsThePlainSchema)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/sub/settings.sqlite3";
+    {
+        SqliteSettingsBackend db(path);
+        ASSERT_TRUE(db.isOpen()) << db.errorText().toStdString();
+        EXPECT_FALSE(db.read("Liravo", "设置", "播放模式").has_value());
+        db.write("Liravo", "设置", "播放模式", "单曲循环");
+        db.write("Liravo", "设置", "播放模式", "列表循环");
+        db.write("Liravo", "歌集", "最后的歌集地址", QString());
+        db.write("player2", "设置", "播放模式", "随机播放");
+        db.write("Liravo", "设置", "emoji", "😀𠀀\n|x");
+        EXPECT_EQ(db.read("Liravo", "设置", "播放模式").value_or(""), "列表循环");
+    }
+    SqliteSettingsBackend again(path);
+    ASSERT_TRUE(again.isOpen());
+    EXPECT_EQ(again.read("Liravo", "设置", "播放模式").value_or(""), "列表循环");
+    EXPECT_EQ(again.read("player2", "设置", "播放模式").value_or(""), "随机播放");
+    EXPECT_EQ(again.read("Liravo", "设置", "emoji").value_or(""), "😀𠀀\n|x");
+    const auto empty = again.read("Liravo", "歌集", "最后的歌集地址");
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->isEmpty());
+    EXPECT_FALSE(again.read("liravo", "设置", "播放模式").has_value()) << "names are exact";
+
+    EXPECT_EQ(queryColumn(path, "SELECT sql FROM sqlite_master WHERE name='settings'"),
+              QStringList({"CREATE TABLE settings(app TEXT, section TEXT, key TEXT, value TEXT, "
+                           "PRIMARY KEY(app, section, key))"}));
+    EXPECT_EQ(queryColumn(path, "PRAGMA journal_mode"), QStringList({"wal"}));
+    EXPECT_EQ(queryColumn(path, "SELECT value FROM settings WHERE app='Liravo' AND "
+                                "section='歌集'"),
+              QStringList({""}));
+}
+
+TEST(SqliteSettings, ValueWrittenAsNullByHandReadsAsEmpty)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/s.sqlite3";
+    SqliteSettingsBackend db(path);
+    ASSERT_TRUE(db.isOpen());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "INSERT INTO settings VALUES('Liravo','a','b',NULL)", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    const auto v = db.read("Liravo", "a", "b");
+    ASSERT_TRUE(v.has_value());
+    EXPECT_TRUE(v->isEmpty());
+}
+
+TEST(SqliteSettings, DefaultPathFollowsXdgConfigHome)
+{
+    EnvGuard xdg("XDG_CONFIG_HOME");
+    EnvGuard home("HOME");
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + "/cfg"));
+    EXPECT_EQ(SqliteSettingsBackend::defaultPath(), dir.path() + "/cfg/Liravo/settings.sqlite3");
+    auto store = SqliteSettingsBackend::openDefault();
+    store->write("Liravo", "设置", "firstRun", "False");
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/cfg/Liravo/settings.sqlite3"));
+    EXPECT_NE(dynamic_cast<SqliteSettingsBackend *>(store.get()), nullptr);
+
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
+    EXPECT_EQ(SqliteSettingsBackend::defaultPath(),
+              dir.path() + "/home/.config/Liravo/settings.sqlite3");
+    qputenv("XDG_CONFIG_HOME", "relative/cfg");
+    EXPECT_EQ(SqliteSettingsBackend::defaultPath(),
+              dir.path() + "/home/.config/Liravo/settings.sqlite3");
+}
+
+// The only test in this program that makes the store fall back, so the
+// once-per-process message can be counted.
+TEST(SqliteSettings, UnusableFilesFallBackToMemoryUntouchedAndSaySoOnce)
+{
+    QTemporaryDir dir;
+    const QString corrupt = dir.path() + "/corrupt.sqlite3";
+    QByteArray junk = "this is not a database, but it is the user's file\n";
+    junk = junk.repeated(200);
+    {
+        QFile f(corrupt);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    // A database whose header survives but whose pages are garbage.
+    const QString damaged = dir.path() + "/damaged.sqlite3";
+    {
+        SqliteSettingsBackend db(damaged);
+        ASSERT_TRUE(db.isOpen());
+        db.write("Liravo", "a", "b", "c");
+    }
+    {
+        sqlite3 *raw = nullptr;
+        sqlite3_open(QFile::encodeName(damaged).constData(), &raw);
+        sqlite3_exec(raw, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(100);
+        f.write(QByteArray(3000, '\xa5'));
+    }
+    const QByteArray damagedBytes = readAll(damaged);
+    const QString folderInTheWay = dir.path() + "/folder.sqlite3";
+    ASSERT_TRUE(QDir().mkpath(folderInTheWay));
+    const QString fileAsFolder = dir.path() + "/plainfile";
+    {
+        QFile f(fileAsFolder);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+
+    testing::internal::CaptureStderr();
+    for (const QString &p : QStringList{corrupt, damaged, folderInTheWay, fileAsFolder + "/s.sqlite3"}) {
+        auto store = SqliteSettingsBackend::open(p);
+        ASSERT_NE(store, nullptr);
+        EXPECT_EQ(dynamic_cast<SqliteSettingsBackend *>(store.get()), nullptr)
+            << p.toStdString();
+        // The player still runs: defaults, and what it saves lasts the run.
+        Settings s(*store, "Liravo");
+        EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "列表播放");
+        s.save("Liravo", "设置", "播放模式", "单曲播放");
+        EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "单曲播放");
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readAll(corrupt), junk);
+    EXPECT_EQ(readAll(damaged), damagedBytes);
+    EXPECT_TRUE(QFileInfo(folderInTheWay).isDir());
+
+    const QString text = QString::fromStdString(err);
+    EXPECT_EQ(text.count("settings store"), 1) << err;
+}
+
+// Two running copies: each sees what the other saved at once, and neither
+// loses a write to the other's lock.
+namespace {
+constexpr int kRounds = 150;
+constexpr int kBurst = 300;
+const char kChildEnv[] = "LIRAVO_SETTINGS_CHILD_DB";
+
+bool waitFor(SettingsBackend &db, const QString &key, const QString &value)
+{
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        if (db.read("Liravo", "peer", key) == value)
+            return true;
+        QThread::usleep(200);
+    }
+    return false;
+}
+
+// Runs on both sides: "me" writes its keys, then answers the other's.
+void pingPongAndBurst(SettingsBackend &db, const QString &me, const QString &other, bool leads)
+{
+    for (int i = 0; i < kRounds; ++i) {
+        const QString v = QString::number(i);
+        if (leads) {
+            db.write("Liravo", "peer", me + "ping", v);
+            ASSERT_TRUE(waitFor(db, other + "ping", v)) << me.toStdString() << " round " << i;
+        } else {
+            ASSERT_TRUE(waitFor(db, other + "ping", v)) << me.toStdString() << " round " << i;
+            db.write("Liravo", "peer", me + "ping", v);
+        }
+    }
+    // Both write as fast as they can, at the same time.
+    for (int i = 0; i < kBurst; ++i) {
+        db.write("Liravo", "burst", me + QString::number(i), QString::number(i * 7));
+        db.write("Liravo", "burst", "shared", me);
+    }
+    db.write("Liravo", "peer", me + "done", "1");
+    ASSERT_TRUE(waitFor(db, other + "done", "1"));
+}
+} // namespace
+
+TEST(SqliteSettingsTwoProcesses, Child)
+{
+    const QString path = qEnvironmentVariable(kChildEnv);
+    if (path.isEmpty())
+        GTEST_SKIP() << "runs only when started by the two-process test";
+    SqliteSettingsBackend db(path);
+    ASSERT_TRUE(db.isOpen());
+    pingPongAndBurst(db, "child", "parent", false);
+}
+
+TEST(SqliteSettingsTwoProcesses, SeeEachOthersWritesAtOnce)
+{
+    if (qEnvironmentVariableIsSet(kChildEnv))
+        GTEST_SKIP();
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/settings.sqlite3";
+    SqliteSettingsBackend db(path);
+    ASSERT_TRUE(db.isOpen());
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kChildEnv, path);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=SqliteSettingsTwoProcesses.Child"});
+    ASSERT_TRUE(child.waitForStarted());
+    pingPongAndBurst(db, "parent", "child", true);
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+
+    // Everything both wrote is in the file, seen by a fresh reader.
+    SqliteSettingsBackend fresh(path);
+    for (const QString who : {"parent", "child"})
+        for (int i = 0; i < kBurst; ++i)
+            ASSERT_EQ(fresh.read("Liravo", "burst", who + QString::number(i)).value_or("missing"),
+                      QString::number(i * 7))
+                << who.toStdString() << i;
+    const QString shared = fresh.read("Liravo", "burst", "shared").value_or("");
+    EXPECT_TRUE(shared == "parent" || shared == "child");
+}
