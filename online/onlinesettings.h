@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+class Settings;
+
+// Where the online features go and how long they wait. All three live under
+// the fixed application name, section "网络", so tests and users can point
+// the player at another service (a mirror, or a loopback server).
+// A host may carry a port: "127.0.0.1:8080".
+QString searchHost(Settings &settings);   // "搜索主机"
+QString lookupHost(Settings &settings);   // "查询主机"
+// "超时毫秒": the time limit for connecting plus transferring one page.
+// Values below 1000 or unreadable fall back to 15000.
+int httpTimeoutMs(Settings &settings);
+
+inline constexpr int kDefaultHttpTimeoutMs = 15000;

@@ -1,0 +1,43 @@
+#pragma once
+#include "collection/songcollection.h"
+#include "platform/httpclient.h"
+
+#include <QString>
+
+class Dialogs;
+struct AppContext;
+
+// What a search gave: the songs found (online entries: name and singer, no
+// address) and how it ended.
+struct SearchOutcome {
+    SongCollection songs;
+    bool noResult = false;   // the service said it found nothing
+    HttpClient::Error error = HttpClient::Error::None;
+    QString errorText;       // the user-facing reason when error != None
+    int pagesFetched = 0;
+
+    bool failed() const { return error != HttpClient::Error::None; }
+};
+
+// The text every result page that found nothing contains.
+inline const QString kNoResultMarker = QStringLiteral("抱歉，没有找到您搜索");
+
+// The address of result page `page` for the words `text` (not escaped here:
+// the fetch percent-encodes non-ASCII and leaves ASCII as typed).
+QString searchPageUrl(const QString &host, const QString &text, int page);
+
+// Reads the results of one result page into `songs`, after what it already
+// holds, and says whether the page links to a following one ("下一页").
+// Never fills `songs` past its capacity.
+bool scrapeResultPage(const QString &page, SongCollection &songs);
+
+// Requests result pages one after another until a page has no following one,
+// 100 songs are held, or a page adds nothing. An empty text gives an empty
+// collection at once. Unless quiet, a page that says nothing was found ends
+// the search with "没有找到相关曲目". A page that cannot be fetched ends it
+// too, keeping the songs of earlier pages; `dialogs` (may be null) is told why.
+SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
+                          Dialogs *dialogs, int timeoutMs);
+
+// The same with the context's client, dialogs and the "网络" settings.
+SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet);
