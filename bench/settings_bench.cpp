@@ -1,0 +1,70 @@
+// get-setting and save-setting on the real SQLite store in a temporary folder.
+// The playback timer reads two entries ten times a second, so a read must stay
+// in the microseconds.
+#include "core/settings.h"
+#include "platform/sqlitesettingsbackend.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Store {
+    QTemporaryDir dir;
+    SqliteSettingsBackend backend{dir.path() + "/settings.sqlite3"};
+    Settings settings{backend, QStringLiteral("Liravo")};
+
+    Store()
+    {
+        // A store the size a real one reaches, so lookups walk a real index.
+        for (int i = 0; i < 200; ++i)
+            settings.save(QStringLiteral("Liravo"), QStringLiteral("填充"), QString::number(i),
+                          QStringLiteral("值%1").arg(i));
+        settings.save(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
+                      QStringLiteral("/home/user/音乐/晴天.mp3"));
+    }
+};
+
+Store &store()
+{
+    static Store s;
+    return s;
+}
+
+void BM_GetExisting(benchmark::State &state)
+{
+    Settings &s = store().settings;
+    const QString app = Settings::fixedApp();
+    const QString section = QStringLiteral("程序多开");
+    const QString key = QStringLiteral("歌曲文件");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.get(app, section, key, ""));
+}
+BENCHMARK(BM_GetExisting);
+
+void BM_GetMissing(benchmark::State &state)
+{
+    Settings &s = store().settings;
+    const QString app = Settings::fixedApp();
+    const QString section = QStringLiteral("程序多开");
+    const QString key = QStringLiteral("show");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.get(app, section, key, "false"));
+}
+BENCHMARK(BM_GetMissing);
+
+void BM_Save(benchmark::State &state)
+{
+    Settings &s = store().settings;
+    const QString app = Settings::fixedApp();
+    const QString section = QStringLiteral("歌集");
+    const QString key = QStringLiteral("最后的播放位置");
+    int n = 0;
+    for (auto _ : state)
+        s.save(app, section, key, QString::number(++n % 100 + 1));
+}
+BENCHMARK(BM_Save);
+
+} // namespace
+
+BENCHMARK_MAIN();
