@@ -44,17 +44,39 @@ bool mostPairsHaveHighTrail(const QByteArray &bytes)
     return high > other;
 }
 
+bool danglingLeadByte(const QByteArray &bytes)
+{
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+        } else if (i + 1 >= bytes.size()) {
+            return true;
+        } else {
+            const auto t = static_cast<unsigned char>(bytes[i + 1]);
+            i += (t >= 0x30 && t <= 0x39) ? 4 : 2;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 QString decodeLegacyChinese(const QByteArray &bytes)
 {
     // Built by name each time: a stateless decoder keeps no half character
     // from one tag to the next, and the name lookup is cheap beside a file load.
+    // ID3v1 fields are cut at 30 bytes, which can split the last character:
+    // its lone first byte is dropped rather than failing the whole text.
+    QByteArray whole = bytes;
+    if (danglingLeadByte(whole))
+        whole.chop(1);
     QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
     if (!gb.isValid())
         return {};
-    QString text = gb.decode(bytes);
-    if (gb.hasError() || !mostPairsHaveHighTrail(bytes))
+    QString text = gb.decode(whole);
+    if (gb.hasError() || !mostPairsHaveHighTrail(whole))
         return {};
     bool cjk = false;
     for (char32_t c : text.toUcs4()) {
