@@ -437,23 +437,23 @@ void PlayerController::autoAdvance()
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
         return;
 
-    if (playMode_ == QLatin1String("单曲播放")) {
+    if (playMode_ == QStringLiteral("单曲播放")) {
         player.stop();
         c.playing = false;
-    } else if (playMode_ == QLatin1String("单曲循环")) {
+    } else if (playMode_ == QStringLiteral("单曲循环")) {
         player.play();
-    } else if (playMode_ == QLatin1String("列表播放")) {
+    } else if (playMode_ == QStringLiteral("列表播放")) {
         if (c.count > c.currentIndex) {
             ctx_.playCurrent(c.currentIndex + 1);
         } else {
             player.stop();
             c.playing = false;
         }
-    } else if (playMode_ == QLatin1String("列表循环")) {
+    } else if (playMode_ == QStringLiteral("列表循环")) {
         const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
         c.currentIndex = qint16(n);
         ctx_.playCurrent(n);
-    } else if (playMode_ == QLatin1String("随机播放")) {
+    } else if (playMode_ == QStringLiteral("随机播放")) {
         randomSong();
     }
 }

@@ -1,0 +1,693 @@
+// The main window's logic against a fake engine: load, file opening, label
+// buttons, pop-up commands, the playback tick and the play modes.
+#include "core/appcontext.h"
+#include "collection/yyufile.h"
+#include "core/colors.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+const QColor kGrey(120, 120, 120);
+
+// Like a real engine, stopping with nothing open leaves nothing open.
+class EnginePlayer : public FakeMediaPlayer {
+public:
+    void stop() override
+    {
+        const bool nothingOpen = state == Undefined && url().isEmpty();
+        FakeMediaPlayer::stop();
+        if (nothingOpen)
+            state = Undefined;
+    }
+};
+
+class HttpBusy : public HttpClient {
+public:
+    Response get(const QString &) override { return {}; }
+    void setTimeoutMs(int) override {}
+    bool busy() const override { return isBusy; }
+    bool isBusy = true;
+};
+
+class Player : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ctx.settings = &settings;
+        ctx.player = &player;
+        ctx.dialogs = &dialogs;
+        ctx.tray = &tray;
+        ctx.resolver = [this](const QString &name, const QString &singer, bool) {
+            resolved << name + QLatin1Char('/') + singer;
+            return QString();
+        };
+        ctx.exitProgram = [this] { ++exits; };
+        ctx.refreshSongList = [this] { ++refreshes; };
+    }
+
+    // Loads the window's state the way the window does when it is made.
+    PlayerController &loaded()
+    {
+        pc = std::make_unique<PlayerController>(ctx, kGrey);
+        pc->load(QIcon());
+        return *pc;
+    }
+
+    QString get(const QString &app, const QString &section, const QString &key)
+    {
+        return backend.read(app, section, key).value_or(QStringLiteral("<missing>"));
+    }
+    QString handOff(const QString &key)
+    {
+        return get(QStringLiteral("Liravo"), QStringLiteral("程序多开"), key);
+    }
+
+    QString file(const QString &name, const QByteArray &bytes = "ID3 not empty")
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    // A collection of n local songs "S1".."Sn" by "A1".."An".
+    void collectionOf(int n, bool saved = true)
+    {
+        SongCollection c;
+        for (int i = 1; i <= n; ++i) {
+            c.entry(i) = {QStringLiteral("S%1").arg(i), QStringLiteral("/music/%1.mp3").arg(i),
+                          QStringLiteral("A%1").arg(i), true};
+        }
+        c.count = qint16(n);
+        c.albumName = QStringLiteral("专辑");
+        c.saved = saved;
+        ctx.current = c;
+    }
+
+    // Playing entry n as playEntry leaves it, then the engine reaching state.
+    void playing(int n, int state = MediaPlayer::Playing)
+    {
+        ctx.playCurrent(n);
+        player.state = state;
+    }
+
+    QTemporaryDir dir;
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    EnginePlayer player;
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    AppContext ctx;
+    std::unique_ptr<PlayerController> pc;
+    QStringList resolved;
+    int exits = 0;
+    int refreshes = 0;
+};
+} // namespace
+
+TEST_F(Player, LoadOnAnEmptyStore)
+{
+    PlayerController &c = loaded();
+    EXPECT_EQ(c.labelText(1), "");
+    EXPECT_EQ(c.labelText(2), "");
+    EXPECT_EQ(c.labelText(6), "");
+    EXPECT_EQ(c.labelText(0), "上一首");
+    EXPECT_EQ(c.labelText(3), "播放");
+    EXPECT_EQ(c.playMode(), "列表播放");
+    EXPECT_EQ(get("Liravo", "设置", "播放模式"), "列表播放");
+    EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "255");
+    EXPECT_EQ(get("Liravo", "设置", "背景颜色"), "0");
+    for (int i = 0; i < PlayerController::kLabelCount; ++i)
+        EXPECT_EQ(c.labelColor(i), QColor(255, 0, 0)) << i;
+    EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
+    EXPECT_EQ(c.caption(), "Liravo");
+    // The engine is told nothing but its volume, so it can stay unloaded.
+    EXPECT_EQ(player.calls, QStringList{"volume 80"});
+    EXPECT_EQ(tray.adds, 1);
+    EXPECT_EQ(tray.tooltip(), "Liravo");
+}
+
+TEST_F(Player, LoadTakesStoredChoicesUnderTheirApplicationNames)
+{
+    backend.write("Liravo", "设置", "播放模式", "单曲循环");
+    backend.write("Liravo", "设置", "顶部标题", "我的播放器");
+    backend.write("Liravo", "设置", "字体颜色", "16777215");
+    backend.write("Liravo", "设置", "背景颜色", "65280");
+    // Entries of another executable name are not ours.
+    backend.write("Other", "设置", "字体颜色", "0");
+    PlayerController &c = loaded();
+    EXPECT_EQ(c.playMode(), "单曲循环");
+    EXPECT_EQ(c.labelColor(4), QColor(255, 255, 255));
+    EXPECT_EQ(c.backColor(), QColor(0, 255, 0));
+    c.tick();
+    EXPECT_EQ(c.caption(), "[][我的播放器]");
+}
+
+TEST_F(Player, FirstTickWithNothingLoaded)
+{
+    PlayerController &c = loaded();
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(c.caption(), "[][Liravo]");
+    EXPECT_FALSE(c.previousEnabled());
+    EXPECT_FALSE(c.nextEnabled());
+    EXPECT_FALSE(c.randomEnabled());
+    EXPECT_EQ(c.tooltip(), "Liravo提醒你：播放器没有播放音乐");
+    EXPECT_EQ(tray.tooltip(), c.tooltip());
+    for (int i : {0, 4, 5}) {
+        EXPECT_EQ(c.labelColor(i), kGrey) << i;
+        EXPECT_FALSE(c.labelEnabled(i)) << i;
+    }
+    EXPECT_TRUE(c.labelEnabled(3));
+}
+
+TEST_F(Player, PlayerStateTexts)
+{
+    PlayerController &c = loaded();
+    const QList<QPair<int, QString>> table = {
+        {1, "停止"}, {2, "暂停"}, {3, "播放中..."}, {6, "正在缓冲..."},
+        {9, "正在连接..."}, {10, "准备就绪"}, {0, ""}, {7, ""}, {42, ""}};
+    for (const auto &[state, text] : table) {
+        player.state = state;
+        EXPECT_EQ(c.playerStateText(), text) << state;
+    }
+}
+
+TEST_F(Player, PlayFileOpensAnMp3AsALoneSong)
+{
+    PlayerController &c = loaded();
+    collectionOf(20, true);
+    const QString mp3 = file("music.old/a.mp3");
+    int activations = 0;
+    QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
+
+    c.playFile(QLatin1Char('"') + mp3 + QLatin1Char('"'));
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.current.entry(1).address, mp3);
+    EXPECT_EQ(ctx.current.entry(1).songName, "");
+    EXPECT_EQ(ctx.current.albumName, "专辑");
+    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(player.urls, QStringList{mp3});
+    EXPECT_EQ(ctx.current.entry(2), SongEntry{});
+    EXPECT_EQ(refreshes, 0);
+
+    player.state = MediaPlayer::Playing;
+    c.tick();
+    EXPECT_FALSE(c.previousEnabled());
+    EXPECT_FALSE(c.nextEnabled());
+    EXPECT_FALSE(c.randomEnabled());
+}
+
+TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    const SongCollection before = ctx.current;
+    int activations = 0;
+    QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
+
+    c.playFile(QString());
+    c.playFile(file("upper/A.MP3"));
+    c.playFile(file("list.txt"));
+    c.playFile(file("empty.mp3", QByteArray()));
+    c.playFile(dir.filePath("missing.mp3"));
+    // Two paths on one command line name no file.
+    c.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
+    c.playFile(QStringLiteral("relative.mp3"));
+
+    EXPECT_EQ(ctx.current, before);
+    EXPECT_TRUE(player.urls.isEmpty());
+    EXPECT_EQ(dialogs.asked.size(), 0);
+    // Only the files that exist bring the window forward.
+    EXPECT_EQ(activations, 3);
+}
+
+TEST_F(Player, PlayFileByType)
+{
+    PlayerController &c = loaded();
+    c.playFile(file("playlist.m3u"));
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "还未支持该类型文件");
+    EXPECT_EQ(dialogs.asked[0].title, "Liravo");
+    EXPECT_TRUE(player.urls.isEmpty());
+
+    SongCollection stored;
+    stored.albumName = QStringLiteral("我的歌集");
+    stored.count = 1;
+    stored.entry(1) = {QStringLiteral("歌名"), QString(), QStringLiteral("歌手"), false};
+    const QString yyu = file("歌集.yyu", serializeCollection(stored));
+    c.playFile(yyu);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(ctx.current.albumName, "我的歌集");
+    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_TRUE(player.urls.isEmpty());
+
+    // .m4a plays like .mp3 but leaves the song texts as they were.
+    player.state = MediaPlayer::Playing;
+    player.titleTag = QStringLiteral("旧歌");
+    ctx.current.playing = true;
+    c.tick();
+    ASSERT_EQ(c.labelText(1), "旧歌");
+    c.playFile(file("b.m4a"));
+    EXPECT_EQ(c.labelText(1), "旧歌");
+    c.playFile(file("c.mp3"));
+    EXPECT_EQ(c.labelText(1), "");
+    EXPECT_EQ(player.urls.size(), 2);
+}
+
+TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    ctx.current.entry(2).songName.clear();
+    ctx.current.entry(2).singer.clear();
+    player.titleTag = QStringLiteral("月亮代表我的心");
+    player.authorTag = QStringLiteral("邓丽君");
+
+    playing(2, MediaPlayer::Transitioning);
+    c.tick();
+    EXPECT_EQ(c.labelText(3), "播放");
+    EXPECT_FALSE(c.labelEnabled(4));
+    EXPECT_EQ(c.caption(), "[正在连接...][Liravo]");
+    // Opening counts as playing for the tooltip; an untitled song shows the site.
+    EXPECT_EQ(c.tooltip(), "http://www.liravo.example/");
+
+    player.state = MediaPlayer::Playing;
+    c.tick();
+    EXPECT_EQ(ctx.current.entry(2).songName, "月亮代表我的心");
+    EXPECT_EQ(ctx.current.entry(2).singer, "邓丽君");
+    EXPECT_EQ(c.labelText(1), "月亮代表我的心");
+    EXPECT_EQ(c.labelText(2), "邓丽君");
+    EXPECT_EQ(c.labelText(6), "专辑");
+    EXPECT_EQ(c.labelText(3), "暂停");
+    EXPECT_TRUE(c.labelEnabled(4));
+    EXPECT_EQ(c.caption(), "月亮代表我的心[播放中...][Liravo]");
+    EXPECT_EQ(c.tooltip(), "正在播放歌曲：邓丽君-月亮代表我的心");
+
+    // Names already set stay; the labels show what the engine reports.
+    playing(3);
+    c.tick();
+    EXPECT_EQ(ctx.current.entry(3).songName, "S3");
+    EXPECT_EQ(c.labelText(1), "月亮代表我的心");
+    EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
+    EXPECT_EQ(c.tooltip(), "正在播放歌曲：A3-S3");
+
+    player.state = MediaPlayer::Paused;
+    c.tick();
+    EXPECT_EQ(c.tooltip(), "Liravo提醒你：播放器没有播放音乐");
+}
+
+TEST_F(Player, TickEnablesNeighboursByPosition)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    playing(1);
+    c.tick();
+    EXPECT_FALSE(c.previousEnabled());
+    EXPECT_FALSE(c.labelEnabled(0));
+    EXPECT_TRUE(c.nextEnabled());
+    EXPECT_TRUE(c.labelEnabled(5));
+    EXPECT_TRUE(c.randomEnabled());
+
+    playing(2);
+    c.tick();
+    EXPECT_TRUE(c.previousEnabled());
+    EXPECT_TRUE(c.nextEnabled());
+
+    playing(3);
+    c.tick();
+    EXPECT_TRUE(c.previousEnabled());
+    EXPECT_TRUE(c.labelEnabled(0));
+    EXPECT_FALSE(c.nextEnabled());
+    EXPECT_FALSE(c.labelEnabled(5));
+    EXPECT_TRUE(c.randomEnabled());
+
+    // A click on a greyed button does nothing, as does the menu command.
+    player.urls.clear();
+    c.clickLabel(PlayerController::Next);
+    c.next();
+    EXPECT_TRUE(player.urls.isEmpty());
+    c.clickLabel(PlayerController::Previous);
+    EXPECT_EQ(player.urls, QStringList{"/music/2.mp3"});
+    EXPECT_EQ(ctx.current.currentIndex, 2);
+}
+
+TEST_F(Player, ListPlayAdvancesAndStopsAfterTheLast)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    playing(1, MediaPlayer::Stopped); // ended
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_EQ(player.urls.last(), "/music/2.mp3");
+
+    playing(3, MediaPlayer::Ready);
+    player.urls.clear();
+    c.tick();
+    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_TRUE(player.urls.isEmpty());
+    EXPECT_EQ(player.calls.last(), "stop");
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(c.labelText(1), "");
+    EXPECT_EQ(c.labelText(6), "");
+}
+
+TEST_F(Player, OtherModesAtTheEndOfASong)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+
+    c.setPlayMode("列表循环");
+    playing(3, MediaPlayer::Stopped);
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(player.urls.last(), "/music/1.mp3");
+
+    c.setPlayMode("单曲循环");
+    playing(2, MediaPlayer::Ready);
+    const int urls = player.urls.size();
+    const int plays = player.plays;
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_EQ(player.urls.size(), urls);
+    EXPECT_EQ(player.plays, plays + 1);
+    EXPECT_TRUE(ctx.current.playing);
+
+    c.setPlayMode("单曲播放");
+    playing(2, MediaPlayer::Stopped);
+    c.tick();
+    EXPECT_FALSE(ctx.current.playing);
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+
+    // An unknown stored mode plays one song at a time.
+    c.setPlayMode("乱序");
+    playing(1, MediaPlayer::Stopped);
+    const QStringList before = player.calls;
+    c.tick();
+    EXPECT_EQ(player.calls, before);
+    EXPECT_TRUE(ctx.current.playing);
+}
+
+TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
+{
+    PlayerController &c = loaded();
+    collectionOf(1);
+    c.setPlayMode("随机播放");
+    playing(1, MediaPlayer::Stopped);
+    c.tick();
+    EXPECT_EQ(player.urls, (QStringList{"/music/1.mp3", "/music/1.mp3"}));
+    EXPECT_FALSE(c.randomEnabled()); // disabled in the menu, still run by the tick
+
+    collectionOf(3);
+    playing(2, MediaPlayer::Stopped);
+    c.tick();
+    EXPECT_EQ(player.urls.size(), 4);
+    EXPECT_GE(ctx.current.currentIndex, 1);
+    EXPECT_LE(ctx.current.currentIndex, 3);
+}
+
+TEST_F(Player, RandomDrawRoundsHalvesToEven)
+{
+    EXPECT_EQ(PlayerController::randomIndexFor(0.0f, 3), 1);
+    EXPECT_EQ(PlayerController::randomIndexFor(0.25f, 3), 2); // 1.5 -> 2
+    EXPECT_EQ(PlayerController::randomIndexFor(0.75f, 3), 2); // 2.5 -> 2
+    EXPECT_EQ(PlayerController::randomIndexFor(0.76f, 3), 3);
+    EXPECT_EQ(PlayerController::randomIndexFor(0.999999f, 3), 3);
+    EXPECT_EQ(PlayerController::randomIndexFor(0.125f, 5), 2);  // 1.5 -> 2
+    EXPECT_EQ(PlayerController::randomIndexFor(0.375f, 5), 2);  // 2.5 -> 2
+    EXPECT_EQ(PlayerController::randomIndexFor(0.625f, 5), 4);  // 3.5 -> 4
+    EXPECT_EQ(PlayerController::randomIndexFor(0.99f, 1), 1);
+    EXPECT_EQ(PlayerController::randomIndexFor(0.999999f, 100), 100);
+}
+
+TEST_F(Player, RandomSongFavoursTheMiddle)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    std::array<int, 4> hits{};
+    constexpr int kDraws = 12000;
+    for (int i = 0; i < kDraws; ++i) {
+        c.randomSong();
+        ASSERT_GE(ctx.current.currentIndex, 1);
+        ASSERT_LE(ctx.current.currentIndex, 3);
+        ++hits[ctx.current.currentIndex];
+    }
+    EXPECT_NEAR(hits[1] / double(kDraws), 0.25, 0.03);
+    EXPECT_NEAR(hits[2] / double(kDraws), 0.50, 0.03);
+    EXPECT_NEAR(hits[3] / double(kDraws), 0.25, 0.03);
+
+    ctx.current = SongCollection{};
+    player.urls.clear();
+    c.randomSong();
+    EXPECT_TRUE(player.urls.isEmpty());
+}
+
+TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
+{
+    backend.write("Liravo", "设置", "播放模式", "单曲循环");
+    PlayerController &c = loaded();
+    c.cyclePlayMode();
+    EXPECT_EQ(c.playMode(), "列表播放");
+    const QStringList expected = {"列表循环", "随机播放", "单曲播放", "单曲循环", "列表播放"};
+    for (const QString &mode : expected) {
+        c.cyclePlayMode();
+        EXPECT_EQ(c.playMode(), mode);
+        EXPECT_EQ(get("Liravo", "设置", "播放模式"), mode);
+    }
+    c.setPlayMode("乱序");
+    c.cyclePlayMode();
+    EXPECT_EQ(c.playMode(), "乱序");
+    EXPECT_EQ(get("Liravo", "设置", "播放模式"), "乱序");
+}
+
+TEST_F(Player, PauseThenPlayRestartsTheSongButTheIndexReturnsToOne)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    playing(3);
+    c.tick();
+    ASSERT_EQ(c.labelText(3), "暂停");
+
+    c.clickLabel(PlayerController::PlayPause);
+    EXPECT_EQ(player.calls.last(), "pause");
+    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(c.labelText(3), "播放");
+    c.tick();
+    EXPECT_EQ(player.calls.last(), "stop");
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+
+    // Label 3 tells the engine to play what it holds: song 3 from its start.
+    const int urls = player.urls.size();
+    player.stateAfterPlay = MediaPlayer::Playing;
+    c.clickLabel(PlayerController::PlayPause);
+    EXPECT_EQ(player.calls.last(), "play");
+    EXPECT_EQ(player.urls.size(), urls);
+    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(c.labelText(3), "暂停");
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(c.caption(), "S1[播放中...][Liravo]");
+    // When song 3 ends, list play goes on with entry 2.
+    player.state = MediaPlayer::Stopped;
+    c.tick();
+    EXPECT_EQ(player.urls.last(), "/music/2.mp3");
+
+    // Stop: the engine halts and label 3 offers play again.
+    c.tick();
+    ASSERT_TRUE(c.labelEnabled(PlayerController::Stop));
+    c.clickLabel(PlayerController::Stop);
+    EXPECT_EQ(player.calls.last(), "stop");
+    EXPECT_FALSE(ctx.current.playing);
+}
+
+TEST_F(Player, MenuPlayPlaysTheCurrentEntryFromItsStart)
+{
+    PlayerController &c = loaded();
+    collectionOf(3);
+    c.tick(); // idle: index 1
+    c.menuPlayPause();
+    EXPECT_EQ(player.urls, QStringList{"/music/1.mp3"});
+    EXPECT_EQ(c.labelText(3), "暂停");
+    EXPECT_TRUE(ctx.current.playing);
+    c.menuPlayPause();
+    EXPECT_EQ(player.calls.last(), "pause");
+    EXPECT_FALSE(ctx.current.playing);
+}
+
+TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
+{
+    PlayerController &c = loaded();
+    c.tick();
+    const QString mp3 = file("歌.mp3");
+    dialogs.openAnswers.enqueue(mp3);
+    c.clickLabel(PlayerController::PlayPause);
+    ASSERT_EQ(dialogs.count("open"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "音频文件|*.mp3;*.yyu;");
+    EXPECT_EQ(player.urls, QStringList{mp3});
+
+    // Cancel or a vanished file opens nothing.
+    ctx.current = SongCollection{};
+    dialogs.openAnswers.enqueue(dir.filePath("gone.mp3"));
+    c.menuPlayPause();
+    c.menuPlayPause();
+    EXPECT_EQ(dialogs.count("open"), 3);
+    EXPECT_EQ(player.urls.size(), 1);
+}
+
+TEST_F(Player, HandOffIsPickedUpOnTheTick)
+{
+    PlayerController &c = loaded();
+    collectionOf(5);
+    int shows = 0;
+    QObject::connect(&c, &PlayerController::showNormalRequested, [&] { ++shows; });
+
+    const QString mp3 = file("handed.mp3");
+    backend.write("Liravo", "程序多开", "歌曲文件", mp3);
+    backend.write("Liravo", "程序多开", "show", "true");
+    c.tick();
+    EXPECT_EQ(player.urls, QStringList{mp3});
+    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(handOff("歌曲文件"), "");
+    EXPECT_EQ(handOff("show"), "false");
+    EXPECT_EQ(shows, 1);
+
+    // Only the exact lower-case word asks to come forward.
+    backend.write("Liravo", "程序多开", "show", "True");
+    c.tick();
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(handOff("show"), "True");
+
+    // A request without a file leaves playback alone; a vanished file is dropped.
+    backend.write("Liravo", "程序多开", "歌曲文件", dir.filePath("vanished.mp3"));
+    backend.write("Liravo", "程序多开", "show", "true");
+    c.tick();
+    EXPECT_EQ(player.urls.size(), 1);
+    EXPECT_EQ(handOff("歌曲文件"), "");
+    EXPECT_EQ(shows, 2);
+}
+
+TEST_F(Player, ATickNeverRunsInsideAnother)
+{
+    PlayerController &c = loaded();
+    backend.write("Liravo", "程序多开", "歌曲文件", file("list.m3u"));
+    int nestedStops = -1;
+    dialogs.onAsk = [&](const FakeDialogs::Asked &) {
+        // The timer fires while the message is open.
+        const int stops = player.stops;
+        EXPECT_TRUE(c.tickRunning());
+        c.tick();
+        nestedStops = player.stops - stops;
+    };
+    c.tick();
+    EXPECT_EQ(nestedStops, 0);
+    EXPECT_FALSE(c.tickRunning());
+    EXPECT_EQ(dialogs.count("message"), 1);
+    EXPECT_EQ(handOff("歌曲文件"), "");
+
+    // While a page is fetched the tick is skipped altogether.
+    HttpBusy http;
+    ctx.http = &http;
+    const int stops = player.stops;
+    c.tick();
+    EXPECT_EQ(player.stops, stops);
+    http.isBusy = false;
+    c.tick();
+    EXPECT_EQ(player.stops, stops + 1);
+}
+
+TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
+{
+    PlayerController &c = loaded();
+    collectionOf(2, false);
+    dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
+    EXPECT_FALSE(c.exitCommand());
+    ASSERT_EQ(dialogs.count("message"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "当前歌集尚未保存，是否舍去当前歌集？");
+    EXPECT_EQ(dialogs.asked[0].title, "未保存");
+    EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::YesNo);
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(tray.visible());
+
+    dialogs.messageAnswers.enqueue(Dialogs::Answer::Yes);
+    EXPECT_TRUE(c.exitCommand());
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(tray.visible());
+
+    for (bool saved : {true, false}) {
+        collectionOf(saved ? 4 : 0, saved);
+        const int asked = dialogs.count("message");
+        EXPECT_TRUE(c.exitCommand());
+        EXPECT_EQ(dialogs.count("message"), asked);
+    }
+    EXPECT_EQ(exits, 3);
+}
+
+TEST_F(Player, TopCaptionCommand)
+{
+    PlayerController &c = loaded();
+    c.topCaptionCommand(); // cancelled
+    ASSERT_EQ(dialogs.count("input"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "输入你需要显示的文字");
+    EXPECT_EQ(dialogs.asked[0].title, "文字更换");
+    EXPECT_EQ(dialogs.asked[0].extra, "Liravo");
+    EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "<missing>");
+
+    dialogs.inputAnswers.enqueue("  ");
+    c.topCaptionCommand();
+    EXPECT_EQ(c.caption(), "  ");
+    EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
+    c.tick();
+    EXPECT_EQ(c.caption(), "[][  ]");
+
+    // The same text again is still written.
+    backend.write("Liravo", "设置", "顶部标题", "changed elsewhere");
+    dialogs.inputAnswers.enqueue("  ");
+    c.topCaptionCommand();
+    EXPECT_EQ(dialogs.asked.last().extra, "  ");
+    EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
+}
+
+TEST_F(Player, ColourCommands)
+{
+    PlayerController &c = loaded();
+    dialogs.colorAnswers.enqueue(std::nullopt);
+    dialogs.colorAnswers.enqueue(0);
+    c.fontColorCommand();
+    c.backColorCommand();
+    EXPECT_EQ(c.labelColor(3), QColor(255, 0, 0));
+    EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
+
+    c.tick(); // grey the disabled buttons first
+    dialogs.colorAnswers.enqueue(0xFF0000); // blue in this layout
+    c.fontColorCommand();
+    EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "16711680");
+    for (int i = 0; i < PlayerController::kLabelCount; ++i)
+        EXPECT_EQ(c.labelColor(i), QColor(0, 0, 255)) << i;
+
+    dialogs.colorAnswers.enqueue(0x00FFFF);
+    c.backColorCommand();
+    EXPECT_EQ(get("Liravo", "设置", "背景颜色"), "65535");
+    EXPECT_EQ(c.backColor(), QColor(255, 255, 0));
+    EXPECT_EQ(c.labelColor(3), QColor(0, 0, 255));
+}
