@@ -72,15 +72,26 @@ void UpdaterWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!loaded_) {
         loaded_ = true;
+        loadQueued_ = true;
         // Let the window paint before the fetch blocks it.
-        QTimer::singleShot(0, this, [this] { loadManifest(); });
+        QTimer::singleShot(0, this, [this] {
+            if (loadQueued_)
+                loadManifest();
+        });
     }
 }
 
 void UpdaterWindow::closeEvent(QCloseEvent *event)
 {
+    // The services' nested event loops let a close arrive mid-download; the
+    // window has to outlive that work.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
     // Closing unloads the window: the next opening fetches the manifest anew.
     loaded_ = false;
+    loadQueued_ = false;
     updater_.reset();
     resetTexts();
     QWidget::closeEvent(event);
@@ -89,8 +100,10 @@ void UpdaterWindow::closeEvent(QCloseEvent *event)
 void UpdaterWindow::loadManifest()
 {
     loaded_ = true;
-    if (!ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
+    loadQueued_ = false;
+    if (busy_ || !ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
         return;
+    busy_ = true;
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
     updater_ = manifestCopyPath_.isEmpty()
@@ -105,6 +118,7 @@ void UpdaterWindow::loadManifest()
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(makerSiteHost(*ctx_.settings)));
+    busy_ = false;
     if (result == Updater::LoadResult::NotFetched)
         return;
     if (result == Updater::LoadResult::Rejected) {
@@ -127,7 +141,7 @@ void UpdaterWindow::loadManifest()
 
 void UpdaterWindow::confirmUpdate()
 {
-    if (!updater_)
+    if (!updater_ || busy_)
         return;
     Updater::Hooks hooks;
     hooks.confirmed = [this] { updateButton_->setEnabled(false); };
@@ -135,7 +149,9 @@ void UpdaterWindow::confirmUpdate()
         notes_->setPlainText(QStringLiteral("正在升级文件：\n") + label);
         notes_->repaint();
     };
+    busy_ = true;
     const Updater::UpdateResult result = updater_->update(hooks);
+    busy_ = false;
     if (result == Updater::UpdateResult::Started) {
         if (ctx_.exitProgram)
             ctx_.exitProgram();

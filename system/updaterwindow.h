@@ -42,5 +42,7 @@ private:
     QString programFolder_;
     QString manifestCopyPath_;
     std::unique_ptr<Updater> updater_;
-    bool loaded_ = false;
+    bool loaded_ = false;      // the manifest was fetched (or is queued) for this opening
+    bool loadQueued_ = false;
+    bool busy_ = false;        // a fetch or an update is under way
 };

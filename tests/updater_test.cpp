@@ -1,0 +1,394 @@
+#include "core/appcontext.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/qtdownloader.h"
+#include "platform/qthttpclient.h"
+#include "platform/qtprocesslauncher.h"
+#include "support/fakes.h"
+#include "system/updater.h"
+#include "system/updaterwindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+const QString kHost = "updates.test";
+const QString kManifestUrl = "http://updates.test/player/version.ini";
+
+QByteArray manifestText(int version, const QStringList &fileLines, bool withNotes = true)
+{
+    QString s = "Liravo程序更新说明\r\n最新版本号：" + QString::number(version) + "\r\n";
+    if (withNotes)
+        s += "更新的内容：\r\n播放更稳定\r\n界面更清楚\r\n";
+    if (!fileLines.isEmpty())
+        s += "更新的文件：\r\n" + fileLines.join("\r\n") + "\r\n";
+    return s.toUtf8();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+} // namespace
+
+class UpdaterTest : public ::testing::Test {
+protected:
+    UpdaterTest()
+        : program(scratch.path() + "/program"), copyPath(scratch.path() + "/cache/version.ini")
+    {
+        QDir().mkpath(program);
+    }
+    Updater make() { return Updater(downloader, launcher, dialogs, program, copyPath); }
+
+    QTemporaryDir scratch;
+    QString program;
+    QString copyPath;
+    FakeDownloader downloader;
+    FakeProcessLauncher launcher;
+    FakeDialogs dialogs;
+};
+
+TEST_F(UpdaterTest, LoadReadsTheCopyAndDeletesItOrReportsNothingFetched)
+{
+    Updater u = make();
+    writeFile(copyPath, manifestText(20990101, {})); // stale copy of an earlier run
+    EXPECT_EQ(u.load(kManifestUrl), Updater::LoadResult::NotFetched);
+    EXPECT_FALSE(QFile::exists(copyPath));
+
+    downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
+    ASSERT_EQ(u.load(kManifestUrl), Updater::LoadResult::Ready);
+    EXPECT_EQ(u.manifest().newestVersion, 20140601);
+    EXPECT_EQ(u.manifest().files.size(), 1);
+    EXPECT_FALSE(QFile::exists(copyPath));
+
+    downloader.files[kManifestUrl] = "\r\nLiravo程序更新说明\r\n";
+    EXPECT_EQ(u.load(kManifestUrl), Updater::LoadResult::Rejected);
+    EXPECT_EQ(u.manifest().errorLine, 1);
+}
+
+TEST_F(UpdaterTest, ConfirmedUpdateDownloadsWritesScriptAndStartsItInProgramFolder)
+{
+    downloader.files[kManifestUrl] =
+        manifestText(20140601, {"主程序：http://h.test/p/Liravo", "帮助：http://h.test/p/help.txt"});
+    downloader.files["http://h.test/p/Liravo"] = "new program";
+    downloader.files["http://h.test/p/help.txt"] = "new help";
+    writeFile(program + "/Liravo", "old program");
+    QFile::setPermissions(program + "/Liravo", QFile::permissions(program + "/Liravo")
+                                                   | QFileDevice::ExeOwner);
+    Updater u = make();
+    ASSERT_EQ(u.load(kManifestUrl), Updater::LoadResult::Ready);
+
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    QStringList labels;
+    bool confirmedBeforeDownloads = false;
+    Updater::Hooks hooks;
+    hooks.confirmed = [&] { confirmedBeforeDownloads = downloader.requested.size() == 1; };
+    hooks.downloading = [&](const QString &l) { labels << l; };
+    EXPECT_EQ(u.update(hooks), Updater::UpdateResult::Started);
+
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "该操作将会关闭程序，是否进行？");
+    EXPECT_EQ(dialogs.asked[0].title, "Liravo");
+    EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::YesNo);
+    EXPECT_TRUE(confirmedBeforeDownloads);
+    EXPECT_EQ(labels, (QStringList{"主程序", "帮助"}));
+    EXPECT_EQ(readAll(program + "/temp/Liravo"), "new program");
+    EXPECT_EQ(readAll(program + "/temp/help.txt"), "new help");
+    EXPECT_TRUE(QFile::permissions(program + "/temp/Liravo") & QFileDevice::ExeOwner);
+    EXPECT_EQ(readAll(program + "/copyfile.bat"), Updater::scriptText());
+    ASSERT_EQ(launcher.started.size(), 1);
+    EXPECT_EQ(launcher.started[0].program, "/bin/sh");
+    EXPECT_EQ(launcher.started[0].args, QStringList{program + "/copyfile.bat"});
+    EXPECT_EQ(launcher.started[0].workingDir, program);
+}
+
+TEST_F(UpdaterTest, DeclinedUpdateStillPreparesTempButTouchesNothingElse)
+{
+    downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
+    Updater u = make();
+    u.load(kManifestUrl);
+    EXPECT_EQ(u.update(), Updater::UpdateResult::Declined);
+    EXPECT_TRUE(QFileInfo(program + "/temp").isDir());
+    EXPECT_EQ(downloader.requested.size(), 1); // the manifest only
+    EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
+    EXPECT_TRUE(launcher.started.isEmpty());
+}
+
+TEST_F(UpdaterTest, UnsafeFileNamesAreSkipped)
+{
+    downloader.files[kManifestUrl] = manifestText(
+        20140601, {"甲：http://h.test/", "乙：http://h.test/..", "丙：http://h.test/..\\..\\x",
+                   "丁：http://h.test/ok.txt"});
+    downloader.files["http://h.test/ok.txt"] = "ok";
+    Updater u = make();
+    u.load(kManifestUrl);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(downloader.requested, (QStringList{kManifestUrl, "http://h.test/ok.txt"}));
+    EXPECT_EQ(u.skipped().size(), 3);
+    EXPECT_EQ(QDir(program + "/temp").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"ok.txt"});
+}
+
+TEST_F(UpdaterTest, FailedDownloadInstallsNothingAndSaysSo)
+{
+    downloader.files[kManifestUrl] =
+        manifestText(20140601, {"甲：http://h.test/a.txt", "乙：http://h.test/missing.txt"});
+    downloader.files["http://h.test/a.txt"] = "a";
+    Updater u = make();
+    u.load(kManifestUrl);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    EXPECT_EQ(u.update(), Updater::UpdateResult::DownloadFailed);
+    EXPECT_FALSE(QFileInfo::exists(program + "/temp"));
+    EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
+    EXPECT_TRUE(launcher.started.isEmpty());
+    ASSERT_EQ(dialogs.asked.size(), 2);
+    EXPECT_TRUE(dialogs.asked[1].text.contains("乙"));
+}
+
+TEST_F(UpdaterTest, UnwritableProgramFolderIsReportedBeforeAskingOrDownloading)
+{
+    downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
+    downloader.files["http://h.test/a.txt"] = "a";
+    // A program "folder" that is a file cannot take a temp folder, even for root.
+    writeFile(scratch.path() + "/blocked", "");
+    Updater u(downloader, launcher, dialogs, scratch.path() + "/blocked", copyPath);
+    u.load(kManifestUrl);
+    EXPECT_EQ(u.update(), Updater::UpdateResult::FolderNotWritable);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_TRUE(dialogs.asked[0].text.contains("无法写入程序文件夹"));
+    EXPECT_EQ(downloader.requested.size(), 1);
+    EXPECT_TRUE(launcher.started.isEmpty());
+}
+
+TEST_F(UpdaterTest, NewerVersionWithoutFilesStillRunsTheScript)
+{
+    downloader.files[kManifestUrl] = manifestText(20140601, {});
+    launcher.succeed = false;
+    Updater u = make();
+    u.load(kManifestUrl);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    // A script that cannot be started is said, and the program stays.
+    EXPECT_EQ(u.update(), Updater::UpdateResult::ScriptFailed);
+    EXPECT_EQ(launcher.started.size(), 1);
+    EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
+    launcher.succeed = true;
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(downloader.requested.size(), 1);
+}
+
+TEST(QtDownloader, WritesOnlyCompleteSuccessfulResponses)
+{
+    QTemporaryDir dir;
+    FakeHttpClient http;
+    http.respond("http://h.test/ok", "body");
+    http.respond("http://h.test/404", "<html>not found</html>", 404);
+    http.fail("http://h.test/cut", HttpClient::Error::Incomplete, "cut off");
+    QtDownloader d(http);
+    QString why;
+    EXPECT_TRUE(d.download("http://h.test/ok", dir.path() + "/ok", &why));
+    EXPECT_EQ(readAll(dir.path() + "/ok"), "body");
+
+    writeFile(dir.path() + "/kept", "old");
+    EXPECT_FALSE(d.download("http://h.test/404", dir.path() + "/kept", &why));
+    EXPECT_TRUE(why.contains("404"));
+    EXPECT_FALSE(d.download("http://h.test/cut", dir.path() + "/kept", &why));
+    EXPECT_EQ(why, "cut off");
+    EXPECT_FALSE(d.download("http://h.test/none", dir.path() + "/new", &why));
+    EXPECT_EQ(readAll(dir.path() + "/kept"), "old");
+    EXPECT_FALSE(QFile::exists(dir.path() + "/new"));
+}
+
+class UpdaterWindowTest : public ::testing::Test {
+protected:
+    UpdaterWindowTest() : settings(backend, "Liravo")
+    {
+        backend.write("Liravo", "版本更新", "当前版本", "20140529");
+        backend.write("Liravo", "网站", "主页", kHost);
+        ctx.settings = &settings;
+        ctx.dialogs = &dialogs;
+        ctx.downloader = &downloader;
+        ctx.launcher = &launcher;
+        ctx.exitProgram = [this] { ++exits; };
+        QDir().mkpath(scratch.path() + "/program");
+        window.setProgramFolder(scratch.path() + "/program");
+        window.setManifestCopyPath(scratch.path() + "/version.ini");
+    }
+    QString text(const char *name) { return window.findChild<QLabel *>(name)->text(); }
+    QString notes() { return window.findChild<QPlainTextEdit *>("Text1")->toPlainText(); }
+    QPushButton *button() { return window.findChild<QPushButton *>("cmd确定更新"); }
+
+    QTemporaryDir scratch;
+    MemorySettingsBackend backend;
+    Settings settings;
+    FakeDialogs dialogs;
+    FakeDownloader downloader;
+    FakeProcessLauncher launcher;
+    AppContext ctx;
+    int exits = 0;
+    UpdaterWindow window{ctx};
+};
+
+TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
+{
+    EXPECT_EQ(window.objectName(), "frm更新程序");
+    EXPECT_EQ(window.windowTitle(), "检查更新");
+    window.loadManifest();
+    EXPECT_EQ(downloader.requested, QStringList{kManifestUrl});
+    EXPECT_EQ(text("Label1"), "最新版本：v2.1");
+    EXPECT_EQ(text("Label2"), "当前版本：v2.1");
+    EXPECT_EQ(notes(), "没有更新说明\n");
+    EXPECT_FALSE(button()->isEnabled());
+}
+
+TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
+{
+    downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
+    downloader.files["http://h.test/a.txt"] = "a";
+    window.loadManifest();
+    EXPECT_EQ(text("Label1"), "最新版本：20140601");
+    EXPECT_EQ(text("Label2"), "当前版本：20140529");
+    EXPECT_EQ(notes(), "播放更稳定\n界面更清楚");
+    ASSERT_TRUE(button()->isEnabled());
+
+    dialogs.onAsk = [this](const FakeDialogs::Asked &) { EXPECT_TRUE(button()->isEnabled()); };
+    button()->click(); // answered No
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(button()->isEnabled());
+
+    dialogs.onAsk = nullptr;
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    button()->click();
+    EXPECT_FALSE(button()->isEnabled());
+    EXPECT_EQ(notes(), "正在升级文件：\n甲");
+    EXPECT_EQ(launcher.started.size(), 1);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(UpdaterWindowTest, EqualVersionDisablesButton)
+{
+    downloader.files[kManifestUrl] = manifestText(20140529, {}, false);
+    window.loadManifest();
+    EXPECT_EQ(text("Label1"), "最新版本：20140529");
+    EXPECT_EQ(notes(), "");
+    EXPECT_FALSE(button()->isEnabled());
+}
+
+TEST_F(UpdaterWindowTest, RejectedManifestClosesOnlyTheWindow)
+{
+    downloader.files[kManifestUrl] = "<html>\r\n<body>error</body>\r\n";
+    window.show();
+    window.loadManifest();
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_TRUE(dialogs.asked[0].text.startsWith("程序出错:第1行") ||
+                dialogs.asked[0].text.startsWith("程序出错:更新清单第1行"))
+        << dialogs.asked[0].text.toStdString();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(exits, 0);
+
+    // Reopening fetches anew.
+    downloader.files[kManifestUrl] = manifestText(20140601, {});
+    window.show();
+    QElapsedTimer t;
+    t.start();
+    while (text("Label1") == "最新版本：v2.1" && t.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(text("Label1"), "最新版本：20140601");
+    EXPECT_EQ(downloader.requested.size(), 2);
+}
+
+// The whole update against the loopback server into a scratch installation,
+// with the real HTTP client, downloader and launcher: the generated script
+// must leave the new files and nothing of itself behind.
+TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
+{
+    QTemporaryDir scratch;
+    const QString served = scratch.path() + "/served";
+    const QString program = scratch.path() + "/Liravo Player"; // a blank in the path
+    writeFile(program + "/Liravo", "#!/bin/sh\necho old\n");
+    QFile::setPermissions(program + "/Liravo", QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ExeOwner);
+    writeFile(program + "/readme.txt", "old readme");
+    writeFile(program + "/keep.txt", "untouched");
+    writeFile(served + "/files/Liravo", "#!/bin/sh\necho new\n");
+    writeFile(served + "/files/readme.txt", "new readme");
+    writeFile(served + "/files/added.txt", "added");
+
+    QProcess server;
+    server.start("python3", {QString(LIRAVO_SOURCE_DIR) + "/tools/loopback_server.py", "--files",
+                             served});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    QByteArray first;
+    while (!first.contains('\n') && server.waitForReadyRead(5000))
+        first += server.readAllStandardOutput();
+    ASSERT_TRUE(first.startsWith("PORT ")) << first.constData();
+    const QString host = "127.0.0.1:" + QString::fromLatin1(first.mid(5).trimmed());
+    const QString base = "http://" + host + "/files/";
+    writeFile(served + "/player/version.ini",
+              manifestText(20140601, {"主程序：" + base + "Liravo", "说明：" + base + "readme.txt",
+                                      "新增：" + base + "added.txt"}));
+
+    MemorySettingsBackend backend;
+    Settings settings(backend, "Liravo");
+    backend.write("Liravo", "版本更新", "当前版本", "20140529");
+    backend.write("Liravo", "网站", "主页", host);
+    QtHttpClient http;
+    http.setTimeoutMs(5000);
+    QtDownloader downloader(http);
+    QtProcessLauncher launcher;
+    FakeDialogs dialogs;
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    AppContext ctx;
+    ctx.settings = &settings;
+    ctx.dialogs = &dialogs;
+    ctx.downloader = &downloader;
+    ctx.launcher = &launcher;
+    int exits = 0;
+    ctx.exitProgram = [&] { ++exits; };
+
+    UpdaterWindow window(ctx);
+    window.setProgramFolder(program);
+    window.setManifestCopyPath(scratch.path() + "/version.ini");
+    window.loadManifest();
+    ASSERT_TRUE(window.findChild<QPushButton *>("cmd确定更新")->isEnabled());
+    window.confirmUpdate();
+    ASSERT_EQ(exits, 1);
+
+    QElapsedTimer t;
+    t.start();
+    while ((QFile::exists(program + "/copyfile.bat") || QFileInfo::exists(program + "/temp"))
+           && t.elapsed() < 10000)
+        QThread::msleep(20);
+    server.kill();
+    server.waitForFinished();
+
+    EXPECT_EQ(readAll(program + "/Liravo"), "#!/bin/sh\necho new\n");
+    EXPECT_TRUE(QFile::permissions(program + "/Liravo") & QFileDevice::ExeOwner);
+    EXPECT_EQ(readAll(program + "/readme.txt"), "new readme");
+    EXPECT_EQ(readAll(program + "/added.txt"), "added");
+    EXPECT_EQ(readAll(program + "/keep.txt"), "untouched");
+    EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
+    EXPECT_FALSE(QFileInfo::exists(program + "/temp"));
+}
