@@ -1,0 +1,277 @@
+#include "collection/songlistwindow.h"
+
+#include "collection/fileexists.h"
+#include "collection/songcollection.h"
+#include "collection/songlistlogic.h"
+#include "collection/yyufile.h"
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/settings.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+namespace {
+
+// The layout was drawn in twips, 15 to the pixel at 96 dots per inch.
+int px(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+} // namespace
+
+SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
+    : QMainWindow(parent), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("frm歌曲列表"));
+    QFont f = font();
+    f.setFamilies(cjkFontFamilies());
+    setFont(f);
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(px(4425), px(4155));
+    setCentralWidget(client);
+
+    list2_ = new QListWidget(client);
+    list2_->setObjectName(QStringLiteral("List2"));
+    list2_->setGeometry(twipRect(240, 240, 1095, 3660));
+    // The album column only names the collection; nothing there is chosen.
+    list2_->setSelectionMode(QAbstractItemView::NoSelection);
+    list2_->setFocusPolicy(Qt::NoFocus);
+
+    list1_ = new QListWidget(client);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setGeometry(twipRect(1440, 240, 2775, 3660));
+    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list1_->viewport()->installEventFilter(this);
+
+    buildMenus();
+    // A fixed client area: the window is as large as the menu bar plus it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    load();
+}
+
+void SongListWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+
+    fileMenu_ = bar->addMenu(QStringLiteral("歌集"));
+    fileMenu_->setObjectName(QStringLiteral("m_File"));
+    fileMenu_->menuAction()->setObjectName(QStringLiteral("m_File"));
+    open_ = fileMenu_->addAction(QStringLiteral("打开歌集"));
+    open_->setObjectName(QStringLiteral("m_Open"));
+    save_ = fileMenu_->addAction(QStringLiteral("保存歌集"));
+    save_->setObjectName(QStringLiteral("m_Save"));
+    QAction *sep = fileMenu_->addSeparator();
+    sep->setObjectName(QStringLiteral("f"));
+    new_ = fileMenu_->addAction(QStringLiteral("新歌集"));
+    new_->setObjectName(QStringLiteral("m_New"));
+
+    locate_ = bar->addAction(QStringLiteral("定位歌曲"));
+    locate_->setObjectName(QStringLiteral("m_定位当前歌曲"));
+    check_ = bar->addAction(QStringLiteral("歌曲去重"));
+    check_->setObjectName(QStringLiteral("m_check"));
+
+    // Lives in the menu bar but is never shown there: it is List1's pop-up.
+    popup_ = bar->addMenu(QStringLiteral("右键菜单"));
+    popup_->setObjectName(QStringLiteral("m"));
+    popup_->menuAction()->setObjectName(QStringLiteral("m"));
+    popup_->menuAction()->setVisible(false);
+    edit_ = popup_->addAction(QStringLiteral("编辑该条"));
+    edit_->setObjectName(QStringLiteral("m_adit"));
+    delete_ = popup_->addAction(QStringLiteral("删除该条"));
+    delete_->setObjectName(QStringLiteral("m_Delete"));
+
+    connect(open_, &QAction::triggered, this, &SongListWindow::openCollection);
+    connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
+    connect(new_, &QAction::triggered, this, &SongListWindow::startNewCollection);
+    connect(locate_, &QAction::triggered, this, &SongListWindow::locateCurrentSong);
+    connect(check_, &QAction::triggered, this, &SongListWindow::removeDuplicates);
+    connect(edit_, &QAction::triggered, this, &SongListWindow::editSelected);
+    connect(delete_, &QAction::triggered, this, &SongListWindow::deleteSelected);
+}
+
+void SongListWindow::load()
+{
+    loaded_ = true;
+    setWindowTitle(ctx_.settings->get(ctx_.settings->exeApp(), QStringLiteral("设置"),
+                                      QStringLiteral("顶部标题"),
+                                      QStringLiteral("Liravo音乐播放器"))
+                   % QStringLiteral("[创建属于我的歌集]"));
+    applyStoredBackColor(this, *ctx_.settings);
+    refresh_list();
+    placeBesideMainWindow();
+}
+
+void SongListWindow::placeBesideMainWindow()
+{
+    QWidget *main = ctx_.mainWindow;
+    if (!main || main == this)
+        return;
+    // Outer edges, as the user sees the two windows side by side.
+    const QRect m = main->frameGeometry();
+    move(m.x() + m.width() + px(200), m.y());
+}
+
+void SongListWindow::refresh_list()
+{
+    if (!loaded_) {
+        load(); // loading refreshes
+        return;
+    }
+    list1_->clear();
+    list2_->clear();
+
+    SongCollection &c = ctx_.current;
+    tidyCollection(c);
+
+    list2_->addItem(c.albumName);
+    for (int n = 1; n <= c.count; ++n)
+        list1_->addItem(songRowText(c.entry(n)));
+
+    save_->setEnabled(hasUnsavedSongs(c));
+    new_->setEnabled(true);
+    check_->setEnabled(true);
+}
+
+int SongListWindow::selectedRow() const
+{
+    const QList<QListWidgetItem *> sel = list1_->selectedItems();
+    if (sel.isEmpty())
+        return -1;
+    return list1_->row(sel.first());
+}
+
+void SongListWindow::playSelected()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    ctx_.playCurrent(row + 1);
+}
+
+void SongListWindow::editSelected()
+{
+    const int row = selectedRow();
+    if (row < 0 || row >= ctx_.current.count)
+        return;
+    const int n = row + 1;
+    // Both questions are asked even when the first is left empty.
+    const SongEntry before = ctx_.current.entry(n);
+    const QString name = ctx_.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
+                                                QStringLiteral("名称"), before.songName);
+    const QString singer = ctx_.dialogs->inputBox(
+        QStringLiteral("请输入歌手名，如果不清楚可以留空。"), QStringLiteral("歌手"), before.singer);
+    // The dialogs run their own event loops; whatever ran meanwhile may have
+    // shrunk the collection, so the entry is checked again before it changes.
+    if (n > ctx_.current.count)
+        return;
+    if (renameEntry(ctx_.current, n, name, singer))
+        refresh_list();
+}
+
+void SongListWindow::deleteSelected()
+{
+    const int row = selectedRow();
+    if (row < 0 || row >= ctx_.current.count)
+        return;
+    removeEntry(ctx_.current, row + 1);
+    refresh_list();
+}
+
+void SongListWindow::removeDuplicates()
+{
+    tidyCollection(ctx_.current);
+    refresh_list();
+}
+
+void SongListWindow::startNewCollection()
+{
+    if (hasUnsavedSongs(ctx_.current)) {
+        const Dialogs::Answer a = ctx_.dialogs->messageBox(
+            QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
+            Dialogs::Buttons::YesNo);
+        if (a != Dialogs::Answer::Yes)
+            return;
+    }
+    list1_->clear();
+    list2_->clear();
+    // The song that is playing keeps playing; only the list is new.
+    ctx_.current = SongCollection{};
+}
+
+void SongListWindow::openCollection()
+{
+    const QString path = ctx_.dialogs->openFile(QStringLiteral("歌集文件|*.yyu"), QString());
+    if (!path.isEmpty() && fileExists(path))
+        loadCollection(ctx_.current, path, *ctx_.settings);
+    refresh_list();
+}
+
+void SongListWindow::saveCurrentCollection()
+{
+    const QString path =
+        ctx_.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.current.albumName);
+    saveCollection(ctx_.current, path, *ctx_.dialogs);
+    refresh_list();
+}
+
+void SongListWindow::locateCurrentSong()
+{
+    const SongCollection &c = ctx_.current;
+    if (!c.playing)
+        return;
+    const int row = c.currentIndex - 1;
+    if (row < 0 || row >= list1_->count())
+        return;
+    list1_->setCurrentRow(row);
+    list1_->scrollToItem(list1_->item(row));
+}
+
+bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == list1_->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto *me = static_cast<QMouseEvent *>(event);
+            if (me->button() == Qt::RightButton) {
+                // The pop-up acts on the selected row, so the right button
+                // must not move the selection to the row under the mouse.
+                if (selectedRow() >= 0)
+                    popup_->popup(me->globalPosition().toPoint());
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            auto *me = static_cast<QMouseEvent *>(event);
+            if (me->button() == Qt::LeftButton)
+                playSelected();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void SongListWindow::showEvent(QShowEvent *event)
+{
+    if (!loaded_)
+        load();
+    QMainWindow::showEvent(event);
+}
+
+void SongListWindow::closeEvent(QCloseEvent *event)
+{
+    loaded_ = false;
+    QMainWindow::closeEvent(event);
+}

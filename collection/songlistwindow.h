@@ -1,0 +1,59 @@
+#pragma once
+#include <QMainWindow>
+
+struct AppContext;
+class QAction;
+class QListWidget;
+class QMenu;
+
+// "frm歌曲列表": shows the current song collection and is where the user opens,
+// saves, starts anew, edits and tidies it. Creating the window loads it
+// (caption, colour, lists, place beside the main window) without showing it,
+// so another window may call refresh_list on it before the user ever sees it.
+class SongListWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit SongListWindow(AppContext &ctx, QWidget *parent = nullptr);
+
+    // Re-reads the current collection after tidying it; the selection is lost.
+    void refresh_list();
+
+    // The commands behind the lists and menus.
+    void playSelected();        // double click on List1
+    void editSelected();        // "编辑该条"
+    void deleteSelected();      // "删除该条"
+    void removeDuplicates();    // "歌曲去重"
+    void startNewCollection();  // "新歌集"
+    void openCollection();      // "打开歌集"
+    void saveCurrentCollection(); // "保存歌集"
+    void locateCurrentSong();   // "定位歌曲"
+
+    // Row of List1 that is selected, or -1.
+    int selectedRow() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void load();
+    void placeBesideMainWindow();
+
+    AppContext &ctx_;
+    QListWidget *list1_ = nullptr;
+    QListWidget *list2_ = nullptr;
+    QMenu *fileMenu_ = nullptr;
+    QMenu *popup_ = nullptr;
+    QAction *open_ = nullptr;
+    QAction *save_ = nullptr;
+    QAction *new_ = nullptr;
+    QAction *locate_ = nullptr;
+    QAction *check_ = nullptr;
+    QAction *edit_ = nullptr;
+    QAction *delete_ = nullptr;
+    // Closing the window counts as unloading it: the next show or
+    // refresh_list loads it afresh, whoever keeps the object alive.
+    bool loaded_ = false;
+};

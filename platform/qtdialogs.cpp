@@ -1,0 +1,140 @@
+#include "platform/qtdialogs.h"
+
+#include "core/colors.h"
+#include "platform/dialogfilter.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+QtDialogs::QtDialogs(bool nativeFileDialogs) : native_(nativeFileDialogs) {}
+
+QWidget *QtDialogs::owner() const
+{
+    if (QWidget *w = parentWindow())
+        return w;
+    return QApplication::activeWindow();
+}
+
+Dialogs::Answer QtDialogs::messageBox(const QString &text, const QString &title, Buttons buttons,
+                                      Icon icon)
+{
+    QMessageBox box(owner());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        // Closing the box or pressing Escape must not count as consent.
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+QString QtDialogs::inputBox(const QString &prompt, const QString &title,
+                            const QString &defaultText)
+{
+    QInputDialog dlg(owner());
+    dlg.setInputMode(QInputDialog::TextInput);
+    dlg.setWindowTitle(title);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    return dlg.textValue();
+}
+
+QString QtDialogs::runFileDialog(bool save, const QString &filter, const QString &proposedName)
+{
+    QFileDialog dlg(owner());
+    QFileDialog::Options opts;
+    if (!native_)
+        opts |= QFileDialog::DontUseNativeDialog;
+    if (save) {
+        // Choosing an existing file to save over is not questioned.
+        opts |= QFileDialog::DontConfirmOverwrite;
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dlg.setAcceptMode(QFileDialog::AcceptOpen);
+        dlg.setFileMode(QFileDialog::ExistingFile);
+    }
+    dlg.setOptions(opts);
+    const QStringList filters = qtNameFilters(filter);
+    if (!filters.isEmpty())
+        dlg.setNameFilters(filters);
+    // No default suffix: a name typed without an extension comes back as typed.
+    dlg.setDefaultSuffix(QString());
+    if (!proposedName.isEmpty())
+        dlg.selectFile(proposedName);
+
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty())
+        return QString();
+    return QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath());
+}
+
+QString QtDialogs::openFile(const QString &filter, const QString &proposedName)
+{
+    return runFileDialog(false, filter, proposedName);
+}
+
+QString QtDialogs::saveFile(const QString &filter, const QString &proposedName)
+{
+    return runFileDialog(true, filter, proposedName);
+}
+
+std::optional<qint32> QtDialogs::chooseColor()
+{
+    QColorDialog dlg(owner());
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QColor c = dlg.selectedColor();
+    if (!c.isValid())
+        return std::nullopt;
+    return valueFromColor(c);
+}
+
+QString QtDialogs::browseForFolder(const QString &title, QWidget *ownerWindow)
+{
+    QFileDialog dlg(ownerWindow ? ownerWindow : owner());
+    dlg.setWindowTitle(title);
+    dlg.setFileMode(QFileDialog::Directory);
+    QFileDialog::Options opts = QFileDialog::ShowDirsOnly;
+    if (!native_)
+        opts |= QFileDialog::DontUseNativeDialog;
+    dlg.setOptions(opts);
+    if (dlg.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty())
+        return QString();
+    const QFileInfo info(chosen.first());
+    // Only real folders count; anything else is as good as a cancel.
+    if (!info.isDir())
+        return QString();
+    return withoutTrailingSlash(QDir::cleanPath(info.absoluteFilePath()));
+}
+
+QString QtDialogs::withoutTrailingSlash(const QString &folder)
+{
+    QString f = folder;
+    while (f.size() > 1 && f.endsWith(QLatin1Char('/')))
+        f.chop(1);
+    return f;
+}

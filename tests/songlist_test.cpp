@@ -1,0 +1,480 @@
+// The song list window under the offscreen platform, with dialog and player
+// doubles: what it shows, what its commands do to the current collection.
+#include "collection/songlistwindow.h"
+
+#include "collection/songcollection.h"
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+SongEntry online(const QString &singer, const QString &name)
+{
+    SongEntry e;
+    e.singer = singer;
+    e.songName = name;
+    return e;
+}
+
+SongEntry local(const QString &name, const QString &path)
+{
+    SongEntry e;
+    e.songName = name;
+    e.address = path;
+    e.isLocal = true;
+    return e;
+}
+
+class SongListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = std::make_unique<Settings>(backend, QStringLiteral("Liravo"));
+        ctx.settings = settings.get();
+        ctx.player = &player;
+        ctx.dialogs = &dialogs;
+        ctx.resolver = [this](const QString &name, const QString &singer, bool) {
+            lookups << singer + "/" + name;
+            return QStringLiteral("http://127.0.0.1/") + name;
+        };
+    }
+
+    void setCollection(std::initializer_list<SongEntry> entries, const QString &album = {},
+                       bool saved = false)
+    {
+        SongCollection c;
+        for (const SongEntry &e : entries)
+            c.entry(++c.count) = e;
+        c.albumName = album;
+        c.saved = saved;
+        ctx.current = c;
+    }
+
+    SongListWindow &window()
+    {
+        if (!win)
+            win = std::make_unique<SongListWindow>(ctx);
+        return *win;
+    }
+    QListWidget *list1() { return window().findChild<QListWidget *>("List1"); }
+    QListWidget *list2() { return window().findChild<QListWidget *>("List2"); }
+    QAction *action(const char *name) { return window().findChild<QAction *>(name); }
+
+    QStringList rows()
+    {
+        QStringList out;
+        for (int i = 0; i < list1()->count(); ++i)
+            out << list1()->item(i)->text();
+        return out;
+    }
+
+    void showAndWait()
+    {
+        window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+    }
+
+    // What a user's double click delivers: a click, then the double click.
+    void doubleClick(QPoint at)
+    {
+        QTest::mouseClick(list1()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list1()->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = QDir(tmp.path()).absoluteFilePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir tmp;
+    MemorySettingsBackend backend;
+    std::unique_ptr<Settings> settings;
+    FakeMediaPlayer player;
+    FakeDialogs dialogs;
+    AppContext ctx;
+    QStringList lookups;
+    std::unique_ptr<SongListWindow> win;
+};
+
+} // namespace
+
+TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
+{
+    SongListWindow &w = window();
+    EXPECT_EQ(w.objectName(), QString("frm歌曲列表"));
+    EXPECT_FALSE(w.isVisible()); // loaded, not shown
+
+    const std::pair<const char *, const char *> actions[] = {
+        {"m_Open", "打开歌集"},  {"m_Save", "保存歌集"},      {"m_New", "新歌集"},
+        {"m_定位当前歌曲", "定位歌曲"}, {"m_check", "歌曲去重"}, {"m_adit", "编辑该条"},
+        {"m_Delete", "删除该条"}};
+    for (const auto &[name, caption] : actions) {
+        QAction *a = action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(caption)) << name;
+    }
+    QAction *sep = action("f");
+    ASSERT_NE(sep, nullptr);
+    EXPECT_TRUE(sep->isSeparator());
+
+    auto *file = w.findChild<QMenu *>("m_File");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->title(), QString("歌集"));
+    EXPECT_EQ(file->actions(),
+              (QList<QAction *>{action("m_Open"), action("m_Save"), sep, action("m_New")}));
+
+    auto *popup = w.findChild<QMenu *>("m");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->title(), QString("右键菜单"));
+    EXPECT_FALSE(popup->menuAction()->isVisible());
+    EXPECT_EQ(popup->actions(), (QList<QAction *>{action("m_adit"), action("m_Delete")}));
+
+    // Menu bar order: the collection menu, locate, tidy, then the hidden pop-up.
+    const QList<QAction *> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 4);
+    EXPECT_EQ(bar[0], file->menuAction());
+    EXPECT_EQ(bar[1], action("m_定位当前歌曲"));
+    EXPECT_EQ(bar[2], action("m_check"));
+    EXPECT_EQ(bar[3], popup->menuAction());
+
+    EXPECT_EQ(list2()->geometry(), QRect(16, 16, 73, 244));
+    EXPECT_EQ(list1()->geometry(), QRect(96, 16, 185, 244));
+    EXPECT_EQ(w.centralWidget()->size(), QSize(295, 277));
+    EXPECT_EQ(list1()->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
+{
+    QWidget main;
+    main.setGeometry(100, 50, 400, 200);
+    ctx.mainWindow = &main;
+    SongListWindow first(ctx);
+    EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
+    EXPECT_EQ(first.palette().color(QPalette::Window), QColor(0, 0, 0));
+    const QRect m = main.frameGeometry();
+    EXPECT_EQ(first.pos(), QPoint(m.x() + m.width() + 13, m.y()));
+
+    settings->save("Liravo", "设置", "顶部标题", "我的播放器");
+    settings->save("Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
+    SongListWindow second(ctx);
+    EXPECT_EQ(second.windowTitle(), QString("我的播放器[创建属于我的歌集]"));
+    EXPECT_EQ(second.palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
+    // A window already loaded keeps its caption until it is loaded again.
+    EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
+}
+
+TEST_F(SongListTest, ClosingUnloadsSoTheNextUseLoadsAfresh)
+{
+    setCollection({online("A", "a")});
+    showAndWait();
+    window().close();
+    settings->save("Liravo", "设置", "顶部标题", "新标题");
+    ctx.current.entry(++ctx.current.count) = online("", "b");
+    window().refresh_list();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(window().windowTitle(), QString("新标题[创建属于我的歌集]"));
+    EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
+}
+
+TEST_F(SongListTest, RowsAreSingerDashNameAndLoadTidies)
+{
+    setCollection({online("", ""), online("Singer A", "Song one"), online("", "Song two"),
+                   local("track3.mp3", "/music/track3.mp3"), online("Singer A", "Song one")},
+                  "Evening", true);
+    window();
+    // The empty-named entry and the later duplicate are gone at once.
+    EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two", "track3.mp3"}));
+    EXPECT_EQ(ctx.current.count, 3);
+    ASSERT_EQ(list2()->count(), 1);
+    EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
+    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+    EXPECT_TRUE(action("m_New")->isEnabled());
+    EXPECT_TRUE(action("m_check")->isEnabled());
+}
+
+TEST_F(SongListTest, SaveOfferedOnlyForUnsavedSongs)
+{
+    setCollection({online("A", "a")}, "x", true);
+    window();
+    EXPECT_FALSE(action("m_Save")->isEnabled());
+    ctx.current.saved = false;
+    window().refresh_list();
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+    setCollection({}, "", false);
+    window().refresh_list();
+    EXPECT_FALSE(action("m_Save")->isEnabled());
+    ASSERT_EQ(list2()->count(), 1); // an empty row for a nameless collection
+    EXPECT_EQ(list2()->item(0)->text(), QString());
+}
+
+TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
+{
+    const QString clean =
+        writeFile("clean.yyu", "Evening\r\nSinger A|Song one\r\n|Song two\r\n");
+    const QString dirty =
+        writeFile("dirty.yyu", "Night\r\nB|x\r\n|\r\nB|x\r\n|y|/music/y.mp3\r\n");
+    setCollection({online("old", "song")});
+    window();
+
+    dialogs.openAnswers << clean;
+    action("m_Open")->trigger();
+    ASSERT_EQ(dialogs.count("open"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, QString("歌集文件|*.yyu"));
+    EXPECT_EQ(dialogs.asked[0].title, QString());
+    EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two"}));
+    EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
+    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_FALSE(action("m_Save")->isEnabled());
+    EXPECT_EQ(player.plays, 0); // opening never starts playback
+
+    // Empty names and duplicates in the file go at the refresh after loading.
+    dialogs.openAnswers << dirty;
+    action("m_Open")->trigger();
+    EXPECT_EQ(rows(), (QStringList{"B-x", "y"}));
+    EXPECT_TRUE(ctx.current.entry(2).isLocal);
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+}
+
+TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)
+{
+    const QString path = writeFile("Evening.yyu", "Evening\r\nA|a\r\n");
+    setCollection({online("old", "song")}, "Old");
+    window();
+    const SongCollection before = ctx.current;
+
+    dialogs.openAnswers << QString();                            // cancel
+    dialogs.openAnswers << "Evening.yyu";                        // not a full path
+    dialogs.openAnswers << QDir(tmp.path()).absoluteFilePath("evening.yyu"); // wrong case
+    dialogs.openAnswers << path + ".missing";
+    for (int i = 0; i < 4; ++i) {
+        action("m_Open")->trigger();
+        EXPECT_EQ(ctx.current, before) << i;
+        EXPECT_EQ(rows(), QStringList{"old-song"}) << i;
+    }
+    EXPECT_EQ(dialogs.count("message"), 0);
+}
+
+TEST_F(SongListTest, EditRenamesTheSelectedEntry)
+{
+    setCollection({online("A", "a"), local("b.mp3", "/music/b.mp3"), online("C", "c")}, "", true);
+    window();
+
+    list1()->setCurrentRow(1);
+    dialogs.inputAnswers << "X" << "";
+    action("m_adit")->trigger();
+    ASSERT_EQ(dialogs.count("input"), 2);
+    EXPECT_EQ(dialogs.asked[0].text, QString("请输入歌曲的名称"));
+    EXPECT_EQ(dialogs.asked[0].title, QString("名称"));
+    EXPECT_EQ(dialogs.asked[0].extra, QString("b.mp3"));
+    EXPECT_EQ(dialogs.asked[1].text, QString("请输入歌手名，如果不清楚可以留空。"));
+    EXPECT_EQ(dialogs.asked[1].title, QString("歌手"));
+    EXPECT_EQ(dialogs.asked[1].extra, QString());
+    EXPECT_EQ(rows(), (QStringList{"A-a", "X", "C-c"}));
+    // The address goes so the next play looks the new name up; still local.
+    EXPECT_TRUE(ctx.current.entry(2).address.isEmpty());
+    EXPECT_TRUE(ctx.current.entry(2).isLocal);
+    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+    EXPECT_EQ(window().selectedRow(), -1); // the refresh drops the selection
+
+    list1()->setCurrentRow(1);
+    dialogs.inputAnswers << "X" << "Y";
+    action("m_adit")->trigger();
+    EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
+
+    ctx.playCurrent(2);
+    EXPECT_EQ(lookups, QStringList{"Y/X"});
+}
+
+TEST_F(SongListTest, EditWithEmptyNameChangesNothingButAsksBoth)
+{
+    setCollection({online("A", "a")}, "", true);
+    window();
+    list1()->setCurrentRow(0);
+    dialogs.inputAnswers << "" << "Z";
+    action("m_adit")->trigger();
+    EXPECT_EQ(dialogs.count("input"), 2);
+    EXPECT_EQ(ctx.current.entry(1), online("A", "a"));
+    EXPECT_TRUE(ctx.current.saved);
+}
+
+TEST_F(SongListTest, CommandsWithoutSelectionLeaveTheCollectionIntact)
+{
+    setCollection({online("A", "a"), online("B", "b")}, "", true);
+    showAndWait();
+    const SongCollection before = ctx.current;
+    ASSERT_EQ(window().selectedRow(), -1);
+
+    action("m_adit")->trigger();
+    action("m_Delete")->trigger();
+    window().playSelected();
+    // A double click on the empty part of the list, below the rows.
+    doubleClick(QPoint(10, list1()->viewport()->height() - 5));
+    EXPECT_EQ(ctx.current, before);
+    EXPECT_EQ(dialogs.asked.size(), 0);
+    EXPECT_EQ(player.plays, 0);
+}
+
+TEST_F(SongListTest, DeleteRemovesTheSelectedEntry)
+{
+    setCollection({online("A", "a"), online("B", "b"), online("C", "c")}, "", true);
+    window();
+    list1()->setCurrentRow(1);
+    action("m_Delete")->trigger();
+    EXPECT_EQ(rows(), (QStringList{"A-a", "C-c"}));
+    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+}
+
+TEST_F(SongListTest, EditSurvivesTheCollectionShrinkingDuringTheQuestion)
+{
+    setCollection({online("A", "a"), online("B", "b")});
+    window();
+    list1()->setCurrentRow(1);
+    // Another window replaces the collection while the name box is open.
+    dialogs.onAsk = [this](const FakeDialogs::Asked &) { ctx.current = SongCollection{}; };
+    dialogs.inputAnswers << "X" << "Y";
+    action("m_adit")->trigger();
+    EXPECT_EQ(ctx.current.count, 0);
+    EXPECT_TRUE(ctx.current.entry(2).songName.isEmpty());
+}
+
+TEST_F(SongListTest, DoubleClickPlaysTheRowUnderTheMouse)
+{
+    setCollection({local("a.mp3", "/music/a.mp3"), local("b.mp3", "/music/b.mp3")});
+    showAndWait();
+    const QRect r = list1()->visualItemRect(list1()->item(1));
+    doubleClick(r.center());
+    EXPECT_EQ(player.urls, QStringList{"/music/b.mp3"});
+    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_TRUE(ctx.current.playing);
+}
+
+TEST_F(SongListTest, RightButtonOffersThePopupOnlyWithASelectionAndKeepsIt)
+{
+    setCollection({online("A", "a"), online("B", "b"), online("C", "c")});
+    showAndWait();
+    auto *popup = window().findChild<QMenu *>("m");
+    const QPoint onRow2 = list1()->visualItemRect(list1()->item(2)).center();
+
+    QTest::mouseClick(list1()->viewport(), Qt::RightButton, {}, onRow2);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(window().selectedRow(), -1);
+
+    list1()->setCurrentRow(0);
+    QTest::mouseClick(list1()->viewport(), Qt::RightButton, {}, onRow2);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(window().selectedRow(), 0);
+    popup->close();
+
+    // ...so its commands act on the selected row, not the one clicked.
+    action("m_Delete")->trigger();
+    EXPECT_EQ(rows(), (QStringList{"B-b", "C-c"}));
+}
+
+TEST_F(SongListTest, NewAsksOnlyAboutUnsavedSongs)
+{
+    setCollection({online("A", "a")}, "Evening", true);
+    window();
+    action("m_New")->trigger();
+    EXPECT_EQ(dialogs.count("message"), 0);
+    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(list1()->count(), 0);
+    EXPECT_EQ(list2()->count(), 0);
+
+    setCollection({}, "Empty", false);
+    action("m_New")->trigger();
+    EXPECT_EQ(dialogs.count("message"), 0);
+    EXPECT_EQ(ctx.current, SongCollection{});
+}
+
+TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
+{
+    setCollection({online("A", "a"), online("B", "b")}, "Evening");
+    ctx.playCurrent(2);
+    window();
+    const SongCollection before = ctx.current;
+
+    dialogs.messageAnswers << Dialogs::Answer::No;
+    action("m_New")->trigger();
+    ASSERT_EQ(dialogs.count("message"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, QString("当前歌集尚未保存，是否舍去当前歌集？"));
+    EXPECT_EQ(dialogs.asked[0].title, QString("未保存"));
+    EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::YesNo);
+    EXPECT_EQ(ctx.current, before);
+    EXPECT_EQ(rows(), (QStringList{"A-a", "B-b"}));
+
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    action("m_New")->trigger();
+    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(list1()->count(), 0);
+    EXPECT_EQ(player.stops, 0); // the song playing goes on
+}
+
+TEST_F(SongListTest, LocateSelectsTheSongPlaying)
+{
+    const QString path = writeFile("four.yyu", "Four\r\n|one\r\n|two\r\n|three\r\n|four\r\n");
+    window();
+    dialogs.openAnswers << path;
+    action("m_Open")->trigger();
+    ASSERT_EQ(list1()->count(), 4);
+
+    action("m_定位当前歌曲")->trigger(); // loaded, not playing
+    EXPECT_EQ(window().selectedRow(), -1);
+
+    ctx.playCurrent(3);
+    action("m_定位当前歌曲")->trigger();
+    EXPECT_EQ(window().selectedRow(), 2);
+    EXPECT_EQ(list1()->item(2)->text(), QString("three"));
+}
+
+TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesExactlyThatName)
+{
+    setCollection({online("Singer A", "Song one"), online("", "Song two")}, "Evening");
+    window();
+    const QString target = QDir(tmp.path()).absoluteFilePath("Evening");
+    dialogs.saveAnswers << target;
+    dialogs.inputAnswers << "Evening";
+    action("m_Save")->trigger();
+
+    ASSERT_EQ(dialogs.count("save"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, QString("yyu歌集文件|*.yyu"));
+    EXPECT_EQ(dialogs.asked[0].title, QString("Evening"));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Evening"});
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("Evening\r\nSinger A|Song one\r\n|Song two\r\n"));
+    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_FALSE(action("m_Save")->isEnabled());
+}
+
+TEST_F(SongListTest, SaveCancelledWritesNothing)
+{
+    setCollection({online("A", "a")}, "Evening");
+    window();
+    dialogs.inputAnswers << "Evening";
+    action("m_Save")->trigger(); // the save dialog answers "" (cancel)
+    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_TRUE(action("m_Save")->isEnabled());
+}
