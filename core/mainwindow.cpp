@@ -6,6 +6,7 @@
 #include "platform/trayicon.h"
 
 #include <QCloseEvent>
+#include <QWindowStateChangeEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -91,8 +92,20 @@ MainWindow::~MainWindow()
         ctx_.mainWindow = nullptr;
 }
 
+// The icons are compiled into the static library; a program linking it has
+// to register them before the first use.
+static void registerIcons()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(liravo);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 QIcon MainWindow::appIcon()
 {
+    registerIcons();
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/liravo-%1.png").arg(size), QSize(size, size));
@@ -227,8 +240,8 @@ void MainWindow::sync()
 
 void MainWindow::showNormalAndRaise()
 {
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
     if (trace_) {
@@ -249,6 +262,10 @@ void MainWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMinimized))
+        return;
+    // Only the step into the minimised state counts; hiding a minimised
+    // window reports the state again.
+    if (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized)
         return;
     // Without a tray host a hidden window could never be brought back, so it
     // then stays an ordinary minimised window.

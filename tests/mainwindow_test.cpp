@@ -1,0 +1,199 @@
+// frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
+// pop-up, minimising and closing.
+#include "core/appcontext.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ctx.settings = &settings;
+        ctx.player = &player;
+        ctx.dialogs = &dialogs;
+        ctx.tray = &tray;
+        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        ctx.exitProgram = [this] { ++exits; };
+        ctx.closeSongList = [this] { ++songListCloses; };
+        ctx.closeSearchWindow = [this] { ++searchCloses; };
+        ctx.showSongList = [this] { ++songListShows; };
+        window = std::make_unique<MainWindow>(ctx);
+    }
+
+    QStringList names(const QList<QAction *> &actions)
+    {
+        QStringList out;
+        for (QAction *a : actions)
+            out << a->objectName();
+        return out;
+    }
+    QLabel *label(int i) { return window->findChild<QLabel *>(QStringLiteral("Label1_%1").arg(i)); }
+    QAction *action(const char *name) { return window->findChild<QAction *>(QString::fromUtf8(name)); }
+
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeMediaPlayer player;
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    AppContext ctx;
+    std::unique_ptr<MainWindow> window;
+    int exits = 0, songListCloses = 0, searchCloses = 0, songListShows = 0;
+};
+} // namespace
+
+TEST_F(MainWindowTest, LayoutAndNames)
+{
+    EXPECT_EQ(window->objectName(), "frm主窗体");
+    EXPECT_EQ(window->centralWidget()->size(), QSize(430, 200));
+    EXPECT_EQ(window->windowTitle(), "Liravo");
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_TRUE(window->windowIcon().availableSizes().contains(QSize(16, 16)));
+
+    const QList<QPoint> places = {{48, 152}, {48, 32}, {48, 64}, {160, 152},
+                                  {248, 152}, {320, 152}, {48, 96}};
+    for (int i = 0; i < 7; ++i) {
+        QLabel *l = label(i);
+        ASSERT_NE(l, nullptr) << i;
+        EXPECT_EQ(l->property("index").toInt(), i);
+        EXPECT_EQ(l->pos(), places[i]) << i;
+        EXPECT_TRUE(l->font().bold());
+        EXPECT_DOUBLE_EQ(l->font().pointSizeF(), 14.25);
+        EXPECT_EQ(l->font().families(), (QStringList{"SimSun", "WenQuanYi Zen Hei"}));
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(255, 0, 0)) << i;
+    }
+    EXPECT_EQ(label(1)->text(), "");
+    EXPECT_EQ(label(3)->text(), "播放");
+    EXPECT_EQ(window->centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
+
+    auto *timer = window->findChild<QTimer *>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 100);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(tray.tooltip(), "Liravo");
+}
+
+TEST_F(MainWindowTest, MenusInTheirOrder)
+{
+    QMenuBar *bar = window->menuBar();
+    QStringList top;
+    for (QAction *a : bar->actions())
+        top << (a->menu() ? a->menu()->objectName() : a->objectName());
+    EXPECT_EQ(top, (QStringList{"m_文件", "scanLocal", "m_NewFile", "m_切换播放模式", "m_设置",
+                                "m_其它"}));
+    EXPECT_EQ(action("m_切换播放模式")->text(), "列表播放");
+
+    auto *file = window->findChild<QMenu *>("m_文件");
+    EXPECT_EQ(names(file->actions()), (QStringList{"m_Open", "文件_分割线", "m_endi"}));
+    EXPECT_TRUE(action("文件_分割线")->isSeparator());
+    auto *settingsMenu = window->findChild<QMenu *>("m_设置");
+    EXPECT_EQ(names(settingsMenu->actions()),
+              (QStringList{"m_TopCaption", "设置_分割线1", "m_FontColor", "bcolor", "m_Link"}));
+    EXPECT_FALSE(action("m_Link")->isVisible());
+    auto *other = window->findChild<QMenu *>("m_其它");
+    EXPECT_EQ(names(other->actions()), (QStringList{"sounet", "m_setlink", "m_updata"}));
+    EXPECT_EQ(action("sounet")->text(), "搜索网络（测试）");
+    EXPECT_FALSE(action("m_setlink")->isEnabled());
+
+    auto *popup = window->findChild<QMenu *>("m_右键菜单");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_FALSE(bar->actions().contains(popup->menuAction()));
+    EXPECT_EQ(names(popup->actions()), (QStringList{"m_Show", "分割线3", "m_Rnd", "m_P", "m_Pre",
+                                                    "m_Next", "分割线2", "m_End"}));
+    EXPECT_EQ(action("m_P")->text(), "播放/暂停");
+    EXPECT_EQ(action("m_Rnd")->text(), "随机播放一首");
+}
+
+TEST_F(MainWindowTest, TickMirrorsTheStateIntoWidgets)
+{
+    window->controller().tick();
+    EXPECT_EQ(window->windowTitle(), "[停止][Liravo]");
+    EXPECT_FALSE(action("m_Pre")->isEnabled());
+    EXPECT_FALSE(action("m_Rnd")->isEnabled());
+    EXPECT_EQ(label(0)->palette().color(QPalette::WindowText),
+              window->controller().greyText());
+
+    action("m_切换播放模式")->trigger();
+    EXPECT_EQ(action("m_切换播放模式")->text(), "列表循环");
+
+    dialogs.colorAnswers.enqueue(0x00FF00);
+    action("bcolor")->trigger();
+    EXPECT_EQ(window->centralWidget()->palette().color(QPalette::Window), QColor(0, 255, 0));
+}
+
+TEST_F(MainWindowTest, ClickingLabels)
+{
+    window->show();
+    window->controller().tick();
+    // Greyed previous button: nothing.
+    QTest::mouseClick(label(0), Qt::LeftButton);
+    EXPECT_EQ(dialogs.asked.size(), 0);
+    // Play with nothing loaded asks for a file.
+    QTest::mouseClick(label(3), Qt::LeftButton);
+    EXPECT_EQ(dialogs.count("open"), 1);
+}
+
+TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayIsAvailable)
+{
+    window->show();
+    window->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(songListCloses, 1);
+    EXPECT_EQ(searchCloses, 1);
+
+    tray.onDoubleClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(songListCloses, 1);
+    EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+
+    tray.hostAvailable = false;
+    window->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(songListCloses, 2);
+
+    // The pop-up's 主界面 brings it back as well.
+    action("m_Show")->trigger();
+    EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
+{
+    window->show();
+    ctx.current.count = 1;
+    ctx.current.entry(1).songName = QStringLiteral("歌");
+    dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(tray.visible());
+
+    ctx.current.saved = true;
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(tray.visible());
+    EXPECT_EQ(dialogs.count("message"), 1);
+}
+
+TEST_F(MainWindowTest, TrayRightPressPopsUpTheMenu)
+{
+    window->hide();
+    ASSERT_TRUE(tray.onRightPress);
+    tray.onRightPress(QPoint(10, 10));
+    auto *popup = window->findChild<QMenu *>("m_右键菜单");
+    EXPECT_TRUE(popup->isVisible());
+    popup->hide();
+}
