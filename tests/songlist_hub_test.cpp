@@ -1,0 +1,110 @@
+// The song list window as the rest of the player reaches it: through the
+// window hub's hooks and the main window's menu, with the doubles underneath.
+#include "collection/songlistwindow.h"
+#include "core/appcontext.h"
+#include "core/mainwindow.h"
+#include "core/settings.h"
+#include "core/windowhub.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class SongListHubTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ctx.settings = &settings;
+        ctx.player = &player;
+        ctx.dialogs = &dialogs;
+        ctx.tray = &tray;
+        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        hub = std::make_unique<WindowHub>(ctx);
+        hub->mainWindow().setGeometry(40, 60, 430, 200);
+    }
+
+    QString writeYyu(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = QDir(tmp.path()).absoluteFilePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    QStringList rows()
+    {
+        QStringList out;
+        auto *w = hub->songListWindow();
+        if (!w)
+            return out;
+        auto *list = w->findChild<QListWidget *>("List1");
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+    QTemporaryDir tmp;
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeMediaPlayer player;
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    AppContext ctx;
+    std::unique_ptr<WindowHub> hub;
+};
+
+} // namespace
+
+TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
+{
+    const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
+    ctx.playFile(path);
+    QWidget *w = hub->songListWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
+    EXPECT_EQ(settings.get("Liravo", "歌集", "最后的歌集地址", ""), path);
+
+    // The main window's "歌曲列表" shows it beside the main window.
+    hub->mainWindow().findChild<QAction *>("m_NewFile")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const QRect m = hub->mainWindow().frameGeometry();
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(m.x() + m.width() + 13, m.y()));
+}
+
+TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
+{
+    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
+    ctx.showSongList();
+    QPointer<QWidget> first = hub->songListWindow();
+    ASSERT_TRUE(first);
+    ctx.closeSongList();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(ctx.current.count, 1);
+
+    ctx.showSongList();
+    EXPECT_EQ(rows(), QStringList{"A-a"});
+}
+
+TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
+{
+    const QString path = writeYyu("evening.yyu", "Evening\r\nSinger A|Song one\r\n");
+    dialogs.openAnswers << path;
+    hub->mainWindow().findChild<QAction *>("m_Open")->trigger();
+    ASSERT_EQ(dialogs.count("open"), 1);
+    EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.yyu;"));
+    EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
+    EXPECT_EQ(ctx.current.albumName, QString("Evening"));
+}
