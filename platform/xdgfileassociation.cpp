@@ -121,8 +121,9 @@ QByteArray XdgFileAssociation::withDefaultHandler(const QByteArray &mimeapps,
         lines.removeLast();
 
     setEntry(lines, QStringLiteral("Default Applications"), mimeType,
-             [&](const QString &) { return desktopId; });
-    setEntry(lines, QStringLiteral("Added Associations"), mimeType, [&](const QString &old) {
+             [&](const QString &) -> QString { return desktopId; });
+    setEntry(lines, QStringLiteral("Added Associations"), mimeType,
+             [&](const QString &old) -> QString {
         QStringList ids = old.split(u';', Qt::SkipEmptyParts);
         ids.removeAll(desktopId);
         ids.prepend(desktopId);

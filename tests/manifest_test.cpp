@@ -73,6 +73,12 @@ TEST(Manifest, PlainLineOutsideASectionIsRejectedNamingTheLine)
     EXPECT_TRUE(m.error.contains("第3行"));
     EXPECT_TRUE(m.error.contains("<html>"));
 
+    // A long offending line is shortened in the description.
+    m = parseManifest(QString(500, u'x'));
+    EXPECT_FALSE(m.accepted);
+    EXPECT_LT(m.error.size(), 120);
+    EXPECT_TRUE(m.error.contains(QString(60, u'x') + "…"));
+
     // The title line ends a section as well.
     m = parseManifest(lines({"更新的内容：", "一", "Liravo程序更新说明", "二"}));
     EXPECT_FALSE(m.accepted);

@@ -1,0 +1,160 @@
+#include "core/appcontext.h"
+#include "platform/xdgfileassociation.h"
+#include "support/fakes.h"
+#include "system/associatemp3.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Points the XDG data and config homes at a scratch folder for one test.
+class ScratchXdg {
+public:
+    ScratchXdg()
+    {
+        oldData_ = qgetenv("XDG_DATA_HOME");
+        oldConfig_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config()));
+    }
+    ~ScratchXdg()
+    {
+        qputenv("XDG_DATA_HOME", oldData_);
+        qputenv("XDG_CONFIG_HOME", oldConfig_);
+    }
+    QString data() const { return dir_.path() + "/data"; }
+    QString config() const { return dir_.path() + "/config"; }
+    QString desktopFile() const { return data() + "/applications/Liravo.desktop"; }
+    QString mimeapps() const { return config() + "/mimeapps.list"; }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldData_, oldConfig_;
+};
+
+QString line(const QByteArray &file, const QString &key)
+{
+    for (const QString &l : QString::fromUtf8(file).split('\n')) {
+        if (l.startsWith(key + "="))
+            return l.mid(key.size() + 1);
+    }
+    return "<none>";
+}
+
+} // namespace
+
+TEST(XdgFileAssociation, WritesDesktopEntryAndDefaultKeepingOtherChoices)
+{
+    ScratchXdg xdg;
+    QDir().mkpath(xdg.config());
+    {
+        QFile f(xdg.mimeapps());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# mine\n[Default Applications]\ntext/plain=gedit.desktop\naudio/mpeg=vlc.desktop\n"
+                "\n[Added Associations]\naudio/mpeg=vlc.desktop;\nimage/png=eog.desktop;\n");
+    }
+    XdgFileAssociation a;
+    ASSERT_TRUE(a.associateMp3("/opt/liravo/Liravo")) << a.errorText().toStdString();
+
+    const QByteArray entry = readAll(xdg.desktopFile());
+    EXPECT_EQ(line(entry, "Exec"), "/opt/liravo/Liravo %f");
+    EXPECT_TRUE(line(entry, "MimeType").split(';').contains("audio/mpeg"));
+    EXPECT_EQ(line(entry, "Type"), "Application");
+
+    const QByteArray first = readAll(xdg.mimeapps());
+    EXPECT_EQ(first, "# mine\n[Default Applications]\ntext/plain=gedit.desktop\n"
+                     "audio/mpeg=Liravo.desktop\n\n[Added Associations]\n"
+                     "audio/mpeg=Liravo.desktop;vlc.desktop;\nimage/png=eog.desktop;\n");
+    // Running it again leaves the same files.
+    ASSERT_TRUE(a.associateMp3("/opt/liravo/Liravo"));
+    EXPECT_EQ(readAll(xdg.mimeapps()), first);
+    EXPECT_EQ(readAll(xdg.desktopFile()), entry);
+}
+
+TEST(XdgFileAssociation, CreatesMissingFoldersAndSections)
+{
+    ScratchXdg xdg;
+    XdgFileAssociation a;
+    ASSERT_TRUE(a.associateMp3("/usr/bin/Liravo"));
+    EXPECT_EQ(readAll(xdg.mimeapps()), "[Default Applications]\naudio/mpeg=Liravo.desktop\n\n"
+                                       "[Added Associations]\naudio/mpeg=Liravo.desktop;\n");
+    EXPECT_EQ(XdgFileAssociation::withDefaultHandler("[Other]\r\nx=y", "audio/mpeg",
+                                                     "Liravo.desktop"),
+              "[Other]\r\nx=y\r\n\r\n[Default Applications]\r\naudio/mpeg=Liravo.desktop\r\n\r\n"
+              "[Added Associations]\r\naudio/mpeg=Liravo.desktop;\r\n");
+}
+
+TEST(XdgFileAssociation, UnreadableListIsLeftAloneAndReported)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    ScratchXdg xdg;
+    QDir().mkpath(xdg.config());
+    QFile f(xdg.mimeapps());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Default Applications]\ntext/plain=gedit.desktop\n");
+    f.close();
+    QFile::setPermissions(xdg.mimeapps(), QFileDevice::WriteOwner);
+    XdgFileAssociation a;
+    EXPECT_FALSE(a.associateMp3("/usr/bin/Liravo"));
+    EXPECT_FALSE(a.errorText().isEmpty());
+    QFile::setPermissions(xdg.mimeapps(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readAll(xdg.mimeapps()), "[Default Applications]\ntext/plain=gedit.desktop\n");
+}
+
+TEST(XdgFileAssociation, ExecArgumentQuoting)
+{
+    EXPECT_EQ(XdgFileAssociation::execArgument("/usr/bin/Liravo"), "/usr/bin/Liravo");
+    EXPECT_EQ(XdgFileAssociation::execArgument("/home/u/My Apps/Liravo"),
+              "\"/home/u/My Apps/Liravo\"");
+    // "$" and "\" are escaped for the quotes, then "\" again for the string value.
+    EXPECT_EQ(XdgFileAssociation::execArgument("/a$b\\c/L"), "\"/a\\\\$b\\\\\\\\c/L\"");
+    EXPECT_EQ(XdgFileAssociation::execArgument("/100%/L"), "/100%%/L");
+    XdgFileAssociation a;
+    EXPECT_FALSE(a.associateMp3("/bad\npath/Liravo"));
+}
+
+TEST(Mp3Association, RegistryValuesOfAWindowsBuild)
+{
+    const QList<RegistryValue> v = mp3RegistryValues("D:\\Player", "Liravo");
+    ASSERT_EQ(v.size(), 5);
+    EXPECT_EQ(v[0], (RegistryValue{".mp3", "mp3音频文件"}));
+    EXPECT_EQ(v[1], (RegistryValue{"mp3音频文件\\DefaultIcon", "D:\\Player\\Liravo.exe,0"}));
+    EXPECT_EQ(v[2], (RegistryValue{"mp3音频文件\\Shell", "open"}));
+    EXPECT_EQ(v[3], (RegistryValue{"mp3音频文件\\Shell\\open", "用Liravo播放"}));
+    EXPECT_EQ(v[4], (RegistryValue{"mp3音频文件\\Shell\\open\\Command",
+                                   "D:\\Player\\Liravo.exe \"%1\""}));
+    EXPECT_EQ(mp3RegistryValues("D:\\", "Liravo")[4].value, "D:\\Liravo.exe \"%1\"");
+}
+
+TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
+{
+    FakeFileAssociation fa;
+    FakeDialogs dialogs;
+    AppContext ctx;
+    ctx.fileAssociation = &fa;
+    ctx.dialogs = &dialogs;
+    associateMp3(ctx);
+    EXPECT_EQ(fa.registered, QStringList{QCoreApplication::applicationFilePath()});
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text,
+              "mp3文件关联成功！\r\n如果关联不成功可以在打开方式上面再次关联！");
+    EXPECT_EQ(dialogs.asked[0].title, "Liravo");
+    EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::Ok);
+
+    fa.succeed = false;
+    associateMp3(ctx);
+    EXPECT_TRUE(dialogs.asked[1].text.startsWith("mp3文件关联失败！"));
+}
