@@ -1,0 +1,222 @@
+#include "online/searchwindow.h"
+
+#include "collection/yyufile.h"
+#include "core/appcontext.h"
+#include "core/colors.h"
+#include "online/resultlines.h"
+#include "online/songsearch.h"
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace {
+
+// Twips at 96 dots per inch: 15 to the pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+} // namespace
+
+QString SearchWindow::hintText()
+{
+    return QStringLiteral("请输入歌手名或者歌曲名称");
+}
+
+SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("frm音乐搜索"));
+    setWindowTitle(QStringLiteral("搜索网络歌曲"));
+    QFont f = font();
+    f.setFamilies(cjkFontFamilies());
+    setFont(f);
+    setFixedSize(twips(0, 0, 5985, 4305).size());
+
+    text1_ = new QLineEdit(hintText(), this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(twips(240, 480, 4455, 390));
+    text1_->installEventFilter(this);
+
+    command1_ = new QPushButton(QStringLiteral("搜索"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(twips(4800, 480, 855, 375));
+
+    list1_ = new QListWidget(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setGeometry(twips(240, 1080, 5535, 2940));
+    list1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list1_->viewport()->installEventFilter(this);
+
+    setTabOrder(text1_, command1_);
+    setTabOrder(command1_, list1_);
+
+    menuR_ = new QMenu(QStringLiteral("右键"), this);
+    menuR_->setObjectName(QStringLiteral("m_R"));
+    addSong_ = menuR_->addAction(QStringLiteral("添加到歌集"));
+    addSong_->setObjectName(QStringLiteral("m_addsong"));
+    newCollection_ = menuR_->addAction(QStringLiteral("创建新歌集"));
+    newCollection_->setObjectName(QStringLiteral("m_New"));
+    QAction *separator = menuR_->addSeparator();
+    separator->setObjectName(QStringLiteral("右键_分割线"));
+    selectAll_ = menuR_->addAction(QStringLiteral("全选"));
+    selectAll_->setObjectName(QStringLiteral("m_全选"));
+
+    connect(command1_, &QPushButton::clicked, this, &SearchWindow::search);
+    connect(text1_, &QLineEdit::returnPressed, this, &SearchWindow::search);
+    connect(list1_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
+    connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
+    connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
+    connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
+
+    refreshResults();
+    if (ctx_.mainWindow)
+        move(ctx_.mainWindow->pos());
+    if (ctx_.settings)
+        applyStoredBackColor(this, *ctx_.settings);
+}
+
+void SearchWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown by the program (not restored from the task bar): the box takes
+    // the focus and its hint goes, ready for typing.
+    if (!event->spontaneous()) {
+        text1_->setFocus(Qt::OtherFocusReason);
+        text1_->clear();
+    }
+}
+
+bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == text1_) {
+        // Switching to another program or closing a menu is not the user
+        // entering or leaving the box; only real focus moves count.
+        if (event->type() == QEvent::FocusIn) {
+            const auto reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                text1_->clear();
+        } else if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+                && text1_->text().isEmpty())
+                text1_->setText(hintText());
+        }
+    } else if (watched == list1_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *me = static_cast<QMouseEvent *>(event);
+        const Qt::MouseButton button = me->button();
+        const QPoint globalPos = me->globalPosition().toPoint();
+        // Run after the list has moved its selection for this press.
+        QMetaObject::invokeMethod(
+            this, [this, button, globalPos] { onListMousePressed(button, globalPos); },
+            Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SearchWindow::onListMousePressed(Qt::MouseButton button, const QPoint &globalPos)
+{
+    const bool selected = hasSelection();
+    addSong_->setEnabled(selected);
+    newCollection_->setEnabled(selected);
+    if (button == Qt::RightButton && list1_->count() > 0)
+        menuR_->popup(globalPos);
+}
+
+bool SearchWindow::hasSelection() const
+{
+    return list1_->count() > 0 && !list1_->selectedItems().isEmpty();
+}
+
+void SearchWindow::refreshResults()
+{
+    list1_->clear();
+    if (ctx_.searchResults.count == 0)
+        return;
+    tidyCollection(ctx_.searchResults);
+    list1_->addItems(resultLines(ctx_.searchResults));
+}
+
+void SearchWindow::search()
+{
+    ctx_.searchText = text1_->text();
+    if (ctx_.searchText == hintText())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    SearchOutcome outcome = searchSongs(ctx_, ctx_.searchText, false);
+    QGuiApplication::restoreOverrideCursor();
+    ctx_.searchResults = outcome.songs;
+    refreshResults();
+}
+
+void SearchWindow::tellCollectionFull()
+{
+    if (ctx_.dialogs)
+        ctx_.dialogs->messageBox(
+            QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
+                .arg(SongCollection::kCapacity),
+            QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+}
+
+void SearchWindow::addAndPlayCurrentLine()
+{
+    QListWidgetItem *item = list1_->currentItem();
+    if (!item || !hasSelection())
+        return;
+    if (addResultLines(ctx_.current, {item->text()}) == 0) {
+        // Playing the last entry would play some other song.
+        tellCollectionFull();
+        return;
+    }
+    ctx_.playCurrent(ctx_.current.count);
+    if (ctx_.refreshSongList)
+        ctx_.refreshSongList();
+}
+
+void SearchWindow::addSelectedLines()
+{
+    if (!hasSelection())
+        return;
+    QStringList lines;
+    for (int row = 0; row < list1_->count(); ++row) {
+        if (list1_->item(row)->isSelected())
+            lines << list1_->item(row)->text();
+    }
+    const int added = addResultLines(ctx_.current, lines);
+    if (ctx_.refreshSongList)
+        ctx_.refreshSongList();
+    if (added < lines.size())
+        tellCollectionFull();
+}
+
+void SearchWindow::saveResultsAsCollection()
+{
+    if (!hasSelection() || !ctx_.dialogs)
+        return;
+    Dialogs &dialogs = *ctx_.dialogs;
+    const QString name = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
+                                          QStringLiteral("专辑名称"), ctx_.searchText);
+    ctx_.searchResults.albumName = name;
+    if (name.isEmpty() || name == hintText())
+        return;
+    const QString path = dialogs.saveFile(QStringLiteral("歌集(*.yyu)|*.yyu"), name);
+    if (path.isEmpty() || path == name)
+        return;
+    ctx_.searchResults.filePath = path;
+    saveCollection(ctx_.searchResults, path, dialogs);
+}
+
+void SearchWindow::selectAllLines()
+{
+    list1_->selectAll();
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <QWidget>
+
+struct AppContext;
+class QLineEdit;
+class QPushButton;
+class QListWidget;
+class QMenu;
+class QAction;
+
+// "搜索网络歌曲": the user types a singer or a song name, the results are
+// listed as "singer-name" lines, a double click adds a line's song to the
+// current collection and plays it, and a pop-up adds the selected lines,
+// saves every result as a collection file, or selects all. The results and
+// the last search words live in the AppContext, so a window closed and
+// opened again shows the same list.
+class SearchWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SearchWindow(AppContext &ctx, QWidget *parent = nullptr);
+
+    static QString hintText();
+
+    // Refills the list from ctx.searchResults, tidying them first.
+    void refreshResults();
+    // What "搜索" and Enter do.
+    void search();
+    // What a double click on the current line does.
+    void addAndPlayCurrentLine();
+    void addSelectedLines();       // "添加到歌集"
+    void saveResultsAsCollection(); // "创建新歌集"
+    void selectAllLines();         // "全选"
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void onListMousePressed(Qt::MouseButton button, const QPoint &globalPos);
+    bool hasSelection() const;
+    void tellCollectionFull();
+
+    AppContext &ctx_;
+    QLineEdit *text1_;
+    QPushButton *command1_;
+    QListWidget *list1_;
+    QMenu *menuR_;
+    QAction *addSong_;
+    QAction *newCollection_;
+    QAction *selectAll_;
+};
