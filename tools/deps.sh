@@ -11,7 +11,7 @@ libmpv-dev libsqlite3-dev sqlite3
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 fonts-wqy-zenhei locales
-xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils
+xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 python3
 "
 
