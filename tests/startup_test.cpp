@@ -1,0 +1,249 @@
+// The start-up procedure, the first activation, the single-copy rule and its
+// lock, and the engine that is only loaded when the first song is set.
+#include "core/appcontext.h"
+#include "core/lazymediaplayer.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/qtinstancelock.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ctx.settings = &settings;
+        ctx.player = &player;
+        ctx.browser = &browser;
+        ctx.tray = &tray;
+        ctx.instanceLock = &lock;
+        ctx.playFile = [this](const QString &path) {
+            played << path;
+            // What playFile does with a .yyu or .mp3: the collection fills.
+            ctx.current.count = 2;
+            ctx.current.playing = true;
+            ctx.current.currentIndex = 2;
+        };
+        ctx.showSongList = [this] { ++songListShows; };
+        ctx.exitProgram = [this] { ++exits; };
+        tray.add(QIcon(), QStringLiteral("Liravo"));
+    }
+
+    QString stored(const QString &section, const QString &key)
+    {
+        return backend.read("Liravo", section, key).value_or(QStringLiteral("<missing>"));
+    }
+    QString touch(const QString &name)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        return f.fileName();
+    }
+
+    QTemporaryDir dir;
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeMediaPlayer player;
+    FakeBrowser browser;
+    FakeTrayIcon tray;
+    FakeInstanceLock lock;
+    AppContext ctx;
+    QStringList played;
+    int songListShows = 0;
+    int exits = 0;
+};
+} // namespace
+
+TEST_F(Startup, FirstRunOpensTheBlogOnceAndRecordsTheVersion)
+{
+    backend.write("Liravo", "版本更新", "当前版本", "20000101");
+    backend.write("Liravo", "网站", "博客", "127.0.0.1:8765");
+    StartupProcedure first(ctx);
+    first.run();
+    EXPECT_EQ(stored("版本更新", "当前版本"), "20140529");
+    EXPECT_EQ(browser.opened, QStringList{"http://127.0.0.1:8765/?post=105"});
+    EXPECT_EQ(stored("设置", "firstRun"), "False");
+
+    StartupProcedure second(ctx);
+    second.run();
+    EXPECT_EQ(browser.opened.size(), 1);
+
+    // No browser at all: start-up goes on and the first run is over.
+    backend.clear();
+    browser.succeed = false;
+    StartupProcedure third(ctx);
+    third.run();
+    EXPECT_EQ(stored("设置", "firstRun"), "False");
+    // Any letter case of "false" counts.
+    backend.write("Liravo", "设置", "firstRun", "FALSE");
+    StartupProcedure fourth(ctx);
+    fourth.run();
+    EXPECT_EQ(browser.opened.size(), 2);
+}
+
+TEST_F(Startup, LastCollectionIsReopenedOnlyWhenItExistsAndNothingIsLoaded)
+{
+    backend.write("Liravo", "设置", "firstRun", "False");
+    backend.write("Liravo", "歌集", "最后的歌集地址", dir.filePath("deleted.yyu"));
+    StartupProcedure gone(ctx);
+    gone.run();
+    EXPECT_EQ(gone.lastCollectionPath(), "");
+    EXPECT_EQ(stored("歌集", "最后的歌集地址"), dir.filePath("deleted.yyu"));
+    EXPECT_TRUE(gone.firstActivation(7));
+    EXPECT_TRUE(played.isEmpty());
+    EXPECT_EQ(songListShows, 1);
+
+    const QString yyu = touch("last.yyu");
+    backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
+    StartupProcedure kept(ctx);
+    kept.run();
+    EXPECT_EQ(kept.lastCollectionPath(), yyu);
+    EXPECT_TRUE(kept.firstActivation(7));
+    EXPECT_EQ(played, QStringList{yyu});
+    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    // Later activations (restoring from the tray) repeat nothing.
+    EXPECT_TRUE(kept.firstActivation(7));
+    EXPECT_EQ(played.size(), 1);
+    EXPECT_EQ(songListShows, 2);
+}
+
+TEST_F(Startup, SoleCopyStartedWithAFile)
+{
+    const QString yyu = touch("last.yyu");
+    backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
+    ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
+    StartupProcedure s(ctx);
+    s.run();
+    EXPECT_TRUE(s.firstActivation(0x4a0001));
+    EXPECT_TRUE(lock.held);
+    EXPECT_EQ(stored("程序多开", "句柄"), QString::number(0x4a0001));
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+    // The song fills the collection, so the last collection stays closed.
+    EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
+    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
+{
+    backend.write("Liravo", "程序多开", "歌曲文件", "/music/left.mp3");
+    StartupProcedure s(ctx);
+    s.run();
+    EXPECT_TRUE(s.firstActivation(5));
+    EXPECT_EQ(played, QStringList{"/music/left.mp3"});
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+}
+
+TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
+{
+    lock.otherCopyRunning = true;
+    backend.write("Liravo", "程序多开", "句柄", "1234");
+    backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
+    ctx.commandLine = QStringLiteral("/music/new.mp3");
+    StartupProcedure s(ctx);
+    s.run();
+    EXPECT_FALSE(s.firstActivation(99));
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/new.mp3");
+    EXPECT_EQ(stored("程序多开", "show"), "true");
+    EXPECT_EQ(stored("程序多开", "句柄"), "1234");
+    EXPECT_FALSE(tray.visible());
+    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(played.isEmpty());
+    EXPECT_EQ(songListShows, 0);
+
+    // Without a file it clears anything pending; with no handle stored it
+    // asks nobody to come forward.
+    backend.clear();
+    ctx.commandLine.clear();
+    backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
+    StartupProcedure t(ctx);
+    EXPECT_FALSE(t.firstActivation(99));
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+    EXPECT_EQ(stored("程序多开", "show"), "<missing>");
+}
+
+TEST(InstanceLock, OneHolderPerNameAndDeadHoldersDoNotCount)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                              | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    EXPECT_EQ(QtInstanceLock::lockFolder(), runtime.path());
+
+    {
+        QtInstanceLock a(QStringLiteral("LiravoTest"));
+        QtInstanceLock b(QStringLiteral("LiravoTest"));
+        QtInstanceLock other(QStringLiteral("OtherName"));
+        EXPECT_TRUE(a.tryLock());
+        EXPECT_TRUE(a.tryLock());
+        EXPECT_FALSE(b.tryLock());
+        EXPECT_TRUE(other.tryLock());
+        a.unlock();
+        EXPECT_TRUE(b.tryLock());
+    }
+
+    // A lock left by a process that has ended (a crash) is taken over.
+    QProcess gone;
+    gone.start(QStringLiteral("/bin/true"));
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    QFile stale(runtime.filePath(QStringLiteral("LiravoTest.lock")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray::number(deadPid) + "\nLiravo\n" + QSysInfo::machineHostName().toUtf8()
+                + "\n");
+    stale.close();
+    QtInstanceLock next(QStringLiteral("LiravoTest"));
+    EXPECT_TRUE(next.tryLock());
+
+    // Without a runtime folder a per-user temporary folder serves.
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString fallback = QtInstanceLock::lockFolder();
+    EXPECT_TRUE(fallback.startsWith(QDir::tempPath()));
+    EXPECT_TRUE(QFileInfo(fallback).isDir());
+}
+
+TEST(LazyEngine, MadeWhenTheFirstSourceIsSet)
+{
+    int made = 0;
+    FakeMediaPlayer *engine = nullptr;
+    LazyMediaPlayer lazy([&]() -> std::unique_ptr<MediaPlayer> {
+        ++made;
+        auto p = std::make_unique<FakeMediaPlayer>();
+        engine = p.get();
+        return p;
+    });
+    lazy.setVolume(80);
+    lazy.stop();
+    lazy.play();
+    lazy.pause();
+    EXPECT_EQ(lazy.playState(), MediaPlayer::Undefined);
+    EXPECT_EQ(lazy.volume(), 80);
+    EXPECT_EQ(made, 0);
+
+    lazy.setUrl(QStringLiteral("/music/a.mp3"));
+    ASSERT_EQ(made, 1);
+    EXPECT_EQ(engine->calls, (QStringList{"volume 80", "setUrl /music/a.mp3"}));
+    engine->state = MediaPlayer::Playing;
+    engine->titleTag = QStringLiteral("歌");
+    EXPECT_EQ(lazy.playState(), MediaPlayer::Playing);
+    EXPECT_EQ(lazy.title(), "歌");
+    lazy.setUrl(QString());
+    EXPECT_EQ(made, 1);
+}
