@@ -8,6 +8,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -157,4 +160,39 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
     fa.succeed = false;
     associateMp3(ctx);
     EXPECT_TRUE(dialogs.asked[1].text.startsWith("mp3文件关联失败！"));
+}
+
+// What `cmake --install` puts on the system: the program, its menu entry
+// offering MP3 files and song collections, the icon and the .yyu MIME type.
+TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
+{
+    QTemporaryDir dest;
+    QProcess install;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DESTDIR", dest.path());
+    install.setProcessEnvironment(env);
+    install.start("cmake", {"--install", QFileInfo(LIRAVO_BINARY).absolutePath(), "--prefix",
+                            "/usr"});
+    ASSERT_TRUE(install.waitForFinished(60000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().constData();
+
+    const QString share = dest.path() + "/usr/share";
+    EXPECT_TRUE(QFileInfo(dest.path() + "/usr/bin/Liravo").isExecutable());
+    const QByteArray entry = readAll(share + "/applications/Liravo.desktop");
+    EXPECT_TRUE(line(entry, "Exec").endsWith(" %f"));
+    const QStringList types = line(entry, "MimeType").split(';');
+    EXPECT_TRUE(types.contains("audio/mpeg"));
+    EXPECT_TRUE(types.contains("application/x-liravo-collection"));
+    EXPECT_EQ(line(entry, "Icon"), "liravo");
+    EXPECT_TRUE(QFile::exists(share + "/icons/hicolor/48x48/apps/liravo.png"));
+    const QByteArray mime = readAll(share + "/mime/packages/liravo-yyu.xml");
+    EXPECT_TRUE(mime.contains("type=\"application/x-liravo-collection\""));
+    EXPECT_TRUE(mime.contains("<glob pattern=\"*.yyu\"/>"));
+    // No cache was rebuilt inside a packaging root.
+    EXPECT_FALSE(QFile::exists(share + "/mime/mime.cache"));
+
+    QProcess validate;
+    validate.start("desktop-file-validate", {share + "/applications/Liravo.desktop"});
+    if (validate.waitForFinished(10000) && validate.exitStatus() == QProcess::NormalExit)
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().constData();
 }
