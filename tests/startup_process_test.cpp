@@ -1,0 +1,124 @@
+// Two real copies of the player under the offscreen platform, sharing one
+// settings database: a second copy hands its file to the running one and ends.
+#include "platform/sqlitesettingsbackend.h"
+#include "support/mp3gen.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class TwoCopies : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        QDir(home.path()).mkpath(QStringLiteral("cfg"));
+        QDir(home.path()).mkpath(QStringLiteral("run"));
+        QFile::setPermissions(home.filePath("run"), QFileDevice::ReadOwner
+                                                        | QFileDevice::WriteOwner
+                                                        | QFileDevice::ExeOwner);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("cfg"));
+        env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LIRAVO_AO", "null");
+        env.insert("LIRAVO_TRACE", "1");
+        env.insert("BROWSER", "true");
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *p : {&running, &second})
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+    }
+
+    void start(QProcess &p, const QStringList &args)
+    {
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.start(QStringLiteral(LIRAVO_BINARY), args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+    }
+
+    // Collects what the running copy printed until `line` shows up.
+    bool waitForLine(const QString &line, int ms = 10000)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                output += QString::fromUtf8(running.readAllStandardOutput());
+                return output.split(QLatin1Char('\n')).contains(line);
+            },
+            ms);
+    }
+
+    QString stored(const QString &section, const QString &key, const QString &app = "Liravo")
+    {
+        SqliteSettingsBackend db(home.filePath("cfg/Liravo/settings.sqlite3"));
+        return db.read(app, section, key).value_or(QStringLiteral("<missing>"));
+    }
+
+    QTemporaryDir home;
+    QProcessEnvironment env;
+    QProcess running;
+    QProcess second;
+    QString output;
+};
+} // namespace
+
+TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
+{
+    start(running, {});
+    ASSERT_TRUE(waitForLine(QStringLiteral("caption [][Liravo]"))) << output.toStdString();
+    EXPECT_EQ(stored("版本更新", "当前版本"), "20140529");
+    EXPECT_EQ(stored("设置", "firstRun"), "False");
+    EXPECT_EQ(stored("设置", "播放模式"), "列表播放");
+    EXPECT_EQ(stored("设置", "字体颜色", "Liravo"), "255");
+    EXPECT_EQ(stored("设置", "背景颜色", "Liravo"), "0");
+    EXPECT_NE(stored("程序多开", "句柄").toLongLong(), 0);
+
+    Mp3Spec spec;
+    spec.seconds = 30;
+    spec.title = QStringLiteral("测试歌曲");
+    spec.artist = QStringLiteral("歌手甲");
+    const QString mp3 = home.filePath("歌曲 一.mp3");
+    ASSERT_TRUE(writeMp3(mp3, spec));
+
+    start(second, {mp3});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+
+    EXPECT_TRUE(waitForLine(QStringLiteral("shown"), 5000)) << output.toStdString();
+    EXPECT_TRUE(waitForLine(QStringLiteral("caption 测试歌曲[播放中...][Liravo]"), 10000))
+        << output.toStdString();
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+    EXPECT_EQ(stored("程序多开", "show"), "false");
+
+    // A copy started without a file only brings the running one forward.
+    const int shownBefore = output.count(QStringLiteral("\nshown\n"));
+    const int captionsBefore = output.count(QStringLiteral("caption "));
+    QProcess third;
+    third.setProcessEnvironment(env);
+    third.start(QStringLiteral(LIRAVO_BINARY), {});
+    ASSERT_TRUE(third.waitForFinished(10000));
+    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            output += QString::fromUtf8(running.readAllStandardOutput());
+            return output.count(QStringLiteral("\nshown\n")) > shownBefore;
+        },
+        5000))
+        << output.toStdString();
+    QTest::qWait(300);
+    output += QString::fromUtf8(running.readAllStandardOutput());
+    EXPECT_EQ(output.count(QStringLiteral("caption ")), captionsBefore) << output.toStdString();
+    EXPECT_EQ(running.state(), QProcess::Running);
+}
