@@ -27,6 +27,8 @@ struct MpvApi {
     decltype(&mpv_observe_property) observeProperty;
     decltype(&mpv_wait_event) waitEvent;
     decltype(&mpv_set_wakeup_callback) setWakeupCallback;
+    decltype(&mpv_hook_add) hookAdd;
+    decltype(&mpv_hook_continue) hookContinue;
 };
 
 namespace {
@@ -62,6 +64,8 @@ const MpvApi *loadApi(const QString &library)
         get(api->observeProperty, "mpv_observe_property");
         get(api->waitEvent, "mpv_wait_event");
         get(api->setWakeupCallback, "mpv_set_wakeup_callback");
+        get(api->hookAdd, "mpv_hook_add");
+        get(api->hookContinue, "mpv_hook_continue");
         if (ok) {
             result = api;
         } else {
@@ -212,6 +216,14 @@ bool MpvPlayer::ensureEngine()
         return false;
     }
     api_->observeProperty(h, 0, "paused-for-cache", MPV_FORMAT_FLAG);
+    // Streams may deliver their tags after the file counts as loaded; the
+    // value travels with the event, so it is not lost if the song is
+    // already over when the event is read.
+    api_->observeProperty(h, 0, "metadata", MPV_FORMAT_NODE);
+    // A short song (or a fast null output) can be over before its events are
+    // read, and its tags with it: the engine waits at this point of every
+    // load until the tags have been taken.
+    api_->hookAdd(h, 0, "on_preloaded", 0);
     handle_ = h;
     engineFailed_ = false;
     api_->setWakeupCallback(h, &MpvPlayer::wakeup, this);
@@ -352,21 +364,27 @@ double MpvPlayer::engineNumber(const char *name) const
     return v;
 }
 
+void MpvPlayer::takeTags(const mpv_node &meta)
+{
+    if (meta.format != MPV_FORMAT_NODE_MAP)
+        return;
+    for (int i = 0; i < meta.u.list->num; ++i) {
+        const QByteArray key = QByteArray(meta.u.list->keys[i]).toLower();
+        QString *tag = key == "title" ? &title_ : key == "artist" ? &author_ : nullptr;
+        if (!tag)
+            continue;
+        const QString text = nodeText(meta.u.list->values[i]);
+        if (!text.isEmpty())
+            *tag = text;
+    }
+}
+
 void MpvPlayer::readTags()
 {
     mpv_node meta{};
     if (api_->getProperty(handle_, "metadata", MPV_FORMAT_NODE, &meta) < 0)
         return;
-    if (meta.format == MPV_FORMAT_NODE_MAP) {
-        for (int i = 0; i < meta.u.list->num; ++i) {
-            const QByteArray key = QByteArray(meta.u.list->keys[i]).toLower();
-            const mpv_node &value = meta.u.list->values[i];
-            if (key == "title" && title_.isEmpty())
-                title_ = nodeText(value);
-            else if (key == "artist" && author_.isEmpty())
-                author_ = nodeText(value);
-        }
-    }
+    takeTags(meta);
     api_->freeNodeContents(&meta);
 }
 
@@ -383,6 +401,13 @@ void MpvPlayer::drainEvents()
         case MPV_EVENT_START_FILE:
             startedEntry_ = static_cast<mpv_event_start_file *>(ev->data)->playlist_entry_id;
             break;
+        case MPV_EVENT_HOOK: {
+            const auto *hook = static_cast<mpv_event_hook *>(ev->data);
+            if (activeEntry_ && startedEntry_ == activeEntry_)
+                readTags();
+            api_->hookContinue(handle_, hook->id);
+            break;
+        }
         case MPV_EVENT_FILE_LOADED:
             // Belongs to the latest start-file; events arrive in order.
             if (startedEntry_ != activeEntry_ || !activeEntry_ || loaded_)
@@ -410,6 +435,11 @@ void MpvPlayer::drainEvents()
         }
         case MPV_EVENT_PROPERTY_CHANGE: {
             const auto *prop = static_cast<mpv_event_property *>(ev->data);
+            if (qstrcmp(prop->name, "metadata") == 0) {
+                if (prop->format == MPV_FORMAT_NODE && activeEntry_ && startedEntry_ == activeEntry_)
+                    takeTags(*static_cast<mpv_node *>(prop->data));
+                break;
+            }
             if (qstrcmp(prop->name, "paused-for-cache") != 0 || prop->format != MPV_FORMAT_FLAG)
                 break;
             buffering_ = *static_cast<int *>(prop->data) != 0;

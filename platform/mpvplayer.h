@@ -5,6 +5,7 @@
 #include <atomic>
 
 struct mpv_handle;
+struct mpv_node;
 struct MpvApi;
 
 // The media player on libmpv. libmpv and its dependencies are loaded with
@@ -59,6 +60,7 @@ private:
     void haltEngine();
     void drainEvents();
     void readTags();
+    void takeTags(const mpv_node &meta);
     void setState(int state);
     bool setPause(bool paused);
 

@@ -8,8 +8,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <clocale>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -37,6 +40,43 @@ bool waitFor(const std::function<bool()> &done, int ms = 5000)
     }
     return true;
 }
+
+// Serves one MP3 at /song.mp3 on loopback and 404 for everything else.
+class SongServer : public QTcpServer {
+public:
+    explicit SongServer(QByteArray body) : body_(std::move(body))
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString url(const char *path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
+    }
+
+private:
+    void answer(QTcpSocket *s)
+    {
+        request_ += s->readAll();
+        if (!request_.contains("\r\n\r\n"))
+            return;
+        const bool found = request_.startsWith("GET /song.mp3 ");
+        request_.clear();
+        const QByteArray body = found ? body_ : QByteArray("not here");
+        s->write((found ? "HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\n"
+                        : "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\n")
+                 + QByteArray("Content-Length: ") + QByteArray::number(body.size())
+                 + "\r\nConnection: close\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+    QByteArray body_;
+    QByteArray request_;
+};
 
 class MpvPlayerTest : public ::testing::Test {
 protected:
@@ -266,6 +306,39 @@ TEST_F(MpvPlayerTest, DefaultOutputFallsBackToSilenceWithoutADevice)
     Recorder rec(p);
     p.setUrl(song("a.mp3", {.seconds = 0.5}));
     ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+}
+
+TEST_F(MpvPlayerTest, PlaysAWebAddressAndFailsOnAMissingOne)
+{
+    SongServer server(makeMp3({.seconds = 1.0, .title = "网络歌曲"}));
+    ASSERT_TRUE(server.isListening());
+    auto p = fastPlayer();
+    Recorder rec(*p);
+    p->setUrl(server.url("/song.mp3"));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+    EXPECT_EQ(p->title(), "网络歌曲");
+
+    rec.states.clear();
+    p->setUrl(server.url("/gone.mp3"));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_FALSE(rec.states.contains(MediaPlayer::Playing));
+}
+
+TEST_F(MpvPlayerTest, StartsUnderAChineseNumberLocale)
+{
+    // QApplication takes the user's locale; the engine refuses to start
+    // unless numbers are formatted the C way at that moment.
+    const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "zh_CN.UTF-8") && !std::setlocale(LC_NUMERIC, "zh_CN.utf8"))
+        GTEST_SKIP() << "no zh_CN locale here";
+    auto p = fastPlayer();
+    Recorder rec(*p);
+    p->setUrl(song("a.mp3"));
+    const bool ended = waitFor([&] { return p->playState() == MediaPlayer::Stopped; });
+    std::setlocale(LC_NUMERIC, previous.constData());
+    ASSERT_TRUE(ended);
     EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
 }
 
