@@ -1,0 +1,113 @@
+// End to end with the real audio engine: search the loopback service, add a
+// result, play it; the MP3 streams from the service and its tags reach the
+// player. A search that hangs afterwards does not stop the music.
+#include "core/appcontext.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "online/addressresolver.h"
+#include "online/searchwindow.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/mpvplayer.h"
+#include "platform/qthttpclient.h"
+#include "support/fakes.h"
+#include "support/loopbackserver.h"
+
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
+{
+    LoopbackServer server({QStringLiteral("--seconds"), QStringLiteral("20")});
+    ASSERT_TRUE(server.started());
+    LoopbackServer hanging({QStringLiteral("--hang")});
+    ASSERT_TRUE(hanging.started());
+
+    MemorySettingsBackend backend;
+    Settings settings(backend, QStringLiteral("Liravo"));
+    const QString net = QStringLiteral("网络");
+    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), server.host());
+    settings.save(Settings::fixedApp(), net, QStringLiteral("查询主机"), server.host());
+    settings.save(Settings::fixedApp(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    MpvPlayer::Options options;
+    options.audioOutput = QStringLiteral("null");
+    MpvPlayer player(options);
+    QtHttpClient http;
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    AppContext ctx;
+    ctx.tray = &tray;
+    ctx.settings = &settings;
+    ctx.player = &player;
+    ctx.dialogs = &dialogs;
+    ctx.http = &http;
+    ctx.resolver = makeResolver(ctx);
+
+    PlayerController controller(ctx);
+    SearchWindow w(ctx);
+    w.show();
+    // The page names no singer for this song; its file's tag does.
+    w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("小调"));
+    w.search();
+    auto *list = w.findChild<QListWidget *>(QStringLiteral("List1"));
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("无名小调"));
+
+    list->setCurrentRow(0);
+    w.addAndPlayCurrentLine();
+    ASSERT_EQ(ctx.current.count, 1);
+    EXPECT_TRUE(ctx.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
+    ASSERT_TRUE(waitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
+        << "state " << player.playState();
+    EXPECT_TRUE(waitFor([&] { return !player.title().isEmpty(); }, 5000));
+    EXPECT_EQ(player.title(), QStringLiteral("无名小调"));
+    EXPECT_EQ(player.author(), QStringLiteral("佚名"));
+    EXPECT_TRUE(server.requests().last().startsWith(QStringLiteral("/mp3/")));
+
+    // The playback tick fills the missing singer from the tag.
+    controller.tick();
+    EXPECT_EQ(ctx.current.entry(1).singer, QStringLiteral("佚名"));
+    EXPECT_EQ(controller.labelText(PlayerController::Singer), QStringLiteral("佚名"));
+    EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
+
+    // Now the search service stops answering: the search gives up within the
+    // limit with a message, and the song plays on.
+    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), hanging.host());
+    // The tick keeps firing during the wait and skips while the page is out.
+    int ticksWhileBusy = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ticksWhileBusy += http.busy() ? 1 : 0;
+        controller.tick();
+    });
+    timer.start(100);
+    w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("周杰伦"));
+    w.search();
+    timer.stop();
+    EXPECT_GE(ticksWhileBusy, 5);
+    EXPECT_EQ(dialogs.count(QStringLiteral("message")), 1);
+    QTest::qWait(300);
+    EXPECT_EQ(player.playState(), MediaPlayer::Playing);
+    controller.tick();
+    EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
+    player.stop();
+}
