@@ -112,7 +112,9 @@ void SongListWindow::load()
                                       QStringLiteral("顶部标题"),
                                       QStringLiteral("Liravo音乐播放器"))
                    % QStringLiteral("[创建属于我的歌集]"));
-    applyStoredBackColor(this, *ctx_.settings);
+    // The client area takes the colour; the menu bar keeps the desktop's, or
+    // a dark colour would swallow its captions.
+    applyStoredBackColor(centralWidget(), *ctx_.settings);
     refresh_list();
     placeBesideMainWindow();
 }

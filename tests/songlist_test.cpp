@@ -169,7 +169,8 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
     ctx.mainWindow = &main;
     SongListWindow first(ctx);
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
-    EXPECT_EQ(first.palette().color(QPalette::Window), QColor(0, 0, 0));
+    EXPECT_EQ(first.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
+    EXPECT_NE(first.menuBar()->palette().color(QPalette::Window), QColor(0, 0, 0));
     const QRect m = main.frameGeometry();
     EXPECT_EQ(first.pos(), QPoint(m.x() + m.width() + 13, m.y()));
 
@@ -177,7 +178,7 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
     settings->save("Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
     SongListWindow second(ctx);
     EXPECT_EQ(second.windowTitle(), QString("我的播放器[创建属于我的歌集]"));
-    EXPECT_EQ(second.palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
+    EXPECT_EQ(second.centralWidget()->palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
     // A window already loaded keeps its caption until it is loaded again.
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
 }
