@@ -39,6 +39,9 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     QFont f = font();
     f.setFamilies(cjkFontFamilies());
     setFont(f);
+    // The player's own icon, without this window knowing the main window.
+    if (ctx_.mainWindow)
+        setWindowIcon(ctx_.mainWindow->windowIcon());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
