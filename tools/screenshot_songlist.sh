@@ -1,8 +1,8 @@
 #!/bin/sh
-# Starts the player on a private Xvfb display with a Chinese song collection
-# (a .yyu file in GB18030, as the player writes them), lets it show the song
-# list window beside the main window, and saves the screen area that holds
-# both windows as docs/songlist-window.png.
+# Starts the player on a private Xvfb display, hands it a Chinese song
+# collection (a .yyu file in GB18030, as the player writes them) through a
+# second copy, as opening the file from a file manager does, and saves the
+# song list window beside the main window as docs/songlist-window.png.
 #
 #   tools/screenshot_songlist.sh [path/to/Liravo]      (default: build/Liravo)
 #
@@ -32,14 +32,16 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# A display number nobody uses.
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
-    n=$((n + 1))
-done
-display=":$n"
-Xvfb "$display" -screen 0 1024x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a display number nobody uses and reports it.
+Xvfb -displayfd 3 -screen 0 1024x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
+tries=0
+until [ -s "$work/display" ]; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 50 ] || { echo "screenshot_songlist: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+display=":$(tr -d '[:space:]' <"$work/display")"
 tries=0
 until xwininfo -display "$display" -root >/dev/null 2>&1; do
     tries=$((tries + 1))
@@ -62,10 +64,16 @@ printf '%s\r\n' \
 
 mkdir -p "$work/home" "$work/run"
 chmod 700 "$work/run"
-env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-    XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/run" \
-    DISPLAY="$display" QT_QPA_PLATFORM=xcb BROWSER=true LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
-    "$bin" "$collection" >"$work/player.log" 2>&1 &
+# The player runs with a home of its own; these only reach what this script
+# starts from here on.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+    XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" \
+    XDG_RUNTIME_DIR="$work/run" DISPLAY="$display" QT_QPA_PLATFORM=xcb BROWSER=true \
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# The player is started empty, and the collection is then opened the way a
+# file manager opens it: a second copy hands the file to the running one and
+# ends.
+"$bin" >"$work/player.log" 2>&1 &
 app_pid=$!
 
 # Geometry "WxH+X+Y" of the song list window (its caption ends in the
@@ -100,8 +108,12 @@ while [ -z "$main" ] || [ -z "$list" ]; do
     # Qt's helper windows are a few pixels wide; the main window is not.
     case "$main" in [0-9]x* | [0-9][0-9]x*) main="" ;; esac
 done
-# Let both windows finish painting.
-sleep 1.5
+if ! timeout 30 "$bin" "$collection" >"$work/second.log" 2>&1; then
+    echo "screenshot_songlist: the second copy did not hand the file over" >&2
+    exit 1
+fi
+# The running copy collects it on its next tick; then both windows repaint.
+sleep 2
 
 # There is no window manager on the display, so no title bars: each window
 # is cut from the screen, given a plain title strip with the caption it set,
