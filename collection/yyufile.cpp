@@ -23,17 +23,17 @@ constexpr const char kCodec[] = "GB18030";
 // from costing gigabytes. Text past the limit is dropped from that line only.
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
 
-QString decode(QByteArrayView bytes)
+// Stateless converters carry nothing from one call to the next, so one of
+// each serves a whole file; opening the codec costs more than a short line.
+QString decode(QStringDecoder &dec, QByteArrayView bytes)
 {
-    QStringDecoder dec(kCodec, QStringConverter::Flag::Stateless);
     if (!dec.isValid())
         return QString::fromLatin1(bytes); // never with a Qt built on ICU
     return dec.decode(bytes);
 }
 
-QByteArray encode(const QString &text)
+QByteArray encode(QStringEncoder &enc, const QString &text)
 {
-    QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
     if (!enc.isValid())
         return text.toUtf8(); // never with a Qt built on ICU
     return enc.encode(text);
@@ -83,16 +83,16 @@ private:
             return;
         }
         if (!hasBar_) {
-            c_.albumName = decode(line_);
+            c_.albumName = decode(dec_, line_);
         } else if (!c_.isFull()) {
             ++c_.count;
             SongEntry &e = c_.entry(c_.count);
             const QList<QByteArrayView> cols = splitBars(line_);
-            e.singer = decode(cols.value(0));
-            e.songName = decode(cols.value(1));
+            e.singer = decode(dec_, cols.value(0));
+            e.songName = decode(dec_, cols.value(1));
             if (cols.size() >= 3) {
                 e.isLocal = true;
-                e.address = decode(cols.at(2));
+                e.address = decode(dec_, cols.at(2));
             }
         }
         line_.clear();
@@ -117,6 +117,7 @@ private:
     }
 
     SongCollection c_;
+    QStringDecoder dec_{kCodec, QStringConverter::Flag::Stateless};
     QByteArray line_;
     bool hasBar_ = false;
     bool afterCr_ = false;
@@ -133,14 +134,15 @@ SongCollection parseCollection(const QByteArray &bytes)
 
 QByteArray serializeCollection(const SongCollection &c)
 {
+    QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
     const QByteArray crlf("\r\n");
-    QByteArray out = encode(c.albumName) + crlf;
+    QByteArray out = encode(enc, c.albumName) + crlf;
     for (int i = 1; i <= c.count; ++i) {
         const SongEntry &e = c.entry(i);
         QString line = e.singer + QLatin1Char('|') + e.songName;
         if (e.isLocal)
             line += QLatin1Char('|') + e.address;
-        out += encode(line) + crlf;
+        out += encode(enc, line) + crlf;
     }
     return out;
 }
