@@ -14,9 +14,13 @@ QtDialogs::QtDialogs(bool nativeFileDialogs) : native_(nativeFileDialogs) {}
 
 QWidget *QtDialogs::owner() const
 {
-    if (QWidget *w = parentWindow())
-        return w;
-    return QApplication::activeWindow();
+    // A question belongs over the window the user is working in (the song
+    // list, the search window); the chosen parent serves when none of ours
+    // is active, e.g. while the player sits in the tray.
+    QWidget *active = QApplication::activeWindow();
+    if (active && active->windowType() != Qt::Popup && active->isVisible())
+        return active;
+    return parentWindow();
 }
 
 Dialogs::Answer QtDialogs::messageBox(const QString &text, const QString &title, Buttons buttons,
