@@ -59,7 +59,8 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setGeometry(twipRect(1440, 240, 2775, 3660));
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list1_->viewport()->installEventFilter(this);
+    list1Viewport_ = list1_->viewport();
+    list1Viewport_->installEventFilter(this);
 
     buildMenus();
     // A fixed client area: the window is as large as the menu bar plus it.
@@ -164,7 +165,8 @@ int SongListWindow::selectedRow() const
 void SongListWindow::playSelected()
 {
     const int row = selectedRow();
-    if (row < 0)
+    // A row the collection no longer has would play an empty slot.
+    if (row < 0 || row >= ctx_.current.count)
         return;
     ctx_.playCurrent(row + 1);
 }
@@ -249,7 +251,7 @@ void SongListWindow::locateCurrentSong()
 
 bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == list1_->viewport()) {
+    if (watched == list1Viewport_) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto *me = static_cast<QMouseEvent *>(event);
             if (me->button() == Qt::RightButton) {

@@ -44,6 +44,8 @@ private:
     AppContext &ctx_;
     QListWidget *list1_ = nullptr;
     QListWidget *list2_ = nullptr;
+    QObject *list1Viewport_ = nullptr; // only compared, never used
+
     QMenu *fileMenu_ = nullptr;
     QMenu *popup_ = nullptr;
     QAction *open_ = nullptr;
