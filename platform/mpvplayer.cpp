@@ -103,8 +103,13 @@ QByteArray sourceFor(const QString &url)
     QString scheme;
     if (isWebAddress(url, &scheme)) {
         static const QStringList web = {"http", "https", "ftp", "mms", "mmsh", "rtsp"};
-        if (web.contains(scheme))
-            return url.toUtf8();
+        if (web.contains(scheme)) {
+            // Addresses scraped from pages may carry blanks or Chinese text
+            // as they are; the request line needs them percent-encoded.
+            // Escapes already present are kept.
+            const QUrl address(url, QUrl::TolerantMode);
+            return address.isValid() ? address.toEncoded() : QByteArray();
+        }
         if (scheme != QLatin1String("file"))
             return {};
         path = QUrl(url).toLocalFile();

@@ -65,7 +65,8 @@ private:
         request_ += s->readAll();
         if (!request_.contains("\r\n\r\n"))
             return;
-        const bool found = request_.startsWith("GET /song.mp3 ");
+        const bool found = request_.startsWith("GET /song.mp3 ")
+            || request_.startsWith("GET /%E6%AD%8C%20%E6%9B%B2.mp3 ");
         request_.clear();
         const QByteArray body = found ? body_ : QByteArray("not here");
         s->write((found ? "HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\n"
@@ -319,6 +320,12 @@ TEST_F(MpvPlayerTest, PlaysAWebAddressAndFailsOnAMissingOne)
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
     EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
     EXPECT_EQ(p->title(), "网络歌曲");
+
+    // Blanks and Chinese in an address as a page gave it.
+    rec.states.clear();
+    p->setUrl(server.url("/歌 曲.mp3"));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
 
     rec.states.clear();
     p->setUrl(server.url("/gone.mp3"));
