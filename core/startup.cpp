@@ -81,7 +81,15 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
     if (file.isEmpty())
         file = s.get(Settings::fixedApp(), kHandOff, kSongFile, "");
     s.save(Settings::fixedApp(), kHandOff, kSongFile, QString());
-    if (!file.isEmpty() && ctx_.playFile)
+    if (!file.isEmpty() && ctx_.playFile) {
+        // The song list window tidies the collection when it loads, and tidying
+        // drops entries without a name. A lone song opened here has no name
+        // until its tags are read on a later tick, so the list is loaded
+        // before the song is added, or showing it right after would throw the
+        // song away.
+        if (ctx_.refreshSongList)
+            ctx_.refreshSongList();
         ctx_.playFile(file);
+    }
     return true;
 }

@@ -122,3 +122,17 @@ TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
     EXPECT_EQ(output.count(QStringLiteral("caption ")), captionsBefore) << output.toStdString();
     EXPECT_EQ(running.state(), QProcess::Running);
 }
+
+TEST_F(TwoCopies, SoleCopyStartedWithASongShowsItsTitle)
+{
+    Mp3Spec spec;
+    spec.seconds = 30;
+    spec.title = QStringLiteral("开场曲");
+    spec.artist = QStringLiteral("歌手乙");
+    const QString mp3 = home.filePath("open.mp3");
+    ASSERT_TRUE(writeMp3(mp3, spec));
+    start(running, {mp3});
+    EXPECT_TRUE(waitForLine(QStringLiteral("caption 开场曲[播放中...][Liravo]"), 10000))
+        << output.toStdString();
+    EXPECT_EQ(stored("歌集", "最后的播放位置"), "1");
+}

@@ -128,6 +128,13 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     const QString yyu = touch("last.yyu");
     backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
     ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
+    QStringList order;
+    ctx.refreshSongList = [&] { order << "list loaded"; };
+    const auto play = ctx.playFile;
+    ctx.playFile = [&](const QString &path) {
+        order << "play";
+        play(path);
+    };
     StartupProcedure s(ctx);
     s.run();
     EXPECT_TRUE(s.firstActivation(0x4a0001));
@@ -138,6 +145,8 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
     EXPECT_TRUE(ctx.current.playing);
     EXPECT_EQ(exits, 0);
+    // The song list is loaded before the untitled song is added.
+    EXPECT_EQ(order, (QStringList{"list loaded", "play"}));
 }
 
 TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
