@@ -77,7 +77,7 @@ void arrangeScreenshot(MainWindow &w, const QString &file)
         if (++*playingTicks < 8)
             return;
         poll->stop();
-        const bool ok = w.grab().save(file);
+        const bool ok = w.grab().save(file, "PNG");
         std::printf("screenshot %s %s\n", ok ? "saved" : "failed", qPrintable(file));
         std::fflush(stdout);
         if (qEnvironmentVariableIntValue("LIRAVO_SCREENSHOT_QUIT") == 1)
