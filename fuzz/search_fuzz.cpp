@@ -1,0 +1,65 @@
+// The result-page scraper on arbitrary pages: it must not crash, must keep
+// the collection within its capacity, and must only keep titles of 1 to 30
+// code units. The whole search loop also runs over a client that answers
+// every page with the input, which must end.
+//
+// The sources are compiled into this target (not taken from the library) so
+// the fuzzer's coverage instrumentation and the sanitizers see them.
+#include "online/bytestotext.cpp"
+#include "online/cutbetween.cpp"
+#include "online/encodeurl.cpp"
+#include "online/fetchpage.cpp"
+#include "online/songsearch.cpp"
+
+#include <cstdlib>
+
+namespace {
+
+class EchoClient : public HttpClient {
+public:
+    explicit EchoClient(QByteArray body) : body_(std::move(body)) {}
+    Response get(const QString &) override
+    {
+        ++requests;
+        Response r;
+        r.status = 200;
+        r.body = body_;
+        return r;
+    }
+    void setTimeoutMs(int) override {}
+    bool busy() const override { return false; }
+    int requests = 0;
+
+private:
+    QByteArray body_;
+};
+
+void check(const SongCollection &c)
+{
+    if (c.count < 0 || c.count > SongCollection::kCapacity)
+        std::abort();
+    for (int n = 1; n <= c.count; ++n) {
+        const SongEntry &e = c.entry(n);
+        if (e.songName.isEmpty() || e.songName.size() > 30 || !e.address.isEmpty() || e.isLocal)
+            std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    SongCollection c;
+    scrapeResultPage(QString::fromUtf8(bytes), c);
+    check(c);
+
+    EchoClient http(bytes);
+    const SearchOutcome out =
+        searchSongs(http, QStringLiteral("h"), QStringLiteral("k"), true, nullptr, 1000);
+    check(out.songs);
+    // Every page adds at least one song or ends the search.
+    if (http.requests > SongCollection::kCapacity + 1)
+        std::abort();
+    return 0;
+}
