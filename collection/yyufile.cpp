@@ -47,22 +47,29 @@ class CollectionReader {
 public:
     void feed(QByteArrayView bytes)
     {
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const char ch = bytes[i];
-            if (afterCr_) {
-                afterCr_ = false;
-                if (ch == '\n')
-                    continue;
-            }
-            if (ch == '\r') {
-                endLine();
-                afterCr_ = true;
-                continue;
-            }
-            if (ch == '|')
+        qsizetype i = 0;
+        if (afterCr_ && !bytes.isEmpty()) {
+            afterCr_ = false;
+            if (bytes[0] == '\n')
+                i = 1;
+        }
+        while (i < bytes.size()) {
+            const qsizetype cr = bytes.indexOf('\r', i);
+            const qsizetype end = cr < 0 ? bytes.size() : cr;
+            const QByteArrayView text = bytes.sliced(i, end - i);
+            if (!hasBar_ && text.contains('|'))
                 hasBar_ = true;
-            if (line_.size() < kMaxLineBytes)
-                line_.append(ch);
+            const qsizetype room = kMaxLineBytes - line_.size();
+            if (room > 0)
+                line_.append(text.first(qMin(room, text.size())));
+            if (cr < 0)
+                break;
+            endLine();
+            i = cr + 1;
+            if (i == bytes.size())
+                afterCr_ = true; // the LF may come with the next piece
+            else if (bytes[i] == '\n')
+                ++i;
         }
     }
 

@@ -137,10 +137,13 @@ TEST(ParseCollection, BinaryAndHugeInputStayBounded)
     EXPECT_LT(big.entry(1).singer.size(), 1024 * 1024);
     EXPECT_TRUE(big.entry(1).songName.isEmpty());
 
-    // A lead byte cut off by the line end must not swallow the CR.
-    const SongCollection cut = parseCollection("\xd6\r\nA|B\r\n");
-    ASSERT_EQ(cut.count, 1);
+    // A lead byte cut off by the line end or a bar must not swallow it, nor
+    // spill into the next column.
+    const SongCollection cut = parseCollection("\xd6\r\nA|B\r\n\xd6|\xd6\xd0\r\n");
+    ASSERT_EQ(cut.count, 2);
     EXPECT_EQ(cut.entry(1), online("B", "A"));
+    EXPECT_EQ(cut.entry(2).songName, "中");
+    EXPECT_LE(cut.entry(2).singer.size(), 1); // dropped or replaced, never merged
 }
 
 TEST(Encoding, GbkFileFromAnotherToolReadsAndWritesBackIdentically)
@@ -249,6 +252,30 @@ TEST_F(YyuFiles, LoadReplacesTheWholeCollectionAndRemembersThePath)
     EXPECT_TRUE(c.saved);
     EXPECT_EQ(c.currentIndex, 1);
     EXPECT_EQ(lastPath(), emptyFile);
+}
+
+TEST_F(YyuFiles, LargeFileReadInPiecesKeepsLineEndsAcrossPieceBoundaries)
+{
+    // Lines of 4095 bytes after a 65-byte first line put the 64th line's CR
+    // last in the first 256 KiB and its LF first in the next.
+    QByteArray bytes = QByteArray(63, 'B') + "\r\n";
+    int lines = 0;
+    while (bytes.size() < 1100 * 1024) {
+        QByteArray line = "s|n" + QByteArray::number(lines++) + "|";
+        line += QByteArray(4093 - line.size(), 'p');
+        bytes += line + "\r\n";
+    }
+    bytes += "\r\nLast\r\n";
+    const QString p = path("big.yyu");
+    ASSERT_TRUE(writeAll(p, bytes));
+    SongCollection c;
+    loadCollection(c, p, settings);
+    SongCollection expected = parseCollection(bytes);
+    expected.filePath = p;
+    EXPECT_EQ(c, expected);
+    EXPECT_EQ(c.count, 100);
+    EXPECT_EQ(c.albumName, "Last");
+    EXPECT_EQ(c.entry(100).address, QString(4093 - 6, QChar('p')));
 }
 
 TEST_F(YyuFiles, LoadOfAPathFileExistsRejectsChangesNothing)
