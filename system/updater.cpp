@@ -117,6 +117,13 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
         hooks.confirmed();
 
     const QString temp = downloadFolder();
+    // Leftovers of an interrupted earlier attempt would be installed with
+    // this update's files, so the folder starts empty.
+    if (!QDir(temp).removeRecursively() || !QDir().mkpath(temp)) {
+        showError(QStringLiteral("无法清空下载文件夹“%1”，程序没有更新。")
+                      .arg(QDir::toNativeSeparators(temp)));
+        return UpdateResult::FolderNotWritable;
+    }
     for (const ManifestFile &f : manifest_.files) {
         if (hooks.downloading)
             hooks.downloading(f.label);

@@ -135,12 +135,13 @@ TEST_F(UpdaterTest, DeclinedUpdateStillPreparesTempButTouchesNothingElse)
     EXPECT_TRUE(launcher.started.isEmpty());
 }
 
-TEST_F(UpdaterTest, UnsafeFileNamesAreSkipped)
+TEST_F(UpdaterTest, UnsafeFileNamesAreSkippedAndLeftoversDropped)
 {
     downloader.files[kManifestUrl] = manifestText(
         20140601, {"甲：http://h.test/", "乙：http://h.test/..", "丙：http://h.test/..\\..\\x",
                    "丁：http://h.test/ok.txt"});
     downloader.files["http://h.test/ok.txt"] = "ok";
+    writeFile(program + "/temp/stale.dll", "from an interrupted update");
     Updater u = make();
     u.load(kManifestUrl);
     dialogs.messageAnswers << Dialogs::Answer::Yes;
