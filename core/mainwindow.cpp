@@ -15,6 +15,10 @@
 
 #include <cstdio>
 
+#if __has_include("system/associatemp3.h")
+#include "system/associatemp3.h"
+#endif
+
 namespace {
 struct LabelPlace {
     int left, top, width, height;
@@ -189,7 +193,11 @@ void MainWindow::buildMenus()
     other->setObjectName(QStringLiteral("m_其它"));
     connect(addAction(other, "sounet", QStringLiteral("搜索网络（测试）")), &QAction::triggered,
             this, [this] { if (ctx_.showSearchWindow) ctx_.showSearchWindow(); });
-    addAction(other, "m_setlink", QStringLiteral("关联mp3文件"))->setEnabled(false);
+    QAction *associate = addAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
+    associate->setEnabled(false);
+#if __has_include("system/associatemp3.h")
+    connect(associate, &QAction::triggered, this, [this] { associateMp3(ctx_); });
+#endif
     connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
             [this] { if (ctx_.showUpdaterWindow) ctx_.showUpdaterWindow(); });
 

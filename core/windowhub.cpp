@@ -3,6 +3,7 @@
 #include "core/appcontext.h"
 #include "core/mainwindow.h"
 #include "core/playercontroller.h"
+#include "platform/trayicon.h"
 
 #include <QCoreApplication>
 
@@ -49,6 +50,8 @@ WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(c
     ctx_.playFile = [this](const QString &path) { mainWindow().controller().playFile(path); };
     ctx_.exitProgram = [this] {
         // Nothing is unloaded window by window: the program just ends.
+        if (ctx_.tray)
+            ctx_.tray->remove();
         QCoreApplication::exit(0);
     };
 #ifdef LIRAVO_HAVE_SONGLIST

@@ -1,0 +1,116 @@
+// The hooks through which the windows reach each other: windows made on first
+// use, loaded without being shown, closed and made afresh.
+#include "core/appcontext.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "core/windowhub.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+class Hub : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ctx.settings = &settings;
+        ctx.player = &player;
+        ctx.dialogs = &dialogs;
+        ctx.tray = &tray;
+        ctx.http = &http;
+        ctx.browser = &browser;
+        ctx.downloader = &downloader;
+        ctx.launcher = &launcher;
+        ctx.fileAssociation = &association;
+        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        hub = std::make_unique<WindowHub>(ctx);
+        hub->mainWindow();
+    }
+
+    static void deleteClosed()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeMediaPlayer player;
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    FakeHttpClient http;
+    FakeBrowser browser;
+    FakeDownloader downloader;
+    FakeProcessLauncher launcher;
+    FakeFileAssociation association;
+    AppContext ctx;
+    std::unique_ptr<WindowHub> hub;
+};
+} // namespace
+
+TEST_F(Hub, SongListIsLoadedUnshownThenShownAndMadeAfreshAfterClosing)
+{
+    EXPECT_EQ(ctx.mainWindow, &hub->mainWindow());
+    ASSERT_TRUE(ctx.refreshSongList);
+    ctx.refreshSongList();
+    QWidget *list = hub->songListWindow();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->objectName(), "frm歌曲列表");
+    EXPECT_FALSE(list->isVisible());
+
+    ctx.showSongList();
+    EXPECT_EQ(hub->songListWindow(), list);
+    EXPECT_TRUE(list->isVisible());
+
+    ctx.closeSongList();
+    deleteClosed();
+    EXPECT_EQ(hub->songListWindow(), nullptr);
+    ctx.showSongList();
+    ASSERT_NE(hub->songListWindow(), nullptr);
+    EXPECT_TRUE(hub->songListWindow()->isVisible());
+}
+
+TEST_F(Hub, MenuEntriesOpenTheirWindows)
+{
+    MainWindow &w = hub->mainWindow();
+    w.show();
+    const QList<QPair<const char *, QString>> entries = {
+        {"m_NewFile", "frm歌曲列表"}, {"sounet", "frm音乐搜索"}, {"scanLocal", "frm本地歌曲扫描"}};
+    for (const auto &[action, window] : entries) {
+        auto *a = w.findChild<QAction *>(QString::fromUtf8(action));
+        ASSERT_NE(a, nullptr) << action;
+        a->trigger();
+    }
+    ASSERT_NE(hub->songListWindow(), nullptr);
+    ASSERT_NE(hub->searchWindow(), nullptr);
+    ASSERT_NE(hub->scanWindow(), nullptr);
+    EXPECT_EQ(hub->searchWindow()->objectName(), "frm音乐搜索");
+    EXPECT_EQ(hub->scanWindow()->objectName(), "frm本地歌曲扫描");
+    EXPECT_TRUE(hub->searchWindow()->isVisible());
+
+    // Minimising into the tray closes the song list and the search window.
+    w.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    deleteClosed();
+    EXPECT_EQ(hub->songListWindow(), nullptr);
+    EXPECT_EQ(hub->searchWindow(), nullptr);
+    EXPECT_NE(hub->scanWindow(), nullptr);
+}
+
+TEST_F(Hub, PlayFileReachesTheMainWindow)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("a.mp3"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not empty");
+    f.close();
+    ASSERT_TRUE(ctx.playFile);
+    ctx.playFile(f.fileName());
+    EXPECT_EQ(player.urls, QStringList{f.fileName()});
+    EXPECT_EQ(ctx.current.count, 1);
+}
