@@ -1,0 +1,153 @@
+// The playback tick driving the real audio engine (null output, real time)
+// through a collection of generated songs: tags fill the entries, finished
+// songs advance by the play mode, and entries that cannot play are skipped.
+#include "core/appcontext.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/mpvplayer.h"
+#include "support/fakes.h"
+#include "support/mp3gen.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+
+class EnginePlayback : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        MpvPlayer::Options o;
+        o.audioOutput = QStringLiteral("null");
+        player = std::make_unique<MpvPlayer>(o);
+        ctx.settings = &settings;
+        ctx.player = player.get();
+        ctx.dialogs = &dialogs;
+        ctx.tray = &tray;
+        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        controller = std::make_unique<PlayerController>(ctx);
+        controller->load(QIcon());
+        QObject::connect(player.get(), &MpvPlayer::stateChanged, [this](int s) {
+            if (s == MediaPlayer::Playing)
+                started << player->url();
+        });
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            controller->tick();
+            captions << controller->caption();
+        });
+    }
+
+    void addLocal(const QString &path)
+    {
+        SongEntry &e = ctx.current.entry(++ctx.current.count);
+        e.address = path;
+        e.isLocal = true;
+    }
+
+    QString song(const QString &name, const Mp3Spec &spec)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeMp3(path, spec));
+        return path;
+    }
+
+    // Runs the 100 ms tick until done() or the time is up.
+    bool tickUntil(const std::function<bool()> &done, int ms)
+    {
+        timer.start(100);
+        QDeadlineTimer deadline(ms);
+        while (!done() && !deadline.hasExpired())
+            QTest::qWait(20);
+        timer.stop();
+        return done();
+    }
+
+    QTemporaryDir dir;
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeDialogs dialogs;
+    FakeTrayIcon tray;
+    AppContext ctx;
+    std::unique_ptr<MpvPlayer> player;
+    std::unique_ptr<PlayerController> controller;
+    QTimer timer;
+    QStringList started;  // every source that reached the playing state
+    QStringList captions; // the caption after each tick
+};
+
+TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
+{
+    const QString first = song("first.mp3", {.seconds = 0.6, .title = "童话", .artist = "光良"});
+    QFile garbage(dir.filePath("garbage.mp3"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(5000, '\x5a'));
+    garbage.close();
+    const QString last = song("last.mp3", {.seconds = 0.6,
+                                           .v1Title = QByteArray::fromHex("baf3c0b4"),
+                                           .v1Artist = QByteArray::fromHex("c1f5c8f4d3a2")});
+    addLocal(first);
+    addLocal(dir.filePath("missing.mp3"));
+    addLocal(garbage.fileName());
+    addLocal(last);
+    ctx.current.albumName = QStringLiteral("测试歌集");
+    controller->setPlayMode(QStringLiteral("列表播放"));
+
+    ctx.playCurrent(1);
+    ASSERT_TRUE(tickUntil([&] { return !ctx.current.playing; }, 15000))
+        << "stuck at entry " << ctx.current.currentIndex;
+    EXPECT_EQ(started, (QStringList{first, last}));
+    // Tags reached the untitled entries, GBK ones included.
+    EXPECT_EQ(ctx.current.entry(1).songName, QStringLiteral("童话"));
+    EXPECT_EQ(ctx.current.entry(1).singer, QStringLiteral("光良"));
+    EXPECT_EQ(ctx.current.entry(4).songName, QStringLiteral("后来"));
+    EXPECT_EQ(ctx.current.entry(4).singer, QStringLiteral("刘若英"));
+    EXPECT_TRUE(captions.contains(QStringLiteral("童话[播放中...][Liravo]")));
+    EXPECT_TRUE(captions.contains(QStringLiteral("后来[播放中...][Liravo]")));
+
+    // After the last entry: idle, back at entry 1 and the engine stopped.
+    controller->tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
+    EXPECT_TRUE(controller->labelText(PlayerController::SongName).isEmpty());
+}
+
+TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
+{
+    const QString only = song("only.mp3", {.seconds = 0.4, .title = "循环"});
+    addLocal(only);
+    addLocal(song("other.mp3", {.seconds = 0.4}));
+    controller->setPlayMode(QStringLiteral("单曲循环"));
+    ctx.playCurrent(1);
+    ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
+    EXPECT_EQ(started, QStringList(started.size(), only));
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_TRUE(ctx.current.playing);
+}
+
+TEST_F(EnginePlayback, PauseThenPlayStartsTheSongAgain)
+{
+    addLocal(song("long.mp3", {.seconds = 30}));
+    controller->setPlayMode(QStringLiteral("列表播放"));
+    ctx.playCurrent(1);
+    ASSERT_TRUE(tickUntil([&] { return player->engineNumber("time-pos") > 0.5; }, 10000));
+    controller->clickLabel(PlayerController::PlayPause); // 暂停
+    controller->tick(); // the idle rule stops the paused song
+    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
+    EXPECT_EQ(controller->labelText(PlayerController::PlayPause), QStringLiteral("播放"));
+
+    controller->clickLabel(PlayerController::PlayPause); // 播放
+    ASSERT_TRUE(tickUntil([&] { return player->playState() == MediaPlayer::Playing; }, 10000));
+    EXPECT_LT(player->engineNumber("time-pos"), 0.5);
+    EXPECT_EQ(controller->labelText(PlayerController::PlayPause), QStringLiteral("暂停"));
+    player->stop();
+}
+
+} // namespace
