@@ -21,15 +21,19 @@ void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResol
     if (c.count == 0 || n < 1 || n > SongCollection::kCapacity)
         return;
     c.currentIndex = qint16(n);
-    if (c.entry(n).address.isEmpty()) {
-        // Copies: the lookup may let window events run, and one of them may
-        // change the collection under us.
+    QString url = c.entry(n).address;
+    if (url.isEmpty()) {
         const QString name = c.entry(n).songName;
         const QString singer = c.entry(n).singer;
-        QString found = resolve ? resolve(name, singer, true) : QString();
-        c.entry(n).address = std::move(found);
+        url = resolve ? resolve(name, singer, true) : QString();
+        // The lookup lets window events run, and one of them may have removed
+        // or replaced this entry, or the whole collection: only the song that
+        // was looked up keeps the answer. A slot above count stays empty.
+        SongEntry &e = c.entry(n);
+        if (n <= c.count && e.address.isEmpty() && e.songName == name && e.singer == singer)
+            e.address = url;
     }
-    player.setUrl(c.entry(n).address);
+    player.setUrl(url);
     player.play();
     c.playing = true;
     settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的播放位置"),

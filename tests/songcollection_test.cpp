@@ -117,6 +117,8 @@ TEST_F(Playing, EmptySlotAboveCountAndNumbersOutsideTheCollection)
     EXPECT_EQ(asked, QStringList({"/"}));
     EXPECT_EQ(c.currentIndex, 5);
     EXPECT_EQ(c.count, 1);
+    EXPECT_EQ(player.urls, QStringList({answer}));
+    EXPECT_EQ(c.entry(5), SongEntry{}) << "a slot above count stays empty";
 
     SongCollection d = make({online("A")});
     FakeMediaPlayer other;
@@ -126,6 +128,28 @@ TEST_F(Playing, EmptySlotAboveCountAndNumbersOutsideTheCollection)
     }
     EXPECT_TRUE(other.calls.isEmpty());
     EXPECT_FALSE(d.playing);
+}
+
+TEST_F(Playing, LookupThatLetsTheCollectionChangeDoesNotMisfileTheAddress)
+{
+    SongCollection c = make({online("A", "X"), online("B", "Y")});
+    // A click handled while the lookup waits removes the entry being played.
+    resolve = [&](const QString &, const QString &, bool) {
+        removeEntry(c, 1);
+        return answer;
+    };
+    playEntry(c, 1, player, resolve, settings);
+    EXPECT_EQ(player.urls, QStringList({answer}));
+    ASSERT_EQ(c.count, 1);
+    EXPECT_EQ(c.entry(1), online("B", "Y")) << "B must not take A's address";
+
+    SongCollection d = make({online("A", "X")});
+    resolve = [&](const QString &, const QString &, bool) {
+        d = SongCollection{};
+        return answer;
+    };
+    playEntry(d, 1, player, resolve, settings);
+    EXPECT_EQ(d.entry(1), SongEntry{});
 }
 
 TEST(AddEntry, AppendsOnlineEntryAndStopsAtCapacity)
