@@ -2,6 +2,7 @@
 
 #include "platform/tagtext.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QMetaObject>
@@ -122,6 +123,21 @@ QByteArray sourceFor(const QString &url)
     return QFile::encodeName(info.absoluteFilePath());
 }
 
+// Whether the desktop could have somewhere to send sound: a sound server's
+// socket or a sound card. Without either, probing every output for each song
+// only costs time and fills the terminal with the sound libraries' complaints.
+bool soundOutputPossible()
+{
+    if (qEnvironmentVariableIsSet("PULSE_SERVER") || qEnvironmentVariableIsSet("PIPEWIRE_REMOTE"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()
+        && (QFileInfo::exists(runtime + QLatin1String("/pulse/native"))
+            || QFileInfo::exists(runtime + QLatin1String("/pipewire-0"))))
+        return true;
+    return !QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcm*")}, QDir::System).isEmpty();
+}
+
 QString nodeText(const mpv_node &node)
 {
     if (node.format != MPV_FORMAT_STRING || !node.u.string)
@@ -213,6 +229,8 @@ bool MpvPlayer::ensureEngine()
         api_->setOptionString(h, name, value);
     if (!options_.audioOutput.isEmpty())
         api_->setOptionString(h, "ao", options_.audioOutput.toUtf8().constData());
+    else if (!soundOutputPossible())
+        api_->setOptionString(h, "ao", "null");
     if (options_.untimed)
         api_->setOptionString(h, "ao-null-untimed", "yes");
     if (api_->initialize(h) < 0) {

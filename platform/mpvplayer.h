@@ -18,7 +18,8 @@ class MpvPlayer : public QObject, public MediaPlayer {
 public:
     struct Options {
         // libmpv's "ao" list; empty for the desktop's default output. Where
-        // no device can be opened the player falls back to a null output.
+        // no device can be opened the player falls back to a null output, at
+        // once when the machine has neither a sound server nor a sound card.
         QString audioOutput;
         // With the null output: run as fast as the decoder can (tests).
         bool untimed = false;
