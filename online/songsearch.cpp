@@ -96,11 +96,13 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
         if (page.failed()) {
             out.error = page.error;
             out.errorText = describeFetchFailure(page, timeoutMs);
-            if (dialogs)
-                dialogs->messageBox(QStringLiteral("搜索网络歌曲失败：") + out.errorText
-                                        + QStringLiteral("\r\n已找到的歌曲保留在列表中。"),
-                                    QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+            if (dialogs) {
+                QString text = QStringLiteral("搜索网络歌曲失败：") + out.errorText;
+                if (out.songs.count > 0)
+                    text += QStringLiteral("\r\n已经找到的 %1 首歌曲仍然列出。").arg(out.songs.count);
+                dialogs->messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Warning);
+            }
             break;
         }
         if (!quiet && page.text.contains(kNoResultMarker)) {

@@ -72,6 +72,16 @@ HttpClient::Response QtHttpClient::get(const QString &url)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     guard.stop();
 
+    if (!reply->isFinished()) {
+        // The loop was told to end from outside (the program is exiting):
+        // give up on the request rather than wait on.
+        reply->abort();
+        delete reply;
+        out.error = Error::Transport;
+        out.errorText = QStringLiteral("请求被中断");
+        return out;
+    }
+
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     out.status = status.isValid() ? status.toInt() : 0;
     const QNetworkReply::NetworkError e = reply->error();
