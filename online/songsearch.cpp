@@ -124,6 +124,8 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
 
 SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet)
 {
+    if (!ctx.http || !ctx.settings)
+        return {};
     const int timeoutMs = httpTimeoutMs(*ctx.settings);
     ctx.http->setTimeoutMs(timeoutMs);
     return searchSongs(*ctx.http, searchHost(*ctx.settings), text, quiet, ctx.dialogs, timeoutMs);
