@@ -95,6 +95,9 @@ int main(int argc, char **argv)
     // The main window hides in the tray and other windows come and go; only
     // the exit commands end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Lets the desktop match the windows with the installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("Liravo"));
+    QApplication::setWindowIcon(MainWindow::appIcon());
 
     AppContext ctx;
 #ifdef LIRAVO_HAVE_SQLITE
