@@ -136,3 +136,20 @@ TEST_F(TwoCopies, SoleCopyStartedWithASongShowsItsTitle)
         << output.toStdString();
     EXPECT_EQ(stored("歌集", "最后的播放位置"), "1");
 }
+
+TEST_F(TwoCopies, RelativePathIsHandedOverAsAFullPath)
+{
+    start(running, {});
+    ASSERT_TRUE(waitForLine(QStringLiteral("caption [][Liravo]"))) << output.toStdString();
+
+    Mp3Spec spec;
+    spec.seconds = 30;
+    spec.title = QStringLiteral("相对路径");
+    QDir(home.path()).mkpath(QStringLiteral("music"));
+    ASSERT_TRUE(writeMp3(home.filePath("music/rel.mp3"), spec));
+    second.setWorkingDirectory(home.filePath("music"));
+    start(second, {QStringLiteral("rel.mp3")});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_TRUE(waitForLine(QStringLiteral("caption 相对路径[播放中...][Liravo]"), 10000))
+        << output.toStdString();
+}
