@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTimer>
 
 #include <clocale>
@@ -152,6 +153,7 @@ int main(int argc, char **argv)
 
     WindowHub hub(ctx);
     MainWindow &w = hub.mainWindow();
+    tray.setContextMenu(w.findChild<QMenu *>(QStringLiteral("m_右键菜单")));
 #ifdef LIRAVO_HAVE_DIALOGS
     dialogs.setParentWindow(&w);
 #endif

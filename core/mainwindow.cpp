@@ -295,6 +295,16 @@ bool MainWindow::event(QEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    // A double click is one click, not two: the second press comes as a
+    // double-click event and its release is not a click of its own.
+    if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLabel *>(watched)) {
+        swallowRelease_ = true;
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && swallowRelease_) {
+        swallowRelease_ = false;
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         auto *label = qobject_cast<QLabel *>(watched);
         auto *mouse = static_cast<QMouseEvent *>(event);

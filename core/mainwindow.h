@@ -57,4 +57,5 @@ private:
     QTimer *timer_ = nullptr;
     QString lastCaption_;
     bool trace_ = false;
+    bool swallowRelease_ = false;
 };

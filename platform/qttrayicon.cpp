@@ -18,12 +18,14 @@ void QtTrayIcon::add(const QIcon &icon, const QString &tooltip)
         icon_ = new QSystemTrayIcon(this);
         connect(icon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Context && onRightPress)
+                    if (reason == QSystemTrayIcon::Context && !menu_ && onRightPress)
                         onRightPress(QCursor::pos());
                     else if (reason == QSystemTrayIcon::DoubleClick && onDoubleClick)
                         onDoubleClick();
                 });
     }
+    if (menu_)
+        icon_->setContextMenu(menu_);
     icon_->setIcon(icon);
     tip_ = tooltip;
     icon_->setToolTip(tooltip);
@@ -50,4 +52,11 @@ void QtTrayIcon::remove()
 bool QtTrayIcon::visible() const
 {
     return icon_ && icon_->isVisible();
+}
+
+void QtTrayIcon::setContextMenu(QMenu *menu)
+{
+    menu_ = menu;
+    if (icon_)
+        icon_->setContextMenu(menu);
 }

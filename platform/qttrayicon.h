@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+class QMenu;
 class QSystemTrayIcon;
 
 // The notification-area icon on QSystemTrayIcon. The QSystemTrayIcon is made
@@ -20,7 +21,13 @@ public:
     QString tooltip() const override { return tip_; }
     bool visible() const override;
 
+    // Hands the pop-up menu to the tray itself. Hosts that only show menus
+    // they were given (status notifiers) need this; the icon then opens the
+    // menu on a right click without asking onRightPress.
+    void setContextMenu(QMenu *menu);
+
 private:
     QSystemTrayIcon *icon_ = nullptr;
+    QMenu *menu_ = nullptr;
     QString tip_;
 };

@@ -142,6 +142,19 @@ TEST_F(MainWindowTest, ClickingLabels)
     // Play with nothing loaded asks for a file.
     QTest::mouseClick(label(3), Qt::LeftButton);
     EXPECT_EQ(dialogs.count("open"), 1);
+
+    // A double click on play/pause pauses once rather than pausing and
+    // playing again.
+    ctx.current.count = 1;
+    ctx.current.entry(1).address = QStringLiteral("/music/a.mp3");
+    QTest::mouseClick(label(3), Qt::LeftButton);
+    ASSERT_EQ(label(3)->text(), "暂停");
+    // What the desktop delivers: press, release, press, double click, release.
+    QTest::mouseClick(label(3), Qt::LeftButton);
+    QTest::mouseDClick(label(3), Qt::LeftButton);
+    EXPECT_EQ(label(3)->text(), "播放");
+    EXPECT_EQ(player.pauses, 1);
+    EXPECT_EQ(player.plays, 1);
 }
 
 TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayIsAvailable)
