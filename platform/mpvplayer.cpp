@@ -10,6 +10,7 @@
 #include <clocale>
 #include <cstdio>
 #include <limits>
+#include <vector>
 #include <dlfcn.h>
 #include <mpv/client.h>
 
@@ -197,9 +198,8 @@ bool MpvPlayer::ensureEngine()
     api_ = loadApi(options_.library);
     if (!api_)
         return false;
-    // mpv_create refuses to run unless numbers are formatted the C way, and
-    // QApplication sets the locale from the environment (zh_CN uses "C"-like
-    // numbers, but others do not).
+    // mpv_create refuses to run unless LC_NUMERIC is exactly "C", and
+    // QApplication sets it from the user's environment (zh_CN.UTF-8).
     std::setlocale(LC_NUMERIC, "C");
     mpv_handle *h = api_->create();
     if (!h) {
@@ -271,12 +271,16 @@ bool MpvPlayer::setPause(bool paused)
     return api_->setProperty(handle_, "pause", MPV_FORMAT_FLAG, &flag) >= 0;
 }
 
+void MpvPlayer::stopEngineNow()
+{
+    const char *cmd[] = {"stop", nullptr};
+    api_->command(handle_, cmd);
+}
+
 void MpvPlayer::haltEngine()
 {
-    if (handle_ && activeEntry_) {
-        const char *cmd[] = {"stop", nullptr};
-        api_->command(handle_, cmd);
-    }
+    if (handle_ && activeEntry_)
+        stopEngineNow();
     activeEntry_ = 0;
     loaded_ = false;
     buffering_ = false;
@@ -301,6 +305,7 @@ void MpvPlayer::startSource()
     const char *cmd[] = {"loadfile", source.constData(), "replace", nullptr};
     mpv_node result{};
     if (api_->commandRet(handle_, cmd, &result) < 0) {
+        stopEngineNow();
         setState(Stopped);
         return;
     }
@@ -318,6 +323,13 @@ void MpvPlayer::startSource()
         int64_t id = 0;
         if (api_->getProperty(handle_, "playlist/0/id", MPV_FORMAT_INT64, &id) >= 0)
             entry = id;
+    }
+    if (entry == 0) {
+        // Without its entry the source's end could not be told from a stale
+        // one, and the timer would wait for it forever.
+        stopEngineNow();
+        setState(Stopped);
+        return;
     }
     activeEntry_ = entry;
     setState(Transitioning);
@@ -389,6 +401,17 @@ double MpvPlayer::engineNumber(const char *name) const
     if (!handle_ || api_->getProperty(handle_, name, MPV_FORMAT_DOUBLE, &v) < 0)
         return std::numeric_limits<double>::quiet_NaN();
     return v;
+}
+
+bool MpvPlayer::engineCommand(const QList<QByteArray> &args)
+{
+    if (!handle_)
+        return false;
+    std::vector<const char *> argv;
+    for (const QByteArray &a : args)
+        argv.push_back(a.constData());
+    argv.push_back(nullptr);
+    return api_->command(handle_, argv.data()) >= 0;
 }
 
 void MpvPlayer::takeTags(const mpv_node &meta)
@@ -475,11 +498,18 @@ void MpvPlayer::drainEvents()
             break;
         }
         case MPV_EVENT_SHUTDOWN:
-            // Only if the engine is torn down under us; nothing more will play.
+            // The engine quit under us (nothing here asks it to). It would
+            // answer every further wait with this event: let it go, and
+            // start a fresh one with the next source.
+            api_->setWakeupCallback(handle_, nullptr, nullptr);
+            api_->terminateDestroy(handle_);
+            handle_ = nullptr;
             activeEntry_ = 0;
             loaded_ = false;
-            setState(Stopped);
-            break;
+            buffering_ = false;
+            if (state_ != Undefined)
+                setState(Stopped);
+            return;
         default:
             break;
         }

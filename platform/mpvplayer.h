@@ -48,6 +48,8 @@ public:
     // A numeric engine property ("time-pos", "volume", "duration"), NaN when
     // there is none; for diagnostics and tests.
     double engineNumber(const char *name) const;
+    // Runs an engine command as it is ("seek", "quit", ...); diagnostics and tests.
+    bool engineCommand(const QList<QByteArray> &args);
 
 Q_SIGNALS:
     // Every change of playState(), including the short-lived ones a poll
@@ -59,6 +61,7 @@ private:
     bool ensureEngine();
     void startSource();
     void haltEngine();
+    void stopEngineNow();
     void drainEvents();
     void readTags();
     void takeTags(const mpv_node &meta);

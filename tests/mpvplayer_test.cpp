@@ -286,6 +286,19 @@ TEST_F(MpvPlayerTest, EngineStartsOnlyWithTheFirstSourceAndKeepsTheVolume)
     EXPECT_EQ(p->volume(), 0);
 }
 
+TEST_F(MpvPlayerTest, AnEngineThatQuitsIsReplacedByTheNextSource)
+{
+    auto p = realTimePlayer();
+    const QString a = song("a.mp3", {.seconds = 30});
+    p->setUrl(a);
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    ASSERT_TRUE(p->engineCommand({"quit"}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
+    EXPECT_FALSE(p->engineStarted());
+    p->setUrl(a);
+    EXPECT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+}
+
 TEST_F(MpvPlayerTest, WithoutTheEngineLibraryEverySourceEndsStopped)
 {
     MpvPlayer::Options o;
