@@ -97,10 +97,10 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
             out.error = page.error;
             out.errorText = describeFetchFailure(page, timeoutMs);
             if (dialogs) {
-                QString text = QStringLiteral("搜索网络歌曲失败：") + out.errorText;
+                QString message = QStringLiteral("搜索网络歌曲失败：") + out.errorText;
                 if (out.songs.count > 0)
-                    text += QStringLiteral("\r\n已经找到的 %1 首歌曲仍然列出。").arg(out.songs.count);
-                dialogs->messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                    message += QStringLiteral("\r\n已经找到的 %1 首歌曲仍然列出。").arg(out.songs.count);
+                dialogs->messageBox(message, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Warning);
             }
             break;

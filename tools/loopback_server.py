@@ -4,7 +4,9 @@
 It answers the music search pages and the MP3 address lookups the way the
 player reads them, and serves the MP3 files the lookups point to (silent
 MPEG-1 Layer III frames carrying ID3v2 title and artist tags). Tests and demos
-start it on a free port and point the "网络" settings at it.
+start it on a free port and point the player's settings at it: application
+"Liravo", section "网络", keys "搜索主机" and "查询主机" = "127.0.0.1:<port>"
+("超时毫秒" sets the time limit of each request).
 
     loopback_server.py [--port N] [--log FILE] [--files DIR] [--hang]
                        [--page-size N] [--seconds S]
