@@ -22,8 +22,6 @@ bool isConnectionError(QNetworkReply::NetworkError e)
 QtHttpClient::QtHttpClient(QObject *parent)
     : QObject(parent), manager_(new QNetworkAccessManager(this))
 {
-    // Nothing cached between requests: every lookup asks the service again.
-    manager_->setCookieJar(nullptr);
 }
 
 QtHttpClient::~QtHttpClient() = default;
@@ -52,8 +50,12 @@ HttpClient::Response QtHttpClient::get(const QString &url)
     QScopedValueRollback<bool> busyGuard(busy_, true);
     QNetworkRequest request(target);
     request.setTransferTimeout(timeoutMs_);
+    // Each request stands alone: nothing cached, no cookies kept or sent, so
+    // every lookup asks the service afresh as it always has.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     QNetworkReply *reply = manager_->get(request);
 
     QEventLoop loop;
@@ -85,9 +87,9 @@ HttpClient::Response QtHttpClient::get(const QString &url)
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     out.status = status.isValid() ? status.toInt() : 0;
     const QNetworkReply::NetworkError e = reply->error();
+    // Nobody but the guard and the transfer timeout cancels our requests.
     if (timedOut || e == QNetworkReply::TimeoutError
-        || (e == QNetworkReply::OperationCanceledError && !timedOut)) {
-        // OperationCanceled without our own abort is the transfer timeout.
+        || e == QNetworkReply::OperationCanceledError) {
         out.error = Error::Timeout;
         out.errorText = QStringLiteral("超过 %1 毫秒没有完整的应答").arg(timeoutMs_);
     } else if (isConnectionError(e)) {
