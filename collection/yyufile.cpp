@@ -23,20 +23,66 @@ constexpr const char kCodec[] = "GB18030";
 // from costing gigabytes. Text past the limit is dropped from that line only.
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
 
+// The Windows GBK code page writes the euro sign as the single byte 0x80,
+// which GB18030 leaves undefined and spells A2 E3 instead. Files from GBK
+// writers must read back unchanged and ours must read in GBK readers, so the
+// euro sign takes the GBK byte in both directions.
+constexpr char kGbkEuroByte = char(0x80);
+constexpr char16_t kEuro = u'\u20AC';
+
+// Where in bytes a lone 0x80 stands as a character of its own (a trail byte of
+// a two-byte character may be 0x80 too), or -1.
+qsizetype findGbkEuro(QByteArrayView bytes, qsizetype from)
+{
+    qsizetype i = from;
+    while (i < bytes.size()) {
+        const auto b = uchar(bytes[i]);
+        if (b == 0x80)
+            return i;
+        if (b < 0x80 || b == 0xFF) {
+            ++i;
+        } else if (i + 1 < bytes.size() && uchar(bytes[i + 1]) >= 0x30
+                   && uchar(bytes[i + 1]) <= 0x39) {
+            i += 4; // four-byte GB18030 sequence
+        } else {
+            i += 2;
+        }
+    }
+    return -1;
+}
+
 // Stateless converters carry nothing from one call to the next, so one of
 // each serves a whole file; opening the codec costs more than a short line.
 QString decode(QStringDecoder &dec, QByteArrayView bytes)
 {
     if (!dec.isValid())
         return QString::fromLatin1(bytes); // never with a Qt built on ICU
-    return dec.decode(bytes);
+    if (!bytes.contains(kGbkEuroByte))
+        return QString(dec.decode(bytes));
+    QString out;
+    qsizetype from = 0;
+    for (qsizetype euro; (euro = findGbkEuro(bytes, from)) >= 0; from = euro + 1) {
+        out += QString(dec.decode(bytes.sliced(from, euro - from)));
+        out += QChar(kEuro);
+    }
+    out += QString(dec.decode(bytes.sliced(from)));
+    return out;
 }
 
 QByteArray encode(QStringEncoder &enc, const QString &text)
 {
     if (!enc.isValid())
         return text.toUtf8(); // never with a Qt built on ICU
-    return enc.encode(text);
+    if (!text.contains(QChar(kEuro)))
+        return enc.encode(text);
+    QByteArray out;
+    const QStringList parts = text.split(QChar(kEuro));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            out += kGbkEuroByte;
+        out += QByteArray(enc.encode(parts.at(i)));
+    }
+    return out;
 }
 
 // Reads .yyu bytes in pieces, so a file of any size is read in bounded memory.

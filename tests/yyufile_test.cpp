@@ -156,12 +156,25 @@ TEST(Encoding, GbkFileFromAnotherToolReadsAndWritesBackIdentically)
     EXPECT_EQ(serializeCollection(c), kGbkFile);
 }
 
+TEST(Encoding, EuroSignKeepsItsGbkByte)
+{
+    // 0x80 alone is the euro sign in GBK; after a lead byte it is a trail byte.
+    const QByteArray gbk = "\xbc\xdb\xb8\xf1\x80\x35|\x81\x80\x80\r\n";
+    const SongCollection c = parseCollection(gbk);
+    ASSERT_EQ(c.count, 1);
+    EXPECT_EQ(c.entry(1).singer, "价格€5");
+    EXPECT_EQ(c.entry(1).songName, "亐€");
+    EXPECT_EQ(serializeCollection(c), "\r\n" + gbk);
+    // The GB18030 spelling reads too, and is written the GBK way.
+    EXPECT_EQ(parseCollection("\xa2\xe3|x").entry(1).singer, "€");
+}
+
 TEST(Encoding, IconvMadeGbkMatchesOurBytes)
 {
     const QString iconv = QStandardPaths::findExecutable("iconv");
     if (iconv.isEmpty())
         GTEST_SKIP() << "iconv not installed";
-    const SongCollection c = make("简体中文歌集·第一辑", {online("发如雪（现场版）", "周杰伦"),
+    const SongCollection c = make("简体中文歌集·第一辑 €", {online("发如雪（现场版）", "周杰伦"),
                                                    local("童话", "/音乐/光良/童话.mp3", "光良"),
                                                    online("《东风破》", "")});
     QProcess p;
