@@ -1,0 +1,96 @@
+// The cost of one playback tick (ten a second, for as long as the player
+// runs): the controller alone, and the main window mirroring it into its
+// widgets, both on the real SQLite settings store.
+#include "core/appcontext.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "core/settings.h"
+#include "platform/mediaplayer.h"
+#include "platform/sqlitesettingsbackend.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+// A player that is always in the middle of a song with tags.
+class PlayingPlayer : public MediaPlayer {
+public:
+    void setUrl(const QString &u) override { url_ = u; }
+    QString url() const override { return url_; }
+    void play() override {}
+    void pause() override {}
+    void stop() override {}
+    int playState() const override { return Playing; }
+    QString title() const override { return QStringLiteral("稻香"); }
+    QString author() const override { return QStringLiteral("周杰伦"); }
+    void setVolume(int v) override { volume_ = v; }
+    int volume() const override { return volume_; }
+
+private:
+    QString url_;
+    int volume_ = 0;
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<SettingsBackend> backend;
+    std::unique_ptr<Settings> settings;
+    PlayingPlayer player;
+    AppContext ctx;
+
+    Fixture()
+    {
+        backend = SqliteSettingsBackend::open(dir.filePath(QStringLiteral("settings.sqlite3")));
+        settings = std::make_unique<Settings>(*backend, QStringLiteral("Liravo"));
+        ctx.settings = settings.get();
+        ctx.player = &player;
+        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        for (int i = 1; i <= 20; ++i) {
+            SongEntry &e = ctx.current.entry(i);
+            e.songName = QStringLiteral("歌曲%1").arg(i);
+            e.singer = QStringLiteral("歌手");
+            e.address = QStringLiteral("/music/%1.mp3").arg(i);
+            e.isLocal = true;
+        }
+        ctx.current.count = 20;
+        ctx.current.albumName = QStringLiteral("夜晚的歌");
+        ctx.current.playing = true;
+        ctx.current.currentIndex = 5;
+    }
+};
+
+void BM_TickController(benchmark::State &state)
+{
+    Fixture f;
+    PlayerController c(f.ctx);
+    c.load(QIcon());
+    for (auto _ : state)
+        c.tick();
+}
+BENCHMARK(BM_TickController);
+
+void BM_TickMainWindow(benchmark::State &state)
+{
+    Fixture f;
+    MainWindow w(f.ctx);
+    w.show();
+    for (auto _ : state)
+        w.controller().tick();
+}
+BENCHMARK(BM_TickMainWindow);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
