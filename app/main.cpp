@@ -157,13 +157,22 @@ int main(int argc, char **argv)
 #ifdef LIRAVO_HAVE_DIALOGS
     dialogs.setParentWindow(&w);
 #endif
-    // The first activation runs the single-copy rule. A desktop without a
-    // window manager may never activate the window, so it also runs as soon
-    // as the event loop starts; whichever comes first wins.
-    auto firstActivation = [&] { startup.firstActivation(w.handle()); };
+    // The first activation runs the single-copy rule and opens the song list.
+    // A desktop without a window manager may never activate the window, so it
+    // also runs once the window has been painted (the player is then on the
+    // screen before any other work), and at the latest after half a second;
+    // whichever comes first wins.
+    w.controller().holdTicks(true);
+    auto firstActivation = [&] {
+        if (startup.activatedOnce())
+            return;
+        if (startup.firstActivation(w.handle()))
+            w.controller().holdTicks(false);
+    };
     QObject::connect(&w, &MainWindow::activated, &w, firstActivation);
+    QObject::connect(&w, &MainWindow::firstPainted, &w, firstActivation);
     w.show();
-    QTimer::singleShot(0, &w, firstActivation);
+    QTimer::singleShot(500, &w, firstActivation);
 
     const QString shot = qEnvironmentVariable("LIRAVO_SCREENSHOT");
     if (!shot.isEmpty())

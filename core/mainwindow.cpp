@@ -55,6 +55,7 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     client_->setFixedSize(430, 200);
+    client_->installEventFilter(this);
     setCentralWidget(client_);
     buildLabels(client_);
     buildMenus();
@@ -300,6 +301,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLabel *>(watched)) {
         swallowRelease_ = true;
         return true;
+    }
+    if (watched == client_ && event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        QMetaObject::invokeMethod(this, &MainWindow::firstPainted, Qt::QueuedConnection);
     }
     if (event->type() == QEvent::MouseButtonRelease && swallowRelease_) {
         swallowRelease_ = false;

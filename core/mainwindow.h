@@ -31,6 +31,8 @@ Q_SIGNALS:
     // The window became the active one (the first time runs the start-up's
     // first-activation sequence).
     void activated();
+    // The window was painted for the first time, so it is on the screen.
+    void firstPainted();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -58,4 +60,5 @@ private:
     QString lastCaption_;
     bool trace_ = false;
     bool swallowRelease_ = false;
+    bool painted_ = false;
 };

@@ -356,7 +356,7 @@ bool PlayerController::exitCommand()
 
 void PlayerController::tick()
 {
-    if (inTick_ || (ctx_.http && ctx_.http->busy()))
+    if (held_ || inTick_ || (ctx_.http && ctx_.http->busy()))
         return;
     inTick_ = true;
     struct Done {

@@ -83,6 +83,10 @@ public:
     QColor greyText() const { return grey_; }
 
     void setPlayMode(const QString &mode) { playMode_ = mode; }
+    // While held, ticks do nothing: the start-up holds them until the single-
+    // copy rule has run, so a copy about to hand its file over never collects
+    // a hand-off meant for the running one.
+    void holdTicks(bool hold) { held_ = hold; }
     bool tickRunning() const { return inTick_; }
 
 Q_SIGNALS:
@@ -116,4 +120,5 @@ private:
     QString siteUrl_;
     QColor backColor_;
     bool inTick_ = false;
+    bool held_ = false;
 };

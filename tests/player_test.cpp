@@ -605,6 +605,17 @@ TEST_F(Player, ATickNeverRunsInsideAnother)
     EXPECT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
 
+    // Held ticks (start-up before the single-copy rule) do nothing.
+    backend.write("Liravo", "程序多开", "show", "true");
+    c.holdTicks(true);
+    const int heldStops = player.stops;
+    c.tick();
+    EXPECT_EQ(player.stops, heldStops);
+    EXPECT_EQ(handOff("show"), "true");
+    c.holdTicks(false);
+    c.tick();
+    EXPECT_EQ(handOff("show"), "false");
+
     // While a page is fetched the tick is skipped altogether.
     HttpBusy http;
     ctx.http = &http;
