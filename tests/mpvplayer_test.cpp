@@ -349,7 +349,7 @@ TEST_F(MpvPlayerTest, PlaysAWebAddressAndFailsOnAMissingOne)
 TEST_F(MpvPlayerTest, StartsUnderAChineseNumberLocale)
 {
     // QApplication takes the user's locale; the engine refuses to start
-    // unless numbers are formatted the C way at that moment.
+    // unless LC_NUMERIC is "C" at that moment.
     const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
     if (!std::setlocale(LC_NUMERIC, "zh_CN.UTF-8") && !std::setlocale(LC_NUMERIC, "zh_CN.utf8"))
         GTEST_SKIP() << "no zh_CN locale here";
