@@ -61,17 +61,35 @@ bool danglingLeadByte(const QByteArray &bytes)
     return false;
 }
 
+// Western taggers on Windows wrote code page 1252, not Latin-1: bytes 0x80
+// to 0x9F are curly quotes, dashes and the euro sign there, and control codes
+// nobody puts in a title in Latin-1.
+QString westernText(const QString &widened)
+{
+    static const char16_t cp1252[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    QString out = widened;
+    for (QChar &c : out)
+        if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+            c = QChar(cp1252[c.unicode() - 0x80]);
+    return out;
+}
+
 } // namespace
 
 QString decodeLegacyChinese(const QByteArray &bytes)
 {
-    // Built by name each time: a stateless decoder keeps no half character
-    // from one tag to the next, and the name lookup is cheap beside a file load.
     // ID3v1 fields are cut at 30 bytes, which can split the last character:
     // its lone first byte is dropped rather than failing the whole text.
     QByteArray whole = bytes;
     if (danglingLeadByte(whole))
         whole.chop(1);
+    // Built by name each time: a stateless decoder keeps no half character
+    // from one tag to the next, and the name lookup is cheap beside a file load.
     QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
     if (!gb.isValid())
         return {};
@@ -92,9 +110,9 @@ QString repairTagText(const QByteArray &raw)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString asUtf8 = utf8.decode(raw);
     if (utf8.hasError()) {
-        // Raw legacy bytes (ID3v1). Not Chinese: they were most likely Latin-1.
+        // Raw legacy bytes (ID3v1). Not Chinese: then Western.
         const QString chinese = decodeLegacyChinese(raw);
-        return chinese.isNull() ? QString::fromLatin1(raw) : chinese;
+        return chinese.isNull() ? westernText(QString::fromLatin1(raw)) : chinese;
     }
     bool wide = false, high = false;
     for (QChar c : asUtf8) {
@@ -106,5 +124,5 @@ QString repairTagText(const QByteArray &raw)
     if (wide || !high)
         return asUtf8;
     const QString chinese = decodeLegacyChinese(asUtf8.toLatin1());
-    return chinese.isNull() ? asUtf8 : chinese;
+    return chinese.isNull() ? westernText(asUtf8) : chinese;
 }

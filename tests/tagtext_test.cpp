@@ -65,6 +65,13 @@ TEST(RepairTagText, RealLatin1StaysLatin1)
     }
 }
 
+TEST(RepairTagText, WindowsWesternPunctuationComesOutRight)
+{
+    const QByteArray bytes("Don\x92t Stop \x96 \x80 5");
+    EXPECT_EQ(repairTagText(bytes), QString("Don’t Stop – € 5"));
+    EXPECT_EQ(repairTagText(widened(bytes)), QString("Don’t Stop – € 5"));
+}
+
 TEST(RepairTagText, TruncatedLastCharacterOfAnId3v1FieldIsDropped)
 {
     // 30-byte fields cut Chinese text wherever the limit falls.
