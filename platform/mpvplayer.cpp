@@ -12,6 +12,7 @@
 #include <limits>
 #include <vector>
 #include <dlfcn.h>
+#include <unistd.h>
 #include <mpv/client.h>
 
 // The few libmpv entry points the player uses, resolved at run time so that
@@ -132,10 +133,11 @@ bool soundOutputPossible()
 {
     if (qEnvironmentVariableIsSet("PULSE_SERVER") || qEnvironmentVariableIsSet("PIPEWIRE_REMOTE"))
         return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()
-        && (QFileInfo::exists(runtime + QLatin1String("/pulse/native"))
-            || QFileInfo::exists(runtime + QLatin1String("/pipewire-0"))))
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty()) // where the sound servers look themselves
+        runtime = QStringLiteral("/run/user/%1").arg(getuid());
+    if (QFileInfo::exists(runtime + QLatin1String("/pulse/native"))
+        || QFileInfo::exists(runtime + QLatin1String("/pipewire-0")))
         return true;
     return !QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcm*")}, QDir::System).isEmpty();
 }
