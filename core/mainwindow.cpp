@@ -15,9 +15,7 @@
 
 #include <cstdio>
 
-#if __has_include("system/associatemp3.h")
 #include "system/associatemp3.h"
-#endif
 
 namespace {
 struct LabelPlace {
@@ -196,9 +194,7 @@ void MainWindow::buildMenus()
             this, [this] { if (ctx_.showSearchWindow) ctx_.showSearchWindow(); });
     QAction *associate = addAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
     associate->setEnabled(false);
-#if __has_include("system/associatemp3.h")
     connect(associate, &QAction::triggered, this, [this] { associateMp3(ctx_); });
-#endif
     connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
             [this] { if (ctx_.showUpdaterWindow) ctx_.showUpdaterWindow(); });
 

@@ -7,24 +7,10 @@
 
 #include <QCoreApplication>
 
-// The other windows are written alongside this one; each is wired as soon as
-// its header is in the tree.
-#if __has_include("collection/songlistwindow.h")
 #include "collection/songlistwindow.h"
-#define LIRAVO_HAVE_SONGLIST 1
-#endif
-#if __has_include("online/searchwindow.h")
 #include "online/searchwindow.h"
-#define LIRAVO_HAVE_SEARCH 1
-#endif
-#if __has_include("system/scanwindow.h")
 #include "system/scanwindow.h"
-#define LIRAVO_HAVE_SCAN 1
-#endif
-#if __has_include("system/updaterwindow.h")
 #include "system/updaterwindow.h"
-#define LIRAVO_HAVE_UPDATER 1
-#endif
 
 namespace {
 template <typename W>
@@ -54,21 +40,13 @@ WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(c
             ctx_.tray->remove();
         QCoreApplication::exit(0);
     };
-#ifdef LIRAVO_HAVE_SONGLIST
     ctx_.refreshSongList = [this] { ensure<SongListWindow>(songList_, ctx_)->refresh_list(); };
     ctx_.showSongList = [this] { showWindow(ensure<SongListWindow>(songList_, ctx_)); };
     ctx_.closeSongList = [this] { closeIfOpen(songList_); };
-#endif
-#ifdef LIRAVO_HAVE_SEARCH
     ctx_.showSearchWindow = [this] { showWindow(ensure<SearchWindow>(search_, ctx_)); };
     ctx_.closeSearchWindow = [this] { closeIfOpen(search_); };
-#endif
-#ifdef LIRAVO_HAVE_SCAN
     ctx_.showScanWindow = [this] { showWindow(ensure<ScanWindow>(scan_, ctx_)); };
-#endif
-#ifdef LIRAVO_HAVE_UPDATER
     ctx_.showUpdaterWindow = [this] { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); };
-#endif
 }
 
 WindowHub::~WindowHub()
