@@ -1,5 +1,6 @@
 #include "core/appcontext.h"
 #include "core/lazymediaplayer.h"
+#include "core/leanstyle.h"
 #include "core/mainwindow.h"
 #include "core/playercontroller.h"
 #include "core/settings.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QStyle>
 #include <QTimer>
 
 #include <clocale>
@@ -35,9 +37,9 @@
 #include "platform/mpvplayer.h"
 #define LIRAVO_HAVE_MPV 1
 #endif
-#if __has_include("platform/qthttpclient.h") && __has_include("online/addressresolver.h")
+#if __has_include("online/addressresolver.h")
 #include "online/addressresolver.h"
-#include "platform/qthttpclient.h"
+#include "platform/lazyhttpclient.h"
 #define LIRAVO_HAVE_HTTP 1
 #endif
 #if __has_include("platform/qtdownloader.h")
@@ -98,6 +100,9 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     // Lets the desktop match the windows with the installed entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("Liravo"));
+    // The style the desktop (or -style) chose, minus the image plugins its
+    // menu bar icons would load.
+    QApplication::setStyle(new LeanStyle(QApplication::style()->name()));
     QApplication::setWindowIcon(MainWindow::appIcon());
 
     AppContext ctx;
@@ -122,7 +127,7 @@ int main(int argc, char **argv)
     });
     ctx.player = &player;
 #ifdef LIRAVO_HAVE_HTTP
-    QtHttpClient http;
+    LazyHttpClient http;
     ctx.http = &http;
     ctx.resolver = makeResolver(ctx);
 #else

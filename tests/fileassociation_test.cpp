@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -178,6 +179,20 @@ TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
 
     const QString share = dest.path() + "/usr/share";
     EXPECT_TRUE(QFileInfo(dest.path() + "/usr/bin/Liravo").isExecutable());
+    // The web client's module, where the installed program looks for it.
+    const QStringList modules =
+        QDir(dest.path() + "/usr").entryList({"lib*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+    bool moduleFound = false;
+    for (const QString &libdir : modules) {
+        QDirIterator it(dest.path() + "/usr/" + libdir, {"libliravo_network.so"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            moduleFound = true;
+            EXPECT_TRUE(path.endsWith("/liravo/libliravo_network.so")) << qPrintable(path);
+        }
+    }
+    EXPECT_TRUE(moduleFound);
     const QByteArray entry = readAll(share + "/applications/Liravo.desktop");
     EXPECT_TRUE(line(entry, "Exec").endsWith(" %f"));
     const QStringList types = line(entry, "MimeType").split(';');

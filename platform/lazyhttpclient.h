@@ -1,0 +1,42 @@
+#pragma once
+#include "platform/httpclient.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Stands in for the real HTTP client, which lives in a module of its own
+// (liravo_network) so that the network stack and the Kerberos and proxy
+// libraries it brings are only loaded when the first request is made; most
+// sessions never make one. The time limit given before then is handed on,
+// and busy() reads the same before and after loading. Without the module
+// every request fails as a connection failure that says why.
+class LazyHttpClient : public HttpClient {
+public:
+    // candidates: file paths tried in order; the first that loads wins.
+    explicit LazyHttpClient(QStringList candidates = defaultCandidates());
+    ~LazyHttpClient() override;
+
+    Response get(const QString &url) override;
+    void setTimeoutMs(int ms) override;
+    bool busy() const override;
+
+    bool loaded() const { return client_ != nullptr; }
+    int timeoutMs() const { return timeoutMs_; }
+
+    // Beside the executable (a build tree, or a copy run from its folder),
+    // then the installed library folder relative to the installed program.
+    static QStringList defaultCandidates();
+    static QString moduleFileName();
+
+private:
+    bool load();
+
+    QStringList candidates_;
+    std::unique_ptr<HttpClient> client_;
+    QString loadError_;
+    bool tried_ = false;
+    bool loading_ = false;
+    int timeoutMs_ = 15000;
+};
