@@ -2,9 +2,11 @@
 
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/leanstyle.h"
 #include "core/playercontroller.h"
 #include "platform/trayicon.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QWindowStateChangeEvent>
 #include <QLabel>
@@ -108,10 +110,21 @@ static void registerIcons()
 
 QIcon MainWindow::appIcon()
 {
+    // The eight sizes take some 350 KiB decoded; the program and its windows
+    // share one copy, kept with the application object so that it goes
+    // before the display connection does.
+    static const char kKept[] = "liravoAppIcon";
+    if (qApp) {
+        const QVariant kept = qApp->property(kKept);
+        if (kept.isValid())
+            return kept.value<QIcon>();
+    }
     registerIcons();
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/liravo-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(LeanStyle::readPng(QStringLiteral(":/icons/liravo-%1.png").arg(size)));
+    if (qApp)
+        qApp->setProperty(kKept, QVariant::fromValue(icon));
     return icon;
 }
 
@@ -222,25 +235,45 @@ void MainWindow::sync()
     const PlayerController &c = *controller_;
     for (int i = 0; i < int(labels_.size()); ++i) {
         QLabel *label = labels_[i];
-        if (label->text() != c.labelText(i)) {
-            label->setText(c.labelText(i));
-            label->adjustSize();
+        if (!synced_ || shown_.texts[i] != c.labelText(i)) {
+            shown_.texts[i] = c.labelText(i);
+            if (label->text() != c.labelText(i)) {
+                label->setText(c.labelText(i));
+                label->adjustSize();
+            }
         }
-        setTextColor(label, c.labelColor(i));
+        if (!synced_ || shown_.colors[i] != c.labelColor(i)) {
+            shown_.colors[i] = c.labelColor(i);
+            setTextColor(label, c.labelColor(i));
+        }
     }
-    if (client_->palette().color(QPalette::Window) != c.backColor()
-        || !client_->autoFillBackground())
-        applyBackColor(client_, valueFromColor(c.backColor()));
-    modeAction_->setText(c.playMode());
-    preAction_->setEnabled(c.previousEnabled());
-    nextAction_->setEnabled(c.nextEnabled());
-    rndAction_->setEnabled(c.randomEnabled());
-    setWindowTitle(c.caption());
-    if (trace_ && c.caption() != lastCaption_) {
-        std::printf("caption %s\n", c.caption().toUtf8().constData());
-        std::fflush(stdout);
+    if (!synced_ || shown_.back != c.backColor()) {
+        shown_.back = c.backColor();
+        if (client_->palette().color(QPalette::Window) != c.backColor()
+            || !client_->autoFillBackground())
+            applyBackColor(client_, valueFromColor(c.backColor()));
     }
-    lastCaption_ = c.caption();
+    if (!synced_ || shown_.mode != c.playMode()) {
+        shown_.mode = c.playMode();
+        modeAction_->setText(c.playMode());
+    }
+    const int enabled = int(c.previousEnabled()) | int(c.nextEnabled()) << 1
+                        | int(c.randomEnabled()) << 2;
+    if (!synced_ || shown_.enabled != enabled) {
+        shown_.enabled = enabled;
+        preAction_->setEnabled(c.previousEnabled());
+        nextAction_->setEnabled(c.nextEnabled());
+        rndAction_->setEnabled(c.randomEnabled());
+    }
+    if (!synced_ || c.caption() != lastCaption_) {
+        setWindowTitle(c.caption());
+        if (trace_) {
+            std::printf("caption %s\n", c.caption().toUtf8().constData());
+            std::fflush(stdout);
+        }
+        lastCaption_ = c.caption();
+    }
+    synced_ = true;
 }
 
 void MainWindow::showNormalAndRaise()

@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QMainWindow>
 #include <array>
 
@@ -58,6 +59,17 @@ private:
     QAction *rndAction_ = nullptr;
     QTimer *timer_ = nullptr;
     QString lastCaption_;
+    // What sync() last handed to the widgets. The tick asks for a sync ten
+    // times a second and almost nothing changes; comparing with these is far
+    // cheaper than reading the widgets' texts and palettes back each time.
+    struct Shown {
+        std::array<QString, 7> texts;
+        std::array<QColor, 7> colors;
+        QColor back;
+        QString mode;
+        int enabled = -1;  // previous | next << 1 | random << 2
+    } shown_;
+    bool synced_ = false;
     bool trace_ = false;
     bool swallowRelease_ = false;
     bool painted_ = false;
