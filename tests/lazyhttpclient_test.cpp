@@ -2,6 +2,7 @@
 // module, and that the module, once loaded, is the client it was before.
 #include "online/fetchpage.h"
 #include "platform/lazyhttpclient.h"
+#include "platform/qtdownloader.h"
 #include "support/loopbackserver.h"
 
 #include <QElapsedTimer>
@@ -66,6 +67,20 @@ TEST(LazyHttpClient, LoadsOnTheFirstRequestAndFetchesFromTheService)
     EXPECT_FALSE(page.failed());
     EXPECT_TRUE(page.text.contains(QStringLiteral("<count>")));
     EXPECT_FALSE(http.busy());
+
+    // The downloader works through it as through the client itself.
+    QTemporaryDir dir;
+    QtDownloader downloader(http);
+    const QString file = dir.filePath(QStringLiteral("song.mp3"));
+    QString error;
+    EXPECT_TRUE(downloader.download(server.url(QStringLiteral("/mp3/1/s1.mp3")), file, &error))
+        << qPrintable(error);
+    QFile mp3(file);
+    ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(mp3.read(3) == "ID3");
+    EXPECT_FALSE(downloader.download(server.url(QStringLiteral("/status/404")),
+                                     dir.filePath(QStringLiteral("x")), &error));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x"))));
 }
 
 TEST(LazyHttpClient, TimeLimitSetBeforeLoadingHoldsAndBusyShowsDuringTheWait)
