@@ -62,7 +62,7 @@ bool LazyHttpClient::load()
         reasons << QStringLiteral("%1 not found (looked in: %2)")
                        .arg(moduleFileName(), candidates_.join(QStringLiteral(", ")));
     loadError_ = reasons.join(QStringLiteral("; "));
-    std::fprintf(stderr, "liravo: network module not loaded: %s\n", qPrintable(loadError_));
+    std::fprintf(stderr, "Liravo: web searches are off, the network module did not load: %s\n", qPrintable(loadError_));
     return false;
 }
 
