@@ -295,10 +295,11 @@ def main():
                 print(f"run {run + 1} {p.name:14s} {phase}: mapped={mapped} ms "
                       f"rss={rss:.1f} MiB cpu={cpu:.2f} %", flush=True)
 
-    def fmt(v, unit):
+    def fmt(v, unit, digits=1):
         if not v:
             return "n/a"
-        return f"{statistics.median(v):.1f}{unit} ({min(v):.1f}-{max(v):.1f})"
+        return (f"{statistics.median(v):.{digits}f}{unit} "
+                f"({min(v):.{digits}f}-{max(v):.{digits}f})")
 
     print()
     print("| player | start → window mapped | idle RSS | idle CPU | playing RSS | playing CPU |")
@@ -306,8 +307,8 @@ def main():
     for p in players:
         r = results[p.name]
         print(f"| {p.name} | {fmt(r['start'], ' ms')} | {fmt(r['idle_rss'], ' MiB')} | "
-              f"{fmt(r['idle_cpu'], ' %')} | {fmt(r['play_rss'], ' MiB')} | "
-              f"{fmt(r['play_cpu'], ' %')} |")
+              f"{fmt(r['idle_cpu'], ' %', 2)} | {fmt(r['play_rss'], ' MiB')} | "
+              f"{fmt(r['play_cpu'], ' %', 2)} |")
     print("(median, then min-max over", args.runs, "runs)")
     shutil.rmtree(work, ignore_errors=True)
 
