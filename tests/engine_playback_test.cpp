@@ -52,10 +52,10 @@ protected:
         e.isLocal = true;
     }
 
-    QString song(const QString &name, const Mp3Spec &spec)
+    QString song(const QString &name, const Mp3Recipe &recipe)
     {
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeMp3(path, spec));
+        EXPECT_TRUE(writeMp3(path, recipe));
         return path;
     }
 

@@ -99,10 +99,10 @@ protected:
         return std::make_unique<MpvPlayer>(o);
     }
 
-    QString song(const QString &name, const Mp3Spec &spec = {})
+    QString song(const QString &name, const Mp3Recipe &recipe = {})
     {
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeMp3(path, spec));
+        EXPECT_TRUE(writeMp3(path, recipe));
         return path;
     }
 
@@ -366,7 +366,7 @@ TEST_F(MpvPlayerTest, TagsComeOutAsTextIncludingLegacyChinese)
 {
     struct Case {
         const char *name;
-        Mp3Spec spec;
+        Mp3Recipe recipe;
         QString title, author;
     };
     // "童话" / "光良" and "后来" / "刘若英" in GBK.
@@ -387,7 +387,7 @@ TEST_F(MpvPlayerTest, TagsComeOutAsTextIncludingLegacyChinese)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Recorder rec(*p);
-        p->setUrl(song(QString::fromLatin1(c.name) + ".mp3", c.spec));
+        p->setUrl(song(QString::fromLatin1(c.name) + ".mp3", c.recipe));
         EXPECT_TRUE(p->title().isEmpty()); // never the previous song's tags
         ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
         ASSERT_TRUE(rec.states.contains(MediaPlayer::Playing));

@@ -84,12 +84,12 @@ TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
     EXPECT_EQ(stored("设置", "背景颜色", "Liravo"), "0");
     EXPECT_NE(stored("程序多开", "句柄").toLongLong(), 0);
 
-    Mp3Spec spec;
-    spec.seconds = 30;
-    spec.title = QStringLiteral("测试歌曲");
-    spec.artist = QStringLiteral("歌手甲");
+    Mp3Recipe recipe;
+    recipe.seconds = 30;
+    recipe.title = QStringLiteral("测试歌曲");
+    recipe.artist = QStringLiteral("歌手甲");
     const QString mp3 = home.filePath("歌曲 一.mp3");
-    ASSERT_TRUE(writeMp3(mp3, spec));
+    ASSERT_TRUE(writeMp3(mp3, recipe));
 
     start(second, {mp3});
     ASSERT_TRUE(second.waitForFinished(10000));
@@ -125,12 +125,12 @@ TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
 
 TEST_F(TwoCopies, SoleCopyStartedWithASongShowsItsTitle)
 {
-    Mp3Spec spec;
-    spec.seconds = 30;
-    spec.title = QStringLiteral("开场曲");
-    spec.artist = QStringLiteral("歌手乙");
+    Mp3Recipe recipe;
+    recipe.seconds = 30;
+    recipe.title = QStringLiteral("开场曲");
+    recipe.artist = QStringLiteral("歌手乙");
     const QString mp3 = home.filePath("open.mp3");
-    ASSERT_TRUE(writeMp3(mp3, spec));
+    ASSERT_TRUE(writeMp3(mp3, recipe));
     start(running, {mp3});
     EXPECT_TRUE(waitForLine(QStringLiteral("caption 开场曲[播放中...][Liravo]"), 10000))
         << output.toStdString();
@@ -142,11 +142,11 @@ TEST_F(TwoCopies, RelativePathIsHandedOverAsAFullPath)
     start(running, {});
     ASSERT_TRUE(waitForLine(QStringLiteral("caption [][Liravo]"))) << output.toStdString();
 
-    Mp3Spec spec;
-    spec.seconds = 30;
-    spec.title = QStringLiteral("相对路径");
+    Mp3Recipe recipe;
+    recipe.seconds = 30;
+    recipe.title = QStringLiteral("相对路径");
     QDir(home.path()).mkpath(QStringLiteral("music"));
-    ASSERT_TRUE(writeMp3(home.filePath("music/rel.mp3"), spec));
+    ASSERT_TRUE(writeMp3(home.filePath("music/rel.mp3"), recipe));
     second.setWorkingDirectory(home.filePath("music"));
     start(second, {QStringLiteral("rel.mp3")});
     ASSERT_TRUE(second.waitForFinished(10000));

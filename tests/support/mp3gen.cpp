@@ -27,17 +27,17 @@ QByteArray utf16WithBom(const QString &s)
     return out;
 }
 
-QByteArray id3v2(const Mp3Spec &spec)
+QByteArray id3v2(const Mp3Recipe &recipe)
 {
     QByteArray frames;
-    if (!spec.title.isEmpty())
-        frames += textFrame("TIT2", 1, utf16WithBom(spec.title));
-    if (!spec.artist.isEmpty())
-        frames += textFrame("TPE1", 1, utf16WithBom(spec.artist));
-    if (!spec.latin1Title.isEmpty())
-        frames += textFrame("TIT2", 0, spec.latin1Title);
-    if (!spec.latin1Artist.isEmpty())
-        frames += textFrame("TPE1", 0, spec.latin1Artist);
+    if (!recipe.title.isEmpty())
+        frames += textFrame("TIT2", 1, utf16WithBom(recipe.title));
+    if (!recipe.artist.isEmpty())
+        frames += textFrame("TPE1", 1, utf16WithBom(recipe.artist));
+    if (!recipe.latin1Title.isEmpty())
+        frames += textFrame("TIT2", 0, recipe.latin1Title);
+    if (!recipe.latin1Artist.isEmpty())
+        frames += textFrame("TPE1", 0, recipe.latin1Artist);
     if (frames.isEmpty())
         return {};
     QByteArray tag("ID3\x03\x00\x00", 6);
@@ -48,9 +48,9 @@ QByteArray id3v2(const Mp3Spec &spec)
     return tag + frames;
 }
 
-QByteArray id3v1(const Mp3Spec &spec)
+QByteArray id3v1(const Mp3Recipe &recipe)
 {
-    if (spec.v1Title.isEmpty() && spec.v1Artist.isEmpty())
+    if (recipe.v1Title.isEmpty() && recipe.v1Artist.isEmpty())
         return {};
     auto field = [](const QByteArray &b, int width) {
         QByteArray f = b.left(width);
@@ -58,7 +58,7 @@ QByteArray id3v1(const Mp3Spec &spec)
         return f;
     };
     QByteArray tag("TAG");
-    tag += field(spec.v1Title, 30) + field(spec.v1Artist, 30) + field({}, 30)
+    tag += field(recipe.v1Title, 30) + field(recipe.v1Artist, 30) + field({}, 30)
         + field("2014", 4) + field({}, 30);
     tag.append(char(0xFF)); // no genre
     return tag;
@@ -66,7 +66,7 @@ QByteArray id3v1(const Mp3Spec &spec)
 
 } // namespace
 
-QByteArray makeMp3(const Mp3Spec &spec)
+QByteArray makeMp3(const Mp3Recipe &recipe)
 {
     // 144 * 128000 / 44100 = 417.96 bytes per frame; unpadded frames of 417
     // bytes keep the file simple and within 0.1 % of the nominal bitrate.
@@ -76,19 +76,19 @@ QByteArray makeMp3(const Mp3Spec &spec)
     frame[1] = char(0xFB);
     frame[2] = char(0x90);
     frame[3] = char(0x64);
-    const int frames = std::max(1, int(std::lround(spec.seconds * 44100.0 / 1152.0)));
-    QByteArray out = id3v2(spec);
+    const int frames = std::max(1, int(std::lround(recipe.seconds * 44100.0 / 1152.0)));
+    QByteArray out = id3v2(recipe);
     out.reserve(out.size() + frames * frame.size() + 128);
     for (int i = 0; i < frames; ++i)
         out += frame;
-    return out + id3v1(spec);
+    return out + id3v1(recipe);
 }
 
-bool writeMp3(const QString &path, const Mp3Spec &spec)
+bool writeMp3(const QString &path, const Mp3Recipe &recipe)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QByteArray data = makeMp3(spec);
+    const QByteArray data = makeMp3(recipe);
     return f.write(data) == data.size();
 }

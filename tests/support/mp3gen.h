@@ -4,7 +4,7 @@
 
 // Short, valid MP3 files made without external tools: silent MPEG-1 Layer III
 // frames (128 kbit/s, 44.1 kHz), optionally wrapped in ID3 tags.
-struct Mp3Spec {
+struct Mp3Recipe {
     double seconds = 2.0;
     // ID3v2.3 TIT2/TPE1 frames in UTF-16 with a byte-order mark.
     QString title;
@@ -18,5 +18,5 @@ struct Mp3Spec {
     QByteArray v1Artist;
 };
 
-QByteArray makeMp3(const Mp3Spec &spec);
-bool writeMp3(const QString &path, const Mp3Spec &spec);
+QByteArray makeMp3(const Mp3Recipe &recipe);
+bool writeMp3(const QString &path, const Mp3Recipe &recipe);
