@@ -6,6 +6,7 @@
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/windowlook.h"
 #include "core/settings.h"
 #include "platform/dialogs.h"
 
@@ -36,9 +37,7 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     : QMainWindow(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("frm歌曲列表"));
-    QFont f = font();
-    f.setFamilies(cjkFontFamilies());
-    setFont(f);
+    useCjkFont(this);
     // The player's own icon, without this window knowing the main window.
     if (ctx_.mainWindow)
         setWindowIcon(ctx_.mainWindow->windowIcon());

@@ -197,13 +197,7 @@ void PlayerController::clickLabel(int index)
         playIfInRange(c.currentIndex - 1);
         break;
     case PlayPause:
-        if (labelText_[PlayPause] == kPauseText) {
-            setLabel(PlayPause, kPlayText);
-            ctx_.player->pause();
-            c.playing = false;
-        } else if (c.count == 0) {
-            openFileCommand();
-        } else {
+        if (!pauseOrOpenFile()) {
             setLabel(PlayPause, kPauseText);
             ctx_.player->play();
             c.playing = true;
@@ -224,18 +218,28 @@ void PlayerController::clickLabel(int index)
     }
 }
 
-void PlayerController::menuPlayPause()
+bool PlayerController::pauseOrOpenFile()
 {
     SongCollection &c = ctx_.current;
     if (labelText_[PlayPause] == kPauseText) {
         setLabel(PlayPause, kPlayText);
         ctx_.player->pause();
         c.playing = false;
-    } else if (c.count == 0) {
+        return true;
+    }
+    if (c.count == 0) {
         openFileCommand();
-    } else {
+        return true;
+    }
+    return false;
+}
+
+void PlayerController::menuPlayPause()
+{
+    // Unlike label 3, the menu entry plays the entry again from its start.
+    if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
-        ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+        ctx_.playCurrent(qMax<int>(1, ctx_.current.currentIndex));
     }
     Q_EMIT stateChanged();
 }

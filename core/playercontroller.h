@@ -102,6 +102,9 @@ private:
     void grey(int index);
     void enable(int index);
     void playIfInRange(int n);
+    // Label 3 and m_P share these: a playing song pauses, an empty collection
+    // asks for a file. False when neither applied and the caller should play.
+    bool pauseOrOpenFile();
     void autoAdvance();
     void pickUpHandOff();
     void updateCaptionAndTooltip();

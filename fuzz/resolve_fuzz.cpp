@@ -9,30 +9,9 @@
 #include "online/encodeurl.cpp"
 #include "online/fetchpage.cpp"
 
+#include "echoclient.h"
+
 #include <cstdlib>
-
-namespace {
-
-class EchoClient : public HttpClient {
-public:
-    explicit EchoClient(QByteArray body) : body_(std::move(body)) {}
-    Response get(const QString &) override
-    {
-        ++requests;
-        Response r;
-        r.status = 200;
-        r.body = body_;
-        return r;
-    }
-    void setTimeoutMs(int) override {}
-    bool busy() const override { return false; }
-    int requests = 0;
-
-private:
-    QByteArray body_;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

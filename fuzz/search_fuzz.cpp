@@ -11,28 +11,11 @@
 #include "online/fetchpage.cpp"
 #include "online/songsearch.cpp"
 
+#include "echoclient.h"
+
 #include <cstdlib>
 
 namespace {
-
-class EchoClient : public HttpClient {
-public:
-    explicit EchoClient(QByteArray body) : body_(std::move(body)) {}
-    Response get(const QString &) override
-    {
-        ++requests;
-        Response r;
-        r.status = 200;
-        r.body = body_;
-        return r;
-    }
-    void setTimeoutMs(int) override {}
-    bool busy() const override { return false; }
-    int requests = 0;
-
-private:
-    QByteArray body_;
-};
 
 void check(const SongCollection &c)
 {

@@ -3,6 +3,7 @@
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/windowlook.h"
 #include "online/resultlines.h"
 #include "online/songsearch.h"
 #include "platform/dialogs.h"
@@ -18,15 +19,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-namespace {
-
-// Twips at 96 dots per inch: 15 to the pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-} // namespace
 
 QString SearchWindow::hintText()
 {
@@ -38,9 +30,7 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
 {
     setObjectName(QStringLiteral("frm音乐搜索"));
     setWindowTitle(QStringLiteral("搜索网络歌曲"));
-    QFont f = font();
-    f.setFamilies(cjkFontFamilies());
-    setFont(f);
+    useCjkFont(this);
     setFixedSize(twips(0, 0, 5985, 4305).size());
 
     text1_ = new QLineEdit(hintText(), this);

@@ -2,6 +2,7 @@
 
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/windowlook.h"
 #include "core/settings.h"
 #include "platform/dialogs.h"
 #include "system/localscan.h"
@@ -12,22 +13,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
-namespace {
-// Layout figures are twips at 96 dpi (15 twips to the pixel).
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-} // namespace
 
 ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
     setObjectName(QStringLiteral("frm本地歌曲扫描"));
     setWindowTitle(QStringLiteral("本地歌曲扫描"));
-    QFont f = font();
-    f.setFamilies(cjkFontFamilies());
-    setFont(f);
+    useCjkFont(this);
     setFixedSize(twips(0, 0, 4935, 5160).size());
 
     scanButton_ = new QPushButton(QStringLiteral("开始扫描"), this);

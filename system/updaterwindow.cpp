@@ -2,6 +2,7 @@
 
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/windowlook.h"
 #include "core/makerhosts.h"
 #include "core/settings.h"
 #include "platform/dialogs.h"
@@ -15,11 +16,6 @@
 #include <QTimer>
 
 namespace {
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 // The box takes line feeds; the notes keep the manifest's CR LF.
 QString forDisplay(QString text)
 {
@@ -33,9 +29,7 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
 {
     setObjectName(QStringLiteral("frm更新程序"));
     setWindowTitle(QStringLiteral("检查更新"));
-    QFont f = font();
-    f.setFamilies(cjkFontFamilies());
-    setFont(f);
+    useCjkFont(this);
     setFixedSize(twips(0, 0, 4845, 3390).size());
 
     newest_ = new QLabel(this);

@@ -8,7 +8,7 @@
 #include "core/playercontroller.h"
 #include "core/settings.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -32,25 +32,14 @@ QByteArray loadedImagePlugins()
     return found;
 }
 
-struct Window {
+struct Window : FakeServices {
     Window()
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
         window = std::make_unique<MainWindow>(ctx);
     }
     QLabel *label(int i) { return window->findChild<QLabel *>(QStringLiteral("Label1_%1").arg(i)); }
     QAction *action(const char *name) { return window->findChild<QAction *>(QString::fromUtf8(name)); }
 
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    AppContext ctx;
     std::unique_ptr<MainWindow> window;
 };
 } // namespace

@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "core/windowhub.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +15,11 @@
 #include <QTemporaryDir>
 
 namespace {
-class Hub : public ::testing::Test {
+class Hub : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.http = &http;
-        ctx.browser = &browser;
-        ctx.downloader = &downloader;
-        ctx.launcher = &launcher;
-        ctx.fileAssociation = &association;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        wireEverything();
         hub = std::make_unique<WindowHub>(ctx);
         hub->mainWindow();
     }
@@ -38,17 +29,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    FakeHttpClient http;
-    FakeBrowser browser;
-    FakeDownloader downloader;
-    FakeProcessLauncher launcher;
-    FakeFileAssociation association;
-    AppContext ctx;
     std::unique_ptr<WindowHub> hub;
 };
 } // namespace

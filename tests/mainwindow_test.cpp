@@ -5,7 +5,7 @@
 #include "core/playercontroller.h"
 #include "core/settings.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,10 @@
 #include <QTimer>
 
 namespace {
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
         ctx.exitProgram = [this] { ++exits; };
         ctx.closeSongList = [this] { ++songListCloses; };
         ctx.closeSearchWindow = [this] { ++searchCloses; };
@@ -42,12 +37,6 @@ protected:
     QLabel *label(int i) { return window->findChild<QLabel *>(QStringLiteral("Label1_%1").arg(i)); }
     QAction *action(const char *name) { return window->findChild<QAction *>(QString::fromUtf8(name)); }
 
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    AppContext ctx;
     std::unique_ptr<MainWindow> window;
     int exits = 0, songListCloses = 0, searchCloses = 0, songListShows = 0;
 };

@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "core/windowhub.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +20,10 @@
 
 namespace {
 
-class SongListHubTest : public ::testing::Test {
+class SongListHubTest : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
         hub = std::make_unique<WindowHub>(ctx);
         hub->mainWindow().setGeometry(40, 60, 430, 200);
     }
@@ -55,12 +50,6 @@ protected:
     }
 
     QTemporaryDir tmp;
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    AppContext ctx;
     std::unique_ptr<WindowHub> hub;
 };
 
