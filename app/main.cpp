@@ -117,6 +117,16 @@ int main(int argc, char **argv)
 #ifdef LIRAVO_HAVE_DIALOGS
     QtDialogs dialogs;
     ctx.dialogs = &dialogs;
+    // Shown after the write that failed has returned, not inside it.
+    settings.setCannotSaveHandler([&app, &dialogs](const QString &why) {
+        QTimer::singleShot(0, &app, [&dialogs, why] {
+            dialogs.messageBox(QStringLiteral("设置无法保存：%1\n更改先保留在内存中，"
+                                              "设置可以写入时会自动保存。")
+                                   .arg(why),
+                               QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                               Dialogs::Icon::Warning);
+        });
+    });
 #endif
     LazyMediaPlayer player([]() -> std::unique_ptr<MediaPlayer> {
 #ifdef LIRAVO_HAVE_MPV

@@ -224,7 +224,7 @@ void SongListWindow::openCollection()
 {
     const QString path = ctx_.dialogs->openFile(QStringLiteral("歌集文件|*.yyu"), QString());
     if (!path.isEmpty() && fileExists(path))
-        loadCollection(ctx_.current, path, *ctx_.settings);
+        loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
     refresh_list();
 }
 

@@ -10,9 +10,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <cstdio>
+#include <QDir>
+#include <QLoggingCategory>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcCollection, "liravo.collection")
 
 // GB18030 is byte for byte GBK for every character GBK has, so files from GBK
 // writers read back unchanged, and it can write every other character too, so
@@ -87,12 +90,15 @@ QByteArray encode(QStringEncoder &enc, const QString &text)
 
 // Reads .yyu bytes in pieces, so a file of any size is read in bounded memory.
 // A CR ends a line and an LF right after it belongs to that line end; a lone LF
-// is part of the text. "|" and CR never occur inside a GB18030 multi-byte
-// character, so lines and columns can be cut before decoding.
+// is part of the text. CR never occurs inside a GB18030 character, so lines can
+// be cut before decoding; "|" can (the second byte of 東, 億, 觸 ... is 0x7C),
+// so each line is decoded first and split at the character afterwards.
 class CollectionReader {
 public:
     void feed(QByteArrayView bytes)
     {
+        if (!sawNul_ && bytes.contains('\0'))
+            sawNul_ = true;
         qsizetype i = 0;
         if (afterCr_ && !bytes.isEmpty()) {
             afterCr_ = false;
@@ -103,8 +109,6 @@ public:
             const qsizetype cr = bytes.indexOf('\r', i);
             const qsizetype end = cr < 0 ? bytes.size() : cr;
             const QByteArrayView text = bytes.sliced(i, end - i);
-            if (!hasBar_ && text.contains('|'))
-                hasBar_ = true;
             const qsizetype room = kMaxLineBytes - line_.size();
             if (room > 0)
                 line_.append(text.first(qMin(room, text.size())));
@@ -119,6 +123,9 @@ public:
         }
     }
 
+    // Text files never hold a NUL; a file that does is something else.
+    bool sawNul() const { return sawNul_; }
+
     SongCollection finish()
     {
         endLine();
@@ -131,49 +138,31 @@ public:
 private:
     void endLine()
     {
-        if (line_.isEmpty() && !hasBar_) {
-            line_.clear();
+        if (line_.isEmpty())
             return;
-        }
-        if (!hasBar_) {
-            c_.albumName = decode(dec_, line_);
+        const QString text = decode(dec_, line_);
+        line_.clear();
+        if (!text.contains(QLatin1Char('|'))) {
+            c_.albumName = text;
         } else if (!c_.isFull()) {
             ++c_.count;
             SongEntry &e = c_.entry(c_.count);
-            const QList<QByteArrayView> cols = splitBars(line_);
-            e.singer = decode(dec_, cols.value(0));
-            e.songName = decode(dec_, cols.value(1));
+            // The first three columns are all a line can use.
+            const QStringList cols = text.split(QLatin1Char('|'));
+            e.singer = cols.at(0);
+            e.songName = cols.value(1);
             if (cols.size() >= 3) {
                 e.isLocal = true;
-                e.address = decode(dec_, cols.at(2));
+                e.address = cols.at(2);
             }
         }
-        line_.clear();
-        hasBar_ = false;
-    }
-
-    // The first three columns are all a line can use.
-    static QList<QByteArrayView> splitBars(const QByteArray &line)
-    {
-        QList<QByteArrayView> cols;
-        qsizetype from = 0;
-        while (cols.size() < 3) {
-            const qsizetype bar = line.indexOf('|', from);
-            if (bar < 0) {
-                cols.append(QByteArrayView(line).sliced(from));
-                break;
-            }
-            cols.append(QByteArrayView(line).sliced(from, bar - from));
-            from = bar + 1;
-        }
-        return cols;
     }
 
     SongCollection c_;
     QStringDecoder dec_{kCodec, QStringConverter::Flag::Stateless};
     QByteArray line_;
-    bool hasBar_ = false;
     bool afterCr_ = false;
+    bool sawNul_ = false;
 };
 
 } // namespace
@@ -200,37 +189,72 @@ QByteArray serializeCollection(const SongCollection &c)
     return out;
 }
 
-void loadCollection(SongCollection &c, const QString &path, Settings &settings)
+namespace {
+
+// Well above the largest real collection (100 entry lines of 64 KiB), so only
+// something that is not a collection is refused for its size.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+void tellUser(Dialogs *dialogs, const QString &text)
+{
+    qCWarning(lcCollection).noquote() << text;
+    if (dialogs)
+        dialogs->messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                            Dialogs::Icon::Warning);
+}
+
+QString notACollection(const QString &path)
+{
+    return QStringLiteral("“%1”不是歌集文件，没有打开。").arg(QDir::toNativeSeparators(path));
+}
+
+QString cannotRead(const QString &path, const QString &why)
+{
+    return QStringLiteral("无法读取歌集“%1”：\n%2").arg(QDir::toNativeSeparators(path), why);
+}
+
+} // namespace
+
+bool loadCollection(SongCollection &c, const QString &path, Settings &settings, Dialogs *dialogs)
 {
     if (!fileExists(path))
-        return;
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "Liravo: cannot read %s: %s\n", QFile::encodeName(path).constData(),
-                     file.errorString().toLocal8Bit().constData());
-        return;
+        tellUser(dialogs, cannotRead(path, file.errorString()));
+        return false;
+    }
+    if (file.size() > kMaxFileBytes) {
+        tellUser(dialogs, notACollection(path));
+        return false;
     }
     CollectionReader reader;
     QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    qint64 total = 0;
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
         if (got < 0) {
             // A half-read file would replace a good collection with a part of
             // one; keep the current collection instead.
-            std::fprintf(stderr, "Liravo: cannot read %s: %s\n",
-                         QFile::encodeName(path).constData(),
-                         file.errorString().toLocal8Bit().constData());
-            return;
+            tellUser(dialogs, cannotRead(path, file.errorString()));
+            return false;
         }
         if (got == 0)
             break;
+        total += got;
         reader.feed(QByteArrayView(chunk.constData(), got));
+        // The size check above misses a file that grows while it is read.
+        if (reader.sawNul() || total > kMaxFileBytes) {
+            tellUser(dialogs, notACollection(path));
+            return false;
+        }
     }
     SongCollection fresh = reader.finish();
     fresh.filePath = path;
     c = std::move(fresh);
     settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的歌集地址"),
                   c.filePath);
+    return true;
 }
 
 namespace {
@@ -266,6 +290,16 @@ bool writeCollectionFile(const QString &path, const QByteArray &bytes, QString *
     return true;
 }
 
+// A name typed without an extension gets ".yyu", or the file would be missing
+// from the "歌集" filter of the open dialog and never found again.
+QString withCollectionSuffix(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.suffix().isEmpty() || info.isDir() || info.fileName().isEmpty())
+        return path;
+    return path + QStringLiteral(".yyu");
+}
+
 } // namespace
 
 void saveCollection(SongCollection &c, const QString &path, Dialogs &dialogs)
@@ -275,14 +309,15 @@ void saveCollection(SongCollection &c, const QString &path, Dialogs &dialogs)
     if (c.albumName.isEmpty())
         return;
     const QString previousPath = c.filePath;
-    c.filePath = path;
+    c.filePath = withCollectionSuffix(path);
     if (path.isEmpty())
         return;
+    const QString target = c.filePath;
     QString error;
-    if (!writeCollectionFile(path, serializeCollection(c), &error)) {
+    if (!writeCollectionFile(target, serializeCollection(c), &error)) {
         // The collection was not stored there, so it still belongs where it was.
         c.filePath = previousPath;
-        dialogs.messageBox(QStringLiteral("歌集没有保存成功：\n%1\n\n%2").arg(path, error),
+        dialogs.messageBox(QStringLiteral("歌集没有保存成功：\n%1\n\n%2").arg(target, error),
                            QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                            Dialogs::Icon::Critical);
         return;

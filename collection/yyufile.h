@@ -16,8 +16,12 @@ SongCollection parseCollection(const QByteArray &bytes);
 QByteArray serializeCollection(const SongCollection &c);
 
 // Replaces c by the file's contents and remembers the path as
-// "最后的歌集地址"; does nothing when fileExists(path) is false.
-void loadCollection(SongCollection &c, const QString &path, Settings &settings);
+// "最后的歌集地址"; does nothing when fileExists(path) is false. A file that
+// cannot be read or is no collection (NUL bytes, far too large) leaves c as it
+// was and is reported through dialogs. True when c was replaced.
+bool loadCollection(SongCollection &c, const QString &path, Settings &settings,
+                    Dialogs *dialogs = nullptr);
 // Asks for the album name, then writes the file safely (temporary file and
-// rename). A failed write is reported and leaves saved as it was.
+// rename). A failed write is reported and leaves saved as it was. A path
+// without an extension is saved as path + ".yyu".
 void saveCollection(SongCollection &c, const QString &path, Dialogs &dialogs);

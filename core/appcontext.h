@@ -58,6 +58,9 @@ struct AppContext {
     std::function<void()> showUpdaterWindow;
     std::function<void(const QString &)> playFile; // the main window's playFile
     std::function<void()> exitProgram;          // removes the tray icon and ends the process
+    // True while a modal dialog or a window's own operation works on the
+    // current collection; the playback tick then leaves the collection alone.
+    std::function<bool()> collectionInUse;
 
     // playEntry on the current collection with this context's services.
     void playCurrent(int n);

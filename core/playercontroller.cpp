@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
+#include "platform/settingsbackend.h"
 #include "platform/trayicon.h"
 
 #include <QFileInfo>
@@ -138,7 +139,7 @@ void PlayerController::playFile(const QString &given)
 
     SongCollection &c = ctx_.current;
     if (type == QLatin1String(".yyu")) {
-        loadCollection(c, path, *ctx_.settings);
+        loadCollection(c, path, *ctx_.settings, ctx_.dialogs);
         if (ctx_.refreshSongList)
             ctx_.refreshSongList();
     } else if (type == QLatin1String(".mp3") || type == QLatin1String(".m4a")) {
@@ -368,6 +369,20 @@ void PlayerController::tick()
         ~Done() { flag = false; }
     } done{inTick_};
 
+    // Settings the store refused earlier are written once it takes them.
+    ctx_.settings->retryUnsaved();
+
+    // A dialog or a window's operation holds the collection: replacing or
+    // editing it now would pull it from under the user (a save would write
+    // the other copy's songs). Only the show request is answered; the rest
+    // runs on the first tick after.
+    if (collectionInUse()) {
+        pickUpHandOff();
+        updateCaptionAndTooltip();
+        Q_EMIT stateChanged();
+        return;
+    }
+
     SongCollection &c = ctx_.current;
     MediaPlayer &player = *ctx_.player;
 
@@ -462,13 +477,21 @@ void PlayerController::autoAdvance()
     }
 }
 
+bool PlayerController::collectionInUse() const
+{
+    return ctx_.collectionInUse && ctx_.collectionInUse();
+}
+
 void PlayerController::pickUpHandOff()
 {
     Settings &s = *ctx_.settings;
-    const QString file = s.get(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件"), "");
-    if (!file.isEmpty()) {
-        playFile(file);
-        s.save(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件"), QString());
+    // Taken and emptied in one step: a second copy waits for the empty slot
+    // before it writes, so no hand-off is overwritten or taken twice. While
+    // the collection is in use the file waits in the store.
+    if (!collectionInUse()) {
+        if (const std::optional<QString> file =
+                s.backend().take(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件")))
+            playFile(*file);
     }
     if (s.get(Settings::fixedApp(), kHandOffSection, QStringLiteral("show"), "false")
         == QLatin1String("true")) {

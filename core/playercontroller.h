@@ -88,6 +88,11 @@ public:
     // a hand-off meant for the running one.
     void holdTicks(bool hold) { held_ = hold; }
     bool tickRunning() const { return inTick_; }
+    // Takes a file a second copy handed over (unless the collection is in
+    // use) and answers its request to come forward. The tick calls it; it is
+    // safe to call at any other time on the window thread.
+    void pickUpHandOff();
+    bool collectionInUse() const;
 
 Q_SIGNALS:
     // Labels, caption, menu states or colours changed: the window re-reads them.
@@ -106,7 +111,6 @@ private:
     // asks for a file. False when neither applied and the caller should play.
     bool pauseOrOpenFile();
     void autoAdvance();
-    void pickUpHandOff();
     void updateCaptionAndTooltip();
 
     AppContext &ctx_;

@@ -59,6 +59,34 @@ void Settings::save(const QString &app, const QString &section, const QString &k
                     const QString &value)
 {
     backend_.write(app, section, key, value);
+    noteOutcome();
+}
+
+bool Settings::retryUnsaved()
+{
+    if (!backend_.hasUnsaved())
+        return true;
+    // Each try may wait briefly on a lock; a store that stays locked is not
+    // asked ten times a second.
+    if (lastRetry_.isValid() && !lastRetry_.hasExpired(kRetryPauseMs))
+        return false;
+    lastRetry_.start();
+    const bool ok = backend_.retryUnsaved();
+    noteOutcome();
+    return ok;
+}
+
+void Settings::noteOutcome()
+{
+    if (!backend_.hasUnsaved()) {
+        told_ = false;
+        return;
+    }
+    if (told_)
+        return;
+    told_ = true;
+    if (cannotSave_)
+        cannotSave_(backend_.why());
 }
 
 bool Settings::toBool(const QString &text, bool fallback)

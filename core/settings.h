@@ -1,5 +1,7 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
 class SettingsBackend;
 
@@ -31,7 +33,24 @@ public:
 
     SettingsBackend &backend() { return backend_; }
 
+    // Writes kept after the store refused them are tried again (the playback
+    // tick calls this). True when nothing is left unsaved.
+    bool retryUnsaved();
+    // Called once when settings cannot be saved, and again only after they
+    // could be saved in between; the window shows it to the user.
+    void setCannotSaveHandler(std::function<void(const QString &why)> handler)
+    {
+        cannotSave_ = std::move(handler);
+    }
+
 private:
+    void noteOutcome();
+
     SettingsBackend &backend_;
     QString exeName_;
+    static constexpr int kRetryPauseMs = 1000;
+
+    std::function<void(const QString &)> cannotSave_;
+    bool told_ = false;
+    QElapsedTimer lastRetry_;
 };

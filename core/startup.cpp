@@ -6,7 +6,13 @@
 #include "core/settings.h"
 #include "platform/browser.h"
 #include "platform/instancelock.h"
+#include "platform/dialogs.h"
+#include "platform/settingsbackend.h"
 #include "platform/trayicon.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
 
 namespace {
 const QString kHandOff = QStringLiteral("程序多开");
@@ -65,10 +71,16 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
     const bool sole = !ctx_.instanceLock || ctx_.instanceLock->tryLock();
     if (!sole) {
         // The file first, then the request to come forward: the running copy
-        // reads them in the same order on its tick.
-        s.save(Settings::fixedApp(), kHandOff, kSongFile, given);
+        // reads them in the same order on its tick. Without a file nothing
+        // is written, so a file another copy left just before stays.
+        const bool handed = given.isEmpty() || handOver(given);
         if (Settings::toInt(s.get(Settings::fixedApp(), kHandOff, QStringLiteral("句柄"), 0)) != 0)
             s.save(Settings::fixedApp(), kHandOff, QStringLiteral("show"), QStringLiteral("true"));
+        if (!handed && ctx_.dialogs)
+            ctx_.dialogs->messageBox(
+                QStringLiteral("无法把“%1”交给正在运行的 Liravo，文件没有打开。\n%2")
+                    .arg(QDir::toNativeSeparators(given), handOffError_),
+                QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         if (ctx_.tray)
             ctx_.tray->remove();
         if (ctx_.exitProgram)
@@ -77,10 +89,12 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
     }
 
     s.save(Settings::fixedApp(), kHandOff, QStringLiteral("句柄"), QString::number(windowHandle));
+    // A hand-off left by a copy that found no one to take it is taken over
+    // now; when this copy has a file of its own, the waiting one stays and
+    // the playback tick opens it after this one.
     QString file = given;
     if (file.isEmpty())
-        file = s.get(Settings::fixedApp(), kHandOff, kSongFile, "");
-    s.save(Settings::fixedApp(), kHandOff, kSongFile, QString());
+        file = s.backend().take(Settings::fixedApp(), kHandOff, kSongFile).value_or(QString());
     if (!file.isEmpty() && ctx_.playFile) {
         // The song list window tidies the collection when it loads, and tidying
         // drops entries without a name. A lone song opened here has no name
@@ -92,4 +106,28 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
         ctx_.playFile(file);
     }
     return true;
+}
+
+bool StartupProcedure::handOver(const QString &file)
+{
+    // One slot: a file another copy handed over just before and the running
+    // copy has not taken yet must not be overwritten, so wait for the slot to
+    // empty (the running copy takes it within a tick), but not for ever.
+    SettingsBackend &store = ctx_.settings->backend();
+    const QDeadlineTimer deadline(handOffWaitMs_);
+    for (;;) {
+        switch (store.putIfEmpty(Settings::fixedApp(), kHandOff, kSongFile, file)) {
+        case SettingsBackend::PutResult::Written:
+            return true;
+        case SettingsBackend::PutResult::Occupied:
+            handOffError_ = QStringLiteral("正在运行的 Liravo 没有及时取走上一个文件。");
+            break;
+        case SettingsBackend::PutResult::Failed:
+            handOffError_ = QStringLiteral("设置无法写入：%1").arg(store.why());
+            break;
+        }
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
 }

@@ -25,11 +25,18 @@ public:
     // removing the tray icon); true for the sole copy.
     bool enforceSingleInstance(qint64 windowHandle, const QString &file);
 
+    // How long a second copy waits for the hand-off slot to be free.
+    void setHandOffWait(int ms) { handOffWaitMs_ = ms; }
+
     const QString &lastCollectionPath() const { return lastCollectionPath_; }
     bool activatedOnce() const { return activatedOnce_; }
 
 private:
+    bool handOver(const QString &file);
+
     AppContext &ctx_;
+    int handOffWaitMs_ = 4000;
+    QString handOffError_;
     QString lastCollectionPath_;
     bool activatedOnce_ = false;
 };

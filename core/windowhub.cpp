@@ -5,7 +5,7 @@
 #include "core/playercontroller.h"
 #include "platform/trayicon.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "collection/songlistwindow.h"
 #include "online/searchwindow.h"
@@ -47,6 +47,9 @@ WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(c
     ctx_.closeSearchWindow = [this] { closeIfOpen(search_); };
     ctx_.showScanWindow = [this] { showWindow(ensure<ScanWindow>(scan_, ctx_)); };
     ctx_.showUpdaterWindow = [this] { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); };
+    // Every dialog of the windows is modal, and a window's operation on the
+    // collection (saving under a name, opening a file) waits in one of them.
+    ctx_.collectionInUse = [] { return QApplication::activeModalWidget() != nullptr; };
 }
 
 WindowHub::~WindowHub()
@@ -59,6 +62,7 @@ WindowHub::~WindowHub()
     ctx_.refreshSongList = ctx_.showSongList = ctx_.closeSongList = nullptr;
     ctx_.showSearchWindow = ctx_.closeSearchWindow = nullptr;
     ctx_.showScanWindow = ctx_.showUpdaterWindow = nullptr;
+    ctx_.collectionInUse = nullptr;
 }
 
 MainWindow &WindowHub::mainWindow()

@@ -10,9 +10,11 @@ struct sqlite3_stmt;
 
 // The per-user settings store: one SQLite database, one plain table
 // settings(app, section, key, value) that the sqlite3 tool can read. WAL mode
-// and a busy timeout let two running copies see each other's writes at once
-// without failing on a lock. Statements stay prepared, because the playback
-// timer reads entries ten times a second.
+// lets two running copies see each other's writes at once. A lock is waited
+// on only briefly; a write the store refuses (locked, full disk, read-only) is
+// kept, read back from memory, and written with the next write, retry or at
+// exit. Statements stay prepared, because the playback timer reads entries ten
+// times a second.
 class SqliteSettingsBackend : public SettingsBackend {
 public:
     // Opens (creating when missing) the database at path. isOpen() tells
@@ -30,6 +32,13 @@ public:
                                 const QString &key) override;
     void write(const QString &app, const QString &section, const QString &key,
                const QString &value) override;
+    std::optional<QString> take(const QString &app, const QString &section,
+                                const QString &key) override;
+    PutResult putIfEmpty(const QString &app, const QString &section, const QString &key,
+                         const QString &value) override;
+    bool retryUnsaved() override;
+    bool hasUnsaved() const override { return !unsaved_.isEmpty(); }
+    QString why() const override { return why_; }
 
     // $XDG_CONFIG_HOME/Liravo/settings.sqlite3, or ~/.config/... when unset.
     static QString defaultPath();
@@ -39,9 +48,22 @@ public:
     static std::unique_ptr<SettingsBackend> openDefault() { return open(defaultPath()); }
 
 private:
+    struct Unsaved {
+        QString app, section, key, value;
+    };
+
     bool setUp();
+    bool openDatabase(int flags, const QByteArray &name);
     void fail(const QString &what);
-    void warnWriteFailure(const QString &what);
+    void warnWriteFailure();
+    void noteError();
+    std::optional<QString> readStored(const QString &app, const QString &section,
+                                      const QString &key);
+    bool upsert(const QString &app, const QString &section, const QString &key,
+                const QString &value);
+    bool begin();
+    bool commit();
+    void rollback();
     static QString keyOf(const QString &app, const QString &section, const QString &key);
 
     QString path_;
@@ -49,8 +71,9 @@ private:
     sqlite3 *db_ = nullptr;
     sqlite3_stmt *select_ = nullptr;
     sqlite3_stmt *upsert_ = nullptr;
-    // Values whose write the database refused (full disk, read-only file):
-    // kept here so this run still sees what it saved.
-    QHash<QString, QString> unsaved_;
+    // Values whose write the database refused (locked, full disk, read-only):
+    // kept here so this run still sees what it saved, until they are written.
+    QHash<QString, Unsaved> unsaved_;
+    QString why_;
     bool writeWarned_ = false;
 };

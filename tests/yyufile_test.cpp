@@ -3,11 +3,14 @@
 #include "core/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -131,19 +134,51 @@ TEST(ParseCollection, BinaryAndHugeInputStayBounded)
     const SongCollection c = parseCollection(junk);
     EXPECT_LE(c.count, 100);
 
-    // Ten megabytes without a line end: one line, kept to a sane size.
+    // Ten megabytes without a line end: one line, kept to a sane size (the
+    // bar past the kept part goes with the rest).
     const SongCollection big = parseCollection(QByteArray(10 * 1024 * 1024, 'x') + "|y");
-    ASSERT_EQ(big.count, 1);
-    EXPECT_LT(big.entry(1).singer.size(), 1024 * 1024);
-    EXPECT_TRUE(big.entry(1).songName.isEmpty());
+    EXPECT_EQ(big.count, 0);
+    EXPECT_LT(big.albumName.size(), 1024 * 1024);
 
-    // A lead byte cut off by the line end or a bar must not swallow it, nor
-    // spill into the next column.
+    // A lead byte cut off by the line end must not swallow it. D6 7C is one
+    // GBK character, not a lead byte and a bar: that line is a name.
     const SongCollection cut = parseCollection("\xd6\r\nA|B\r\n\xd6|\xd6\xd0\r\n");
-    ASSERT_EQ(cut.count, 2);
+    ASSERT_EQ(cut.count, 1);
     EXPECT_EQ(cut.entry(1), online("B", "A"));
-    EXPECT_EQ(cut.entry(2).songName, "中");
-    EXPECT_LE(cut.entry(2).singer.size(), 1); // dropped or replaced, never merged
+    EXPECT_EQ(cut.albumName, QString(QStringDecoder("GB18030").decode(QByteArray("\xd6|"))) + "中");
+}
+
+// In GBK the second byte of 118 characters is 0x7C, the byte of "|"; a line is
+// split only after it has been decoded.
+TEST(Encoding, CharactersWithABarByteStayWhole)
+{
+    const QByteArray tokyo = bytesOf({0x96, 0x7c, 0xbe, 0xa9});
+    QStringEncoder gbk("GB18030");
+    const QByteArray file = tokyo + "\r\n" + QByteArray(gbk.encode(u"周杰倫|東風破")) + "\r\n";
+    const SongCollection c = parseCollection(file);
+    EXPECT_EQ(c.albumName, "東京");
+    ASSERT_EQ(c.count, 1);
+    EXPECT_EQ(c.entry(1), online("東風破", "周杰倫"));
+    EXPECT_EQ(serializeCollection(c), file);
+
+    struct Row {
+        QString album, singer, name, path;
+        bool isLocal;
+    };
+    const QList<Row> rows = {
+        {"億萬觸質", "瑋縷", "遼閨", "", false},
+        {"閨", "", "觸", "", true},
+        {"遼東", "質", "縷", "/音樂/億.mp3", true},
+    };
+    for (const Row &r : rows) {
+        SongCollection in = make(r.album, {SongEntry{r.name, r.path, r.singer, r.isLocal}});
+        const QByteArray bytes = serializeCollection(in);
+        ASSERT_GT(bytes.count('|'), r.isLocal ? 2 : 1) << r.album.toStdString();
+        const SongCollection back = parseCollection(bytes);
+        EXPECT_EQ(back.albumName, r.album);
+        ASSERT_EQ(back.count, 1) << r.album.toStdString();
+        EXPECT_EQ(back.entry(1), in.entry(1)) << r.album.toStdString();
+    }
 }
 
 TEST(Encoding, GbkFileFromAnotherToolReadsAndWritesBackIdentically)
@@ -265,6 +300,61 @@ TEST_F(YyuFiles, LoadReplacesTheWholeCollectionAndRemembersThePath)
     EXPECT_TRUE(c.saved);
     EXPECT_EQ(c.currentIndex, 1);
     EXPECT_EQ(lastPath(), emptyFile);
+}
+
+TEST_F(YyuFiles, TokyoSavedAndLoadedBack)
+{
+    SongCollection c = make("", {online("東風破", "周杰倫"), local("億", "/音樂/觸.mp3", "瑋")});
+    dialogs.inputAnswers << "東京";
+    saveCollection(c, path("東京.yyu"), dialogs);
+    SongCollection back;
+    ASSERT_TRUE(loadCollection(back, path("東京.yyu"), settings, &dialogs));
+    EXPECT_EQ(back.albumName, "東京");
+    ASSERT_EQ(back.count, 2);
+    EXPECT_EQ(back.entry(1), c.entry(1));
+    EXPECT_EQ(back.entry(2), c.entry(2));
+}
+
+TEST_F(YyuFiles, FileThatIsNoCollectionIsRefusedByName)
+{
+    QByteArray huge(17 * 1024 * 1024, 'x');
+    struct Case {
+        QString name;
+        QByteArray bytes;
+    };
+    const QList<Case> cases = {{"nul.yyu", QByteArrayLiteral("A\r\nx|y\0z\r\n")},
+                               {"image.yyu", QByteArrayLiteral("\x89PNG\r\n\x1a\n\0\0\0\rIHDR")},
+                               {"huge.yyu", huge}};
+    for (const Case &k : cases) {
+        ASSERT_TRUE(writeAll(path(k.name), k.bytes));
+        SongCollection c = make("keep", {online("k")});
+        const SongCollection before = c;
+        dialogs.asked.clear();
+        EXPECT_FALSE(loadCollection(c, path(k.name), settings, &dialogs));
+        EXPECT_EQ(c, before) << k.name.toStdString();
+        ASSERT_EQ(dialogs.count("message"), 1) << k.name.toStdString();
+        EXPECT_TRUE(dialogs.asked[0].text.contains(path(k.name))) << k.name.toStdString();
+    }
+    EXPECT_EQ(lastPath(), "unset");
+}
+
+TEST_F(YyuFiles, SavedUnderANameWithoutExtensionGetsYyu)
+{
+    struct Case {
+        QString typed, written;
+    };
+    const QList<Case> cases = {{path("本地歌曲"), path("本地歌曲.yyu")},
+                               {path("mine.yyu"), path("mine.yyu")},
+                               {path("list.txt"), path("list.txt")}};
+    for (const Case &k : cases) {
+        SongCollection c = make("A", {online("x")});
+        dialogs.inputAnswers << "A";
+        saveCollection(c, k.typed, dialogs);
+        EXPECT_TRUE(c.saved);
+        EXPECT_EQ(c.filePath, k.written);
+        EXPECT_TRUE(QFileInfo(k.written).isFile()) << k.written.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("本地歌曲")));
 }
 
 TEST_F(YyuFiles, LargeFileReadInPiecesKeepsLineEndsAcrossPieceBoundaries)
@@ -390,22 +480,44 @@ TEST_F(YyuFiles, FailedSaveSaysSoAndLeavesEverythingAsItWas)
 
 TEST_F(YyuFiles, ReadOnlyTargetOrFolderKeepsTheOldFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    const QString sub = path("ro");
-    ASSERT_TRUE(QDir().mkpath(sub));
-    const QString inRo = sub + "/c.yyu";
-    ASSERT_TRUE(writeAll(inRo, "old\r\n"));
-    QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
-    const QString roFile = path("ro.yyu");
-    ASSERT_TRUE(writeAll(roFile, "old\r\n"));
-    QFile::setPermissions(roFile, QFile::ReadOwner);
-    for (const QString &target : QStringList{inRo, roFile}) {
-        SongCollection c = make("Evening", {online("x")});
-        dialogs.inputAnswers << "Evening";
-        saveCollection(c, target, dialogs);
-        EXPECT_FALSE(c.saved);
-        EXPECT_EQ(readAll(target), "old\r\n");
-    }
-    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    runUnprivileged([] {
+        QTemporaryDir own;
+        FakeDialogs dialogs;
+        const QString sub = own.path() + "/ro";
+        ASSERT_TRUE(QDir().mkpath(sub));
+        const QString inRo = sub + "/c.yyu";
+        ASSERT_TRUE(writeAll(inRo, "old\r\n"));
+        QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
+        const QString roFile = own.path() + "/ro.yyu";
+        ASSERT_TRUE(writeAll(roFile, "old\r\n"));
+        QFile::setPermissions(roFile, QFile::ReadOwner);
+        for (const QString &target : QStringList{inRo, roFile}) {
+            SongCollection c = make("Evening", {online("x")});
+            dialogs.inputAnswers << "Evening";
+            saveCollection(c, target, dialogs);
+            EXPECT_FALSE(c.saved);
+            EXPECT_EQ(readAll(target), "old\r\n");
+        }
+        QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+}
+
+TEST(YyuFile, UnreadableFileIsReportedAndChangesNothing)
+{
+    runUnprivileged([] {
+        QTemporaryDir own;
+        MemorySettingsBackend store;
+        Settings settings{store, QStringLiteral("Liravo")};
+        FakeDialogs dialogs;
+        const QString p = own.path() + "/locked.yyu";
+        ASSERT_TRUE(writeAll(p, "A\r\nx|y\r\n"));
+        QFile::setPermissions(p, QFile::WriteOwner);
+        SongCollection c = make("keep", {online("k")});
+        const SongCollection before = c;
+        EXPECT_FALSE(loadCollection(c, p, settings, &dialogs));
+        EXPECT_EQ(c, before);
+        ASSERT_EQ(dialogs.count("message"), 1);
+        EXPECT_TRUE(dialogs.asked[0].text.contains(p));
+        EXPECT_FALSE(store.read("Liravo", "歌集", "最后的歌集地址").has_value());
+    });
 }
