@@ -587,6 +587,44 @@ TEST_F(Player, HandOffIsPickedUpOnTheTick)
     EXPECT_EQ(shows, 2);
 }
 
+// A hand-off that arrives while the user names the collection to save must
+// not swap the collection under the dialog: the file saved is the user's, and
+// the handed file opens on the first tick after.
+TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
+{
+    PlayerController &c = loaded();
+    collectionOf(3, false);
+    bool dialogOpen = false;
+    ctx.collectionInUse = [&] { return dialogOpen; };
+    const QString other = file("other.yyu", "Other\r\nA|B\r\n");
+    const QString mine = dir.filePath("mine.yyu");
+    dialogs.inputAnswers << "我的";
+    dialogs.onAsk = [&](const FakeDialogs::Asked &a) {
+        if (a.kind != "input")
+            return;
+        dialogOpen = true;
+        backend.write("Liravo", "程序多开", "歌曲文件", other);
+        backend.write("Liravo", "程序多开", "show", "true");
+        ctx.current.playing = true;
+        c.tick();
+        dialogOpen = false;
+    };
+    saveCollection(ctx.current, mine, dialogs);
+    EXPECT_EQ(handOff("歌曲文件"), other);
+    EXPECT_EQ(handOff("show"), "false"); // coming forward does not touch the collection
+    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(player.urls.size(), 0);
+    SongCollection saved;
+    ASSERT_TRUE(loadCollection(saved, mine, settings));
+    ASSERT_EQ(saved.count, 3);
+    EXPECT_EQ(saved.entry(1).songName, "S1");
+
+    c.tick();
+    EXPECT_EQ(handOff("歌曲文件"), "");
+    EXPECT_EQ(ctx.current.filePath, other);
+    EXPECT_EQ(ctx.current.albumName, "Other");
+}
+
 TEST_F(Player, ATickNeverRunsInsideAnother)
 {
     PlayerController &c = loaded();

@@ -1,6 +1,7 @@
 #include "core/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/sqlitesettingsbackend.h"
+#include "support/unprivileged.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -9,6 +10,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QElapsedTimer>
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -252,6 +259,174 @@ TEST(SqliteSettings, UnusableFilesFallBackToMemoryUntouchedAndSaySoOnce)
     EXPECT_EQ(text.count("settings store"), 1) << err;
 }
 
+// Faults a real desktop meets: another program holding the store, a full
+// disk, a read-only folder. Nothing the user set may be lost, and the window
+// never waits long.
+namespace {
+
+// A second connection that holds the write lock until released.
+class WriteLock {
+public:
+    explicit WriteLock(const QString &path)
+    {
+        sqlite3_open(QFile::encodeName(path).constData(), &db_);
+        ok_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteLock() { release(); sqlite3_close(db_); }
+    bool held() const { return ok_; }
+    void release()
+    {
+        if (ok_)
+            sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        ok_ = false;
+    }
+
+private:
+    sqlite3 *db_ = nullptr;
+    bool ok_ = false;
+};
+
+QString storedIn(const QString &path, const QString &key)
+{
+    SqliteSettingsBackend fresh(path);
+    return fresh.read("Liravo", "s", key).value_or("<missing>");
+}
+
+} // namespace
+
+TEST(SqliteSettingsFaults, LockedStoreWaitsBrieflyKeepsWritesAndTellsOncePerStretch)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/settings.sqlite3";
+    SqliteSettingsBackend db(path);
+    ASSERT_TRUE(db.isOpen());
+    Settings s(db, "Liravo");
+    QStringList told;
+    s.setCannotSaveHandler([&](const QString &why) { told << why; });
+
+    auto lock = std::make_unique<WriteLock>(path);
+    ASSERT_TRUE(lock->held());
+    QElapsedTimer clock;
+    for (int i = 0; i < 3; ++i) {
+        clock.start();
+        s.save("Liravo", "s", QString("k%1").arg(i), QString::number(i));
+        EXPECT_LT(clock.elapsed(), 400) << "a save must not freeze the window";
+        EXPECT_EQ(s.get("Liravo", "s", QString("k%1").arg(i), ""), QString::number(i));
+    }
+    EXPECT_EQ(told.size(), 1);
+    EXPECT_FALSE(told.value(0).isEmpty());
+    EXPECT_EQ(storedIn(path, "k0"), "<missing>");
+
+    // The lock ends: the next save writes everything kept.
+    lock.reset();
+    s.save("Liravo", "s", "k3", "3");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(storedIn(path, QString("k%1").arg(i)), QString::number(i));
+
+    // A new stretch of failures is told again; a retry alone clears it.
+    lock = std::make_unique<WriteLock>(path);
+    s.save("Liravo", "s", "k4", "4");
+    EXPECT_EQ(told.size(), 2);
+    lock.reset();
+    EXPECT_TRUE(s.retryUnsaved());
+    EXPECT_EQ(storedIn(path, "k4"), "4");
+}
+
+TEST(SqliteSettingsFaults, HandOffSlotIsTakenOnceAndNeverOverwritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/settings.sqlite3";
+    SqliteSettingsBackend a(path), b(path);
+    const QString app = "Liravo", sec = "程序多开", key = "歌曲文件";
+    using R = SettingsBackend::PutResult;
+    EXPECT_FALSE(a.take(app, sec, key).has_value());
+    EXPECT_EQ(a.putIfEmpty(app, sec, key, "/m/b.yyu"), R::Written);
+    EXPECT_EQ(b.putIfEmpty(app, sec, key, "/m/c.yyu"), R::Occupied);
+    EXPECT_EQ(b.take(app, sec, key).value_or("<none>"), "/m/b.yyu");
+    EXPECT_FALSE(a.take(app, sec, key).has_value());
+    EXPECT_EQ(a.read(app, sec, key).value_or("<missing>"), "");
+    EXPECT_EQ(b.putIfEmpty(app, sec, key, "/m/c.yyu"), R::Written);
+
+    // Locked: nothing taken or written, nothing lost, no long wait.
+    WriteLock lock(path);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(a.take(app, sec, key).has_value());
+    EXPECT_EQ(a.putIfEmpty(app, sec, key, "/m/d.yyu"), R::Failed);
+    EXPECT_LT(clock.elapsed(), 800);
+    lock.release();
+    EXPECT_EQ(a.take(app, sec, key).value_or("<none>"), "/m/c.yyu");
+}
+
+TEST(SqliteSettingsFaults, FullDiskKeepsEveryValueUntilThereIsRoomAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/settings.sqlite3";
+    { SqliteSettingsBackend create(path); }
+    const QByteArray big(2000, 'v');
+    // The disk runs full in a child: a file size limit makes every write past
+    // it fail the way a full disk does.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        SqliteSettingsBackend db(path);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{};
+        getrlimit(RLIMIT_FSIZE, &lim);
+        const rlimit small{64 * 1024, lim.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+        for (int i = 0; i < 400; ++i)
+            db.write("Liravo", "s", QString("k%1").arg(i), QString::number(i) + big);
+        int code = 0;
+        if (!db.hasUnsaved())
+            code = 10; // the limit never bit
+        for (int i = 0; i < 400; ++i)
+            if (db.read("Liravo", "s", QString("k%1").arg(i)) != QString::number(i) + big)
+                code = 11;
+        setrlimit(RLIMIT_FSIZE, &lim);
+        if (code == 0 && !db.retryUnsaved())
+            code = 12;
+        _exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    SqliteSettingsBackend fresh(path);
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(fresh.read("Liravo", "s", QString("k%1").arg(i)).value_or("<missing>"),
+                  QString::number(i) + big)
+            << i;
+}
+
+TEST(SqliteSettingsFaults, ReadOnlyStoreIsStillRead)
+{
+    for (const bool folder : {true, false}) {
+        runUnprivileged([folder] {
+            QTemporaryDir dir;
+            const QString path = dir.path() + "/Liravo/settings.sqlite3";
+            {
+                SqliteSettingsBackend db(path);
+                db.write("Liravo", "设置", "播放模式", "单曲循环");
+            }
+            const QString locked = folder ? QFileInfo(path).absolutePath() : path;
+            QFile::setPermissions(locked, folder ? QFile::ReadOwner | QFile::ExeOwner
+                                                 : QFile::ReadOwner);
+            auto store = SqliteSettingsBackend::open(path);
+            EXPECT_NE(dynamic_cast<SqliteSettingsBackend *>(store.get()), nullptr) << folder;
+            Settings s(*store, "Liravo");
+            int told = 0;
+            s.setCannotSaveHandler([&](const QString &) { ++told; });
+            EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "单曲循环") << folder;
+            s.save("Liravo", "设置", "播放模式", "随机播放");
+            EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "随机播放");
+            EXPECT_EQ(told, 1) << folder;
+            store.reset();
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+    }
+}
+
 // Two running copies: each sees what the other saved at once, and neither
 // loses a write to the other's lock.
 namespace {
@@ -263,6 +438,8 @@ bool waitFor(SettingsBackend &db, const QString &key, const QString &value)
 {
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
+        // As the playback tick does: a write the other's lock refused goes now.
+        db.retryUnsaved();
         if (db.read("Liravo", "peer", key) == value)
             return true;
         QThread::usleep(200);

@@ -6,6 +6,7 @@
 #include "core/startup.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtinstancelock.h"
+#include "platform/sqlitesettingsbackend.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 void PrintTo(const QString &s, std::ostream *os)
 {
@@ -58,6 +61,7 @@ protected:
     QTemporaryDir dir;
     MemorySettingsBackend backend;
     Settings settings{backend, QStringLiteral("Liravo")};
+    FakeDialogs dialogs;
     FakeMediaPlayer player;
     FakeBrowser browser;
     FakeTrayIcon tray;
@@ -127,6 +131,8 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
 {
     const QString yyu = touch("last.yyu");
     backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
+    // A hand-off nobody took yet stays for the playback tick.
+    backend.write("Liravo", "程序多开", "歌曲文件", "/music/waiting.mp3");
     ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
     QStringList order;
     ctx.refreshSongList = [&] { order << "list loaded"; };
@@ -140,7 +146,7 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     EXPECT_TRUE(s.firstActivation(0x4a0001));
     EXPECT_TRUE(lock.held);
     EXPECT_EQ(stored("程序多开", "句柄"), QString::number(0x4a0001));
-    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/waiting.mp3");
     // The song fills the collection, so the last collection stays closed.
     EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
     EXPECT_TRUE(ctx.current.playing);
@@ -162,8 +168,9 @@ TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
 TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 {
     lock.otherCopyRunning = true;
+    ctx.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "句柄", "1234");
-    backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
+    backend.write("Liravo", "程序多开", "歌曲文件", "");
     ctx.commandLine = QStringLiteral("/music/new.mp3");
     StartupProcedure s(ctx);
     s.run();
@@ -175,16 +182,61 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(played.isEmpty());
     EXPECT_EQ(songListShows, 0);
+    EXPECT_EQ(dialogs.count("message"), 0);
 
-    // Without a file it clears anything pending; with no handle stored it
-    // asks nobody to come forward.
+    // Without a file a waiting hand-off is left alone; with no handle stored
+    // it asks nobody to come forward.
     backend.clear();
     ctx.commandLine.clear();
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
     StartupProcedure t(ctx);
     EXPECT_FALSE(t.firstActivation(99));
-    EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/old.mp3");
     EXPECT_EQ(stored("程序多开", "show"), "<missing>");
+}
+
+// The slot holds one file: a second hand-off waits until the running copy has
+// taken the first, and says so when that does not happen in time.
+TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
+{
+    lock.otherCopyRunning = true;
+    ctx.dialogs = &dialogs;
+    backend.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
+    ctx.commandLine = QStringLiteral("/music/c.yyu");
+    StartupProcedure s(ctx);
+    s.setHandOffWait(300);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(s.firstActivation(99));
+    EXPECT_GE(clock.elapsed(), 300);
+    EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/b.yyu");
+    ASSERT_EQ(dialogs.count("message"), 1);
+    EXPECT_TRUE(dialogs.asked[0].text.contains("/music/c.yyu"));
+    EXPECT_EQ(exits, 1);
+
+    // Taken meanwhile by the running copy (another connection to the real
+    // store): written, nothing to say.
+    const QString db = dir.filePath("settings.sqlite3");
+    SqliteSettingsBackend store(db);
+    Settings real{store, QStringLiteral("Liravo")};
+    ctx.settings = &real;
+    store.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
+    dialogs.asked.clear();
+    StartupProcedure t(ctx);
+    t.setHandOffWait(3000);
+    std::optional<QString> taken;
+    QThread *runningCopy = QThread::create([&] {
+        SqliteSettingsBackend other(db);
+        QThread::msleep(100);
+        taken = other.take("Liravo", "程序多开", "歌曲文件");
+    });
+    runningCopy->start();
+    EXPECT_FALSE(t.firstActivation(99));
+    runningCopy->wait();
+    delete runningCopy;
+    EXPECT_EQ(taken.value_or("<none>"), "/music/b.yyu");
+    EXPECT_EQ(store.read("Liravo", "程序多开", "歌曲文件").value_or("<none>"), "/music/c.yyu");
+    EXPECT_EQ(dialogs.count("message"), 0);
 }
 
 TEST(InstanceLock, OneHolderPerNameAndDeadHoldersDoNotCount)
