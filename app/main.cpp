@@ -9,6 +9,7 @@
 #include "platform/qtbrowser.h"
 #include "platform/qtinstancelock.h"
 #include "platform/qttrayicon.h"
+#include "system/updater.h"
 
 #include <QApplication>
 #include <QDir>
@@ -181,8 +182,16 @@ int main(int argc, char **argv)
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;
-        if (startup.firstActivation(w.handle()))
-            w.controller().holdTicks(false);
+        if (!startup.firstActivation(w.handle()))
+            return;
+        w.controller().holdTicks(false);
+#ifdef LIRAVO_HAVE_DIALOGS
+        // An update that failed was undone by its script; the user hears of it here.
+        const QString report = Updater::takeFailureReport(QCoreApplication::applicationDirPath());
+        if (!report.isEmpty())
+            dialogs.messageBox(report, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                               Dialogs::Icon::Warning);
+#endif
     };
     QObject::connect(&w, &MainWindow::activated, &w, firstActivation);
     QObject::connect(&w, &MainWindow::firstPainted, &w, firstActivation);

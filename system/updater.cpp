@@ -10,6 +10,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 const QString kQuestion = QStringLiteral("该操作将会关闭程序，是否进行？");
 } // namespace
@@ -46,15 +49,90 @@ QByteArray Updater::scriptText()
     return QByteArrayLiteral("xcopy /e /h /r /q %cd%\\temp\\*.* %cd% /y &del copyfile.bat & "
                              "rd /s /Q %cd%\\temp\r\n");
 #else
-    // What the Windows batch line does: copy everything in temp (hidden files
-    // and subfolders too) over the program folder, replacing read-only or busy
-    // files (-f unlinks what it cannot open), then remove itself and temp.
+    // All or nothing: every downloaded file is first copied beside the one it
+    // replaces and compared with the download; only then is each renamed into
+    // place (a rename is atomic), the replaced file kept under another name
+    // until all are in. The first command that fails stops the script; the
+    // exit handler then puts every replaced file back, notes the failure for
+    // the next start, and removes temp and the script (rm never follows a link
+    // out of temp).
     return QByteArrayLiteral(
         "#!/bin/sh\n"
-        "# Liravo update: installs the files downloaded into temp, then tidies up.\n"
-        "cd \"$(dirname \"$0\")\" || exit 1\n"
-        "cp -R -f temp/. . ; rm -f copyfile.bat ; rm -rf temp\n");
+        "# Liravo update: installs the files downloaded into temp, all or nothing.\n"
+        "set -eu\n"
+        "cd \"$(dirname \"$0\")\"\n"
+        "finished=no\n"
+        "current=\n"
+        "each() {\n"
+        "    for p in temp/* temp/.[!.]* temp/..?*; do\n"
+        "        [ -e \"$p\" ] || continue\n"
+        "        current=${p#temp/}\n"
+        "        \"$1\" \"$current\"\n"
+        "    done\n"
+        "}\n"
+        "stage() { cp -p -- \"temp/$1\" \"$1.liravo-new\"; cmp -s -- \"temp/$1\" \"$1.liravo-new\"; }\n"
+        "keep() {\n"
+        "    if [ -e \"$1\" ]; then ln -f -- \"$1\" \"$1.liravo-old\" 2>/dev/null"
+        " || cp -p -- \"$1\" \"$1.liravo-old\"\n"
+        "    else : > \"$1.liravo-added\"; fi\n"
+        "}\n"
+        "place() { mv -f -- \"$1.liravo-new\" \"$1\"; }\n"
+        "restore() {\n"
+        "    if [ -e \"$1.liravo-old\" ]; then mv -f -- \"$1.liravo-old\" \"$1\"\n"
+        "    elif [ -e \"$1.liravo-added\" ]; then rm -f -- \"$1\"; fi\n"
+        "    rm -f -- \"$1.liravo-new\" \"$1.liravo-added\"\n"
+        "}\n"
+        "tidy() { rm -f -- \"$1.liravo-old\" \"$1.liravo-added\"; }\n"
+        "leave() {\n"
+        "    code=$?\n"
+        "    set +e\n"
+        "    if [ \"$finished\" != yes ]; then\n"
+        "        failed=$current\n"
+        "        each restore\n"
+        "        printf '%s\\n' \"$failed\" > copyfile.log\n"
+        "    fi\n"
+        "    rm -rf temp\n"
+        "    rm -f copyfile.bat\n"
+        "    exit \"$code\"\n"
+        "}\n"
+        "trap leave EXIT\n"
+        "each stage\n"
+        "each keep\n"
+        "each place\n"
+        "finished=yes\n"
+        "each tidy\n");
 #endif
+}
+
+bool Updater::isReservedName(const QString &name)
+{
+    // The update's own machinery: the script, its download folder, its failure
+    // note and the names files take while being installed. A download under
+    // one of them would overwrite the script or redirect the install.
+    static const QStringList names = {QStringLiteral("copyfile.bat"), QStringLiteral("temp"),
+                                      QStringLiteral("copyfile.log")};
+    static const QStringList suffixes = {QStringLiteral(".liravo-new"),
+                                         QStringLiteral(".liravo-old"),
+                                         QStringLiteral(".liravo-added")};
+    for (const QString &n : names)
+        if (name.compare(n, Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString &s : suffixes)
+        if (name.endsWith(s, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+QString Updater::takeFailureReport(const QString &programFolder)
+{
+    QFile note(programFolder + QStringLiteral("/copyfile.log"));
+    if (!note.open(QIODevice::ReadOnly))
+        return {};
+    const QString file = QString::fromLocal8Bit(note.read(4096)).trimmed();
+    note.close();
+    note.remove();
+    return QStringLiteral("上次更新没有完成，程序仍是原来的版本。")
+        + (file.isEmpty() ? QString() : QStringLiteral("\n出错的文件：%1").arg(file));
 }
 
 QString Updater::downloadFolder() const
@@ -94,14 +172,44 @@ bool Updater::prepareDownloadFolder()
 {
     const QFileInfo folder(programFolder_);
     const QString temp = downloadFolder();
-    if (!folder.isDir() || !folder.isWritable() || !QDir().mkpath(temp)
-        || !QFileInfo(temp).isWritable()) {
+    const QFileInfo tempInfo(temp);
+    // A temp that is there already (even as a link) is replaced after the
+    // user's yes; only a missing one is made now.
+    const bool tempOk = tempInfo.isSymLink() || tempInfo.exists() || QDir().mkdir(temp);
+    if (!folder.isDir() || !folder.isWritable() || !tempOk) {
         showError(QStringLiteral("无法写入程序文件夹“%1”，不能更新。\r\n"
                                  "请用对该文件夹有写入权限的账户运行更新。")
                       .arg(QDir::toNativeSeparators(programFolder_)));
         return false;
     }
     return true;
+}
+
+bool Updater::makeFreshDownloadFolder()
+{
+    // Whatever stands at temp goes: a link only as a link (its target is never
+    // entered), a real folder with what it holds (links inside are removed,
+    // not followed). Then the folder is made anew; mkdir fails on anything
+    // that appeared meanwhile, so no existing folder is ever written into.
+    const QString temp = downloadFolder();
+    const QByteArray native = QFile::encodeName(temp);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) == 0) {
+        const bool removed = S_ISDIR(st.st_mode) ? QDir(temp).removeRecursively()
+                                                 : ::unlink(native.constData()) == 0;
+        if (!removed)
+            return false;
+    }
+    return ::mkdir(native.constData(), 0700) == 0;
+}
+
+void Updater::removeDownloadFolder()
+{
+    const QString temp = downloadFolder();
+    if (QFileInfo(temp).isSymLink())
+        QFile::remove(temp);
+    else
+        QDir(temp).removeRecursively();
 }
 
 Updater::UpdateResult Updater::update(const Hooks &hooks)
@@ -118,8 +226,8 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
 
     const QString temp = downloadFolder();
     // Leftovers of an interrupted earlier attempt would be installed with
-    // this update's files, so the folder starts empty.
-    if (!QDir(temp).removeRecursively() || !QDir().mkpath(temp)) {
+    // this update's files, so the folder starts new.
+    if (!makeFreshDownloadFolder()) {
         showError(QStringLiteral("无法清空下载文件夹“%1”，程序没有更新。")
                       .arg(QDir::toNativeSeparators(temp)));
         return UpdateResult::FolderNotWritable;
@@ -128,7 +236,7 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
         if (hooks.downloading)
             hooks.downloading(f.label);
         const QString name = fileNameFromAddress(f.address);
-        if (name.isEmpty()) {
+        if (name.isEmpty() || isReservedName(name)) {
             skipped_ << f.address;
             continue;
         }
@@ -137,7 +245,7 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
         if (!downloader_.download(f.address, target, &why)) {
             // Installing only part of an update could leave a player that no
             // longer starts, so nothing is installed and the program stays.
-            QDir(temp).removeRecursively();
+            removeDownloadFolder();
             showError(QStringLiteral("下载更新文件失败，程序没有更新：\r\n%1\r\n%2")
                           .arg(f.label, why));
             return UpdateResult::DownloadFailed;
@@ -149,9 +257,17 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
             QFile::setPermissions(target, QFile::permissions(installed));
     }
 
+    if (!skipped_.isEmpty()) {
+        dialogs_.messageBox(QStringLiteral("以下文件不能用来更新，已跳过：\r\n%1")
+                                .arg(skipped_.join(QStringLiteral("\r\n"))),
+                            QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                            Dialogs::Icon::Warning);
+    }
+
     QSaveFile script(scriptPath());
     if (!script.open(QIODevice::WriteOnly) || script.write(scriptText()) < 0
         || !script.commit()) {
+        removeDownloadFolder();
         showError(QStringLiteral("无法写入更新脚本“%1”：%2")
                       .arg(QDir::toNativeSeparators(scriptPath()), script.errorString()));
         return UpdateResult::ScriptFailed;
@@ -166,6 +282,7 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
 #endif
     if (!started) {
         QFile::remove(scriptPath());
+        removeDownloadFolder();
         showError(QStringLiteral("无法启动更新脚本，程序没有更新。"));
         return UpdateResult::ScriptFailed;
     }

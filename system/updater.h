@@ -38,7 +38,8 @@ public:
     const QString &programFolder() const { return programFolder_; }
     QString downloadFolder() const;
     QString scriptPath() const;
-    // Names skipped because their address did not end in a plain file name.
+    // Names skipped because their address did not end in a plain file name,
+    // or named the update's own machinery; the user is shown them.
     const QStringList &skipped() const { return skipped_; }
 
     // "http://" + host + "/player/version.ini".
@@ -47,9 +48,17 @@ public:
     static QString defaultManifestCopyPath();
     // The text of "copyfile.bat" for the platform the player was built for.
     static QByteArray scriptText();
+    // Names a downloaded file may not take: copyfile.bat, temp and the other
+    // names the update itself uses in the program folder.
+    static bool isReservedName(const QString &name);
+    // What the script noted when an install failed and was undone, as a text
+    // for the user; empty when there is none. The note is removed.
+    static QString takeFailureReport(const QString &programFolder);
 
 private:
     bool prepareDownloadFolder();
+    bool makeFreshDownloadFolder();
+    void removeDownloadFolder();
     void showError(const QString &text);
 
     Downloader &downloader_;

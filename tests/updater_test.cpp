@@ -200,6 +200,111 @@ TEST_F(UpdaterTest, NewerVersionWithoutFilesStillRunsTheScript)
     EXPECT_EQ(downloader.requested.size(), 1);
 }
 
+TEST_F(UpdaterTest, NamesOfTheUpdateMachineryAreRefusedAndShown)
+{
+    downloader.files[kManifestUrl] = manifestText(
+        20140601, {"甲：http://h.test/copyfile.bat", "乙：http://h.test/temp", "丙：http://h.test/COPYFILE.BAT",
+                   "丁：http://h.test/copyfile.log", "戊：http://h.test/Liravo.liravo-old",
+                   "己：http://h.test/ok.txt"});
+    for (const QString &n : {"copyfile.bat", "temp", "COPYFILE.BAT", "copyfile.log",
+                             "Liravo.liravo-old", "ok.txt"})
+        downloader.files["http://h.test/" + n] = "echo pwned";
+    Updater u = make();
+    u.load(kManifestUrl);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(downloader.requested, (QStringList{kManifestUrl, "http://h.test/ok.txt"}));
+    EXPECT_EQ(u.skipped().size(), 5);
+    EXPECT_EQ(readAll(program + "/copyfile.bat"), Updater::scriptText());
+    ASSERT_EQ(dialogs.count("message"), 2);
+    for (const QString &n : {"copyfile.bat", "temp", "COPYFILE.BAT", "Liravo.liravo-old"})
+        EXPECT_TRUE(dialogs.asked[1].text.contains(n)) << n.toStdString();
+}
+
+TEST_F(UpdaterTest, LinkedTempIsReplacedNeverEntered)
+{
+    const QString elsewhere = scratch.path() + "/precious";
+    writeFile(elsewhere + "/photo.jpg", "mine");
+    ASSERT_TRUE(QFile::link(elsewhere, program + "/temp"));
+    downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
+    downloader.files["http://h.test/a.txt"] = "a";
+    Updater u = make();
+    u.load(kManifestUrl);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
+    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(readAll(elsewhere + "/photo.jpg"), "mine");
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"photo.jpg"});
+    EXPECT_FALSE(QFileInfo(program + "/temp").isSymLink());
+    EXPECT_EQ(readAll(program + "/temp/a.txt"), "a");
+}
+
+// The script itself, in a scratch program folder: it installs everything or,
+// when a copy fails (here the disk runs full), nothing, and says so at the
+// next start.
+TEST(UpdateScript, InstallsAllOrNothing)
+{
+    struct Case {
+        const char *what;
+        int fileSizeLimitBlocks; // 0: none
+        bool installed;
+    };
+    const QByteArray big(200 * 1024, 'n');
+    for (const Case k : {Case{"room enough", 0, true}, Case{"disk runs full", 40, false}}) {
+        QTemporaryDir scratch;
+        const QString program = scratch.path() + "/program";
+        writeFile(program + "/liba.so", "old a");
+        writeFile(program + "/libb.so", "old b");
+        writeFile(program + "/temp/liba.so", "new a");
+        writeFile(program + "/temp/libb.so", big);
+        writeFile(program + "/temp/added.txt", "added");
+        writeFile(program + "/copyfile.bat", Updater::scriptText());
+        QProcess sh;
+        sh.setWorkingDirectory(program);
+        const QString limit = k.fileSizeLimitBlocks
+            ? QString("ulimit -f %1; ").arg(k.fileSizeLimitBlocks) : QString();
+        sh.start("/bin/sh", {"-c", limit + "exec /bin/sh ./copyfile.bat"});
+        ASSERT_TRUE(sh.waitForFinished(20000)) << k.what;
+        EXPECT_EQ(sh.exitCode() == 0, k.installed) << k.what;
+        EXPECT_EQ(readAll(program + "/liba.so"), k.installed ? "new a" : "old a") << k.what;
+        EXPECT_EQ(readAll(program + "/libb.so"), k.installed ? big : "old b") << k.what;
+        EXPECT_EQ(QFile::exists(program + "/added.txt"), k.installed) << k.what;
+        EXPECT_FALSE(QFileInfo::exists(program + "/temp")) << k.what;
+        QStringList left = QDir(program).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QStringList expected = {"liba.so", "libb.so"};
+        expected << (k.installed ? "added.txt" : "copyfile.log");
+        expected.sort();
+        EXPECT_EQ(left, expected) << k.what;
+        const QString report = Updater::takeFailureReport(program);
+        EXPECT_EQ(report.isEmpty(), k.installed) << k.what;
+        if (!k.installed)
+            EXPECT_TRUE(report.contains("libb.so")) << report.toStdString();
+        EXPECT_FALSE(QFile::exists(program + "/copyfile.log"));
+    }
+}
+
+// The script stops at the first failing command: a download that cannot be
+// staged leaves the rest uninstalled.
+TEST(UpdateScript, StopsAtTheFirstFailure)
+{
+    QTemporaryDir scratch;
+    const QString program = scratch.path() + "/program";
+    writeFile(program + "/a.txt", "old a");
+    writeFile(program + "/temp/a.txt", "new a");
+    writeFile(program + "/temp/z.txt", "new z");
+    // z.txt cannot be staged: a folder stands where its staging copy goes.
+    QDir().mkpath(program + "/z.txt.liravo-new/blocked");
+    writeFile(program + "/copyfile.bat", Updater::scriptText());
+    QProcess sh;
+    sh.setWorkingDirectory(program);
+    sh.start("/bin/sh", {"./copyfile.bat"});
+    ASSERT_TRUE(sh.waitForFinished(20000));
+    EXPECT_NE(sh.exitCode(), 0);
+    EXPECT_EQ(readAll(program + "/a.txt"), "old a");
+    EXPECT_FALSE(QFile::exists(program + "/z.txt"));
+    EXPECT_FALSE(Updater::takeFailureReport(program).isEmpty());
+}
+
 TEST(QtDownloader, WritesOnlyCompleteSuccessfulResponses)
 {
     QTemporaryDir dir;
