@@ -1,6 +1,7 @@
 #include "core/appcontext.h"
 #include "platform/xdgfileassociation.h"
 #include "support/fakes.h"
+#include "support/unprivileged.h"
 #include "system/associatemp3.h"
 
 #include <gtest/gtest.h>
@@ -102,20 +103,20 @@ TEST(XdgFileAssociation, CreatesMissingFoldersAndSections)
 
 TEST(XdgFileAssociation, UnreadableListIsLeftAloneAndReported)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
-    ScratchXdg xdg;
-    QDir().mkpath(xdg.config());
-    QFile f(xdg.mimeapps());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Default Applications]\ntext/plain=gedit.desktop\n");
-    f.close();
-    QFile::setPermissions(xdg.mimeapps(), QFileDevice::WriteOwner);
-    XdgFileAssociation a;
-    EXPECT_FALSE(a.associateMp3("/usr/bin/Liravo"));
-    EXPECT_FALSE(a.errorText().isEmpty());
-    QFile::setPermissions(xdg.mimeapps(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(readAll(xdg.mimeapps()), "[Default Applications]\ntext/plain=gedit.desktop\n");
+    runUnprivileged([] {
+        ScratchXdg xdg;
+        QDir().mkpath(xdg.config());
+        QFile f(xdg.mimeapps());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Default Applications]\ntext/plain=gedit.desktop\n");
+        f.close();
+        QFile::setPermissions(xdg.mimeapps(), QFileDevice::WriteOwner);
+        XdgFileAssociation a;
+        EXPECT_FALSE(a.associateMp3("/usr/bin/Liravo"));
+        EXPECT_FALSE(a.errorText().isEmpty());
+        QFile::setPermissions(xdg.mimeapps(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        EXPECT_EQ(readAll(xdg.mimeapps()), "[Default Applications]\ntext/plain=gedit.desktop\n");
+    });
 }
 
 TEST(XdgFileAssociation, ExecArgumentQuoting)

@@ -1,4 +1,5 @@
 #include "collection/fileexists.h"
+#include "support/unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,16 +92,17 @@ TEST_F(FileExists, LinksCountByWhatTheyPointAt)
 
 TEST_F(FileExists, UnreadableFolderIsPlainFalse)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
-    const QString inside = dir.path() + "/locked/a.mp3";
-    QFile f(inside);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    // Searchable but not listable: the spelling cannot be confirmed.
-    QFile::setPermissions(dir.path() + "/locked", QFile::ExeOwner);
-    EXPECT_FALSE(fileExists(inside));
-    QFile::setPermissions(dir.path() + "/locked",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    runUnprivileged([] {
+        QTemporaryDir own;
+        ASSERT_TRUE(QDir(own.path()).mkdir("locked"));
+        const QString inside = own.path() + "/locked/a.mp3";
+        QFile f(inside);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        // Searchable but not listable: the spelling cannot be confirmed.
+        QFile::setPermissions(own.path() + "/locked", QFile::ExeOwner);
+        EXPECT_FALSE(fileExists(inside));
+        QFile::setPermissions(own.path() + "/locked",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
 }

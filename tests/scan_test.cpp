@@ -3,6 +3,7 @@
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "system/localscan.h"
+#include "support/unprivileged.h"
 #include "system/scanwindow.h"
 
 #include <gtest/gtest.h>
@@ -101,18 +102,19 @@ TEST(ScanFolder, StopsAtOneHundredEntriesAcrossScans)
 
 TEST(ScanFolder, SkipsUnreadableSubfolder)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every folder";
-    QTemporaryDir dir;
-    touch(dir.path() + "/locked/x.mp3");
-    touch(dir.path() + "/open/y.mp3");
-    QFile::setPermissions(dir.path() + "/locked", QFileDevice::Permissions{});
-    SongCollection scan;
-    scanFolder(scan, dir.path(), ".mp3");
-    QFile::setPermissions(dir.path() + "/locked",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    nameLocalEntries(scan);
-    EXPECT_EQ(names(scan), QStringList{"y.mp3"});
+    runUnprivileged([] {
+        QTemporaryDir dir;
+        touch(dir.path() + "/locked/x.mp3");
+        touch(dir.path() + "/open/y.mp3");
+        QFile::setPermissions(dir.path() + "/locked", QFileDevice::Permissions{});
+        SongCollection scan;
+        scanFolder(scan, dir.path(), ".mp3");
+        QFile::setPermissions(dir.path() + "/locked", QFileDevice::ReadOwner
+                                                          | QFileDevice::WriteOwner
+                                                          | QFileDevice::ExeOwner);
+        nameLocalEntries(scan);
+        EXPECT_EQ(names(scan), QStringList{"y.mp3"});
+    });
 }
 
 TEST(LocalList, AddingTwiceDuplicatesAndFullListLeavesPicksOut)
