@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -93,4 +94,27 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
     ctx.playFile(f.fileName());
     EXPECT_EQ(player.urls, QStringList{f.fileName()});
     EXPECT_EQ(ctx.current.count, 1);
+}
+
+// Any modal dialog open in the program holds the collection: a handed-over
+// file waits for it to close.
+TEST_F(Hub, HandOffWaitsForAnOpenModalDialog)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("a.mp3"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not empty");
+    f.close();
+    PlayerController &c = hub->mainWindow().controller();
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    backend.write("Liravo", "程序多开", "歌曲文件", f.fileName());
+    c.tick();
+    EXPECT_TRUE(player.urls.isEmpty());
+    EXPECT_EQ(backend.read("Liravo", "程序多开", "歌曲文件").value_or(""), f.fileName());
+    dialog.close();
+    c.tick();
+    EXPECT_EQ(player.urls, QStringList{f.fileName()});
+    EXPECT_EQ(backend.read("Liravo", "程序多开", "歌曲文件").value_or("<missing>"), "");
 }
