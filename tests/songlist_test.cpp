@@ -449,7 +449,7 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));
 }
 
-TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesExactlyThatName)
+TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesItAsACollectionFile)
 {
     setCollection({online("Singer A", "Song one"), online("", "Song two")}, "Evening");
     window();
@@ -461,8 +461,10 @@ TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesExactlyThatName)
     ASSERT_EQ(dialogs.count("save"), 1);
     EXPECT_EQ(dialogs.asked[0].text, QString("yyu歌集文件|*.yyu"));
     EXPECT_EQ(dialogs.asked[0].title, QString("Evening"));
-    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Evening"});
-    QFile f(target);
+    // Typed without an extension, so it gets the one the open dialog looks for.
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Evening.yyu"});
+    EXPECT_EQ(ctx.current.filePath, target + ".yyu");
+    QFile f(target + ".yyu");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("Evening\r\nSinger A|Song one\r\n|Song two\r\n"));
     EXPECT_TRUE(ctx.current.saved);
