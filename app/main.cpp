@@ -128,6 +128,15 @@ int main(int argc, char **argv)
                                Dialogs::Icon::Warning);
         });
     });
+#ifdef LIRAVO_HAVE_SQLITE
+    if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
+        QTimer::singleShot(0, &app, [&dialogs] {
+            dialogs.messageBox(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
+                                              "本次的更改不会被记住。"),
+                               QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                               Dialogs::Icon::Warning);
+        });
+#endif
 #endif
     LazyMediaPlayer player([]() -> std::unique_ptr<MediaPlayer> {
 #ifdef LIRAVO_HAVE_MPV
