@@ -28,6 +28,9 @@ public:
     QString author() const override { return QStringLiteral("周杰伦"); }
     void setVolume(int v) override { volume_ = v; }
     int volume() const override { return volume_; }
+    qint64 position() const override { return 1000; }
+    qint64 duration() const override { return 200000; }
+    void seek(qint64) override {}
 
 private:
     QString url_;
