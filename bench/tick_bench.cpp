@@ -85,6 +85,19 @@ void BM_TickMainWindow(benchmark::State &state)
 }
 BENCHMARK(BM_TickMainWindow);
 
+// As the program runs it: the store is watched, so a tick reads the hand-off
+// only after the store's file changed.
+void BM_TickMainWindowStoreWatched(benchmark::State &state)
+{
+    Fixture f;
+    MainWindow w(f.ctx);
+    w.controller().setHandOffWatched(true);
+    w.show();
+    for (auto _ : state)
+        w.controller().tick();
+}
+BENCHMARK(BM_TickMainWindowStoreWatched);
+
 } // namespace
 
 int main(int argc, char **argv)
