@@ -19,7 +19,7 @@ python3
 
 # Only for bench/peers (a private PulseAudio null sink and the peer players);
 # installed when LIRAVO_BENCH_PEERS=1, never needed to build or test.
-BENCH_PACKAGES="pulseaudio pulseaudio-utils audacious qmmp x11-utils"
+BENCH_PACKAGES="pulseaudio audacious qmmp dbus gstreamer1.0-tools libx11-dev"
 if [ "${LIRAVO_BENCH_PEERS:-0}" = 1 ]; then
     PACKAGES="$PACKAGES $BENCH_PACKAGES"
 fi
