@@ -133,7 +133,7 @@ GstPlayer::Options untimed()
 void reportFirstUse()
 {
     // LIRAVO_BENCH_SONG=<file> measures that song (an M4A, a FLAC) instead.
-    const QString song = qEnvironmentVariableIsSet("LIRAVO_BENCH_SONG")
+    const QString song = !qEnvironmentVariableIsEmpty("LIRAVO_BENCH_SONG")
                              ? qEnvironmentVariable("LIRAVO_BENCH_SONG")
                              : writeSilentMp3(workDir().filePath("first.mp3"), 30);
     const double rssBefore = residentMiB();
