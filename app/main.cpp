@@ -6,6 +6,8 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/windowhub.h"
+#include "platform/dialogs.h"
+#include "platform/engineloader.h"
 #include "platform/qtbrowser.h"
 #include "platform/qtinstancelock.h"
 #include "platform/qttrayicon.h"
@@ -18,7 +20,6 @@
 #include <QStyle>
 #include <QTimer>
 
-#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -26,6 +27,7 @@
 // in the tree, and a stand-in serves until then.
 #if __has_include("platform/sqlitesettingsbackend.h")
 #include "platform/sqlitesettingsbackend.h"
+#include "platform/storewatch.h"
 #define LIRAVO_HAVE_SQLITE 1
 #else
 #include "platform/memorysettingsbackend.h"
@@ -33,10 +35,6 @@
 #if __has_include("platform/qtdialogs.h")
 #include "platform/qtdialogs.h"
 #define LIRAVO_HAVE_DIALOGS 1
-#endif
-#if __has_include("platform/mpvplayer.h")
-#include "platform/mpvplayer.h"
-#define LIRAVO_HAVE_MPV 1
 #endif
 #if __has_include("online/addressresolver.h")
 #include "online/addressresolver.h"
@@ -94,8 +92,6 @@ void arrangeScreenshot(MainWindow &w, const QString &file)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // libmpv refuses to start unless numbers are formatted the C way.
-    std::setlocale(LC_NUMERIC, "C");
     // The main window hides in the tray and other windows come and go; only
     // the exit commands end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -138,12 +134,14 @@ int main(int argc, char **argv)
         });
 #endif
 #endif
-    LazyMediaPlayer player([]() -> std::unique_ptr<MediaPlayer> {
-#ifdef LIRAVO_HAVE_MPV
-        return std::make_unique<MpvPlayer>(MpvPlayer::optionsFromEnvironment());
-#else
-        return nullptr;
-#endif
+    LazyMediaPlayer player([&ctx]() -> std::unique_ptr<MediaPlayer> {
+        QString error;
+        std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
+        if (!engine && ctx.dialogs)
+            ctx.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
+                                    QStringLiteral("播放"), Dialogs::Buttons::Ok,
+                                    Dialogs::Icon::Critical);
+        return engine;
     });
     ctx.player = &player;
 #ifdef LIRAVO_HAVE_HTTP
@@ -178,6 +176,19 @@ int main(int argc, char **argv)
 
     WindowHub hub(ctx);
     MainWindow &w = hub.mainWindow();
+#ifdef LIRAVO_HAVE_SQLITE
+    // A second copy hands its song over through the store; its writes wake
+    // the tick, which otherwise would have to read the store ten times a second.
+    std::unique_ptr<StoreWatch> storeWatch;
+    if (auto *store = dynamic_cast<SqliteSettingsBackend *>(backend.get())) {
+        storeWatch = std::make_unique<StoreWatch>(store->path());
+        if (storeWatch->watching()) {
+            w.controller().setHandOffWatched(true);
+            QObject::connect(storeWatch.get(), &StoreWatch::changed, &w.controller(),
+                             &PlayerController::handOffMayHaveChanged);
+        }
+    }
+#endif
     tray.setContextMenu(w.findChild<QMenu *>(QStringLiteral("m_右键菜单")));
 #ifdef LIRAVO_HAVE_DIALOGS
     dialogs.setParentWindow(&w);

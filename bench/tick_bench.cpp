@@ -28,6 +28,9 @@ public:
     QString author() const override { return QStringLiteral("周杰伦"); }
     void setVolume(int v) override { volume_ = v; }
     int volume() const override { return volume_; }
+    qint64 position() const override { return 1000; }
+    qint64 duration() const override { return 200000; }
+    void seek(qint64) override {}
 
 private:
     QString url_;
@@ -81,6 +84,19 @@ void BM_TickMainWindow(benchmark::State &state)
         w.controller().tick();
 }
 BENCHMARK(BM_TickMainWindow);
+
+// As the program runs it: the store is watched, so a tick reads the hand-off
+// only after the store's file changed.
+void BM_TickMainWindowStoreWatched(benchmark::State &state)
+{
+    Fixture f;
+    MainWindow w(f.ctx);
+    w.controller().setHandOffWatched(true);
+    w.show();
+    for (auto _ : state)
+        w.controller().tick();
+}
+BENCHMARK(BM_TickMainWindowStoreWatched);
 
 } // namespace
 

@@ -6,18 +6,30 @@ LazyMediaPlayer::~LazyMediaPlayer() = default;
 
 void LazyMediaPlayer::setUrl(const QString &url)
 {
-    if (!engine_ && factory_) {
+    if (!engine_ && factory_ && !factoryTried_) {
+        factoryTried_ = true;
         engine_ = factory_();
-        if (engine_)
+        if (engine_) {
             engine_->setVolume(volume_);
+            // The engine is a QObject of a type only its module knows.
+            if (auto *o = dynamic_cast<QObject *>(engine_.get()))
+                connect(o, SIGNAL(stateChanged(int)), this, SIGNAL(stateChanged(int)));
+        }
     }
-    if (engine_)
+    if (engine_) {
         engine_->setUrl(url);
+        return;
+    }
+    url_ = url;
+    if (state_ != Stopped) {
+        state_ = Stopped;
+        Q_EMIT stateChanged(state_);
+    }
 }
 
 QString LazyMediaPlayer::url() const
 {
-    return engine_ ? engine_->url() : QString();
+    return engine_ ? engine_->url() : url_;
 }
 
 void LazyMediaPlayer::play()
@@ -40,7 +52,7 @@ void LazyMediaPlayer::stop()
 
 int LazyMediaPlayer::playState() const
 {
-    return engine_ ? engine_->playState() : Undefined;
+    return engine_ ? engine_->playState() : state_;
 }
 
 QString LazyMediaPlayer::title() const
@@ -55,12 +67,28 @@ QString LazyMediaPlayer::author() const
 
 void LazyMediaPlayer::setVolume(int volume0to100)
 {
-    volume_ = volume0to100;
+    volume_ = qBound(0, volume0to100, 100);
     if (engine_)
-        engine_->setVolume(volume0to100);
+        engine_->setVolume(volume_);
 }
 
 int LazyMediaPlayer::volume() const
 {
     return engine_ ? engine_->volume() : volume_;
+}
+
+qint64 LazyMediaPlayer::position() const
+{
+    return engine_ ? engine_->position() : -1;
+}
+
+qint64 LazyMediaPlayer::duration() const
+{
+    return engine_ ? engine_->duration() : -1;
+}
+
+void LazyMediaPlayer::seek(qint64 ms)
+{
+    if (engine_)
+        engine_->seek(ms);
 }

@@ -1,14 +1,17 @@
 #pragma once
 #include "platform/mediaplayer.h"
 
+#include <QObject>
 #include <functional>
 #include <memory>
 
 // Stands in for the audio engine until the first source is set, so starting
 // the player loads no audio libraries and opens no device. Until then it
 // reports "nothing open" and takes transport calls as no-ops; the volume it is
-// given is handed on when the engine is made.
-class LazyMediaPlayer : public MediaPlayer {
+// given is handed on when the engine is made. Without an engine every source
+// ends stopped at once, so the timer moves on instead of waiting forever.
+class LazyMediaPlayer : public QObject, public MediaPlayer {
+    Q_OBJECT
 public:
     using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
     explicit LazyMediaPlayer(Factory factory);
@@ -24,11 +27,21 @@ public:
     QString author() const override;
     void setVolume(int volume0to100) override;
     int volume() const override;
+    qint64 position() const override;
+    qint64 duration() const override;
+    void seek(qint64 ms) override;
 
     bool engineLoaded() const { return engine_ != nullptr; }
+
+Q_SIGNALS:
+    // The engine's own stateChanged(int), when it has one.
+    void stateChanged(int state);
 
 private:
     Factory factory_;
     std::unique_ptr<MediaPlayer> engine_;
+    bool factoryTried_ = false;
+    QString url_;
+    int state_ = Undefined; // without an engine
     int volume_ = 100;
 };

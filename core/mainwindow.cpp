@@ -4,6 +4,7 @@
 #include "core/colors.h"
 #include "core/leanstyle.h"
 #include "core/playercontroller.h"
+#include "core/tickscheduler.h"
 #include "platform/trayicon.h"
 
 #include <QApplication>
@@ -83,8 +84,8 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(100);
-    connect(timer_, &QTimer::timeout, controller_, &PlayerController::tick);
-    timer_->start();
+    // Ticks run while they can change something and sleep otherwise.
+    new TickScheduler(*controller_, *timer_, ctx_.player, this);
 }
 
 MainWindow::~MainWindow()

@@ -12,7 +12,7 @@ class QTimer;
 
 // frm主窗体: seven labels, the menu bar and the tray pop-up, wired to a
 // PlayerController that holds all of their state. Constructing the window runs
-// its load sequence; Timer1 ticks from then on.
+// its load sequence; Timer1 ticks from then on whenever a tick can matter.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:

@@ -440,11 +440,40 @@ void PlayerController::tick()
     autoAdvance();
 
     // 6. A file or a show request left by a second copy.
-    pickUpHandOff();
+    if (!handOffWatched_ || handOffChecksLeft_ > 0) {
+        if (handOffChecksLeft_ > 0)
+            --handOffChecksLeft_;
+        pickUpHandOff();
+    }
 
     // 7-8.
     updateCaptionAndTooltip();
     Q_EMIT stateChanged();
+}
+
+bool PlayerController::ticksWanted() const
+{
+    if (held_)
+        return false; // releasing the hold wakes the timer
+    if (handOffChecksLeft_ > 0)
+        return true;
+    return ctx_.current.playing && ctx_.player->playState() != MediaPlayer::Paused;
+}
+
+void PlayerController::holdTicks(bool hold)
+{
+    held_ = hold;
+    if (!hold) {
+        // Anything handed over while held is collected now.
+        handOffChecksLeft_ = qMax(handOffChecksLeft_, 1);
+        Q_EMIT wakeRequested();
+    }
+}
+
+void PlayerController::handOffMayHaveChanged()
+{
+    handOffChecksLeft_ = 3;
+    Q_EMIT wakeRequested();
 }
 
 void PlayerController::autoAdvance()

@@ -67,6 +67,16 @@ public:
     // One tick of Timer1. Does nothing while an earlier tick is still running
     // (a look-up or a modal message inside it) or while a page is fetched.
     void tick();
+    // Whether another tick could come out differently from the last one by
+    // itself: a song is wanted and not paused, or a hand-off may be waiting.
+    // When not, the timer may sleep until something wakes it.
+    bool ticksWanted() const;
+    // With watched set, the tick reads the hand-off entries of the settings
+    // store only for a few ticks after handOffMayHaveChanged(), instead of
+    // on every tick; for a store whose file changes can be watched.
+    void setHandOffWatched(bool watched) { handOffWatched_ = watched; }
+    // The store's file changed (perhaps a second copy wrote a hand-off).
+    void handOffMayHaveChanged();
 
     // State the window mirrors.
     const QString &labelText(int index) const { return labelText_[index]; }
@@ -86,7 +96,7 @@ public:
     // While held, ticks do nothing: the start-up holds them until the single-
     // copy rule has run, so a copy about to hand its file over never collects
     // a hand-off meant for the running one.
-    void holdTicks(bool hold) { held_ = hold; }
+    void holdTicks(bool hold);
     bool tickRunning() const { return inTick_; }
     // Takes a file a second copy handed over (unless the collection is in
     // use) and answers its request to come forward. The tick calls it; it is
@@ -101,6 +111,8 @@ Q_SIGNALS:
     void activateRequested();
     // Normal state (not minimised), shown, brought forward.
     void showNormalRequested();
+    // Something happened that the next ticks must see: a sleeping timer restarts.
+    void wakeRequested();
 
 private:
     void setLabel(int index, const QString &text);
@@ -128,4 +140,9 @@ private:
     QColor backColor_;
     bool inTick_ = false;
     bool held_ = false;
+    bool handOffWatched_ = false;
+    // Ticks left that read the hand-off after the store last changed; the
+    // second copy's write may become visible a moment after the change is
+    // seen, so one read is not enough.
+    int handOffChecksLeft_ = 0;
 };

@@ -2,8 +2,8 @@
 #include <QString>
 
 // The audio engine as the player sees it: a source, transport, a numeric play
-// state and two tags. The real engine (libmpv) lives in mpvplayer.*; tests use
-// FakeMediaPlayer.
+// state and two tags. The real engine (GStreamer) lives in gstplayer.*; tests
+// use FakeMediaPlayer.
 class MediaPlayer {
 public:
     // Play states, numbered as the rest of the program expects them.
@@ -37,4 +37,9 @@ public:
     virtual QString author() const = 0;
     virtual void setVolume(int volume0to100) = 0;
     virtual int volume() const = 0;
+    // Position and length of the current source in milliseconds; -1 when unknown.
+    virtual qint64 position() const = 0;
+    virtual qint64 duration() const = 0;
+    // Moves the current source to ms from its start (clamped); no effect when nothing is open.
+    virtual void seek(qint64 ms) = 0;
 };

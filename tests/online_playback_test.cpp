@@ -7,7 +7,7 @@
 #include "online/addressresolver.h"
 #include "online/searchwindow.h"
 #include "platform/memorysettingsbackend.h"
-#include "platform/mpvplayer.h"
+#include "platform/gstplayer.h"
 #include "platform/qthttpclient.h"
 #include "support/fakes.h"
 #include "support/loopbackserver.h"
@@ -48,9 +48,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), server.host());
     settings.save(Settings::fixedApp(), net, QStringLiteral("查询主机"), server.host());
     settings.save(Settings::fixedApp(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
-    MpvPlayer::Options options;
+    GstPlayer::Options options;
     options.audioOutput = QStringLiteral("null");
-    MpvPlayer player(options);
+    GstPlayer player(options);
     QtHttpClient http;
     FakeDialogs dialogs;
     FakeTrayIcon tray;

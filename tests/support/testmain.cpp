@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <clocale>
 
 int main(int argc, char **argv)
 {
@@ -12,7 +11,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    // libmpv refuses to start unless numbers are formatted the C way.
-    std::setlocale(LC_NUMERIC, "C");
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+class MediaPlayer;
+
+// The one entry point of the liravo_engine module, looked up by name. The
+// version is part of the name, so a module left over from another build of
+// the player is refused instead of being called with a different layout.
+#define LIRAVO_ENGINE_FACTORY "liravo_engine_create_v1"
+
+extern "C" {
+using LiravoEngineFactory = MediaPlayer *(*)();
+}

@@ -1,0 +1,160 @@
+// Timer1 sleeps while no tick can change anything and wakes on user input,
+// engine events and a second copy's hand-off, which reaches the running copy
+// through the settings file without the store being read while idle.
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "core/tickscheduler.h"
+#include "platform/sqlitesettingsbackend.h"
+#include "platform/storewatch.h"
+#include "support/fakeservices.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QTest::qWait(5);
+    return done();
+}
+
+// A fake engine that reports its state changes as the real one does.
+class SignallingPlayer : public QObject, public FakeMediaPlayer {
+    Q_OBJECT
+public:
+    void report(int s)
+    {
+        state = s;
+        Q_EMIT stateChanged(s);
+    }
+Q_SIGNALS:
+    void stateChanged(int state);
+};
+
+// The real store, counting the reads that reach it.
+class CountingStore : public SettingsBackend {
+public:
+    explicit CountingStore(const QString &path) : store(path) {}
+    std::optional<QString> read(const QString &a, const QString &s, const QString &k) override
+    {
+        ++reads;
+        return store.read(a, s, k);
+    }
+    void write(const QString &a, const QString &s, const QString &k, const QString &v) override
+    {
+        store.write(a, s, k, v);
+    }
+    SqliteSettingsBackend store;
+    int reads = 0;
+};
+
+class TickSleep : public ::testing::Test, protected FakeServices {
+protected:
+    void SetUp() override
+    {
+        ctx.player = &engine;
+        window = std::make_unique<MainWindow>(ctx);
+        timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
+        ASSERT_NE(timer, nullptr);
+    }
+    bool asleep() { return waitFor([&] { return !timer->isActive(); }, 2000); }
+
+    SignallingPlayer engine;
+    std::unique_ptr<MainWindow> window;
+    QTimer *timer = nullptr;
+};
+
+TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
+{
+    ASSERT_TRUE(asleep());
+    // Asleep for good: nothing wakes it by itself.
+    QTest::qWait(300);
+    EXPECT_FALSE(timer->isActive());
+
+    // A click anywhere in the program.
+    QLabel *name = window->findChild<QLabel *>(QStringLiteral("Label1_1"));
+    QTest::mouseClick(name, Qt::LeftButton);
+    EXPECT_TRUE(timer->isActive());
+    ASSERT_TRUE(asleep());
+
+    // The engine changing state, e.g. a remote control starting a song.
+    engine.report(MediaPlayer::Playing);
+    EXPECT_TRUE(timer->isActive());
+    ASSERT_TRUE(asleep()); // nothing wanted: the tick stops it again
+    EXPECT_EQ(engine.state, MediaPlayer::Stopped);
+}
+
+TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
+{
+    ASSERT_TRUE(asleep());
+    SongEntry &e = ctx.current.entry(++ctx.current.count);
+    e.address = QStringLiteral("/music/a.mp3");
+    e.isLocal = true;
+    ctx.playCurrent(1);
+    engine.report(MediaPlayer::Playing);
+    QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
+    EXPECT_TRUE(timer->isActive());
+
+    engine.report(MediaPlayer::Paused);
+    ASSERT_TRUE(asleep());
+    EXPECT_TRUE(ctx.current.playing);
+
+    // The song ending while paused (a stream that broke) is still seen.
+    engine.report(MediaPlayer::Stopped);
+    EXPECT_TRUE(timer->isActive());
+}
+
+TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhileIdle)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("settings.sqlite3"));
+    CountingStore store(db);
+    ASSERT_TRUE(store.store.isOpen());
+    FakeServices services;
+    Settings settings(store, QStringLiteral("Liravo"));
+    services.ctx.settings = &settings;
+    MainWindow window(services.ctx);
+    StoreWatch watch(db);
+    ASSERT_TRUE(watch.watching());
+    window.controller().setHandOffWatched(true);
+    QObject::connect(&watch, &StoreWatch::changed, &window.controller(),
+                     &PlayerController::handOffMayHaveChanged);
+    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    ASSERT_TRUE(waitFor([&] { return !timer->isActive(); }, 2000));
+
+    const int readsBefore = store.reads;
+    QTest::qWait(500);
+    EXPECT_EQ(store.reads, readsBefore);
+
+    const QString song = dir.filePath(QStringLiteral("交给你.mp3"));
+    QFile f(song);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("ID3");
+    f.close();
+    // The second copy: its own connection to the same file.
+    {
+        SqliteSettingsBackend second(db);
+        QElapsedTimer clock;
+        clock.start();
+        second.write(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+        ASSERT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
+        EXPECT_LT(clock.elapsed(), 200);
+    }
+    EXPECT_EQ(settings.get(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
+              QString());
+}
+
+} // namespace
+
+#include "tickscheduler_test.moc"
