@@ -70,7 +70,10 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
 {
     SongEntry e;
     if (location.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-        e.address = QUrl(location).toLocalFile();
+        // An address naming no local file stays as written, an entry that
+        // cannot play rather than one that vanishes.
+        const QString path = QUrl(location).toLocalFile();
+        e.address = path.isEmpty() ? location : path;
         e.isLocal = true;
     } else if (isWebAddress(location)) {
         e.address = location;

@@ -13,6 +13,7 @@ clang libclang-rt-14-dev
 fonts-wqy-zenhei locales
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 python3
+appstream file flac vorbis-tools opus-tools
 "
 
 missing=""
