@@ -73,7 +73,7 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         // An address naming no local file stays as written, an entry that
         // cannot play rather than one that vanishes.
         const QString path = QUrl(location).toLocalFile();
-        e.address = path.isEmpty() ? location : path;
+        e.address = path.isEmpty() ? location : QDir::cleanPath(path);
         e.isLocal = true;
     } else if (isWebAddress(location)) {
         e.address = location;
