@@ -72,7 +72,8 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
     if (location.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
         // An address naming no local file stays as written, an entry that
         // cannot play rather than one that vanishes.
-        const QString path = QUrl(location).toLocalFile();
+        QString path = QUrl(location).toLocalFile();
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
         e.address = path.isEmpty() ? location : QDir::cleanPath(path);
         e.isLocal = true;
     } else if (isWebAddress(location)) {
@@ -81,7 +82,10 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         // Lists written on Windows separate folders with "\".
         QString path = location;
         path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        e.address = QDir::cleanPath(QDir(folder).filePath(path));
+        // Joined by hand: QDir takes a name beginning with ":" for a resource.
+        if (!path.startsWith(QLatin1Char('/')))
+            path = folder + QLatin1Char('/') + path;
+        e.address = QDir::cleanPath(path);
         e.isLocal = true;
     }
     applyInfo(e, info);
