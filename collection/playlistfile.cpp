@@ -66,6 +66,16 @@ void applyInfo(SongEntry &e, const QString &info)
     e.songName = info.mid(dash + 3).trimmed();
 }
 
+// The path as written back: lines are read trimmed, so a path that tidying
+// leaves with blanks at an end ("a/ /" -> "a/ ") is trimmed as well.
+QString cleanLocalPath(const QString &path)
+{
+    QString clean = QDir::cleanPath(path);
+    while (clean != clean.trimmed())
+        clean = QDir::cleanPath(clean.trimmed());
+    return clean;
+}
+
 SongEntry entryFor(const QString &location, const QString &info, const QString &folder)
 {
     SongEntry e;
@@ -74,7 +84,7 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         // cannot play rather than one that vanishes.
         QString path = QUrl(location).toLocalFile();
         path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        e.address = path.isEmpty() ? location : QDir::cleanPath(path);
+        e.address = path.isEmpty() ? location : cleanLocalPath(path);
         e.isLocal = true;
     } else if (isWebAddress(location)) {
         e.address = location;
@@ -85,7 +95,7 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         // Joined by hand: QDir takes a name beginning with ":" for a resource.
         if (!path.startsWith(QLatin1Char('/')))
             path = folder + QLatin1Char('/') + path;
-        e.address = QDir::cleanPath(path);
+        e.address = cleanLocalPath(path);
         e.isLocal = true;
     }
     applyInfo(e, info);
