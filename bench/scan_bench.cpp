@@ -57,7 +57,7 @@ void scan(benchmark::State &state, const QString &folder)
 {
     for (auto _ : state) {
         SongCollection list;
-        scanFolder(list, folder, QStringLiteral(".mp3"));
+        scanFolder(list, folder);
         nameLocalEntries(list);
         benchmark::DoNotOptimize(list.count);
     }

@@ -1,6 +1,8 @@
 #include "collection/songlistwindow.h"
 
+#include "collection/audioformats.h"
 #include "collection/fileexists.h"
+#include "collection/playlistfile.h"
 #include "collection/songcollection.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
@@ -79,6 +81,8 @@ void SongListWindow::buildMenus()
     open_->setObjectName(QStringLiteral("m_Open"));
     save_ = fileMenu_->addAction(QStringLiteral("保存歌集"));
     save_->setObjectName(QStringLiteral("m_Save"));
+    savePlaylist_ = fileMenu_->addAction(QStringLiteral("另存为播放列表"));
+    savePlaylist_->setObjectName(QStringLiteral("m_SavePlaylist"));
     QAction *sep = fileMenu_->addSeparator();
     sep->setObjectName(QStringLiteral("f"));
     new_ = fileMenu_->addAction(QStringLiteral("新歌集"));
@@ -101,6 +105,7 @@ void SongListWindow::buildMenus()
 
     connect(open_, &QAction::triggered, this, &SongListWindow::openCollection);
     connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
+    connect(savePlaylist_, &QAction::triggered, this, &SongListWindow::saveAsPlaylist);
     connect(new_, &QAction::triggered, this, &SongListWindow::startNewCollection);
     connect(locate_, &QAction::triggered, this, &SongListWindow::locateCurrentSong);
     connect(check_, &QAction::triggered, this, &SongListWindow::removeDuplicates);
@@ -149,6 +154,7 @@ void SongListWindow::refresh_list()
         list1_->addItem(songRowText(c.entry(n)));
 
     save_->setEnabled(hasUnsavedSongs(c));
+    savePlaylist_->setEnabled(c.count > 0);
     new_->setEnabled(true);
     check_->setEnabled(true);
 }
@@ -222,10 +228,25 @@ void SongListWindow::startNewCollection()
 
 void SongListWindow::openCollection()
 {
-    const QString path = ctx_.dialogs->openFile(QStringLiteral("歌集文件|*.yyu"), QString());
-    if (!path.isEmpty() && fileExists(path))
-        loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
+    const QString path = ctx_.dialogs->openFile(
+        QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
+    if (!path.isEmpty() && fileExists(path)) {
+        if (isPlaylistFile(path))
+            PlaylistFile::load(ctx_.current, path, *ctx_.settings, *ctx_.dialogs);
+        else
+            loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
+    }
     refresh_list();
+}
+
+void SongListWindow::saveAsPlaylist()
+{
+    QString path = ctx_.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.current.albumName);
+    if (path.isEmpty())
+        return;
+    if (fileExtension(path) != QLatin1String(".m3u8"))
+        path += QStringLiteral(".m3u8");
+    PlaylistFile::save(ctx_.current, path, *ctx_.dialogs);
 }
 
 void SongListWindow::saveCurrentCollection()

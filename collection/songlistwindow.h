@@ -26,6 +26,7 @@ public:
     void startNewCollection();  // "新歌集"
     void openCollection();      // "打开歌集"
     void saveCurrentCollection(); // "保存歌集"
+    void saveAsPlaylist();        // "另存为播放列表": .m3u8 for other players
     void locateCurrentSong();   // "定位歌曲"
 
     // Row of List1 that is selected, or -1.
@@ -50,6 +51,7 @@ private:
     QMenu *popup_ = nullptr;
     QAction *open_ = nullptr;
     QAction *save_ = nullptr;
+    QAction *savePlaylist_ = nullptr;
     QAction *new_ = nullptr;
     QAction *locate_ = nullptr;
     QAction *check_ = nullptr;

@@ -1,6 +1,8 @@
 #include "core/playercontroller.h"
 
+#include "collection/audioformats.h"
 #include "collection/fileexists.h"
+#include "collection/playlistfile.h"
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
@@ -142,8 +144,12 @@ void PlayerController::playFile(const QString &given)
         loadCollection(c, path, *ctx_.settings, ctx_.dialogs);
         if (ctx_.refreshSongList)
             ctx_.refreshSongList();
-    } else if (type == QLatin1String(".mp3") || type == QLatin1String(".m4a")) {
-        if (type == QLatin1String(".mp3")) {
+    } else if (isPlaylistFile(path)) {
+        if (PlaylistFile::load(c, path, *ctx_.settings, *ctx_.dialogs) && ctx_.refreshSongList)
+            ctx_.refreshSongList();
+    } else if (isAudioFile(path)) {
+        // .m4a has always kept the texts of the song before it.
+        if (fileExtension(path) != QLatin1String(".m4a")) {
             setLabel(SongName, {});
             setLabel(Singer, {});
             setLabel(Album, {});
@@ -158,9 +164,6 @@ void PlayerController::playFile(const QString &given)
         e.singer.clear();
         e.address = path;
         ctx_.playCurrent(1);
-    } else if (type == QLatin1String(".m3u")) {
-        ctx_.dialogs->messageBox(QStringLiteral("还未支持该类型文件"), QStringLiteral("Liravo"),
-                                 Dialogs::Buttons::Ok);
     }
     Q_EMIT stateChanged();
 }
@@ -288,7 +291,9 @@ void PlayerController::cyclePlayMode()
 
 void PlayerController::openFileCommand()
 {
-    const QString file = ctx_.dialogs->openFile(QStringLiteral("音频文件|*.mp3;*.yyu;"), QString());
+    const QString file = ctx_.dialogs->openFile(QStringLiteral("音频文件|") % audioFilePatterns()
+                                                    % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
+                                                QString());
     if (!file.isEmpty() && fileExists(file)) {
         if (ctx_.playFile)
             ctx_.playFile(file);

@@ -40,8 +40,9 @@ public:
     // The window's load sequence. The icon goes to the tray.
     void load(const QIcon &windowIcon);
 
-    // Opens a file by its type: .mp3/.m4a play alone, .yyu becomes the
-    // current collection. A path without a file behind it does nothing.
+    // Opens a file by its type: an audio file plays alone, a .yyu or a
+    // playlist becomes the current collection. A path without a file behind
+    // it does nothing.
     void playFile(const QString &path);
     QString playerStateText() const;
 

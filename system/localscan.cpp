@@ -1,5 +1,7 @@
 #include "system/localscan.h"
 
+#include "collection/audioformats.h"
+
 #include <QDir>
 #include <QDirIterator>
 
@@ -11,8 +13,7 @@ QString localAlbumName()
 namespace {
 
 // Appends the matching files directly inside `folder`; false once the list is full.
-bool scanFiles(SongCollection &scanList, const QString &folder, const QString &extension,
-               int &added)
+bool scanFiles(SongCollection &scanList, const QString &folder, int &added)
 {
     if (scanList.isFull())
         return false;
@@ -21,7 +22,7 @@ bool scanFiles(SongCollection &scanList, const QString &folder, const QString &e
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!path.endsWith(extension, Qt::CaseSensitive))
+        if (!isAudioFile(path))
             continue;
         SongEntry &e = scanList.entry(scanList.count + 1);
         e = SongEntry{};
@@ -37,16 +38,16 @@ bool scanFiles(SongCollection &scanList, const QString &folder, const QString &e
 
 } // namespace
 
-int scanFolder(SongCollection &scanList, const QString &folder, const QString &extension)
+int scanFolder(SongCollection &scanList, const QString &folder)
 {
     int added = 0;
-    if (folder.isEmpty() || extension.isEmpty())
+    if (folder.isEmpty())
         return 0;
-    if (!scanFiles(scanList, folder, extension, added))
+    if (!scanFiles(scanList, folder, added))
         return added;
     QDirIterator dirs(folder, QDir::Dirs | QDir::NoDotAndDotDot);
     while (dirs.hasNext()) {
-        if (!scanFiles(scanList, dirs.next(), extension, added))
+        if (!scanFiles(scanList, dirs.next(), added))
             break;
     }
     return added;

@@ -7,8 +7,9 @@
 // The album name every collection made by the local scan carries.
 QString localAlbumName();
 
-// Appends the files of `folder` whose full path ends in `extension` (exact
-// letter case: ".MP3" does not match ".mp3") to `scanList`, first the files
+// Appends the audio files of `folder` (isAudioFile: any accepted type, in any
+// letter case, since ".MP3" from a camera or a Windows copy is just as much a
+// song) to `scanList`, first the files
 // directly in the folder, then those directly inside each immediate subfolder.
 // Deeper folders are never visited, hidden files and folders are left out,
 // and a folder that cannot be read is skipped.
@@ -17,7 +18,7 @@ QString localAlbumName();
 // sorted): listing is streamed and stops the moment the scan list is full, so
 // a folder of 100,000 files costs no more than one of a few hundred.
 // Returns the number of entries appended.
-int scanFolder(SongCollection &scanList, const QString &folder, const QString &extension);
+int scanFolder(SongCollection &scanList, const QString &folder);
 
 // Whether "全选" shows checked after a click in the list.
 bool allSelected(int selectedCount, int itemCount);

@@ -67,7 +67,7 @@ void ScanWindow::startScan()
                                         : QString();
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        scanFolder(ctx_.scanList, folder, QStringLiteral(".mp3"));
+        scanFolder(ctx_.scanList, folder);
         QApplication::restoreOverrideCursor();
     }
     nameLocalEntries(ctx_.scanList);

@@ -6,7 +6,7 @@ class QCheckBox;
 class QListWidget;
 class QPushButton;
 
-// "本地歌曲扫描": scans a folder for MP3 files and makes the picked ones the
+// "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
 // current song collection. The scan and local lists live in the AppContext,
 // so closing and reopening the window keeps them.
 class ScanWindow : public QWidget {

@@ -225,8 +225,8 @@ TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
     QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
 
     c.playFile(QString());
-    c.playFile(file("upper/A.MP3"));
     c.playFile(file("list.txt"));
+    c.playFile(file("music.mp3/notes"));
     c.playFile(file("empty.mp3", QByteArray()));
     c.playFile(dir.filePath("missing.mp3"));
     // Two paths on one command line name no file.
@@ -243,11 +243,15 @@ TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
 TEST_F(Player, PlayFileByType)
 {
     PlayerController &c = loaded();
-    c.playFile(file("playlist.m3u"));
-    ASSERT_EQ(dialogs.asked.size(), 1);
-    EXPECT_EQ(dialogs.asked[0].text, "还未支持该类型文件");
-    EXPECT_EQ(dialogs.asked[0].title, "Liravo");
+    // A playlist replaces the collection like a .yyu, without playing.
+    c.playFile(file("歌单.m3u8", "#EXTINF:3,歌手 - 第一首\nsub/1.flac\n2.ogg\n"));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(ctx.current.albumName, "歌单");
+    ASSERT_EQ(ctx.current.count, 2);
+    EXPECT_EQ(ctx.current.entry(1).songName, "第一首");
+    EXPECT_EQ(ctx.current.entry(2).address, dir.filePath("2.ogg"));
     EXPECT_TRUE(player.urls.isEmpty());
+    EXPECT_EQ(dialogs.asked.size(), 0);
 
     SongCollection stored;
     stored.albumName = QStringLiteral("我的歌集");
@@ -255,7 +259,7 @@ TEST_F(Player, PlayFileByType)
     stored.entry(1) = {QStringLiteral("歌名"), QString(), QStringLiteral("歌手"), false};
     const QString yyu = file("歌集.yyu", serializeCollection(stored));
     c.playFile(yyu);
-    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(refreshes, 2);
     EXPECT_EQ(ctx.current.albumName, "我的歌集");
     EXPECT_EQ(ctx.current.count, 1);
     EXPECT_FALSE(ctx.current.playing);
@@ -272,6 +276,17 @@ TEST_F(Player, PlayFileByType)
     c.playFile(file("c.mp3"));
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(player.urls.size(), 2);
+
+    // Every accepted type in any letter case plays alone and empties the texts.
+    for (const char *name : {"d.FLAC", "e.ogg", "f.Opus", "g.MP3", "h.wma"}) {
+        player.state = MediaPlayer::Playing;
+        c.tick();
+        ASSERT_EQ(c.labelText(1), "旧歌");
+        c.playFile(file(name));
+        EXPECT_EQ(player.urls.last(), dir.filePath(name)) << name;
+        EXPECT_EQ(ctx.current.count, 1) << name;
+        EXPECT_EQ(c.labelText(1), "") << name;
+    }
 }
 
 TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
@@ -543,7 +558,8 @@ TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
     dialogs.openAnswers.enqueue(mp3);
     c.clickLabel(PlayerController::PlayPause);
     ASSERT_EQ(dialogs.count("open"), 1);
-    EXPECT_EQ(dialogs.asked[0].text, "音频文件|*.mp3;*.yyu;");
+    EXPECT_EQ(dialogs.asked[0].text, "音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
+                                     "*.yyu;*.m3u;*.m3u8;*.pls");
     EXPECT_EQ(player.urls, QStringList{mp3});
 
     // Cancel or a vanished file opens nothing.
@@ -628,7 +644,11 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
 TEST_F(Player, ATickNeverRunsInsideAnother)
 {
     PlayerController &c = loaded();
-    backend.write("Liravo", "程序多开", "歌曲文件", file("list.m3u"));
+    // A playlist past 100 entries opens a message while the tick runs.
+    QByteArray lines;
+    for (int i = 0; i <= SongCollection::kCapacity; ++i)
+        lines += QByteArray::number(i) + ".mp3\n";
+    backend.write("Liravo", "程序多开", "歌曲文件", file("list.m3u", lines));
     int nestedStops = -1;
     dialogs.onAsk = [&](const FakeDialogs::Asked &) {
         // The timer fires while the message is open.

@@ -33,11 +33,10 @@ QStringList names(const SongCollection &c)
     return out;
 }
 
-// a.mp3, b.MP3, c.mp3.txt, sub/d.mp3, sub/deeper/e.mp3
+// a.mp3, c.mp3.txt, sub/d.mp3, sub/deeper/e.mp3
 void makeMixedFolder(const QString &root)
 {
     touch(root + "/a.mp3");
-    touch(root + "/b.MP3");
     touch(root + "/c.mp3.txt");
     touch(root + "/sub/d.mp3");
     touch(root + "/sub/deeper/e.mp3");
@@ -45,7 +44,21 @@ void makeMixedFolder(const QString &root)
 
 } // namespace
 
-TEST(ScanFolder, TakesExactExtensionOneLevelDeepFilesFirst)
+TEST(ScanFolder, TakesEveryAudioTypeInAnyCase)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav", "f.txt", "g.m3u",
+                             "h.yyu", "flac", "i.mp3.part"})
+        touch(dir.path() + "/" + name);
+    SongCollection scan;
+    EXPECT_EQ(scanFolder(scan, dir.path()), 5);
+    nameLocalEntries(scan);
+    QStringList got = names(scan);
+    got.sort();
+    EXPECT_EQ(got, (QStringList{"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav"}));
+}
+
+TEST(ScanFolder, TakesOneLevelDeepFilesFirst)
 {
     QTemporaryDir dir;
     makeMixedFolder(dir.path());
@@ -53,7 +66,7 @@ TEST(ScanFolder, TakesExactExtensionOneLevelDeepFilesFirst)
     touch(dir.path() + "/0first/f.mp3");
 
     SongCollection scan;
-    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 3);
+    EXPECT_EQ(scanFolder(scan, dir.path()), 3);
     nameLocalEntries(scan);
     ASSERT_EQ(scan.count, 3);
     EXPECT_EQ(scan.entry(1).songName, "a.mp3");
@@ -73,10 +86,10 @@ TEST(ScanFolder, SecondScanAppendsAgainAndMissingFolderAddsNothing)
     QTemporaryDir dir;
     makeMixedFolder(dir.path());
     SongCollection scan;
-    scanFolder(scan, dir.path(), ".mp3");
-    scanFolder(scan, dir.path(), ".mp3");
-    EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere", ".mp3"), 0);
-    EXPECT_EQ(scanFolder(scan, QString(), ".mp3"), 0);
+    scanFolder(scan, dir.path());
+    scanFolder(scan, dir.path());
+    EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere"), 0);
+    EXPECT_EQ(scanFolder(scan, QString()), 0);
     nameLocalEntries(scan);
     EXPECT_EQ(names(scan), (QStringList{"a.mp3", "d.mp3", "a.mp3", "d.mp3"}));
 }
@@ -90,13 +103,13 @@ TEST(ScanFolder, StopsAtOneHundredEntriesAcrossScans)
         touch(dir.path() + QString("/sub/s%1.mp3").arg(i));
 
     SongCollection scan;
-    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 100);
+    EXPECT_EQ(scanFolder(scan, dir.path()), 100);
     EXPECT_EQ(scan.count, 100);
     int fromTop = 0;
     for (int n = 1; n <= 100; ++n)
         fromTop += scan.entry(n).address.contains("/top");
     EXPECT_EQ(fromTop, 70); // every file of the folder before any of the subfolder
-    EXPECT_EQ(scanFolder(scan, dir.path(), ".mp3"), 0);
+    EXPECT_EQ(scanFolder(scan, dir.path()), 0);
     EXPECT_EQ(scan.count, 100);
 }
 
@@ -108,7 +121,7 @@ TEST(ScanFolder, SkipsUnreadableSubfolder)
         touch(dir.path() + "/open/y.mp3");
         QFile::setPermissions(dir.path() + "/locked", QFileDevice::Permissions{});
         SongCollection scan;
-        scanFolder(scan, dir.path(), ".mp3");
+        scanFolder(scan, dir.path());
         QFile::setPermissions(dir.path() + "/locked", QFileDevice::ReadOwner
                                                           | QFileDevice::WriteOwner
                                                           | QFileDevice::ExeOwner);

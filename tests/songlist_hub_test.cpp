@@ -93,7 +93,8 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
     dialogs.openAnswers << path;
     hub->mainWindow().findChild<QAction *>("m_Open")->trigger();
     ASSERT_EQ(dialogs.count("open"), 1);
-    EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.yyu;"));
+    EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
+                                                  "*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
     EXPECT_EQ(ctx.current.albumName, QString("Evening"));
 }

@@ -125,6 +125,7 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
 
     const std::pair<const char *, const char *> actions[] = {
         {"m_Open", "打开歌集"},  {"m_Save", "保存歌集"},      {"m_New", "新歌集"},
+        {"m_SavePlaylist", "另存为播放列表"},
         {"m_定位当前歌曲", "定位歌曲"}, {"m_check", "歌曲去重"}, {"m_adit", "编辑该条"},
         {"m_Delete", "删除该条"}};
     for (const auto &[name, caption] : actions) {
@@ -140,7 +141,8 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->title(), QString("歌集"));
     EXPECT_EQ(file->actions(),
-              (QList<QAction *>{action("m_Open"), action("m_Save"), sep, action("m_New")}));
+              (QList<QAction *>{action("m_Open"), action("m_Save"), action("m_SavePlaylist"), sep,
+                                action("m_New")}));
 
     auto *popup = w.findChild<QMenu *>("m");
     ASSERT_NE(popup, nullptr);
@@ -240,7 +242,7 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     dialogs.openAnswers << clean;
     action("m_Open")->trigger();
     ASSERT_EQ(dialogs.count("open"), 1);
-    EXPECT_EQ(dialogs.asked[0].text, QString("歌集文件|*.yyu"));
+    EXPECT_EQ(dialogs.asked[0].text, QString("歌集文件|*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(dialogs.asked[0].title, QString());
     EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two"}));
     EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
@@ -254,6 +256,31 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     EXPECT_EQ(rows(), (QStringList{"B-x", "y"}));
     EXPECT_TRUE(ctx.current.entry(2).isLocal);
     EXPECT_TRUE(action("m_Save")->isEnabled());
+}
+
+TEST_F(SongListTest, OpensPlaylistsAndSavesTheCollectionAsOne)
+{
+    const QString pls = writeFile("Radio.pls", "[playlist]\nFile1=http://r.example/a\nTitle1=R - A\n"
+                                                "File2=b.flac\n");
+    setCollection({online("old", "song")});
+    window();
+    dialogs.openAnswers << pls;
+    action("m_Open")->trigger();
+    EXPECT_EQ(rows(), (QStringList{"R-A", "b.flac"}));
+    EXPECT_EQ(list2()->item(0)->text(), QString("Radio"));
+    EXPECT_TRUE(action("m_SavePlaylist")->isEnabled());
+
+    // The name typed without a type still gets ".m3u8".
+    const QString out = QDir(tmp.path()).filePath("mine");
+    dialogs.saveAnswers << out;
+    action("m_SavePlaylist")->trigger();
+    EXPECT_EQ(dialogs.asked.last().text, QString("已经保存！"));
+    EXPECT_TRUE(QFile::exists(out + ".m3u8"));
+    EXPECT_TRUE(ctx.current.saved); // a copy for other players; the collection is unchanged
+
+    action("m_New")->trigger();
+    window().refresh_list();
+    EXPECT_FALSE(action("m_SavePlaylist")->isEnabled());
 }
 
 TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)

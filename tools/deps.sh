@@ -15,6 +15,7 @@ clang libclang-rt-14-dev
 fonts-wqy-zenhei locales
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 python3
+appstream file flac vorbis-tools opus-tools
 "
 
 # Only for bench/peers (a private PulseAudio null sink and the peer players);

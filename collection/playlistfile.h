@@ -1,0 +1,46 @@
+#pragma once
+#include "collection/songcollection.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+class Settings;
+class Dialogs;
+
+// Playlists other players write: M3U (plain or extended, .m3u and .m3u8) and
+// PLS. They become a song collection like a .yyu file does, so a user's lists
+// from elsewhere open without retyping them.
+class PlaylistFile {
+public:
+    enum class Kind { M3u, M3u8, Pls };
+
+    struct Parsed {
+        SongCollection collection; // entries in file order, at most 100
+        int leftOut = 0;           // entries the file had beyond the 100th
+    };
+
+    // The kind a path's extension names, in any letter case; none for other files.
+    static std::optional<Kind> kindOf(const QString &path);
+
+    // Reads a playlist's bytes. Relative paths resolve against `folder`
+    // (the playlist's own folder); web addresses become online entries with
+    // that address. "#EXTINF:<seconds>,<singer> - <name>" and PLS titles name
+    // the entry; an entry without one is named after its file. Entries are
+    // kept whether or not their files exist.
+    static Parsed parse(const QByteArray &bytes, Kind kind, const QString &folder);
+
+    // The bytes of an extended M3U in UTF-8 for a collection: a "#EXTINF"
+    // line with the singer and name before each address.
+    static QByteArray serialize(const SongCollection &c);
+
+    // Replaces c by the playlist at path (album name = the file's base name)
+    // and remembers it as the last collection, as loading a .yyu does. Entries
+    // beyond 100 are left out with a message; an unreadable file is reported
+    // and keeps c as it was. Returns whether c was replaced.
+    static bool load(SongCollection &c, const QString &path, Settings &settings, Dialogs &dialogs);
+
+    // Writes c to path as .m3u8 through a temporary file and a rename; a
+    // failure is reported. Returns whether the file was written.
+    static bool save(const SongCollection &c, const QString &path, Dialogs &dialogs);
+};

@@ -1,0 +1,189 @@
+// The real program on an X server (Xvfb) with the real engine and no sound
+// device: FLAC, Ogg and Opus files given on the command line play and show
+// their title tags, and a playlist handed to a running copy replaces its
+// collection. The files are made with the flac, vorbis-tools and opus-tools
+// encoders from the package list.
+#include "support/mp3gen.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Silent 16-bit mono PCM in a WAV container, the encoders' input.
+QByteArray silentWav(int seconds)
+{
+    const quint32 rate = 44100, bytes = rate * 2 * quint32(seconds);
+    QByteArray out;
+    auto le32 = [&out](quint32 v) { for (int i = 0; i < 4; ++i) out.append(char(v >> (8 * i))); };
+    auto le16 = [&out](quint16 v) { out.append(char(v)).append(char(v >> 8)); };
+    out += "RIFF";
+    le32(36 + bytes);
+    out += "WAVEfmt ";
+    le32(16);
+    le16(1);
+    le16(1);
+    le32(rate);
+    le32(rate * 2);
+    le16(2);
+    le16(16);
+    out += "data";
+    le32(bytes);
+    out += QByteArray(qsizetype(bytes), '\0');
+    return out;
+}
+
+class OnXServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_FALSE(QStandardPaths::findExecutable("Xvfb").isEmpty()) << "Xvfb is missing";
+        // Xvfb picks a free display itself and writes its number to stdout.
+        xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+        ASSERT_TRUE(xvfb.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
+        const QString display = ":" + QString::fromLatin1(xvfb.readLine()).trimmed();
+
+        QDir(home.path()).mkpath("cfg");
+        QDir(home.path()).mkpath("run");
+        QFile::setPermissions(home.filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("cfg"));
+        env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("LIRAVO_AO", "null");
+        env.insert("LIRAVO_TRACE", "1");
+        env.insert("QT_LOGGING_RULES", "liravo.playlist.info=true");
+        env.insert("BROWSER", "true");
+
+        QFile wav(home.filePath("silence.wav"));
+        ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
+        wav.write(silentWav(8));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *p : {&running, &second, &xvfb})
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+    }
+
+    // Runs an encoder in the home folder; true when it succeeded.
+    bool run(const QString &program, const QStringList &args)
+    {
+        QProcess p;
+        p.setWorkingDirectory(home.path());
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            ADD_FAILURE() << program.toStdString() << ": " << p.readAll().toStdString();
+            return false;
+        }
+        return true;
+    }
+
+    void start(QProcess &p, const QStringList &args)
+    {
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(LIRAVO_BINARY), args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+    }
+
+    bool waitForLine(const QString &line, int ms = 15000)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                out += QString::fromUtf8(running.readAllStandardOutput());
+                err += QString::fromUtf8(running.readAllStandardError());
+                return out.split('\n').contains(line) || err.split('\n').contains(line);
+            },
+            ms);
+    }
+    std::string seen() const { return QString(out + "\n--- stderr ---\n" + err).toStdString(); }
+
+    QTemporaryDir home;
+    QProcessEnvironment env;
+    QProcess xvfb, running, second;
+    QString out, err;
+};
+
+} // namespace
+
+TEST_F(OnXServer, FlacOggAndOpusPlayWithTheirTitles)
+{
+    struct Case {
+        const char *file;
+        QString program;
+        QStringList args;
+        QString title;
+    };
+    const Case cases[] = {
+        {"song.flac", "flac", {"-s", "-f", "-T", "TITLE=无损之歌", "-T", "ARTIST=歌手", "-o", "song.flac", "silence.wav"}, "无损之歌"},
+        {"song.ogg", "oggenc", {"-Q", "-t", "Vorbis 之歌", "-a", "歌手", "-o", "song.ogg", "silence.wav"}, "Vorbis 之歌"},
+        {"song.opus", "opusenc", {"--quiet", "--title", "Opus之歌", "--artist", "歌手", "silence.wav", "song.opus"}, "Opus之歌"},
+        {"gbk.flac", "flac", {"-s", "-f", "-T", "TITLE=abcd", "-o", "gbk.flac", "silence.wav"}, "后来"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(run(c.program, c.args));
+        if (QString(c.file) == "gbk.flac") {
+            // Vorbis comments are meant to be UTF-8, but old Chinese taggers
+            // wrote GBK there; the encoders refuse to, so the four bytes of the
+            // title are swapped for GBK "后来" in place (same length).
+            QFile f(home.filePath(c.file));
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            QByteArray bytes = f.readAll();
+            ASSERT_EQ(bytes.count("TITLE=abcd"), 1);
+            const QByteArray gbk = QByteArray("TITLE=").append(QByteArray::fromHex("baf3c0b4"));
+            bytes.replace(QByteArray("TITLE=abcd"), gbk);
+            f.seek(0);
+            f.write(bytes);
+        }
+        out.clear();
+        err.clear();
+        start(running, {home.filePath(c.file)});
+        EXPECT_TRUE(waitForLine("caption " + c.title + "[播放中...][Liravo]")) << seen();
+        running.kill();
+        running.waitForFinished(5000);
+    }
+}
+
+TEST_F(OnXServer, PlaylistHandedToARunningCopyReplacesItsCollection)
+{
+    start(running, {});
+    ASSERT_TRUE(waitForLine("caption [][Liravo]")) << seen();
+
+    QDir(home.path()).mkpath("music");
+    for (const char *name : {"music/1.mp3", "music/2.mp3", "music/3.mp3"})
+        ASSERT_TRUE(writeMp3(home.filePath(name), {.seconds = 1, .title = "tag title"}));
+    QFile list(home.filePath("music/三首.m3u8"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("#EXTM3U\n#EXTINF:1,歌手甲 - 第一首\n1.mp3\n#EXTINF:1,歌手乙 - 第二首\n"
+               "2.mp3\n#EXTINF:1,第三首\n3.mp3\n");
+    list.close();
+
+    start(second, {list.fileName()});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitForLine("liravo.playlist: loaded " + list.fileName()
+                            + " entries: 第一首 | 第二首 | 第三首"))
+        << seen();
+    // The window now names the first of them.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        out += QString::fromUtf8(running.readAllStandardOutput());
+        return out.contains("\ncaption 第一首[");
+    }, 5000)) << seen();
+    EXPECT_EQ(running.state(), QProcess::Running);
+}

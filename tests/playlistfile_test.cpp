@@ -1,0 +1,225 @@
+// Playlists from other players read as song collections, and the .m3u8 the
+// song list writes for them; the one list of accepted file types.
+#include "collection/audioformats.h"
+#include "collection/playlistfile.h"
+#include "core/settings.h"
+#include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMimeDatabase>
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+using Kind = PlaylistFile::Kind;
+
+// Each entry as "singer|name|address|L" (local) or "...|W" (web).
+std::string entries(const SongCollection &c)
+{
+    QString out;
+    for (int n = 1; n <= c.count; ++n) {
+        const SongEntry &e = c.entry(n);
+        out += QStringList{e.singer, e.songName, e.address, e.isLocal ? "L" : "W"}.join('|') + '\n';
+    }
+    return out.toStdString();
+}
+
+struct ParseCase {
+    const char *what;
+    QByteArray bytes;
+    Kind kind;
+    const char *want;
+};
+
+} // namespace
+
+TEST(PlaylistParse, EntriesInFileOrder)
+{
+    const QByteArray gbk = QByteArray::fromHex("b8e8cad6") + " - " + QByteArray::fromHex("cbfbb5c4b8e8");
+    const std::vector<ParseCase> cases = {
+        {"extended m3u with singers, relative, absolute and web entries",
+         "#EXTM3U\r\n#EXTINF:215,Singer A - Song A\r\nsub/a.flac\r\n\r\n# a comment\r\n"
+         "#EXTINF:-1,Just A Name\r\n/abs/b.ogg\r\nhttp://example.com/s/c.mp3\r\n",
+         Kind::M3u,
+         "Singer A|Song A|/pl/sub/a.flac|L\n"
+         "|Just A Name|/abs/b.ogg|L\n"
+         "|c.mp3|http://example.com/s/c.mp3|W\n"},
+        {"Windows folders, file addresses, .. and attributes with commas",
+         "#EXTINF:10 tvg-name=\"x, y\",Y - Z\nmusic\\d.wav\nfile:///srv/e%20f.opus\n../g.ape\n:h.mp3\n",
+         Kind::M3u8,
+         "Y|Z|/pl/music/d.wav|L\n"
+         "|e f.opus|/srv/e f.opus|L\n"
+         "|g.ape|/g.ape|L\n"
+         "|:h.mp3|/pl/:h.mp3|L\n"},
+        {"an EXTINF only names the line after it",
+         "#EXTINF:1,A - B\n#EXTVLCOPT:x\nh.mp3\ni.mp3\n", Kind::M3u,
+         "A|B|/pl/h.mp3|L\n"
+         "|i.mp3|/pl/i.mp3|L\n"},
+        {".m3u without a byte-order mark in GBK", "#EXTINF:1," + gbk + "\nj.mp3\n", Kind::M3u,
+         "歌手|他的歌|/pl/j.mp3|L\n"},
+        {".m3u with a byte-order mark is UTF-8", "\xEF\xBB\xBF#EXTINF:1,歌手 - 歌\nk.mp3\n",
+         Kind::M3u, "歌手|歌|/pl/k.mp3|L\n"},
+        {"PLS in entry number order, keys in any case",
+         "[playlist]\nFile2=b.mp3\nTitle2=S - Two\nfile1=http://radio.example/live\n"
+         "NumberOfEntries=3\nTitle3=no file\nFILE10=c.mp3\n",
+         Kind::Pls,
+         "|live|http://radio.example/live|W\n"
+         "S|Two|/pl/b.mp3|L\n"
+         "|c.mp3|/pl/c.mp3|L\n"},
+        {"nothing but comments", "#EXTM3U\n\n#EXTINF:1,A - B\n", Kind::M3u8, ""},
+    };
+    for (const ParseCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const PlaylistFile::Parsed p = PlaylistFile::parse(c.bytes, c.kind, "/pl");
+        EXPECT_EQ(entries(p.collection), c.want);
+        EXPECT_EQ(p.leftOut, 0);
+        EXPECT_EQ(p.collection.currentIndex, 1);
+    }
+    // .m3u8 is UTF-8 whatever it holds: the GBK bytes are not taken as Chinese.
+    const auto p = PlaylistFile::parse("#EXTINF:1," + gbk + "\nj.mp3\n", Kind::M3u8, "/pl");
+    EXPECT_NE(p.collection.entry(1).singer, QStringLiteral("歌手"));
+}
+
+TEST(PlaylistParse, TakesOneHundredAndCountsTheRest)
+{
+    QByteArray m3u, pls = "[playlist]\n";
+    for (int i = 1; i <= 130; ++i) {
+        m3u += QByteArray::number(i) + ".mp3\n";
+        pls += "File" + QByteArray::number(i) + "=" + QByteArray::number(i) + ".mp3\n";
+    }
+    for (Kind kind : {Kind::M3u, Kind::Pls}) {
+        const auto p = PlaylistFile::parse(kind == Kind::Pls ? pls : m3u, kind, "/pl");
+        EXPECT_EQ(p.collection.count, 100);
+        EXPECT_EQ(p.leftOut, 30);
+        EXPECT_EQ(p.collection.entry(100).address, "/pl/100.mp3");
+    }
+}
+
+TEST(PlaylistWrite, ReadsBackWhatItWrote)
+{
+    SongCollection c;
+    c.count = 4;
+    c.entry(1) = {QStringLiteral("歌 一"), QStringLiteral("/m/一.flac"), QStringLiteral("歌手"), true};
+    c.entry(2) = {QStringLiteral("Two"), QStringLiteral("http://h/2.mp3"), QString(), false};
+    c.entry(3) = {QStringLiteral("not looked up"), QString(), QStringLiteral("x"), false};
+    c.entry(4) = {QStringLiteral("bad\nname"), QStringLiteral("/m/4.mp3"), QString(), true};
+    const QByteArray bytes = PlaylistFile::serialize(c);
+    EXPECT_TRUE(bytes.startsWith("#EXTM3U\n#EXTINF:-1,歌手 - 歌 一\n/m/一.flac\n"));
+    const auto back = PlaylistFile::parse(bytes, Kind::M3u8, "/elsewhere");
+    EXPECT_EQ(entries(back.collection),
+              "歌手|歌 一|/m/一.flac|L\n|Two|http://h/2.mp3|W\n|bad name|/m/4.mp3|L\n");
+}
+
+namespace {
+class PlaylistFiles : public ::testing::Test {
+protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    QTemporaryDir dir;
+    MemorySettingsBackend backend;
+    Settings settings{backend, QStringLiteral("Liravo")};
+    FakeDialogs dialogs;
+};
+} // namespace
+
+TEST_F(PlaylistFiles, LoadReplacesTheCollectionAndTellsOfTheRest)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= 101; ++i)
+        bytes += "#EXTINF:1,S - N" + QByteArray::number(i) + "\nmissing" + QByteArray::number(i) + ".mp3\n";
+    const QString path = write("My.List.M3U", bytes);
+    SongCollection c;
+    c.count = 1;
+    c.albumName = "old";
+    ASSERT_TRUE(PlaylistFile::load(c, path, settings, dialogs));
+    EXPECT_EQ(c.albumName, "My.List");
+    EXPECT_EQ(c.filePath, path);
+    EXPECT_EQ(c.count, 100);
+    EXPECT_TRUE(c.saved);
+    // Missing files stay; the timer skips them when they come up.
+    EXPECT_EQ(c.entry(1).address, dir.filePath("missing1.mp3"));
+    EXPECT_EQ(backend.read("Liravo", "歌集", "最后的歌集地址").value_or(""), path);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "歌集最多只能保存100首歌曲，有1首没有添加。");
+
+    // A file that cannot be read says so and keeps the collection.
+    const SongCollection before = c;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pls"));
+    EXPECT_FALSE(PlaylistFile::load(c, dir.filePath("folder.pls"), settings, dialogs));
+    EXPECT_EQ(c, before);
+    ASSERT_EQ(dialogs.asked.size(), 2);
+    EXPECT_TRUE(dialogs.asked[1].text.startsWith("播放列表无法读取："));
+}
+
+TEST_F(PlaylistFiles, SaveWritesWholeFilesAndRefusesReadOnlyOnes)
+{
+    SongCollection c;
+    c.count = 1;
+    c.entry(1) = {QStringLiteral("a"), QStringLiteral("/m/a.mp3"), QString(), true};
+    const QString path = dir.filePath("out.m3u8");
+    ASSERT_TRUE(PlaylistFile::save(c, path, dialogs));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "#EXTM3U\n#EXTINF:-1,a\n/m/a.mp3\n");
+    EXPECT_EQ(dialogs.asked.last().text, "已经保存！");
+
+    const QString ro = write("ro.m3u8", "keep");
+    QFile::setPermissions(ro, QFileDevice::ReadOwner);
+    EXPECT_FALSE(PlaylistFile::save(c, ro, dialogs));
+    EXPECT_FALSE(PlaylistFile::save(c, dir.path(), dialogs));
+    EXPECT_TRUE(dialogs.asked.last().text.startsWith("播放列表没有保存成功："));
+    QFile kept(ro);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep");
+}
+
+TEST(AudioFormats, AnyLetterCaseOfTheListedTypes)
+{
+    const struct {
+        const char *path;
+        bool audio, playlist;
+    } cases[] = {
+        {"/m/a.mp3", true, false},     {"/m/A.MP3", true, false},    {"/m/b.Flac", true, false},
+        {"/m/c.opus", true, false},    {"/m/d.oga", true, false},    {"/m/e.ape", true, false},
+        {"/m/f.m3u8", false, true},    {"/m/g.PLS", false, true},    {"/m/h.yyu", false, false},
+        {"/m/i.mp3.txt", false, false}, {"/m.mp3/flac", false, false}, {"mp3", false, false},
+        {"C:\\m.ogg\\x", false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(isAudioFile(c.path), c.audio);
+        EXPECT_EQ(isPlaylistFile(c.path), c.playlist);
+    }
+}
+
+TEST(AudioFormats, DesktopEntryOffersEveryAcceptedType)
+{
+    QFile entry(QStringLiteral(LIRAVO_SOURCE_DIR "/resources/Liravo.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QStringList offered;
+    for (const QByteArray &line : entry.readAll().split('\n'))
+        if (line.startsWith("MimeType="))
+            offered = QString::fromUtf8(line.mid(9)).split(';', Qt::SkipEmptyParts);
+    ASSERT_FALSE(offered.isEmpty());
+    QMimeDatabase db;
+    for (const QString &ext : audioExtensions() + playlistExtensions()) {
+        SCOPED_TRACE(ext.toStdString());
+        const QMimeType t = db.mimeTypeForFile("x" + ext, QMimeDatabase::MatchExtension);
+        ASSERT_FALSE(t.isDefault());
+        QStringList names = t.aliases();
+        names << t.name();
+        bool found = false;
+        for (const QString &n : names)
+            found = found || offered.contains(n);
+        EXPECT_TRUE(found) << t.name().toStdString();
+    }
+}
