@@ -1,0 +1,61 @@
+#include "core/inputgate.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+InputGate::InputGate(QWidget *window, QWidget *allowed, std::function<void()> onCancel)
+    : window_(window), allowed_(allowed), onCancel_(std::move(onCancel))
+{
+    qApp->installEventFilter(this);
+}
+
+InputGate::~InputGate()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool InputGate::eventFilter(QObject *watched, QEvent *event)
+{
+    // Input reaches a window first and is passed on to its widgets, where it
+    // is sorted; a window itself is let through.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!widget)
+            return false;
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && window_
+            && widget->window() == window_) {
+            if (onCancel_)
+                onCancel_();
+        }
+        return true;
+    case QEvent::Close:
+        if (event->spontaneous() && widget) {
+            if (widget == window_ && onCancel_)
+                onCancel_();
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return widget && !(allowed_ && (widget == allowed_ || allowed_->isAncestorOf(widget)));
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return widget != nullptr;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,12 @@
+#include "online/markerfinder.h"
+
+qsizetype MarkerFinder::at(qsizetype from)
+{
+    // The cached answer is the first occurrence at or after searchedFrom_, so
+    // it is also the first at or after any later `from` it does not precede.
+    if (searchedFrom_ >= 0 && from >= searchedFrom_ && (found_ < 0 || found_ >= from))
+        return found_;
+    searchedFrom_ = from;
+    found_ = text_.indexOf(marker_, from);
+    return found_;
+}
