@@ -200,6 +200,10 @@ void SearchWindow::cancelSearch()
 void SearchWindow::setBusy(bool busy)
 {
     command1_->setVisible(!busy);
+    // Focus leaving a hidden "取消" must not land in the text box, which
+    // empties itself on focus.
+    if (!busy && cancel_->hasFocus())
+        command1_->setFocus(Qt::OtherFocusReason);
     cancel_->setVisible(busy);
     status_->clear();
     if (busy)

@@ -260,7 +260,8 @@ TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
     EXPECT_EQ(downloader.requested, QStringList{kManifestUrl});
     EXPECT_EQ(text("Label1"), "最新版本：v2.1");
     EXPECT_EQ(text("Label2"), "当前版本：v2.1");
-    EXPECT_EQ(notes(), "没有更新说明\n");
+    // The box keeps its design text and says why nothing came.
+    EXPECT_EQ(notes(), "没有更新说明\n无法取得更新信息：not found: " + kManifestUrl);
     EXPECT_FALSE(button()->isEnabled());
 }
 
