@@ -19,4 +19,5 @@ private:
     QString marker_;
     qsizetype searchedFrom_ = -1;  // where the cached answer was searched from
     qsizetype found_ = -1;
+    qsizetype noneFrom_ = -1;      // no occurrence starts at or after this
 };

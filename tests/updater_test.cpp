@@ -105,7 +105,10 @@ TEST_F(UpdaterTest, ConfirmedUpdateDownloadsWritesScriptAndStartsItInProgramFold
     Updater::Hooks hooks;
     hooks.confirmed = [&] { confirmedBeforeDownloads = downloader.requested.size() == 1; };
     hooks.downloading = [&](const QString &l) { labels << l; };
+    QList<qint64> progress;
+    hooks.progress = [&](qint64 got, qint64 total) { progress << got << total; };
     EXPECT_EQ(u.update(hooks), Updater::UpdateResult::Started);
+    EXPECT_EQ(progress, (QList<qint64>{11, 11, 8, 8}));
 
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].text, "该操作将会关闭程序，是否进行？");
