@@ -33,5 +33,6 @@ QString describeFetchFailure(const FetchResult &result, int timeoutMs)
     case HttpClient::Error::Transport:
         break;
     }
-    return QStringLiteral("无法连接到服务器") + detail;
+    // Refused, reset, unknown host, TLS, a refused redirect: the cause says which.
+    return QStringLiteral("网络请求失败") + detail;
 }

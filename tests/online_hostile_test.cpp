@@ -106,6 +106,7 @@ TEST(HostileServer, EveryBadAnswerFailsWithItsCauseWithinTheLimit)
         {"/redirect-file", Error::Transport, "file:///etc/passwd"},
         {"/gzip-bomb", Error::Transport, "压缩"},
         {"/reset", Error::Incomplete, "重置"},
+        {"/garbage", Error::Transport, "关闭"},
     };
     for (const Case &c : cases) {
         QElapsedTimer clock;

@@ -14,6 +14,7 @@ appended to FILE. Routes:
   /huge-length         announces 2 GiB, then sends "a" forever
   /drip                one byte every 0.1 s, forever
   /reset               half an answer, then a connection reset
+  /garbage             no HTTP status line at all
   /redirect-loop       302 to itself
   /redirect-file       302 to file:///etc/passwd
   /redirect-ok         302 to /small
@@ -131,6 +132,10 @@ class Handler(BaseHTTPRequestHandler):
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                        struct.pack("ii", 1, 0))
             self.connection.close()
+            self.close_connection = True
+            return None
+        if path == "/garbage":
+            self.wfile.write(b"NOT HTTP AT ALL\r\n\r\nstill not\r\n")
             self.close_connection = True
             return None
         if path == "/redirect-loop":
