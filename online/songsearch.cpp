@@ -145,7 +145,9 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
             // The user asked for the stop: the songs so far are the answer.
             if (page.error == HttpClient::Error::Canceled)
                 break;
-            if (page.error == HttpClient::Error::Timeout && overallLeft() <= 0)
+            // A page whose limit was what remained of the whole search ran
+            // into the overall limit.
+            if (page.error == HttpClient::Error::Timeout && pageLimit < options.timeoutMs)
                 report(overallText);
             else
                 report(describeFetchFailure(page, pageLimit));
