@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
-Q_LOGGING_CATEGORY(lcNet, "liravo.net")
+Q_LOGGING_CATEGORY(lcNet, "liravo.net", QtWarningMsg)
 
 namespace {
 

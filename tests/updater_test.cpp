@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -271,7 +272,7 @@ TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
 TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
 {
     downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
-    downloader.files["http://h.test/a.txt"] = "a";
+    downloader.files["http://h.test/a.txt"] = QByteArray(5000, 'a');
     window.loadManifest();
     EXPECT_EQ(text("Label1"), "最新版本：20140601");
     EXPECT_EQ(text("Label2"), "当前版本：20140529");
@@ -288,6 +289,11 @@ TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
     button()->click();
     EXPECT_FALSE(button()->isEnabled());
     EXPECT_EQ(notes(), "正在升级文件：\n甲");
+    // The progress bar followed the download and is put away after it.
+    auto *bar = window.findChild<QProgressBar *>("progressDownload");
+    EXPECT_EQ(bar->format(), "已下载 4 KB");
+    EXPECT_EQ(bar->value(), 4);
+    EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(launcher.started.size(), 1);
     EXPECT_EQ(exits, 1);
 }
