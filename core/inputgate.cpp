@@ -41,9 +41,14 @@ bool InputGate::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
         return widget && !(allowed_ && (widget == allowed_ || allowed_->isAncestorOf(widget)));
-    case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
+        // Taken as the widget's own key, so no menu shortcut fires; the key
+        // press that follows is sorted above.
+        event->accept();
+        return true;
     case QEvent::Shortcut:
+        return true;  // sent to actions and shortcuts, not to widgets
+    case QEvent::KeyRelease:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::DragEnter:

@@ -13,6 +13,7 @@
 #include "support/loopbackserver.h"
 #include "system/updaterwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -268,11 +269,17 @@ TEST(HostileServer, EndlessPagingIsCancelableAndBoundedOverall)
         auto *cancel = w.findChild<QPushButton *>(QStringLiteral("cmd取消"));
         auto *status = w.findChild<QLabel *>(QStringLiteral("lblStatus"));
         text->setText(QStringLiteral("forever"));
+        QAction shortcut(&w);
+        shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
+        w.addAction(&shortcut);
+        int fired = 0;
+        QObject::connect(&shortcut, &QAction::triggered, [&] { ++fired; });
         bool busyShown = false;
         QTimer::singleShot(1100, [&] {
             busyShown = cancel->isVisible() && status->text().contains(QStringLiteral("正在搜索"))
                         && w.searching();
             QTest::keyClick(text, Qt::Key_X);  // dropped while searching
+            QTest::keyClick(text, Qt::Key_K, Qt::ControlModifier);
             if (way == Escape)
                 QTest::keyClick(text, Qt::Key_Escape);
             else if (way == Button)
@@ -282,6 +289,9 @@ TEST(HostileServer, EndlessPagingIsCancelableAndBoundedOverall)
         clock.start();
         w.search();
         EXPECT_TRUE(busyShown);
+        EXPECT_EQ(fired, 0);
+        QTest::keyClick(text, Qt::Key_K, Qt::ControlModifier);  // and works again after
+        EXPECT_EQ(fired, 1);
         EXPECT_FALSE(cancel->isVisible());
         EXPECT_EQ(text->text(), QStringLiteral("forever"));
         EXPECT_GE(lines(w).size(), 2);
