@@ -221,7 +221,7 @@ class Server(ThreadingHTTPServer):
             return self.cached[key]
 
     def bomb(self):
-        return self.once("bomb", lambda: gzip.compress(b"\0" * (64 << 20), 9))
+        return self.once("bomb", lambda: gzip.compress(b"\0" * (64 << 20), 1))
 
     def many(self):
         return self.once("many", lambda: many_candidates(100000))
@@ -237,6 +237,8 @@ def main():
     server.options = opts
     server.log_lock = threading.Lock()
     print("PORT %d" % server.server_address[1], flush=True)
+    # Made ahead, so asking for them does not wait on their making.
+    threading.Thread(target=lambda: (server.bomb(), server.many()), daemon=True).start()
     try:
         server.serve_forever()
     except KeyboardInterrupt:
