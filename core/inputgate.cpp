@@ -20,6 +20,11 @@ bool InputGate::eventFilter(QObject *watched, QEvent *event)
     // Input reaches a window first and is passed on to its widgets, where it
     // is sorted; a window itself is let through.
     auto *widget = qobject_cast<QWidget *>(watched);
+    // A dialog opened during the wait (a failure message) takes input as
+    // usual; otherwise nobody could close it.
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (widget && modal && modal != window_ && widget->window() == modal)
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (!widget)
