@@ -33,6 +33,14 @@ namespace {
 
 using Error = HttpClient::Error;
 
+// AddressSanitizer holds freed blocks back for a while, so every chunk read
+// and dropped adds to the peak; the sizes below only mean something without it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kFreedMemoryIsKept = true;
+#else
+constexpr bool kFreedMemoryIsKept = false;
+#endif
+
 // The process's peak resident size so far, in KiB.
 qint64 peakRssKiB()
 {
@@ -173,7 +181,8 @@ TEST(HostileServer, EndlessBodiesKeepMemoryNearTheCap)
                   << " MiB: refused after " << clock.elapsed() << " ms, peak RSS "
                   << peakRssKiB() / 1024 << " MiB (grew " << grew << " KiB)\n";
         EXPECT_TRUE(why.contains(QStringLiteral("太大"))) << why.toStdString();
-        EXPECT_LT(grew, c.allowedKiB);
+        if (!kFreedMemoryIsKept)
+            EXPECT_LT(grew, c.allowedKiB);
         EXPECT_LT(clock.elapsed(), 10000);
     }
 }
