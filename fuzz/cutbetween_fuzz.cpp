@@ -1,10 +1,12 @@
-// cutBetween and encodeUrl on arbitrary text. Input: two bytes for n, then
+// cutBetween, its one-pass walk (MarkerCuts) and encodeUrl on arbitrary text. Input: two bytes for n, then
 // text, start marker and end marker separated by NUL bytes.
 //
 // The sources are compiled into this target (not taken from the library) so
 // the fuzzer's coverage instrumentation and the sanitizers see them.
 #include "online/cutbetween.cpp"
 #include "online/encodeurl.cpp"
+#include "online/markercuts.cpp"
+#include "online/markerfinder.cpp"
 
 #include <QByteArray>
 #include <QList>
@@ -26,6 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString cut = cutBetween(text, start, end, n);
     // Whatever comes out stood in the text between the two markers.
     if (!cut.isEmpty() && !text.contains(start + cut + end))
+        std::abort();
+
+    // The walk gives the same pieces, asked in order and then from n.
+    MarkerCuts cuts(text, start, end);
+    const int upTo = start.isEmpty() ? 4 : 12;
+    for (int k = 1; k <= upTo; ++k) {
+        if (cuts.cut(k) != cutBetween(text, start, end, qint16(k)))
+            std::abort();
+    }
+    if (n >= 1 && cuts.cut(n) != cut)
         std::abort();
 
     const QString encoded = encodeUrl(text);

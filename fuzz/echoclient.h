@@ -16,7 +16,14 @@ public:
         r.body = body_;
         return r;
     }
+    Response download(const QString &url, QIODevice &, qint64, const Progress &) override
+    {
+        return get(url);
+    }
     void setTimeoutMs(int) override {}
+    void setMaxBodyBytes(qint64) override {}
+    void setInterruptible(bool) override {}
+    void cancel() override {}
     bool busy() const override { return false; }
     int requests = 0;
 

@@ -1,5 +1,7 @@
 // The lookup-reply parser on arbitrary replies, alone and inside the whole
 // resolution (with its retry) over a client that answers with the input.
+// tools/fuzz.sh seeds it with a reply of several megabytes and runs it with a
+// time limit per input, so a walk that is not linear fails the run.
 //
 // The sources are compiled into this target (not taken from the library) so
 // the fuzzer's coverage instrumentation and the sanitizers see them.
@@ -8,6 +10,8 @@
 #include "online/cutbetween.cpp"
 #include "online/encodeurl.cpp"
 #include "online/fetchpage.cpp"
+#include "online/markercuts.cpp"
+#include "online/markerfinder.cpp"
 
 #include "echoclient.h"
 

@@ -1,8 +1,8 @@
 #include "online/addressresolver.h"
 
 #include "core/appcontext.h"
-#include "online/cutbetween.h"
 #include "online/fetchpage.h"
+#include "online/markercuts.h"
 #include "online/onlinesettings.h"
 #include "platform/dialogs.h"
 
@@ -22,30 +22,60 @@ bool lookupFoundNothing(const QString &reply)
     return reply.isEmpty() || reply.contains(QLatin1String("<count>0</count>"));
 }
 
+namespace {
+
+// The real file name inside one "<decode>" element [from, to): what follows
+// its first "CDATA[" (not at the element's first character) up to the next
+// `nameEnd`, both wholly inside the element. Found through shared finders so
+// the walk over every candidate reads the reply once.
+bool nameBounds(qsizetype from, qsizetype to, MarkerFinder &cdata, MarkerFinder &nameEnd,
+                qsizetype &nameFrom, qsizetype &nameTo)
+{
+    const qsizetype c = cdata.at(from + 1);
+    if (c < 0 || c + cdata.markerSize() > to)
+        return false;
+    const qsizetype q = nameEnd.at(c + 1);
+    if (q < 0 || q + nameEnd.markerSize() > to || q - c - cdata.markerSize() <= 0)
+        return false;
+    nameFrom = c + cdata.markerSize();
+    nameTo = q;
+    return true;
+}
+
+} // namespace
+
 QString addressFromLookupReply(const QString &reply)
 {
     const QString http = QStringLiteral("http");
-    QString address = http + cutBetween(reply, http, QStringLiteral("]]"), 1);
-    QString decode = cutBetween(reply, QStringLiteral("<decode>"), QStringLiteral("</decode>"), 1);
-    if (decode.isEmpty())
+    MarkerCuts addresses(reply, http, QStringLiteral("]]"));
+    MarkerCuts decodes(reply, QStringLiteral("<decode>"), QStringLiteral("</decode>"));
+    MarkerFinder cdata(reply, QStringLiteral("CDATA["));
+    MarkerFinder firstNameEnd(reply, QStringLiteral("]"));
+    MarkerFinder nameEnd(reply, QStringLiteral("]]"));
+    MarkerFinder mp3(reply, QStringLiteral(".mp3"));
+
+    qsizetype from = 0, to = 0, nameFrom = 0, nameTo = 0;
+    if (!decodes.bounds(1, from, to))
         return {};
     // The first name ends at "]"; later ones at "]]" (the service's replies
     // have always been read this way).
-    QString fileName = cutBetween(decode, QStringLiteral("CDATA["), QStringLiteral("]"), 1);
-
+    bool named = nameBounds(from, to, cdata, firstNameEnd, nameFrom, nameTo);
+    int k = 1;
     // Ends at the first candidate without a file name, at the latest one past
     // the last "<decode>" element; the bound only matters for absurd replies.
-    for (int k = 2; !fileName.isEmpty() && !fileName.contains(QLatin1String(".mp3")); ++k) {
-        if (k > std::numeric_limits<qint16>::max())
+    auto isMp3 = [&] {
+        const qsizetype m = mp3.at(nameFrom);
+        return m >= 0 && m + 4 <= nameTo;
+    };
+    while (named && !isMp3()) {
+        if (++k > std::numeric_limits<qint16>::max())
             return {};
-        address = http + cutBetween(reply, http, QStringLiteral("]]"), qint16(k));
-        decode = cutBetween(reply, QStringLiteral("<decode>"), QStringLiteral("</decode>"), qint16(k));
-        fileName = cutBetween(decode, QStringLiteral("CDATA["), QStringLiteral("]]"), 1);
+        named = decodes.bounds(k, from, to) && nameBounds(from, to, cdata, nameEnd, nameFrom, nameTo);
     }
-
+    QString address = http + addresses.cut(k);
     if (address.contains(QLatin1String(".mp3")))
         address.truncate(address.lastIndexOf(QLatin1Char('/')) + 1);
-    return address + fileName;
+    return named ? address + reply.mid(nameFrom, nameTo - nameFrom) : address;
 }
 
 ResolveOutcome resolveMp3Address(HttpClient &http, const QString &host, const QString &songName,
@@ -86,6 +116,7 @@ AddressResolver makeResolver(AppContext &ctx)
             return {};
         const int timeoutMs = httpTimeoutMs(*ctx.settings);
         ctx.http->setTimeoutMs(timeoutMs);
+        ctx.http->setMaxBodyBytes(maxReplyBytes(*ctx.settings));
         return resolveMp3Address(*ctx.http, lookupHost(*ctx.settings), songName, singer, quiet,
                                  ctx.dialogs, timeoutMs)
             .address;

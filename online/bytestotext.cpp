@@ -9,7 +9,14 @@ QString bytesToText(const QByteArray &bytes, const QString &charset)
     if (!decoder.isValid())
         return {};
     QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return {};
-    return text;
+    if (!decoder.hasError())
+        return text;
+    // One stray byte must not cost the whole page: malformed sequences are
+    // U+FFFD and the rest stands. Only a body with nothing else is undecodable.
+    const QChar replacement(QChar::ReplacementCharacter);
+    for (QChar c : std::as_const(text)) {
+        if (c != replacement)
+            return text;
+    }
+    return {};
 }

@@ -26,8 +26,13 @@ QString describeFetchFailure(const FetchResult &result, int timeoutMs)
         return QStringLiteral("连接超时：服务器在 %1 秒内没有应答").arg((timeoutMs + 999) / 1000);
     case HttpClient::Error::Incomplete:
         return QStringLiteral("服务器的应答没有传完") + detail;
+    case HttpClient::Error::TooLarge:
+        return QStringLiteral("服务器的应答太大") + detail;
+    case HttpClient::Error::Canceled:
+        return QStringLiteral("已取消");
     case HttpClient::Error::Transport:
         break;
     }
-    return QStringLiteral("无法连接到服务器") + detail;
+    // Refused, reset, unknown host, TLS, a refused redirect: the cause says which.
+    return QStringLiteral("网络请求失败") + detail;
 }

@@ -16,8 +16,9 @@ struct FetchResult {
 
 // One plain GET of the URL's encodeUrl form; the body is decoded as UTF-8.
 // The body of an HTTP error status is returned like any other. An empty body,
-// or one that is not valid UTF-8, gives "" without a failure; a body cut off
-// in transfer gives "" with Error::Incomplete.
+// or one without any decodable text, gives "" without a failure; malformed
+// bytes become U+FFFD. Every transport failure (cut off, refused, too large,
+// redirect refused ...) gives "" with its error and cause.
 FetchResult fetchPage(HttpClient &http, const QString &url);
 
 // A sentence for the user naming why a fetch failed, e.g.

@@ -38,3 +38,23 @@ int httpTimeoutMs(Settings &settings)
         return kDefaultHttpTimeoutMs;
     return int(ms);
 }
+
+int searchLimitMs(Settings &settings)
+{
+    const QString text = settings.get(Settings::fixedApp(), kSection, QStringLiteral("搜索总毫秒"),
+                                      kDefaultSearchLimitMs);
+    const qint64 ms = Settings::toInt(text, kDefaultSearchLimitMs);
+    if (ms < 1000 || ms > 3600000)
+        return kDefaultSearchLimitMs;
+    return int(ms);
+}
+
+qint64 maxReplyBytes(Settings &settings)
+{
+    const QString text = settings.get(Settings::fixedApp(), kSection, QStringLiteral("应答上限字节"),
+                                      QString::number(kDefaultMaxReplyBytes));
+    const qint64 bytes = Settings::toInt(text, kDefaultMaxReplyBytes);
+    if (bytes < 64 * 1024 || bytes > (qint64(1) << 30))
+        return kDefaultMaxReplyBytes;
+    return bytes;
+}

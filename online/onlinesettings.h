@@ -13,4 +13,13 @@ QString lookupHost(Settings &settings);   // "查询主机"
 // Values below 1000 or unreadable fall back to 15000.
 int httpTimeoutMs(Settings &settings);
 
+// "搜索总毫秒": the time limit for a whole search, all pages together.
+// Values below 1000 or unreadable fall back to 60000.
+int searchLimitMs(Settings &settings);
+// "应答上限字节": the most a page or service reply may hold. Values below
+// 64 KiB or unreadable fall back to 4 MiB.
+qint64 maxReplyBytes(Settings &settings);
+
 inline constexpr int kDefaultHttpTimeoutMs = 15000;
+inline constexpr int kDefaultSearchLimitMs = 60000;
+inline constexpr qint64 kDefaultMaxReplyBytes = qint64(4) << 20;

@@ -3,15 +3,19 @@
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/inputgate.h"
 #include "core/windowlook.h"
 #include "online/resultlines.h"
 #include "online/songsearch.h"
 #include "platform/dialogs.h"
+#include "platform/httpclient.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -42,6 +46,15 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(twips(4800, 480, 855, 375));
 
+    // Takes the search button's place while a search runs.
+    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_->setObjectName(QStringLiteral("cmd取消"));
+    cancel_->setGeometry(twips(4800, 480, 855, 375));
+    cancel_->hide();
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblStatus"));
+    status_->setGeometry(twips(240, 120, 5535, 300));
+
     list1_ = new QListWidget(this);
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setGeometry(twips(240, 1080, 5535, 2940));
@@ -64,6 +77,7 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
 
     connect(command1_, &QPushButton::clicked, this, &SearchWindow::search);
     connect(text1_, &QLineEdit::returnPressed, this, &SearchWindow::search);
+    connect(cancel_, &QPushButton::clicked, this, &SearchWindow::cancelSearch);
     connect(list1_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
     connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
     connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
@@ -139,14 +153,75 @@ void SearchWindow::refreshResults()
 
 void SearchWindow::search()
 {
+    if (searching_)
+        return;
     ctx_.searchText = text1_->text();
     if (ctx_.searchText == hintText())
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    SearchOutcome outcome = searchSongs(ctx_, ctx_.searchText, false);
-    QGuiApplication::restoreOverrideCursor();
+    searching_ = true;
+    canceled_ = false;
+    setBusy(true);
+    SearchOutcome outcome;
+    {
+        // The wait lets input through so "取消" and Esc work; the gate keeps
+        // everything else out.
+        InputGate gate(this, cancel_, [this] { cancelSearch(); });
+        if (ctx_.http)
+            ctx_.http->setInterruptible(true);
+        SearchOptions options;
+        options.canceled = [this] { return canceled_; };
+        options.pageStarted = [this](int page, int songs) {
+            status_->setText(QStringLiteral("正在搜索第 %1 页，已找到 %2 首……（Esc 取消）")
+                                 .arg(page)
+                                 .arg(songs));
+        };
+        outcome = searchSongs(ctx_, ctx_.searchText, false, options);
+        if (ctx_.http)
+            ctx_.http->setInterruptible(false);
+    }
+    setBusy(false);
+    if (outcome.error == HttpClient::Error::Canceled)
+        status_->setText(QStringLiteral("搜索已取消，列出已经找到的 %1 首歌曲。")
+                             .arg(outcome.songs.count));
     ctx_.searchResults = outcome.songs;
     refreshResults();
+    searching_ = false;
+}
+
+void SearchWindow::cancelSearch()
+{
+    if (!searching_)
+        return;
+    canceled_ = true;
+    if (ctx_.http)
+        ctx_.http->cancel();
+}
+
+void SearchWindow::setBusy(bool busy)
+{
+    command1_->setVisible(!busy);
+    // Focus leaving a hidden "取消" must not land in the text box, which
+    // empties itself on focus.
+    if (!busy && cancel_->hasFocus())
+        command1_->setFocus(Qt::OtherFocusReason);
+    cancel_->setVisible(busy);
+    status_->clear();
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void SearchWindow::closeEvent(QCloseEvent *event)
+{
+    // The search runs inside this window's handler; the window stays until
+    // it has ended.
+    if (searching_) {
+        cancelSearch();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void SearchWindow::tellCollectionFull()

@@ -7,6 +7,7 @@ class QPushButton;
 class QListWidget;
 class QMenu;
 class QAction;
+class QLabel;
 
 // "搜索网络歌曲": the user types a singer or a song name, the results are
 // listed as "singer-name" lines, a double click adds a line's song to the
@@ -23,8 +24,12 @@ public:
 
     // Refills the list from ctx.searchResults, tidying them first.
     void refreshResults();
-    // What "搜索" and Enter do.
+    // What "搜索" and Enter do. While the search runs, the window shows it is
+    // busy and takes nothing but Esc, its close box and "取消".
     void search();
+    // Ends a running search; the songs found so far are listed.
+    void cancelSearch();
+    bool searching() const { return searching_; }
     // What a double click on the current line does.
     void addAndPlayCurrentLine();
     void addSelectedLines();       // "添加到歌集"
@@ -34,18 +39,24 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void onListMousePressed(Qt::MouseButton button, const QPoint &globalPos);
     bool hasSelection() const;
     void tellCollectionFull();
+    void setBusy(bool busy);
 
     AppContext &ctx_;
     QLineEdit *text1_;
     QPushButton *command1_;
+    QPushButton *cancel_;
+    QLabel *status_;
     QListWidget *list1_;
     QMenu *menuR_;
     QAction *addSong_;
     QAction *newCollection_;
     QAction *selectAll_;
+    bool searching_ = false;
+    bool canceled_ = false;
 };

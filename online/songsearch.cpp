@@ -1,10 +1,14 @@
 #include "online/songsearch.h"
 
 #include "core/appcontext.h"
-#include "online/cutbetween.h"
+#include "online/markercuts.h"
 #include "online/fetchpage.h"
 #include "online/onlinesettings.h"
 #include "platform/dialogs.h"
+
+#include <QElapsedTimer>
+
+#include <limits>
 
 namespace {
 
@@ -59,14 +63,15 @@ QString searchPageUrl(const QString &host, const QString &text, int page)
 
 bool scrapeResultPage(const QString &page, SongCollection &songs)
 {
+    // One pass over the page for all results, not one per result.
+    MarkerCuts titles(page, QStringLiteral("-->"), QStringLiteral("</a>"));
+    MarkerCuts singers(page, QStringLiteral("singerDetail"), QStringLiteral("</a>"));
     for (int n = 1;; ++n) {
         // No room for another song: this page has given all it can.
         if (songs.isFull())
             break;
-        const QString title = cleanTitle(cutBetween(page, QStringLiteral("-->"),
-                                                    QStringLiteral("</a>"), qint16(n + 1)));
-        const QString singer = cleanSinger(cutBetween(page, QStringLiteral("singerDetail"),
-                                                      QStringLiteral("</a>"), qint16(n)));
+        const QString title = cleanTitle(titles.cut(n + 1));
+        const QString singer = cleanSinger(singers.cut(n));
         // The span after the last result holds a line break or the
         // "users who like this song" block; past 50 the page is repeating.
         if (title.contains(QLatin1String("<br>")) || title.contains(QStringLiteral("喜欢这首歌的用户"))
@@ -86,23 +91,66 @@ bool scrapeResultPage(const QString &page, SongCollection &songs)
 SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
                           Dialogs *dialogs, int timeoutMs)
 {
+    SearchOptions options;
+    options.timeoutMs = timeoutMs;
+    return searchSongs(http, host, text, quiet, dialogs, options);
+}
+
+SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
+                          Dialogs *dialogs, const SearchOptions &options)
+{
     SearchOutcome out;
     if (text.isEmpty())
         return out;
 
-    for (int pageNumber = 1;; ++pageNumber) {
+    QElapsedTimer clock;
+    clock.start();
+    auto overallLeft = [&] {
+        return options.overallMs > 0 ? options.overallMs - clock.elapsed()
+                                     : std::numeric_limits<qint64>::max();
+    };
+    auto report = [&](const QString &why) {
+        out.errorText = why;
+        if (!dialogs)
+            return;
+        QString message = QStringLiteral("搜索网络歌曲失败：") + why;
+        if (out.songs.count > 0)
+            message += QStringLiteral("\r\n已经找到的 %1 首歌曲仍然列出。").arg(out.songs.count);
+        dialogs->messageBox(message, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                            Dialogs::Icon::Warning);
+    };
+    const QString overallText =
+        QStringLiteral("整个搜索超过了 %1 秒的时限").arg((options.overallMs + 999) / 1000);
+
+    for (int pageNumber = 1; pageNumber <= kMaxPages; ++pageNumber) {
+        if (options.canceled && options.canceled()) {
+            out.error = HttpClient::Error::Canceled;
+            break;
+        }
+        const qint64 left = overallLeft();
+        if (left <= 0) {
+            out.error = HttpClient::Error::Timeout;
+            report(overallText);
+            break;
+        }
+        // A page may not outlast the whole search.
+        const int pageLimit = int(qMin<qint64>(options.timeoutMs, left));
+        http.setTimeoutMs(pageLimit);
+        if (options.pageStarted)
+            options.pageStarted(pageNumber, out.songs.count);
         const FetchResult page = fetchPage(http, searchPageUrl(host, text, pageNumber));
         ++out.pagesFetched;
         if (page.failed()) {
             out.error = page.error;
-            out.errorText = describeFetchFailure(page, timeoutMs);
-            if (dialogs) {
-                QString message = QStringLiteral("搜索网络歌曲失败：") + out.errorText;
-                if (out.songs.count > 0)
-                    message += QStringLiteral("\r\n已经找到的 %1 首歌曲仍然列出。").arg(out.songs.count);
-                dialogs->messageBox(message, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Warning);
-            }
+            // The user asked for the stop: the songs so far are the answer.
+            if (page.error == HttpClient::Error::Canceled)
+                break;
+            // A page whose limit was what remained of the whole search ran
+            // into the overall limit.
+            if (page.error == HttpClient::Error::Timeout && pageLimit < options.timeoutMs)
+                report(overallText);
+            else
+                report(describeFetchFailure(page, pageLimit));
             break;
         }
         if (!quiet && page.text.contains(kNoResultMarker)) {
@@ -112,21 +160,24 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
                                     Dialogs::Buttons::Ok, Dialogs::Icon::None);
             break;
         }
-        const int before = out.songs.count;
         const bool hasNext = scrapeResultPage(page.text, out.songs);
-        // A full collection or a page that added nothing ends the search: a
-        // service that always offers "下一页" must not be asked forever.
-        if (!hasNext || out.songs.isFull() || out.songs.count == before)
+        // A page that kept nothing may still lead to one that does; the page
+        // cap and the overall limit keep an endless "下一页" from running on.
+        if (!hasNext || out.songs.isFull())
             break;
     }
+    http.setTimeoutMs(options.timeoutMs);
     return out;
 }
 
-SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet)
+SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
+                          SearchOptions options)
 {
     if (!ctx.http || !ctx.settings)
         return {};
-    const int timeoutMs = httpTimeoutMs(*ctx.settings);
-    ctx.http->setTimeoutMs(timeoutMs);
-    return searchSongs(*ctx.http, searchHost(*ctx.settings), text, quiet, ctx.dialogs, timeoutMs);
+    options.timeoutMs = httpTimeoutMs(*ctx.settings);
+    options.overallMs = searchLimitMs(*ctx.settings);
+    ctx.http->setTimeoutMs(options.timeoutMs);
+    ctx.http->setMaxBodyBytes(maxReplyBytes(*ctx.settings));
+    return searchSongs(*ctx.http, searchHost(*ctx.settings), text, quiet, ctx.dialogs, options);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Dialogs;
 struct AppContext;
 
@@ -31,13 +33,31 @@ QString searchPageUrl(const QString &host, const QString &text, int page);
 // Never fills `songs` past its capacity.
 bool scrapeResultPage(const QString &page, SongCollection &songs);
 
+// A search asks for at most this many pages.
+inline constexpr int kMaxPages = 20;
+
+struct SearchOptions {
+    int timeoutMs = 15000;  // each page
+    int overallMs = 0;      // the whole search; 0: no overall limit
+    // Asked before each page; true ends the search as canceled, keeping the
+    // songs found so far (a running request is ended through HttpClient::cancel).
+    std::function<bool()> canceled;
+    // Told before each page is asked for, with the songs found so far.
+    std::function<void(int page, int songs)> pageStarted;
+};
+
 // Requests result pages one after another until a page has no following one,
-// 100 songs are held, or a page adds nothing. An empty text gives an empty
-// collection at once. Unless quiet, a page that says nothing was found ends
-// the search with "没有找到相关曲目". A page that cannot be fetched ends it
-// too, keeping the songs of earlier pages; `dialogs` (may be null) is told why.
+// 100 songs are held, kMaxPages pages were read, or the overall limit is
+// reached. An empty text gives an empty collection at once. Unless quiet, a
+// page that says nothing was found ends the search with "没有找到相关曲目".
+// A page that cannot be fetched ends it too, keeping the songs of earlier
+// pages; `dialogs` (may be null) is told why. A cancel is not reported.
+SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
+                          Dialogs *dialogs, const SearchOptions &options);
 SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
                           Dialogs *dialogs, int timeoutMs);
 
-// The same with the context's client, dialogs and the "网络" settings.
-SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet);
+// The same with the context's client, dialogs and the "网络" settings (time
+// limits and the reply cap come from there).
+SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
+                          SearchOptions options = {});

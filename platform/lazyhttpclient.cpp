@@ -8,7 +8,9 @@
 #include <QLibrary>
 #include <QScopedValueRollback>
 
-#include <cstdio>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcNetLoad, "liravo.net")
 
 #ifndef LIRAVO_NETWORK_MODULE_RELDIR
 #define LIRAVO_NETWORK_MODULE_RELDIR "../lib/liravo"
@@ -56,25 +58,57 @@ bool LazyHttpClient::load()
         }
         client_.reset(made);
         client_->setTimeoutMs(timeoutMs_);
+        if (maxBodyBytes_ > 0)
+            client_->setMaxBodyBytes(maxBodyBytes_);
+        client_->setInterruptible(interruptible_);
         return true;
     }
     if (reasons.isEmpty())
         reasons << QStringLiteral("%1 not found (looked in: %2)")
                        .arg(moduleFileName(), candidates_.join(QStringLiteral(", ")));
     loadError_ = reasons.join(QStringLiteral("; "));
-    std::fprintf(stderr, "Liravo: web searches are off, the network module did not load: %s\n", qPrintable(loadError_));
+    qCWarning(lcNetLoad, "web searches are off, the network module did not load: %s",
+              qPrintable(loadError_));
     return false;
+}
+
+HttpClient::Response LazyHttpClient::notLoaded() const
+{
+    Response out;
+    out.error = Error::Transport;
+    out.errorText = QStringLiteral("网络模块无法加载：") + loadError_;
+    return out;
 }
 
 HttpClient::Response LazyHttpClient::get(const QString &url)
 {
-    if (!load()) {
-        Response out;
-        out.error = Error::Transport;
-        out.errorText = QStringLiteral("网络模块无法加载：") + loadError_;
-        return out;
-    }
-    return client_->get(url);
+    return load() ? client_->get(url) : notLoaded();
+}
+
+HttpClient::Response LazyHttpClient::download(const QString &url, QIODevice &sink,
+                                              qint64 maxBytes, const Progress &progress)
+{
+    return load() ? client_->download(url, sink, maxBytes, progress) : notLoaded();
+}
+
+void LazyHttpClient::setMaxBodyBytes(qint64 bytes)
+{
+    maxBodyBytes_ = bytes;
+    if (client_)
+        client_->setMaxBodyBytes(bytes);
+}
+
+void LazyHttpClient::setInterruptible(bool on)
+{
+    interruptible_ = on;
+    if (client_)
+        client_->setInterruptible(on);
+}
+
+void LazyHttpClient::cancel()
+{
+    if (client_)
+        client_->cancel();
 }
 
 void LazyHttpClient::setTimeoutMs(int ms)

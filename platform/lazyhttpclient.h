@@ -10,7 +10,8 @@
 // (liravo_network) so that the network stack and the Kerberos and proxy
 // libraries it brings are only loaded when the first request is made; most
 // sessions never make one. The time limit given before then is handed on,
-// and busy() reads the same before and after loading. Without the module
+// (as are the body cap and the interruptible flag), and busy() reads the
+// same before and after loading. Without the module
 // every request fails as a connection failure that says why.
 class LazyHttpClient : public HttpClient {
 public:
@@ -19,7 +20,12 @@ public:
     ~LazyHttpClient() override;
 
     Response get(const QString &url) override;
+    Response download(const QString &url, QIODevice &sink, qint64 maxBytes,
+                      const Progress &progress = {}) override;
     void setTimeoutMs(int ms) override;
+    void setMaxBodyBytes(qint64 bytes) override;
+    void setInterruptible(bool on) override;
+    void cancel() override;
     bool busy() const override;
 
     bool loaded() const { return client_ != nullptr; }
@@ -32,6 +38,7 @@ public:
 
 private:
     bool load();
+    Response notLoaded() const;
 
     QStringList candidates_;
     std::unique_ptr<HttpClient> client_;
@@ -39,4 +46,6 @@ private:
     bool tried_ = false;
     bool loading_ = false;
     int timeoutMs_ = 15000;
+    qint64 maxBodyBytes_ = 0;
+    bool interruptible_ = false;
 };

@@ -151,10 +151,15 @@ Updater::LoadResult Updater::load(const QString &manifestUrl)
     // A copy left by an earlier run must not pass for a fresh download.
     QFile::remove(manifestCopyPath_);
     QDir().mkpath(QFileInfo(manifestCopyPath_).absolutePath());
-    downloader_.download(manifestUrl, manifestCopyPath_);
+    loadError_.clear();
+    downloader_.download(manifestUrl, manifestCopyPath_, &loadError_, kManifestMaxBytes);
     QFile copy(manifestCopyPath_);
-    if (!QFileInfo(manifestCopyPath_).isFile() || !copy.open(QIODevice::ReadOnly))
+    if (!QFileInfo(manifestCopyPath_).isFile() || !copy.open(QIODevice::ReadOnly)) {
+        if (loadError_.isEmpty())
+            loadError_ = copy.errorString();
         return LoadResult::NotFetched;
+    }
+    loadError_.clear();
     const QByteArray bytes = copy.readAll();
     copy.close();
     copy.remove();
@@ -242,7 +247,8 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
         }
         const QString target = temp + u'/' + name;
         QString why;
-        if (!downloader_.download(f.address, target, &why)) {
+        if (!downloader_.download(f.address, target, &why, Downloader::kDefaultMaxBytes,
+                                  hooks.progress)) {
             // Installing only part of an update could leave a player that no
             // longer starts, so nothing is installed and the program stays.
             removeDownloadFolder();

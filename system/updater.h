@@ -22,7 +22,11 @@ public:
     struct Hooks {
         std::function<void()> confirmed;                      // the user said yes
         std::function<void(const QString &label)> downloading; // before each file
+        std::function<void(qint64 received, qint64 total)> progress; // during each file
     };
+
+    // A manifest is a few lines of text; anything near this is not one.
+    static constexpr qint64 kManifestMaxBytes = 256 * 1024;
 
     Updater(Downloader &downloader, ProcessLauncher &launcher, Dialogs &dialogs,
             QString programFolder, QString manifestCopyPath = defaultManifestCopyPath());
@@ -30,6 +34,8 @@ public:
     // Downloads the manifest into its local copy, reads it and deletes the copy.
     LoadResult load(const QString &manifestUrl);
     const UpdateManifest &manifest() const { return manifest_; }
+    // Why the manifest was not fetched ("" when it was).
+    const QString &loadError() const { return loadError_; }
 
     // Runs the update after asking "该操作将会关闭程序，是否进行？". Every
     // failure is shown to the user before this returns.
@@ -67,5 +73,6 @@ private:
     QString programFolder_;
     QString manifestCopyPath_;
     UpdateManifest manifest_;
+    QString loadError_;
     QStringList skipped_;
 };

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -44,6 +45,10 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     updateButton_ = new QPushButton(QStringLiteral("确定更新"), this);
     updateButton_->setObjectName(QStringLiteral("cmd确定更新"));
     updateButton_->setGeometry(twips(3600, 2760, 975, 495));
+    // Shown while a file downloads: a slow line may take minutes.
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progressDownload"));
+    progress_->setGeometry(twips(480, 2850, 2970, 300));
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
@@ -59,6 +64,7 @@ void UpdaterWindow::resetTexts()
     installed_->setText(QStringLiteral("当前版本：v2.1"));
     notes_->setPlainText(QStringLiteral("没有更新说明\n"));
     updateButton_->setEnabled(false);
+    progress_->hide();
 }
 
 void UpdaterWindow::showEvent(QShowEvent *event)
@@ -113,8 +119,13 @@ void UpdaterWindow::loadManifest()
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(makerSiteHost(*ctx_.settings)));
     busy_ = false;
-    if (result == Updater::LoadResult::NotFetched)
+    if (result == Updater::LoadResult::NotFetched) {
+        // The labels keep their design texts; the box says why.
+        if (!updater_->loadError().isEmpty())
+            notes_->setPlainText(QStringLiteral("没有更新说明\n无法取得更新信息：")
+                                 + updater_->loadError());
         return;
+    }
     if (result == Updater::LoadResult::Rejected) {
         // Only this window goes: a bad server reply is no reason to stop the music.
         ctx_.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
@@ -142,10 +153,22 @@ void UpdaterWindow::confirmUpdate()
     hooks.downloading = [this](const QString &label) {
         notes_->setPlainText(QStringLiteral("正在升级文件：\n") + label);
         notes_->repaint();
+        progress_->setRange(0, 0);
+        progress_->show();
+    };
+    hooks.progress = [this](qint64 received, qint64 total) {
+        // Kilobytes keep the range inside int for any file the cap allows.
+        if (total > 0) {
+            progress_->setRange(0, int(total / 1024) + 1);
+            progress_->setValue(int(qMin(received, total) / 1024));
+        }
+        progress_->setFormat(QStringLiteral("已下载 %1 KB").arg(received / 1024));
+        progress_->setTextVisible(true);
     };
     busy_ = true;
     const Updater::UpdateResult result = updater_->update(hooks);
     busy_ = false;
+    progress_->hide();
     if (result == Updater::UpdateResult::Started) {
         if (ctx_.exitProgram)
             ctx_.exitProgram();

@@ -5,6 +5,7 @@
 struct AppContext;
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class Updater;
 
@@ -39,6 +40,7 @@ private:
     QLabel *installed_;
     QPlainTextEdit *notes_;
     QPushButton *updateButton_;
+    QProgressBar *progress_;
     QString programFolder_;
     QString manifestCopyPath_;
     std::unique_ptr<Updater> updater_;

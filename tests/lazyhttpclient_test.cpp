@@ -83,6 +83,28 @@ TEST(LazyHttpClient, LoadsOnTheFirstRequestAndFetchesFromTheService)
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x"))));
 }
 
+// The cap and the cancel reach the loaded client, whenever they were given.
+TEST(LazyHttpClient, CapSetBeforeLoadingHoldsAndCancelEndsTheWait)
+{
+    LoopbackServer server;
+    ASSERT_TRUE(server.started());
+    LazyHttpClient http({QStringLiteral(LIRAVO_NETWORK_MODULE)});
+    http.setMaxBodyBytes(64 * 1024);
+    HttpClient::Response r = http.get(server.url(QStringLiteral("/mp3/1/s1.mp3")));
+    EXPECT_EQ(r.error, HttpClient::Error::TooLarge);
+    http.setMaxBodyBytes(16 << 20);
+    EXPECT_TRUE(http.get(server.url(QStringLiteral("/mp3/1/s1.mp3"))).ok());
+
+    LoopbackServer hanging({QStringLiteral("--hang")});
+    ASSERT_TRUE(hanging.started());
+    QTimer::singleShot(200, [&] { http.cancel(); });
+    QElapsedTimer clock;
+    clock.start();
+    r = http.get(hanging.url(QStringLiteral("/")));
+    EXPECT_EQ(r.error, HttpClient::Error::Canceled);
+    EXPECT_LT(clock.elapsed(), 1500);
+}
+
 TEST(LazyHttpClient, TimeLimitSetBeforeLoadingHoldsAndBusyShowsDuringTheWait)
 {
     LoopbackServer hanging({QStringLiteral("--hang")});

@@ -84,8 +84,15 @@ TEST(BytesToText, DecodesByNameAndFailsEmpty)
     EXPECT_EQ(bytesToText(QByteArray("a\0b", 3), QStringLiteral("utf-8")), QString::fromLatin1("a\0b", 3));
     EXPECT_EQ(bytesToText(utf8, QStringLiteral("no-such-charset")), QString());
     EXPECT_EQ(bytesToText(utf8, QString()), QString());
-    EXPECT_EQ(bytesToText(QByteArray("ok \xFF\xFE bad"), QStringLiteral("utf-8")), QString());
-    EXPECT_EQ(bytesToText(utf8.left(utf8.size() - 1), QStringLiteral("utf-8")), QString());
+    // Malformed bytes become U+FFFD and the rest stays; only a body with
+    // nothing decodable is "".
+    const QString bad(QChar::ReplacementCharacter);
+    EXPECT_EQ(bytesToText(QByteArray("ok \xFF\xFE bad"), QStringLiteral("utf-8")),
+              QStringLiteral("ok ") + bad + bad + QStringLiteral(" bad"));
+    const QString cut = bytesToText(utf8.left(utf8.size() - 1), QStringLiteral("utf-8"));
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("周杰")) && cut.endsWith(bad));
+    EXPECT_EQ(bytesToText(QByteArray("caf\xE9!"), QStringLiteral("utf-8")), QStringLiteral("caf") + bad + "!");
+    EXPECT_EQ(bytesToText(QByteArray("\xFF\xC0\x80"), QStringLiteral("utf-8")), QString());
 }
 
 TEST(FetchPage, SendsTheEncodedUrlAndTellsFailureFromEmpty)

@@ -37,7 +37,11 @@ public:
 class HttpBusy : public HttpClient {
 public:
     Response get(const QString &) override { return {}; }
+    Response download(const QString &, QIODevice &, qint64, const Progress &) override { return {}; }
     void setTimeoutMs(int) override {}
+    void setMaxBodyBytes(qint64) override {}
+    void setInterruptible(bool) override {}
+    void cancel() override {}
     bool busy() const override { return isBusy; }
     bool isBusy = true;
 };

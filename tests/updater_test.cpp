@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -105,7 +106,10 @@ TEST_F(UpdaterTest, ConfirmedUpdateDownloadsWritesScriptAndStartsItInProgramFold
     Updater::Hooks hooks;
     hooks.confirmed = [&] { confirmedBeforeDownloads = downloader.requested.size() == 1; };
     hooks.downloading = [&](const QString &l) { labels << l; };
+    QList<qint64> progress;
+    hooks.progress = [&](qint64 got, qint64 total) { progress << got << total; };
     EXPECT_EQ(u.update(hooks), Updater::UpdateResult::Started);
+    EXPECT_EQ(progress, (QList<qint64>{11, 11, 8, 8}));
 
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].text, "该操作将会关闭程序，是否进行？");
@@ -343,14 +347,15 @@ TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
     EXPECT_EQ(downloader.requested, QStringList{kManifestUrl});
     EXPECT_EQ(text("Label1"), "最新版本：v2.1");
     EXPECT_EQ(text("Label2"), "当前版本：v2.1");
-    EXPECT_EQ(notes(), "没有更新说明\n");
+    // The box keeps its design text and says why nothing came.
+    EXPECT_EQ(notes(), "没有更新说明\n无法取得更新信息：not found: " + kManifestUrl);
     EXPECT_FALSE(button()->isEnabled());
 }
 
 TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
 {
     downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
-    downloader.files["http://h.test/a.txt"] = "a";
+    downloader.files["http://h.test/a.txt"] = QByteArray(5000, 'a');
     window.loadManifest();
     EXPECT_EQ(text("Label1"), "最新版本：20140601");
     EXPECT_EQ(text("Label2"), "当前版本：20140529");
@@ -367,6 +372,11 @@ TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
     button()->click();
     EXPECT_FALSE(button()->isEnabled());
     EXPECT_EQ(notes(), "正在升级文件：\n甲");
+    // The progress bar followed the download and is put away after it.
+    auto *bar = window.findChild<QProgressBar *>("progressDownload");
+    EXPECT_EQ(bar->format(), "已下载 4 KB");
+    EXPECT_EQ(bar->value(), 4);
+    EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(launcher.started.size(), 1);
     EXPECT_EQ(exits, 1);
 }

@@ -100,12 +100,40 @@ int FakeDialogs::count(const QString &kind) const
 HttpClient::Response FakeHttpClient::get(const QString &url)
 {
     requested << url;
+    if (onGet)
+        onGet(url);
     auto it = responses.constFind(url);
-    if (it != responses.constEnd())
+    if (it != responses.constEnd()) {
+        if (maxBodyBytes > 0 && it->body.size() > maxBodyBytes) {
+            Response r;
+            r.error = Error::TooLarge;
+            r.errorText = QStringLiteral("too large");
+            return r;
+        }
         return *it;
+    }
     Response r;
     r.error = Error::Transport;
     r.errorText = QStringLiteral("no route to ") + url;
+    return r;
+}
+
+HttpClient::Response FakeHttpClient::download(const QString &url, QIODevice &sink,
+                                              qint64 maxBytes, const Progress &progress)
+{
+    const qint64 cap = maxBodyBytes;
+    maxBodyBytes = maxBytes;
+    Response r = get(url);
+    maxBodyBytes = cap;
+    if (r.ok() && r.status >= 200 && r.status <= 299) {
+        if (sink.write(r.body) != r.body.size()) {
+            r.error = Error::Transport;
+            r.errorText = sink.errorString();
+        } else if (progress) {
+            progress(r.body.size(), r.body.size());
+        }
+    }
+    r.body.clear();
     return r;
 }
 
@@ -125,15 +153,20 @@ void FakeHttpClient::fail(const QString &url, Error error, const QString &text)
     responses.insert(url, r);
 }
 
-bool FakeDownloader::download(const QString &url, const QString &filePath, QString *errorText)
+bool FakeDownloader::download(const QString &url, const QString &filePath, QString *errorText,
+                              qint64 maxBytes, const Progress &progress)
 {
     requested << url;
     auto it = files.constFind(url);
-    if (it == files.constEnd()) {
+    if (it == files.constEnd() || it->size() > maxBytes) {
         if (errorText)
-            *errorText = QStringLiteral("not found: ") + url;
+            *errorText = (it == files.constEnd() ? QStringLiteral("not found: ")
+                                                  : QStringLiteral("too large: "))
+                         + url;
         return false;
     }
+    if (progress)
+        progress(it->size(), it->size());
     QFile f(filePath);
     if (!f.open(QIODevice::WriteOnly) || f.write(*it) != it->size()) {
         if (errorText)

@@ -91,7 +91,13 @@ public:
 class FakeHttpClient : public HttpClient {
 public:
     Response get(const QString &url) override;
+    // Writes a canned 2xx body into the sink, refused past maxBytes.
+    Response download(const QString &url, QIODevice &sink, qint64 maxBytes,
+                      const Progress &progress = {}) override;
     void setTimeoutMs(int ms) override { timeoutMs = ms; }
+    void setMaxBodyBytes(qint64 bytes) override { maxBodyBytes = bytes; }
+    void setInterruptible(bool on) override { interruptible = on; }
+    void cancel() override { ++cancels; }
     bool busy() const override { return false; }
 
     void respond(const QString &url, const QByteArray &body, int status = 200);
@@ -100,6 +106,11 @@ public:
     QHash<QString, Response> responses;
     QStringList requested;
     int timeoutMs = 0;
+    qint64 maxBodyBytes = 0;  // 0: no cap; otherwise longer bodies fail as TooLarge
+    bool interruptible = false;
+    int cancels = 0;
+    // Runs before each answer, e.g. to cancel or to check state mid-search.
+    std::function<void(const QString &url)> onGet;
 };
 
 class FakeBrowser : public Browser {
@@ -143,8 +154,9 @@ public:
 
 class FakeDownloader : public Downloader {
 public:
-    bool download(const QString &url, const QString &filePath, QString *errorText) override;
-    QHash<QString, QByteArray> files; // url -> content; unknown urls fail
+    bool download(const QString &url, const QString &filePath, QString *errorText = nullptr,
+                  qint64 maxBytes = kDefaultMaxBytes, const Progress &progress = {}) override;
+    QHash<QString, QByteArray> files; // url -> content; unknown or too large urls fail
     QStringList requested;
 };
 

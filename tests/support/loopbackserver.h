@@ -1,4 +1,6 @@
 #pragma once
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -27,6 +29,12 @@ public:
 #else
         return QStringLiteral("tools/loopback_server.py");
 #endif
+    }
+
+    // tools/hostile_server.py: answers no client should trust.
+    static QString hostileScript()
+    {
+        return QFileInfo(defaultScript()).dir().filePath(QStringLiteral("hostile_server.py"));
     }
 
 private:
