@@ -9,6 +9,7 @@
 #include "platform/qtbrowser.h"
 #include "platform/qtinstancelock.h"
 #include "platform/qttrayicon.h"
+#include "platform/qttranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -93,6 +94,8 @@ void arrangeScreenshot(MainWindow &w, const QString &file)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs and buttons speak Chinese like the rest of the player.
+    installQtChineseTranslations(app);
     // libmpv refuses to start unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
     // The main window hides in the tray and other windows come and go; only
