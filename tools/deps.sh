@@ -10,7 +10,7 @@ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6 libqt6opengl6-dev
 libmpv-dev libsqlite3-dev sqlite3
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
-fonts-wqy-zenhei locales qt6-translations-l10n
+fonts-wqy-zenhei locales qt6-translations-l10n dbus-daemon
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 python3
 "
