@@ -142,7 +142,10 @@ void SongListWindow::refresh_list()
     list2_->clear();
 
     SongCollection &c = ctx_.current;
+    // Tidying on every refresh is the list's own doing, not the user's.
+    const bool changed = c.changed;
     tidyCollection(c);
+    c.changed = changed;
 
     list2_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n)
@@ -207,7 +210,7 @@ void SongListWindow::removeDuplicates()
 
 void SongListWindow::startNewCollection()
 {
-    if (hasUnsavedSongs(ctx_.current)) {
+    if (wouldLoseUserChanges(ctx_.current)) {
         const Dialogs::Answer a = ctx_.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
@@ -233,6 +236,8 @@ void SongListWindow::saveCurrentCollection()
     const QString path =
         ctx_.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.current.albumName);
     saveCollection(ctx_.current, path, *ctx_.dialogs);
+    if (ctx_.current.saved)
+        ctx_.current.changed = false;
     refresh_list();
 }
 

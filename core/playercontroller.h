@@ -31,6 +31,9 @@ public:
     // single-precision r*(count-1)+1 rounded half to even, so the first and
     // the last entry come up half as often as each one between them.
     static int randomIndexFor(float r, int count);
+    // The last part of a path or web address, and that without its extension.
+    static QString fileNameOf(const QString &address);
+    static QString fileBaseName(const QString &address);
     // The platform's colour for disabled text.
     static QColor defaultGreyText();
 
@@ -96,6 +99,9 @@ Q_SIGNALS:
     void activateRequested();
     // Normal state (not minimised), shown, brought forward.
     void showNormalRequested();
+    // The current collection was replaced by a lone song: an open song list
+    // shows it afresh.
+    void collectionReplaced();
 
 private:
     void setLabel(int index, const QString &text);
@@ -124,4 +130,5 @@ private:
     QColor backColor_;
     bool inTick_ = false;
     bool held_ = false;
+    bool listRefreshPending_ = false;
 };

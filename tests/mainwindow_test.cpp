@@ -177,6 +177,7 @@ TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
     window->show();
     ctx.current.count = 1;
     ctx.current.entry(1).songName = QStringLiteral("歌");
+    ctx.current.changed = true;
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
