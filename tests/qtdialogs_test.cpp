@@ -89,8 +89,12 @@ TEST(DialogFilter, TranslatesThePlayersFilters)
     EXPECT_EQ(qtNameFilters("歌集文件|*.yyu"), QStringList{"歌集文件 (*.yyu)"});
     // A trailing ";" adds no empty pattern.
     EXPECT_EQ(qtNameFilters("音频文件|*.mp3;*.yyu;"), QStringList{"音频文件 (*.mp3 *.yyu)"});
-    // The description's own brackets stay; Qt reads the last group.
-    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu"), QStringList{"歌集(*.yyu) (*.yyu)"});
+    // A description that already names its patterns shows them once; other
+    // brackets of its own stay, and Qt reads the last group.
+    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu"), QStringList{"歌集(*.yyu)"});
+    EXPECT_EQ(qtNameFilters("歌集 ( *.yyu; )|*.yyu"), QStringList{"歌集 ( *.yyu; )"});
+    EXPECT_EQ(qtNameFilters("歌集(旧)|*.yyu"), QStringList{"歌集(旧) (*.yyu)"});
+    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu;*.m3u"), QStringList{"歌集(*.yyu) (*.yyu *.m3u)"});
 }
 
 TEST(DialogFilter, OddShapes)
