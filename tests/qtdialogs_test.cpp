@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -288,4 +289,54 @@ TEST(QtDialogsBoxes, ColourInStoredLayoutOrNothing)
     Answerer<QColorDialog> cancel{[](QColorDialog *c) { c->reject(); }};
     cancel.arm();
     EXPECT_FALSE(d.chooseColor().has_value());
+}
+
+TEST(QtDialogsBoxes, QuestionsSitCentredOnTheWindowTheUserLastUsed)
+{
+    QtDialogs d(false);
+    QWidget main, list, search;
+    d.setParentWindow(&main);
+    const QList<QPair<QWidget *, QRect>> places = {
+        {&main, {40, 60, 430, 220}}, {&list, {520, 60, 300, 280}}, {&search, {100, 400, 400, 290}}};
+    for (const auto &p : places) {
+        p.first->setGeometry(p.second);
+        p.first->show();
+    }
+    // Without a window manager the last window shown stays "active", whichever
+    // the user works in.
+    search.activateWindow();
+    struct Step {
+        QWidget *used;   // where the user clicked or typed; null: nowhere yet
+        bool byKey;
+        QWidget *expected;
+    };
+    const Step steps[] = {{nullptr, false, &main}, {&list, false, &list}, {&main, true, &main},
+                          {&list, true, &list},    {&list, false, &list}};
+    for (const Step &s : steps) {
+        if (s.used && s.byKey)
+            QTest::keyClick(s.used, Qt::Key_Shift);
+        else if (s.used)
+            QTest::mouseClick(s.used, Qt::LeftButton);
+        QWidget *owner = nullptr;
+        QPoint centre;
+        Answerer<QMessageBox> a{[&](QMessageBox *box) {
+            owner = box->parentWidget();
+            centre = box->geometry().center();
+            box->reject();
+        }};
+        a.arm();
+        d.messageBox("问题", "Liravo", Dialogs::Buttons::YesNo);
+        EXPECT_EQ(owner, s.expected);
+        EXPECT_LE((centre - s.expected->geometry().center()).manhattanLength(), 4);
+    }
+    // A hidden window no longer counts.
+    list.hide();
+    QWidget *owner = nullptr;
+    Answerer<QMessageBox> a{[&](QMessageBox *box) {
+        owner = box->parentWidget();
+        box->reject();
+    }};
+    a.arm();
+    d.messageBox("问题", "Liravo", Dialogs::Buttons::YesNo);
+    EXPECT_NE(owner, &list);
 }
