@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 
@@ -129,7 +130,26 @@ void SongListWindow::placeBesideMainWindow()
         return;
     // Outer edges, as the user sees the two windows side by side.
     const QRect m = main->frameGeometry();
-    move(m.x() + m.width() + px(200), m.y());
+    const QPoint want(m.x() + m.width() + px(200), m.y());
+    // Before the window manager has framed this window, a move places the
+    // client area, and the frame would end up a title bar higher; the move
+    // is made again once the frame is known.
+    move(pos() + want - frameGeometry().topLeft());
+    alignFrame_ = frameGeometry() == geometry();
+}
+
+void SongListWindow::followFrame()
+{
+    if (alignFrame_ && isVisible() && frameGeometry() != geometry()) {
+        placeBesideMainWindow();
+        alignFrame_ = false;
+    }
+}
+
+void SongListWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    followFrame();
 }
 
 void SongListWindow::refresh_list()
@@ -279,6 +299,13 @@ void SongListWindow::showEvent(QShowEvent *event)
     if (!loaded_)
         load();
     QMainWindow::showEvent(event);
+    // A window manager frames the window some time after it is shown, or
+    // never; only the first framing within a moment is followed.
+    if (alignFrame_) {
+        for (int ms : {50, 300, 1000})
+            QTimer::singleShot(ms, this, &SongListWindow::followFrame);
+        QTimer::singleShot(2000, this, [this] { alignFrame_ = false; });
+    }
 }
 
 void SongListWindow::closeEvent(QCloseEvent *event)

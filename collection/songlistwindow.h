@@ -35,11 +35,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildMenus();
     void load();
     void placeBesideMainWindow();
+    void followFrame();
 
     AppContext &ctx_;
     QListWidget *list1_ = nullptr;
@@ -58,4 +60,6 @@ private:
     // Closing the window counts as unloading it: the next show or
     // refresh_list loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
+    // Placed while the frame was unknown: placed again once it is.
+    bool alignFrame_ = false;
 };
