@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 // The layout was drawn in twips, 15 to the pixel at 96 dots per inch.
@@ -121,6 +123,7 @@ void SongListWindow::load()
     applyStoredBackColor(centralWidget(), *ctx_.settings);
     refresh_list();
     placeBesideMainWindow();
+    framePending_ = true;
 }
 
 void SongListWindow::placeBesideMainWindow()
@@ -130,26 +133,7 @@ void SongListWindow::placeBesideMainWindow()
         return;
     // Outer edges, as the user sees the two windows side by side.
     const QRect m = main->frameGeometry();
-    const QPoint want(m.x() + m.width() + px(200), m.y());
-    // Before the window manager has framed this window, a move places the
-    // client area, and the frame would end up a title bar higher; the move
-    // is made again once the frame is known.
-    move(pos() + want - frameGeometry().topLeft());
-    alignFrame_ = frameGeometry() == geometry();
-}
-
-void SongListWindow::followFrame()
-{
-    if (alignFrame_ && isVisible() && frameGeometry() != geometry()) {
-        placeBesideMainWindow();
-        alignFrame_ = false;
-    }
-}
-
-void SongListWindow::moveEvent(QMoveEvent *event)
-{
-    QMainWindow::moveEvent(event);
-    followFrame();
+    move(m.x() + m.width() + px(200), m.y());
 }
 
 void SongListWindow::refresh_list()
@@ -299,13 +283,27 @@ void SongListWindow::showEvent(QShowEvent *event)
     if (!loaded_)
         load();
     QMainWindow::showEvent(event);
-    // A window manager frames the window some time after it is shown, or
-    // never; only the first framing within a moment is followed.
-    if (alignFrame_) {
-        for (int ms : {50, 300, 1000})
-            QTimer::singleShot(ms, this, &SongListWindow::followFrame);
-        QTimer::singleShot(2000, this, [this] { alignFrame_ = false; });
-    }
+    if (framePending_)
+        followFrame();
+}
+
+void SongListWindow::followFrame()
+{
+    // Placed before a window manager framed it, the window has its client
+    // area where the frame belongs, a title bar lower than the main
+    // window's frame. Once the frame is known (within a moment, or never
+    // without a window manager) the frame is put in its place.
+    framePending_ = false;
+    auto *poll = new QTimer(this);
+    auto tries = std::make_shared<int>(0);
+    connect(poll, &QTimer::timeout, this, [this, poll, tries] {
+        if (frameGeometry() != geometry() || ++*tries >= 20) {
+            poll->deleteLater();
+            if (*tries < 20)
+                placeBesideMainWindow();
+        }
+    });
+    poll->start(100);
 }
 
 void SongListWindow::closeEvent(QCloseEvent *event)

@@ -35,7 +35,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildMenus();
@@ -60,6 +59,5 @@ private:
     // Closing the window counts as unloading it: the next show or
     // refresh_list loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
-    // Placed while the frame was unknown: placed again once it is.
-    bool alignFrame_ = false;
+    bool framePending_ = false; // placed at load, before any frame was known
 };
