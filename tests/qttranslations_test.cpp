@@ -29,24 +29,14 @@ QStringList textsOf(QWidget *w)
     return out;
 }
 
-class QtTranslations : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(installQtChineseTranslations(*qApp)); }
-};
-
-TEST_F(QtTranslations, MessageBoxAnswersAreChinese)
+TEST(QtTranslations, BoxesAndDialogsShowChineseTexts)
 {
+    ASSERT_TRUE(installQtChineseTranslations(*qApp));
     QMessageBox box;
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok
-                           | QMessageBox::Cancel);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是")));
     EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("否")));
-    EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().contains(QStringLiteral("取消")));
-    EXPECT_TRUE(box.button(QMessageBox::Ok)->text().contains(QStringLiteral("确定")));
-}
 
-TEST_F(QtTranslations, DialogsShowNoneOfTheirEnglishTexts)
-{
     struct Case {
         const char *name;
         std::function<QDialog *()> make;

@@ -65,12 +65,4 @@ TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
     }
 }
 
-TEST(WindowColors, TextColourIsTheReadableOneOfBlackAndWhite)
-{
-    EXPECT_EQ(textColorOn(Qt::black), QColor(Qt::white));
-    EXPECT_EQ(textColorOn(QColor(0, 0, 128)), QColor(Qt::white));
-    EXPECT_EQ(textColorOn(Qt::white), QColor(Qt::black));
-    EXPECT_EQ(textColorOn(Qt::yellow), QColor(Qt::black));
-}
-
 } // namespace
