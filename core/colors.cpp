@@ -25,6 +25,20 @@ QColor textColorOn(const QColor &back)
     return y >= 128 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
+QColor readableOn(const QColor &color, const QColor &back)
+{
+    if (qAbs(qGray(color.rgb()) - qGray(back.rgb())) >= 96)
+        return color;
+    return dimTextOn(back);
+}
+
+QColor dimTextOn(const QColor &back)
+{
+    const QColor text = textColorOn(back);
+    return QColor((3 * text.red() + back.red()) / 4, (3 * text.green() + back.green()) / 4,
+                  (3 * text.blue() + back.blue()) / 4);
+}
+
 void applyBackColor(QWidget *window, qint32 value)
 {
     const QColor back = colorFromValue(value);
@@ -36,9 +50,7 @@ void applyBackColor(QWidget *window, qint32 value)
     // Widgets that paint their own base (lists, edits, buttons) keep theirs.
     pal.setColor(QPalette::Active, QPalette::WindowText, text);
     pal.setColor(QPalette::Inactive, QPalette::WindowText, text);
-    pal.setColor(QPalette::Disabled, QPalette::WindowText,
-                 QColor((text.red() + back.red()) / 2, (text.green() + back.green()) / 2,
-                        (text.blue() + back.blue()) / 2));
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, dimTextOn(back));
     window->setPalette(pal);
     window->setAutoFillBackground(true);
 }

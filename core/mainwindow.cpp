@@ -255,9 +255,13 @@ void MainWindow::sync()
             shown_.texts[i] = c.labelText(i);
             showFitted(label, c.labelText(i));
         }
-        if (!synced_ || shown_.colors[i] != c.labelColor(i)) {
-            shown_.colors[i] = c.labelColor(i);
-            setTextColor(label, c.labelColor(i));
+        // The user's font colour is shown as chosen; the grey of a disabled
+        // button is the desktop's, and must not vanish into the back colour.
+        const QColor color = c.labelEnabled(i) ? c.labelColor(i)
+                                               : readableOn(c.labelColor(i), c.backColor());
+        if (!synced_ || shown_.colors[i] != color) {
+            shown_.colors[i] = color;
+            setTextColor(label, color);
         }
     }
     if (!synced_ || shown_.back != c.backColor()) {
