@@ -297,9 +297,9 @@ void SongListWindow::followFrame()
     auto *poll = new QTimer(this);
     auto tries = std::make_shared<int>(0);
     connect(poll, &QTimer::timeout, this, [this, poll, tries] {
-        if (frameGeometry() != geometry() || ++*tries >= 20) {
+        if (frameGeometry() != geometry() || ++*tries >= 50) {
             poll->deleteLater();
-            if (*tries < 20)
+            if (*tries < 50)
                 placeBesideMainWindow();
         }
     });
