@@ -290,9 +290,9 @@ void SongListWindow::showEvent(QShowEvent *event)
 void SongListWindow::followFrame()
 {
     // Placed before a window manager framed it, the window has its client
-    // area where the frame belongs, a title bar lower than the main
-    // window's frame. Once the frame is known (within a moment, or never
-    // without a window manager) the frame is put in its place.
+    // area where the frame belongs, so its frame stands a title bar higher
+    // than the main window's. Once the frame is known (within a few seconds,
+    // or never without a window manager) the frame is put in its place.
     framePending_ = false;
     auto *poll = new QTimer(this);
     auto tries = std::make_shared<int>(0);
