@@ -12,6 +12,7 @@
 #include "platform/qtinstancelock.h"
 #include "platform/qttrayicon.h"
 #include "system/updater.h"
+#include "platform/qttranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,6 +93,8 @@ void arrangeScreenshot(MainWindow &w, const QString &file)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs and buttons speak Chinese like the rest of the player.
+    installQtChineseTranslations(app);
     // The main window hides in the tray and other windows come and go; only
     // the exit commands end the program.
     QApplication::setQuitOnLastWindowClosed(false);

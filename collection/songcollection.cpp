@@ -52,6 +52,7 @@ bool addEntry(SongCollection &c, const QString &songName, const QString &singer,
     e.address = address;
     e.isLocal = false;
     c.saved = false;
+    c.changed = true;
     return true;
 }
 
@@ -67,6 +68,7 @@ void removeEntry(SongCollection &c, int n)
     if (c.currentIndex == c.count)
         --c.currentIndex;
     c.saved = false;
+    c.changed = true;
     --c.count;
 }
 

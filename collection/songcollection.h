@@ -28,6 +28,10 @@ struct SongCollection {
     QString albumName;
     QString filePath;
     bool saved = false;
+    // The user added, edited, removed or renamed entries, or made the list by
+    // a search or scan, since it was last loaded, saved or replaced by a lone
+    // opened song: only then is there anything to lose on leaving it.
+    bool changed = false;
     bool playing = false;
     qint16 currentIndex = 0;
 

@@ -14,6 +14,11 @@ bool hasUnsavedSongs(const SongCollection &c)
     return !c.saved && c.count >= 1;
 }
 
+bool wouldLoseUserChanges(const SongCollection &c)
+{
+    return hasUnsavedSongs(c) && c.changed;
+}
+
 bool renameEntry(SongCollection &c, int n, const QString &songName, const QString &singer)
 {
     if (songName.isEmpty() || n < 1 || n > c.count)
@@ -23,5 +28,6 @@ bool renameEntry(SongCollection &c, int n, const QString &songName, const QStrin
     e.singer = singer;
     e.address.clear();
     c.saved = false;
+    c.changed = true;
     return true;
 }

@@ -9,8 +9,12 @@ struct SongCollection;
 QString songRowText(const SongEntry &e);
 
 // True when the collection holds songs that were never written to a file (or
-// changed since): only then is saving offered and discarding questioned.
+// changed since): only then is saving offered.
 bool hasUnsavedSongs(const SongCollection &c);
+// Unsaved songs the user put there: leaving the collection asks first. What
+// loading, saving, a lone opened song or the automatic tidying did is no
+// loss.
+bool wouldLoseUserChanges(const SongCollection &c);
 
 // Gives entry n (1..count) a new name and singer as the user typed them. The
 // address is dropped so that the next play looks the song up by its new name,

@@ -19,6 +19,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -125,6 +128,7 @@ void SongListWindow::load()
     applyStoredBackColor(centralWidget(), *ctx_.settings);
     refresh_list();
     placeBesideMainWindow();
+    framePending_ = true;
 }
 
 void SongListWindow::placeBesideMainWindow()
@@ -147,7 +151,10 @@ void SongListWindow::refresh_list()
     list2_->clear();
 
     SongCollection &c = ctx_.current;
+    // Tidying on every refresh is the list's own doing, not the user's.
+    const bool changed = c.changed;
     tidyCollection(c);
+    c.changed = changed;
 
     list2_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n)
@@ -213,7 +220,7 @@ void SongListWindow::removeDuplicates()
 
 void SongListWindow::startNewCollection()
 {
-    if (hasUnsavedSongs(ctx_.current)) {
+    if (wouldLoseUserChanges(ctx_.current)) {
         const Dialogs::Answer a = ctx_.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
@@ -254,6 +261,8 @@ void SongListWindow::saveCurrentCollection()
     const QString path =
         ctx_.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.current.albumName);
     saveCollection(ctx_.current, path, *ctx_.dialogs);
+    if (ctx_.current.saved)
+        ctx_.current.changed = false;
     refresh_list();
 }
 
@@ -295,6 +304,27 @@ void SongListWindow::showEvent(QShowEvent *event)
     if (!loaded_)
         load();
     QMainWindow::showEvent(event);
+    if (framePending_)
+        followFrame();
+}
+
+void SongListWindow::followFrame()
+{
+    // Placed before a window manager framed it, the window has its client
+    // area where the frame belongs, so its frame stands a title bar higher
+    // than the main window's. Once the frame is known (within a few seconds,
+    // or never without a window manager) the frame is put in its place.
+    framePending_ = false;
+    auto *poll = new QTimer(this);
+    auto tries = std::make_shared<int>(0);
+    connect(poll, &QTimer::timeout, this, [this, poll, tries] {
+        if (frameGeometry() != geometry() || ++*tries >= 50) {
+            poll->deleteLater();
+            if (*tries < 50)
+                placeBesideMainWindow();
+        }
+    });
+    poll->start(100);
 }
 
 void SongListWindow::closeEvent(QCloseEvent *event)

@@ -41,6 +41,7 @@ private:
     void buildMenus();
     void load();
     void placeBesideMainWindow();
+    void followFrame();
 
     AppContext &ctx_;
     QListWidget *list1_ = nullptr;
@@ -60,4 +61,5 @@ private:
     // Closing the window counts as unloading it: the next show or
     // refresh_list loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
+    bool framePending_ = false; // placed at load, before any frame was known
 };

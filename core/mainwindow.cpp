@@ -35,6 +35,22 @@ constexpr std::array<LabelPlace, 7> kPlaces = {{
     {48, 96, 95, 19},   // 6 album
 }};
 
+// The gap a label keeps from the client area's right edge.
+constexpr int kRightMargin = 8;
+
+// A text too long for the room right of the label ends in "…"; the whole
+// text is then the label's tooltip.
+void showFitted(QLabel *label, const QString &text)
+{
+    const int room = label->parentWidget()->width() - label->x() - kRightMargin;
+    const QString fitted = label->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    if (label->text() != fitted) {
+        label->setText(fitted);
+        label->adjustSize();
+    }
+    label->setToolTip(fitted == text ? QString() : text);
+}
+
 void setTextColor(QLabel *label, const QColor &color)
 {
     if (label->palette().color(QPalette::WindowText) == color)
@@ -238,14 +254,15 @@ void MainWindow::sync()
         QLabel *label = labels_[i];
         if (!synced_ || shown_.texts[i] != c.labelText(i)) {
             shown_.texts[i] = c.labelText(i);
-            if (label->text() != c.labelText(i)) {
-                label->setText(c.labelText(i));
-                label->adjustSize();
-            }
+            showFitted(label, c.labelText(i));
         }
-        if (!synced_ || shown_.colors[i] != c.labelColor(i)) {
-            shown_.colors[i] = c.labelColor(i);
-            setTextColor(label, c.labelColor(i));
+        // The user's font colour is shown as chosen; the grey of a disabled
+        // button is the desktop's, and must not vanish into the back colour.
+        const QColor color = c.labelEnabled(i) ? c.labelColor(i)
+                                               : readableOn(c.labelColor(i), c.backColor());
+        if (!synced_ || shown_.colors[i] != color) {
+            shown_.colors[i] = color;
+            setTextColor(label, color);
         }
     }
     if (!synced_ || shown_.back != c.backColor()) {

@@ -3,30 +3,33 @@
 #include "core/settings.h"
 
 namespace {
-QString hostEntry(Settings &settings, const QString &key, const QString &builtIn)
+QString hostEntry(Settings &settings, const QString &key)
 {
-    const QString host = settings.get(Settings::fixedApp(), QStringLiteral("网站"), key, builtIn)
-                             .trimmed();
-    return host.isEmpty() ? builtIn : host;
+    return settings.get(Settings::fixedApp(), QStringLiteral("网站"), key, QString()).trimmed();
+}
+
+QString urlOn(const QString &host, const QString &rest)
+{
+    return host.isEmpty() ? QString() : QStringLiteral("http://") + host + rest;
 }
 } // namespace
 
 QString makerSiteHost(Settings &settings)
 {
-    return hostEntry(settings, QStringLiteral("主页"), QStringLiteral("www.liravo.example"));
+    return hostEntry(settings, QStringLiteral("主页"));
 }
 
 QString makerBlogHost(Settings &settings)
 {
-    return hostEntry(settings, QStringLiteral("博客"), QStringLiteral("blog.liravo.example"));
+    return hostEntry(settings, QStringLiteral("博客"));
 }
 
 QString makerSiteUrl(Settings &settings)
 {
-    return QStringLiteral("http://") + makerSiteHost(settings) + QStringLiteral("/");
+    return urlOn(makerSiteHost(settings), QStringLiteral("/"));
 }
 
 QString firstRunPageUrl(Settings &settings)
 {
-    return QStringLiteral("http://") + makerBlogHost(settings) + QStringLiteral("/?post=105");
+    return urlOn(makerBlogHost(settings), QStringLiteral("/?post=105"));
 }

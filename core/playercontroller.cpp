@@ -3,6 +3,7 @@
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
+#include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QUrl>
 
 #include <cfenv>
 #include <chrono>
@@ -66,6 +68,20 @@ int PlayerController::randomIndexFor(float r, int count)
 QColor PlayerController::defaultGreyText()
 {
     return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+}
+
+QString PlayerController::fileNameOf(const QString &address)
+{
+    if (address.contains(QStringLiteral("://")))
+        return QUrl(address).fileName();
+    return QFileInfo(address).fileName();
+}
+
+QString PlayerController::fileBaseName(const QString &address)
+{
+    const QString name = fileNameOf(address);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
 }
 
 PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *parent)
@@ -163,6 +179,11 @@ void PlayerController::playFile(const QString &given)
         e.songName.clear();
         e.singer.clear();
         e.address = path;
+        // A song opened on its own is nothing the user would want to keep.
+        c.changed = false;
+        // An open song list would show the old rows; it refreshes once the
+        // entry has its name, since the list's tidying drops unnamed entries.
+        listRefreshPending_ = true;
         ctx_.playCurrent(1);
     }
     Q_EMIT stateChanged();
@@ -349,8 +370,7 @@ void PlayerController::setBackColor(qint32 color)
 
 bool PlayerController::exitCommand()
 {
-    const SongCollection &c = ctx_.current;
-    if (!c.saved && c.count > 0) {
+    if (wouldLoseUserChanges(ctx_.current)) {
         const Dialogs::Answer a = ctx_.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
@@ -403,9 +423,13 @@ void PlayerController::tick()
     // 2. What is playing now; an entry without names takes them from the tags.
     if (player.playState() == MediaPlayer::Playing && c.currentIndex > 0
         && c.currentIndex <= SongCollection::kCapacity) {
-        const QString title = player.title();
-        const QString author = player.author();
         SongEntry &e = c.entry(c.currentIndex);
+        // A song without a title tag goes by its name in the list, or else
+        // by its file's name.
+        QString title = player.title();
+        if (title.isEmpty())
+            title = e.songName.isEmpty() ? fileBaseName(e.address) : e.songName;
+        const QString author = player.author();
         if (e.singer.isEmpty())
             e.singer = author;
         if (e.songName.isEmpty())
@@ -444,6 +468,11 @@ void PlayerController::tick()
     // 5. The song ended (or never started): go on by the play mode.
     autoAdvance();
 
+    if (listRefreshPending_ && (!c.playing || c.count < 1 || !c.entry(1).songName.isEmpty())) {
+        listRefreshPending_ = false;
+        Q_EMIT collectionReplaced();
+    }
+
     // 6. A file or a show request left by a second copy.
     if (!handOffWatched_ || handOffChecksLeft_ > 0) {
         if (handOffChecksLeft_ > 0)
@@ -460,7 +489,7 @@ bool PlayerController::ticksWanted() const
 {
     if (held_)
         return false; // releasing the hold wakes the timer
-    if (handOffChecksLeft_ > 0)
+    if (handOffChecksLeft_ > 0 || listRefreshPending_)
         return true;
     return ctx_.current.playing && ctx_.player->playState() != MediaPlayer::Paused;
 }
@@ -556,8 +585,10 @@ void PlayerController::updateCaptionAndTooltip()
         const SongEntry &e = c.entry(c.currentIndex);
         if (!e.songName.isEmpty())
             tooltip_ = QStringLiteral("正在播放歌曲：") + e.singer + QLatin1Char('-') + e.songName;
-        else
+        else if (!siteUrl_.isEmpty())
             tooltip_ = siteUrl_;
+        else
+            tooltip_ = QStringLiteral("正在播放歌曲：") + fileNameOf(e.address);
     }
     if (ctx_.tray)
         ctx_.tray->modify(tooltip_);

@@ -31,6 +31,9 @@ public:
     // single-precision r*(count-1)+1 rounded half to even, so the first and
     // the last entry come up half as often as each one between them.
     static int randomIndexFor(float r, int count);
+    // The last part of a path or web address, and that without its extension.
+    static QString fileNameOf(const QString &address);
+    static QString fileBaseName(const QString &address);
     // The platform's colour for disabled text.
     static QColor defaultGreyText();
 
@@ -114,6 +117,9 @@ Q_SIGNALS:
     void showNormalRequested();
     // Something happened that the next ticks must see: a sleeping timer restarts.
     void wakeRequested();
+    // The current collection was replaced by a lone song: an open song list
+    // shows it afresh.
+    void collectionReplaced();
 
 private:
     void setLabel(int index, const QString &text);
@@ -146,4 +152,5 @@ private:
     // second copy's write may become visible a moment after the change is
     // seen, so one read is not enough.
     int handOffChecksLeft_ = 0;
+    bool listRefreshPending_ = false;
 };

@@ -34,9 +34,11 @@ void StartupProcedure::run()
     const bool firstRun = Settings::toBool(
         s.get(Settings::fixedApp(), QStringLiteral("设置"), QStringLiteral("firstRun"), true), true);
     if (firstRun) {
-        // A desktop without a browser still gets its player.
-        if (ctx_.browser)
-            ctx_.browser->openUrl(firstRunPageUrl(s));
+        // A desktop without a browser still gets its player, and without a
+        // blog there is no page to show.
+        const QString page = firstRunPageUrl(s);
+        if (ctx_.browser && !page.isEmpty())
+            ctx_.browser->openUrl(page);
         s.save(Settings::fixedApp(), QStringLiteral("设置"), QStringLiteral("firstRun"),
                QStringLiteral("False"));
     }

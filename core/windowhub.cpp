@@ -70,6 +70,10 @@ MainWindow &WindowHub::mainWindow()
     if (!main_) {
         main_ = new MainWindow(ctx_);
         ctx_.mainWindow = main_;
+        connect(&main_->controller(), &PlayerController::collectionReplaced, this, [this] {
+            if (songList_)
+                static_cast<SongListWindow *>(songList_.data())->refresh_list();
+        });
     }
     return *main_;
 }

@@ -120,6 +120,12 @@ bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
         const auto *me = static_cast<QMouseEvent *>(event);
         const Qt::MouseButton button = me->button();
         const QPoint globalPos = me->globalPosition().toPoint();
+        // The pop-up acts on the selected lines, so the right button must not
+        // replace a selection with the line under the mouse.
+        if (button == Qt::RightButton) {
+            onListMousePressed(button, globalPos);
+            return true;
+        }
         // Run after the list has moved its selection for this press.
         QMetaObject::invokeMethod(
             this, [this, button, globalPos] { onListMousePressed(button, globalPos); },

@@ -1,5 +1,19 @@
 #include "platform/dialogfilter.h"
 
+#include <QRegularExpression>
+
+namespace {
+bool endsWithPatterns(const QString &label, const QStringList &patterns)
+{
+    const qsizetype open = label.lastIndexOf(QLatin1Char('('));
+    if (open < 0 || !label.endsWith(QLatin1Char(')')))
+        return false;
+    const QString inner = label.mid(open + 1, label.size() - open - 2);
+    return inner.split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts)
+           == patterns;
+}
+} // namespace
+
 QStringList qtNameFilters(const QString &filter)
 {
     QStringList out;
@@ -22,10 +36,14 @@ QStringList qtNameFilters(const QString &filter)
         }
         if (patterns.isEmpty())
             patterns << QStringLiteral("*");
-        // Qt reads the last parenthesised group as the patterns, so a
-        // description such as "歌集(*.yyu)" keeps its own brackets intact.
+        // Qt reads the last parenthesised group as the patterns. A
+        // description such as "歌集(*.yyu)" that already ends in exactly
+        // these patterns is shown as it is, not with them a second time.
         const QString label = description.isEmpty() ? patterns.join(QLatin1Char(' ')) : description;
-        out << label % QStringLiteral(" (") % patterns.join(QLatin1Char(' ')) % QLatin1Char(')');
+        if (endsWithPatterns(label, patterns))
+            out << label;
+        else
+            out << label % QStringLiteral(" (") % patterns.join(QLatin1Char(' ')) % QLatin1Char(')');
     }
     return out;
 }

@@ -15,8 +15,10 @@ QtDialogs::QtDialogs(bool nativeFileDialogs) : native_(nativeFileDialogs) {}
 QWidget *QtDialogs::owner() const
 {
     // A question belongs over the window the user is working in (the song
-    // list, the search window); the chosen parent serves when none of ours
-    // is active, e.g. while the player sits in the tray.
+    // list, the search window), and is centred on it; the chosen parent
+    // serves when none of ours is known, e.g. while the player sits in the tray.
+    if (QWidget *asking = asker_.lastWindow())
+        return asking;
     QWidget *active = QApplication::activeWindow();
     if (active && active->windowType() != Qt::Popup && active->isVisible())
         return active;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/dialogs.h"
+#include "platform/inputwindowtracker.h"
 
 // The modal dialogs on Qt widgets. Every dialog runs its own event loop and
 // returns only when the user has answered, as the windows expect.
@@ -26,4 +27,5 @@ private:
     QString runFileDialog(bool save, const QString &filter, const QString &proposedName);
 
     bool native_;
+    InputWindowTracker asker_;
 };

@@ -1,7 +1,8 @@
 #include "platform/qttrayicon.h"
 
 #include <QCursor>
-#include <QSystemTrayIcon>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 
 QtTrayIcon::QtTrayIcon(QObject *parent) : QObject(parent) {}
 
@@ -15,12 +16,15 @@ bool QtTrayIcon::available() const
 void QtTrayIcon::add(const QIcon &icon, const QString &tooltip)
 {
     if (!icon_) {
+        // Qt picks the status-notifier kind of icon by the same test, once,
+        // when the first icon is made.
+        statusNotifier_ = statusNotifierHostOn(QDBusConnection::sessionBus());
         icon_ = new QSystemTrayIcon(this);
         connect(icon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     if (reason == QSystemTrayIcon::Context && !menu_ && onRightPress)
                         onRightPress(QCursor::pos());
-                    else if (reason == QSystemTrayIcon::DoubleClick && onDoubleClick)
+                    else if (bringsWindowBack(reason, statusNotifier_) && onDoubleClick)
                         onDoubleClick();
                 });
     }
@@ -59,4 +63,19 @@ void QtTrayIcon::setContextMenu(QMenu *menu)
     menu_ = menu;
     if (icon_)
         icon_->setContextMenu(menu);
+}
+
+bool QtTrayIcon::statusNotifierHostOn(const QDBusConnection &bus)
+{
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    return bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+bool QtTrayIcon::bringsWindowBack(QSystemTrayIcon::ActivationReason reason, bool statusNotifier)
+{
+    // On an XEmbed tray a single click is only the first half of a double
+    // click, which alone brings the window back.
+    return reason == QSystemTrayIcon::DoubleClick
+           || (statusNotifier && reason == QSystemTrayIcon::Trigger);
 }

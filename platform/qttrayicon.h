@@ -2,9 +2,11 @@
 #include "platform/trayicon.h"
 
 #include <QObject>
+#include <QSystemTrayIcon>
+
+class QDBusConnection;
 
 class QMenu;
-class QSystemTrayIcon;
 
 // The notification-area icon on QSystemTrayIcon. The QSystemTrayIcon is made
 // on add(), so a player that never shows the icon never talks to a tray host.
@@ -26,8 +28,16 @@ public:
     // menu on a right click without asking onRightPress.
     void setContextMenu(QMenu *menu);
 
+    // Whether bus has a status-notifier host. Qt then shows the icon as a
+    // StatusNotifierItem, whose hosts report a left click as Trigger and
+    // never as DoubleClick; an XEmbed tray reports both.
+    static bool statusNotifierHostOn(const QDBusConnection &bus);
+    // Whether an activation of the icon brings the main window back.
+    static bool bringsWindowBack(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
+
 private:
     QSystemTrayIcon *icon_ = nullptr;
+    bool statusNotifier_ = false;
     QMenu *menu_ = nullptr;
     QString tip_;
 };

@@ -73,6 +73,7 @@ int addPicksToLocalList(SongCollection &localList, const SongCollection &scanLis
         localList.entry(localList.count) = scanList.entry(row + 1);
         localList.albumName = localAlbumName();
         localList.saved = false;
+        localList.changed = true;
         localList.playing = false;
         localList.currentIndex = 1;
     }

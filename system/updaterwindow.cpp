@@ -103,6 +103,19 @@ void UpdaterWindow::loadManifest()
     loadQueued_ = false;
     if (busy_ || !ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
         return;
+    const QString site = makerSiteHost(*ctx_.settings);
+    if (site.isEmpty()) {
+        // The design-time versions would read as if an update had been looked for.
+        newest_->setText(QStringLiteral("最新版本：未知"));
+        installed_->setText(QStringLiteral("当前版本：")
+                            + ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
+                                                 QStringLiteral("当前版本"), QString()));
+        for (QLabel *l : {newest_, installed_})
+            l->resize(l->size().expandedTo(l->sizeHint()));
+        notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
+        updateButton_->setEnabled(false);
+        return;
+    }
     busy_ = true;
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
@@ -117,7 +130,7 @@ void UpdaterWindow::loadManifest()
         0);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
-        updater_->load(Updater::manifestUrl(makerSiteHost(*ctx_.settings)));
+        updater_->load(Updater::manifestUrl(site));
     busy_ = false;
     if (result == Updater::LoadResult::NotFetched) {
         // The labels keep their design texts; the box says why.

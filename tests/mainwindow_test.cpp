@@ -42,6 +42,25 @@ protected:
 };
 } // namespace
 
+TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
+{
+    const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
+    ctx.current.count = 1;
+    ctx.current.entry(1).address = QStringLiteral("/m/a.mp3");
+    ctx.playCurrent(1);
+    player.titleTag = longTitle;
+    player.authorTag = QStringLiteral("歌手");
+    player.state = MediaPlayer::Playing;
+    window->controller().tick();
+    QLabel *name = label(1);
+    EXPECT_LE(name->geometry().right(), window->centralWidget()->width());
+    EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(name->toolTip(), longTitle);
+    // A text that fits is shown whole, without a tooltip.
+    EXPECT_EQ(label(2)->text(), "歌手");
+    EXPECT_TRUE(label(2)->toolTip().isEmpty());
+}
+
 TEST_F(MainWindowTest, LayoutAndNames)
 {
     EXPECT_EQ(window->objectName(), "frm主窗体");
@@ -177,6 +196,7 @@ TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
     window->show();
     ctx.current.count = 1;
     ctx.current.entry(1).songName = QStringLiteral("歌");
+    ctx.current.changed = true;
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());

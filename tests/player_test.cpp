@@ -1,6 +1,7 @@
 // The main window's logic against a fake engine: load, file opening, label
 // buttons, pop-up commands, the playback tick and the play modes.
 #include "core/appcontext.h"
+#include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
 #include "core/colors.h"
 #include "core/playercontroller.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 void PrintTo(const QString &s, std::ostream *os)
 {
@@ -101,6 +103,7 @@ protected:
         c.count = qint16(n);
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
+        c.changed = !saved; // an unsaved list stands for one the user made
         ctx.current = c;
     }
 
@@ -307,8 +310,14 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     EXPECT_EQ(c.labelText(3), "播放");
     EXPECT_FALSE(c.labelEnabled(4));
     EXPECT_EQ(c.caption(), "[正在连接...][Liravo]");
-    // Opening counts as playing for the tooltip; an untitled song shows the site.
-    EXPECT_EQ(c.tooltip(), "http://www.liravo.example/");
+    // Opening counts as playing for the tooltip; an untitled song shows its
+    // file, or the maker's site where one is configured.
+    EXPECT_EQ(c.tooltip(), "正在播放歌曲：2.mp3");
+    backend.write("Liravo", "网站", "主页", "site.test");
+    PlayerController withSite(ctx, kGrey);
+    withSite.load(QIcon());
+    withSite.tick();
+    EXPECT_EQ(withSite.tooltip(), "http://site.test/");
 
     player.state = MediaPlayer::Playing;
     c.tick();
@@ -714,6 +723,70 @@ TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
         EXPECT_EQ(dialogs.count("message"), asked);
     }
     EXPECT_EQ(exits, 3);
+}
+
+TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
+{
+    PlayerController &c = loaded();
+    SongCollection yyu;
+    yyu.albumName = QStringLiteral("歌集");
+    for (int i = 1; i <= 2; ++i)
+        addEntry(yyu, QStringLiteral("S%1").arg(i), QString(), QString());
+    const QString yyuPath = file("loaded.yyu", serializeCollection(yyu));
+    const QString mp3 = file("one.mp3");
+    struct Case {
+        const char *what;
+        std::function<void()> steps;
+        bool asks;
+    };
+    const std::vector<Case> cases = {
+        {"one opened song", [&] { c.playFile(mp3); }, false},
+        {"a loaded file", [&] { c.playFile(yyuPath); }, false},
+        {"one song over a list the user made",
+         [&] { collectionOf(3, false); c.playFile(mp3); }, false},
+        {"an entry added", [&] { c.playFile(yyuPath); addEntry(ctx.current, "x", "", ""); }, true},
+        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(ctx.current, 1); }, true},
+        {"an entry renamed",
+         [&] { c.playFile(yyuPath); renameEntry(ctx.current, 1, "y", ""); }, true},
+        {"a song added to a lone song",
+         [&] { c.playFile(mp3); addEntry(ctx.current, "x", "", ""); }, true},
+        {"an addition then saved",
+         [&] { c.playFile(yyuPath); addEntry(ctx.current, "x", "", ""); ctx.current.saved = true; },
+         false},
+    };
+    for (const Case &k : cases) {
+        ctx.current = SongCollection{};
+        k.steps();
+        const int before = dialogs.count("message");
+        dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
+        EXPECT_EQ(!c.exitCommand(), k.asks) << k.what;
+        EXPECT_EQ(dialogs.count("message") - before, k.asks ? 1 : 0) << k.what;
+        dialogs.messageAnswers.clear();
+    }
+}
+
+TEST_F(Player, UntaggedSongGoesByItsFileName)
+{
+    PlayerController &c = loaded();
+    c.playFile(file("夜曲.live.mp3"));
+    player.state = MediaPlayer::Playing;
+    c.tick();
+    EXPECT_EQ(c.labelText(1), "夜曲.live");
+    EXPECT_EQ(c.caption(), "夜曲.live[播放中...][Liravo]");
+    EXPECT_EQ(ctx.current.entry(1).songName, "夜曲.live");
+
+    // A named entry without a title tag keeps showing its name.
+    collectionOf(2);
+    playing(2);
+    c.tick();
+    EXPECT_EQ(c.labelText(1), "S2");
+
+    const struct {
+        const char *address, *base;
+    } names[] = {{"/m/a.mp3", "a"}, {"http://h.test/p/b.mp3?x=1", "b"}, {"/m/.hidden", ".hidden"},
+                 {"/m/noext", "noext"}, {"", ""}};
+    for (const auto &n : names)
+        EXPECT_EQ(PlayerController::fileBaseName(n.address), n.base) << n.address;
 }
 
 TEST_F(Player, TopCaptionCommand)

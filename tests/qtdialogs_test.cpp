@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -89,8 +90,12 @@ TEST(DialogFilter, TranslatesThePlayersFilters)
     EXPECT_EQ(qtNameFilters("歌集文件|*.yyu"), QStringList{"歌集文件 (*.yyu)"});
     // A trailing ";" adds no empty pattern.
     EXPECT_EQ(qtNameFilters("音频文件|*.mp3;*.yyu;"), QStringList{"音频文件 (*.mp3 *.yyu)"});
-    // The description's own brackets stay; Qt reads the last group.
-    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu"), QStringList{"歌集(*.yyu) (*.yyu)"});
+    // A description that already names its patterns shows them once; other
+    // brackets of its own stay, and Qt reads the last group.
+    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu"), QStringList{"歌集(*.yyu)"});
+    EXPECT_EQ(qtNameFilters("歌集 ( *.yyu; )|*.yyu"), QStringList{"歌集 ( *.yyu; )"});
+    EXPECT_EQ(qtNameFilters("歌集(旧)|*.yyu"), QStringList{"歌集(旧) (*.yyu)"});
+    EXPECT_EQ(qtNameFilters("歌集(*.yyu)|*.yyu;*.m3u"), QStringList{"歌集(*.yyu) (*.yyu *.m3u)"});
 }
 
 TEST(DialogFilter, OddShapes)
@@ -284,4 +289,44 @@ TEST(QtDialogsBoxes, ColourInStoredLayoutOrNothing)
     Answerer<QColorDialog> cancel{[](QColorDialog *c) { c->reject(); }};
     cancel.arm();
     EXPECT_FALSE(d.chooseColor().has_value());
+}
+
+TEST(QtDialogsBoxes, QuestionsSitCentredOnTheWindowTheUserLastUsed)
+{
+    QtDialogs d(false);
+    QWidget main, list, search;
+    d.setParentWindow(&main);
+    const QList<QPair<QWidget *, QRect>> places = {
+        {&main, {40, 60, 430, 220}}, {&list, {520, 60, 300, 280}}, {&search, {100, 400, 400, 290}}};
+    for (const auto &p : places) {
+        p.first->setGeometry(p.second);
+        p.first->show();
+    }
+    // Without a window manager the last window shown stays "active", whichever
+    // the user works in.
+    search.activateWindow();
+    struct Step {
+        QWidget *used;   // where the user clicked or typed; null: nowhere yet
+        bool byKey;
+        QWidget *expected;
+    };
+    const Step steps[] = {{nullptr, false, &main}, {&list, false, &list}, {&main, true, &main},
+                          {&list, true, &list}};
+    for (const Step &s : steps) {
+        if (s.used && s.byKey)
+            QTest::keyClick(s.used, Qt::Key_Shift);
+        else if (s.used)
+            QTest::mouseClick(s.used, Qt::LeftButton);
+        QWidget *owner = nullptr;
+        QPoint centre;
+        Answerer<QMessageBox> a{[&](QMessageBox *box) {
+            owner = box->parentWidget();
+            centre = box->geometry().center();
+            box->reject();
+        }};
+        a.arm();
+        d.messageBox("问题", "Liravo", Dialogs::Buttons::YesNo);
+        EXPECT_EQ(owner, s.expected);
+        EXPECT_LE((centre - s.expected->geometry().center()).manhattanLength(), 4);
+    }
 }

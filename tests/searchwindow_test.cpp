@@ -323,13 +323,25 @@ TEST(SearchWindow, RightClickPopsTheMenuWithSelectionDependentItems)
     EXPECT_TRUE(child<QAction>(w, "m_全选")->isEnabled());
     menu->hide();
 
+    // The right button leaves the selection as it is, several lines included,
+    // so "添加到歌集" adds every one of them.
     QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                       list->visualItemRect(list->item(0)).center());
     QApplication::processEvents();
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_FALSE(child<QAction>(w, "m_addsong")->isEnabled());
+    menu->hide();
+    list->selectAll();
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    QApplication::processEvents();
     EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(list->selectedItems().size(), 2);
     EXPECT_TRUE(child<QAction>(w, "m_addsong")->isEnabled());
     EXPECT_TRUE(child<QAction>(w, "m_New")->isEnabled());
     menu->hide();
+    child<QAction>(w, "m_addsong")->trigger();
+    EXPECT_EQ(f.ctx.current.count, 2);
 }
 
 TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)

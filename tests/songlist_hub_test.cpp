@@ -3,6 +3,7 @@
 #include "collection/songlistwindow.h"
 #include "core/appcontext.h"
 #include "core/mainwindow.h"
+#include "core/playercontroller.h"
 #include "core/settings.h"
 #include "core/windowhub.h"
 #include "platform/memorysettingsbackend.h"
@@ -97,4 +98,32 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
                                                   "*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
     EXPECT_EQ(ctx.current.albumName, QString("Evening"));
+}
+
+TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
+{
+    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.showSongList();
+    ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
+
+    // Untagged: the song goes by its file's name once the engine plays it.
+    QFile mp3(QDir(tmp.path()).absoluteFilePath("晚风.mp3"));
+    ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
+    mp3.write("ID3 not empty");
+    mp3.close();
+    PlayerController &c = hub->mainWindow().controller();
+    c.playFile(mp3.fileName());
+    player.state = MediaPlayer::Playing;
+    c.tick();
+    EXPECT_EQ(rows(), QStringList{"晚风"});
+    EXPECT_EQ(ctx.current.count, 1);
+
+    // A song that never plays leaves no stale rows either.
+    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
+    player.stateAfterPlay = MediaPlayer::Stopped;
+    c.playFile(mp3.fileName());
+    c.tick();
+    c.tick();
+    EXPECT_NE(rows(), (QStringList{"A-a", "B-b"}));
 }

@@ -62,6 +62,7 @@ protected:
             c.entry(++c.count) = e;
         c.albumName = album;
         c.saved = saved;
+        c.changed = !saved; // an unsaved list stands for one the user made
         ctx.current = c;
     }
 

@@ -89,6 +89,7 @@ TEST_F(Startup, FirstRunOpensTheBlogOnceAndRecordsTheVersion)
 
     // No browser at all: start-up goes on and the first run is over.
     backend.clear();
+    backend.write("Liravo", "网站", "博客", "127.0.0.1:8765");
     browser.succeed = false;
     StartupProcedure third(ctx);
     third.run();
@@ -98,6 +99,18 @@ TEST_F(Startup, FirstRunOpensTheBlogOnceAndRecordsTheVersion)
     StartupProcedure fourth(ctx);
     fourth.run();
     EXPECT_EQ(browser.opened.size(), 2);
+}
+
+TEST_F(Startup, FirstRunWithoutABlogOpensNothing)
+{
+    for (const char *blank : {"", "  "}) {
+        backend.clear();
+        if (*blank)
+            backend.write("Liravo", "网站", "博客", blank);
+        StartupProcedure(ctx).run();
+        EXPECT_TRUE(browser.opened.isEmpty());
+        EXPECT_EQ(stored("设置", "firstRun"), "False");
+    }
 }
 
 TEST_F(Startup, LastCollectionIsReopenedOnlyWhenItExistsAndNothingIsLoaded)

@@ -352,6 +352,17 @@ TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
     EXPECT_FALSE(button()->isEnabled());
 }
 
+TEST_F(UpdaterWindowTest, WithoutASiteItSaysSoAndFetchesNothing)
+{
+    backend.write("Liravo", "网站", "主页", " ");
+    window.loadManifest();
+    EXPECT_TRUE(downloader.requested.isEmpty());
+    EXPECT_EQ(text("Label1"), "最新版本：未知");
+    EXPECT_EQ(text("Label2"), "当前版本：20140529");
+    EXPECT_EQ(notes(), "没有设置更新网站，无法检查更新。");
+    EXPECT_FALSE(button()->isEnabled());
+}
+
 TEST_F(UpdaterWindowTest, NewerVersionShowsNotesAndEnablesButton)
 {
     downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});

@@ -12,7 +12,7 @@ gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav libsoup-3.
 libsqlite3-dev sqlite3
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
-fonts-wqy-zenhei locales
+fonts-wqy-zenhei locales qt6-translations-l10n dbus-daemon
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 python3
 appstream file flac vorbis-tools opus-tools

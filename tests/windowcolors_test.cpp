@@ -1,0 +1,78 @@
+// Every text on a window's own back colour stays readable whatever colour the
+// user stored: the windows are rendered and the pixels of each text checked.
+#include "core/colors.h"
+#include "core/mainwindow.h"
+#include "core/playercontroller.h"
+#include "support/fakeservices.h"
+#include "system/scanwindow.h"
+#include "system/updaterwindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QImage>
+#include <QStyle>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The largest brightness difference between any pixel of the child's area and
+// the back colour.
+int strongestContrast(QWidget *window, const QString &child, const QColor &back)
+{
+    QWidget *w = window->findChild<QWidget *>(child);
+    if (!w)
+        return -1;
+    QRect area = w->geometry();
+    // A check box's own square is drawn in the style's colours; only its
+    // caption stands on the back colour.
+    if (qobject_cast<QCheckBox *>(w))
+        area.setLeft(area.left() + w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
+                     + w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w));
+    const QImage img = window->grab(area).toImage();
+    const int backY = qGray(back.rgb());
+    int best = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            best = qMax(best, qAbs(qGray(img.pixel(x, y)) - backY));
+    return best;
+}
+
+TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
+{
+    struct Window {
+        const char *name;
+        std::function<QWidget *(AppContext &)> make;
+        QStringList texts;
+    };
+    const std::vector<Window> windows = {
+        {"updater", [](AppContext &c) { return new UpdaterWindow(c); },
+         {QStringLiteral("Label1"), QStringLiteral("Label2")}},
+        {"scan", [](AppContext &c) { return new ScanWindow(c); }, {QStringLiteral("Check1")}},
+        // The greyed buttons: nothing plays and there is nothing before or after.
+        {"main",
+         [](AppContext &c) {
+             auto *w = new MainWindow(c);
+             w->controller().tick();
+             return w;
+         },
+         {QStringLiteral("Label1_0"), QStringLiteral("Label1_4"), QStringLiteral("Label1_5")}},
+    };
+    // Black (the default), white, light and mid grey, pure red, dark blue.
+    for (qint32 stored : {0, 0xFFFFFF, 0xBEBEBE, 0x808080, 0x0000FF, 0x800000}) {
+        FakeServices fx;
+        if (stored != 0)
+            fx.settings.save(fx.settings.exeApp(), QStringLiteral("设置"),
+                             QStringLiteral("背景颜色"), QString::number(stored));
+        const QColor back = colorFromValue(stored);
+        for (const Window &win : windows) {
+            std::unique_ptr<QWidget> w(win.make(fx.ctx));
+            for (const QString &text : win.texts)
+                EXPECT_GE(strongestContrast(w.get(), text, back), 90)
+                    << win.name << " " << qPrintable(text) << " on " << stored;
+        }
+    }
+}
+
+} // namespace

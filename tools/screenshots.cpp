@@ -1,0 +1,101 @@
+// Renders the windows and dialogs a new user meets first, with the colours a
+// fresh settings store gives, into PNG files: the open-file dialog, the
+// question asked before a collection is dropped, the updater and the scan
+// window. tools/screenshot_dialogs.sh builds and runs it.
+//
+//   liravo_screenshots <output folder> <folder the open dialog shows>
+#include "core/appcontext.h"
+#include "core/leanstyle.h"
+#include "core/settings.h"
+#include "platform/lazyhttpclient.h"
+#include "platform/memorysettingsbackend.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtdownloader.h"
+#include "platform/qtprocesslauncher.h"
+#include "platform/qttranslations.h"
+#include "system/scanwindow.h"
+#include "system/updaterwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+bool save(QWidget *w, const QString &file)
+{
+    const bool ok = w->grab().save(file, "PNG");
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(file));
+    return ok;
+}
+
+// Saves the modal dialog that the next call opens, then dismisses it.
+void grabNextDialog(const QString &file, bool *ok)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, file, ok] {
+        QWidget *d = QApplication::activeModalWidget();
+        if (!d)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        // Let it lay itself out and paint once before it is grabbed.
+        QTimer::singleShot(300, d, [d, file, ok] {
+            *ok = save(d, file);
+            QMetaObject::invokeMethod(d, "reject");
+        });
+    });
+    poll->start(20);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <output folder> <folder to browse>\n", argv[0]);
+        return 2;
+    }
+    installQtChineseTranslations(app);
+    QApplication::setStyle(new LeanStyle(QApplication::style()->name()));
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("WenQuanYi Zen Hei")});
+    QApplication::setFont(font);
+    const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
+    QDir::setCurrent(QString::fromLocal8Bit(argv[2]));
+
+    MemorySettingsBackend backend;
+    Settings settings(backend, QStringLiteral("Liravo"));
+    settings.save(Settings::fixedApp(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
+                  QStringLiteral("20140529"));
+    QtDialogs dialogs(false);
+    LazyHttpClient http;
+    QtDownloader downloader(http);
+    QtProcessLauncher launcher;
+    AppContext ctx;
+    ctx.settings = &settings;
+    ctx.dialogs = &dialogs;
+    ctx.downloader = &downloader;
+    ctx.launcher = &launcher;
+
+    bool ok = true, shot = false;
+    grabNextDialog(out.filePath(QStringLiteral("open-file-dialog.png")), &shot);
+    dialogs.openFile(QStringLiteral("音频文件|*.mp3;*.yyu;"), QString());
+    ok = ok && shot;
+    shot = false;
+    grabNextDialog(out.filePath(QStringLiteral("question-box.png")), &shot);
+    dialogs.messageBox(QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"),
+                       QStringLiteral("未保存"), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+    ok = ok && shot;
+
+    UpdaterWindow updater(ctx);
+    updater.show();
+    updater.loadManifest();
+    ok = save(&updater, out.filePath(QStringLiteral("updater-window.png"))) && ok;
+
+    ScanWindow scan(ctx);
+    scan.show();
+    ok = save(&scan, out.filePath(QStringLiteral("scan-window.png"))) && ok;
+    return ok ? 0 : 1;
+}
