@@ -28,6 +28,9 @@ public:
     QString author() const override { return QStringLiteral("周杰伦"); }
     void setVolume(int v) override { volume_ = v; }
     int volume() const override { return volume_; }
+    qint64 position() const override { return 61000; }
+    qint64 duration() const override { return 245000; }
+    void seek(qint64) override {}
 
 private:
     QString url_;

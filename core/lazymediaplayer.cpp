@@ -64,3 +64,19 @@ int LazyMediaPlayer::volume() const
 {
     return engine_ ? engine_->volume() : volume_;
 }
+
+qint64 LazyMediaPlayer::position() const
+{
+    return engine_ ? engine_->position() : -1;
+}
+
+qint64 LazyMediaPlayer::duration() const
+{
+    return engine_ ? engine_->duration() : -1;
+}
+
+void LazyMediaPlayer::seek(qint64 ms)
+{
+    if (engine_)
+        engine_->seek(ms);
+}

@@ -24,6 +24,9 @@ public:
     QString author() const override;
     void setVolume(int volume0to100) override;
     int volume() const override;
+    qint64 position() const override;
+    qint64 duration() const override;
+    void seek(qint64 ms) override;
 
     bool engineLoaded() const { return engine_ != nullptr; }
 

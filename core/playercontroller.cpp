@@ -92,7 +92,9 @@ void PlayerController::load(const QIcon &windowIcon)
     setBackColor(qint32(Settings::toInt(
         s.get(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), 0), 0)));
 
-    ctx_.player->setVolume(80);
+    const qint64 volume = Settings::toInt(
+        s.get(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"), 80), 80);
+    ctx_.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);
@@ -147,16 +149,7 @@ void PlayerController::playFile(const QString &given)
             setLabel(Singer, {});
             setLabel(Album, {});
         }
-        // The slots the old list used are emptied, so no later step can find
-        // a stale song above count.
-        for (int n = 2; n <= SongCollection::kCapacity; ++n)
-            c.entry(n) = SongEntry{};
-        c.count = 1;
-        SongEntry &e = c.entry(1);
-        e.songName.clear();
-        e.singer.clear();
-        e.address = path;
-        ctx_.playCurrent(1);
+        playLoneSong(path);
     } else if (type == QLatin1String(".m3u")) {
         ctx_.dialogs->messageBox(QStringLiteral("还未支持该类型文件"), QStringLiteral("Liravo"),
                                  Dialogs::Buttons::Ok);
@@ -201,6 +194,7 @@ void PlayerController::clickLabel(int index)
             setLabel(PlayPause, kPauseText);
             ctx_.player->play();
             c.playing = true;
+            paused_ = false;
         }
         Q_EMIT stateChanged();
         break;
@@ -208,6 +202,7 @@ void PlayerController::clickLabel(int index)
         ctx_.player->stop();
         setLabel(PlayPause, kPlayText);
         c.playing = false;
+        paused_ = false;
         Q_EMIT stateChanged();
         break;
     case Next:
@@ -225,6 +220,7 @@ bool PlayerController::pauseOrOpenFile()
         setLabel(PlayPause, kPlayText);
         ctx_.player->pause();
         c.playing = false;
+        paused_ = ctx_.player->playState() == MediaPlayer::Paused;
         return true;
     }
     if (c.count == 0) {
@@ -236,7 +232,12 @@ bool PlayerController::pauseOrOpenFile()
 
 void PlayerController::menuPlayPause()
 {
-    // Unlike label 3, the menu entry plays the entry again from its start.
+    // A paused song goes on where it stood; otherwise, unlike label 3, the
+    // menu entry plays the entry again from its start.
+    if (holdsPause()) {
+        clickLabel(PlayPause);
+        return;
+    }
     if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
         ctx_.playCurrent(qMax<int>(1, ctx_.current.currentIndex));
@@ -372,7 +373,10 @@ void PlayerController::tick()
     MediaPlayer &player = *ctx_.player;
 
     // 1. Nothing wanted: keep the player stopped and the song texts empty.
-    if (!c.playing) {
+    // A paused song stays where it stood, so that play resumes it.
+    const bool pausedSong = holdsPause();
+    paused_ = pausedSong;
+    if (!c.playing && !pausedSong) {
         player.stop();
         c.currentIndex = 1;
         setLabel(SongName, {});
@@ -397,7 +401,10 @@ void PlayerController::tick()
         enable(Stop);
     } else {
         setLabel(PlayPause, kPlayText);
-        grey(Stop);
+        if (pausedSong)
+            enable(Stop);
+        else
+            grey(Stop);
     }
 
     // 3. Previous, next and random need more than one song.
@@ -504,4 +511,88 @@ void PlayerController::updateCaptionAndTooltip()
     }
     if (ctx_.tray)
         ctx_.tray->modify(tooltip_);
+}
+
+void PlayerController::playLoneSong(const QString &address)
+{
+    SongCollection &c = ctx_.current;
+    // The slots the old list used are emptied, so no later step can find
+    // a stale song above count.
+    for (int n = 2; n <= SongCollection::kCapacity; ++n)
+        c.entry(n) = SongEntry{};
+    c.count = 1;
+    SongEntry &e = c.entry(1);
+    e.songName.clear();
+    e.singer.clear();
+    e.address = address;
+    paused_ = false;
+    ctx_.playCurrent(1);
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::holdsPause() const
+{
+    // Only while the engine still holds the very song that was paused: a
+    // collection replaced meanwhile, or an engine that moved on, ends it.
+    const SongCollection &c = ctx_.current;
+    const MediaPlayer &player = *ctx_.player;
+    return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
+           && c.currentIndex >= 1 && c.currentIndex <= c.count
+           && c.entry(c.currentIndex).address == player.url();
+}
+
+void PlayerController::play()
+{
+    if (labelText_[PlayPause] == kPlayText)
+        clickLabel(PlayPause);
+}
+
+void PlayerController::pause()
+{
+    if (labelText_[PlayPause] == kPauseText)
+        clickLabel(PlayPause);
+}
+
+void PlayerController::stopPlayback()
+{
+    clickLabel(Stop);
+}
+
+void PlayerController::seek(qint64 ms)
+{
+    MediaPlayer &player = *ctx_.player;
+    if (player.position() < 0)
+        return;
+    player.seek(qMax<qint64>(0, ms));
+    Q_EMIT seeked(qMax<qint64>(0, player.position()));
+}
+
+void PlayerController::seekBy(qint64 deltaMs)
+{
+    const qint64 now = ctx_.player->position();
+    if (now >= 0)
+        seek(now + deltaMs);
+}
+
+int PlayerController::volume() const
+{
+    return ctx_.player->volume();
+}
+
+void PlayerController::setVolume(int volume)
+{
+    volume = qBound(0, volume, 100);
+    ctx_.player->setVolume(volume);
+    ctx_.settings->save(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"),
+                        QString::number(volume));
+    Q_EMIT volumeChanged(volume);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::choosePlayMode(const QString &mode)
+{
+    if (!playModeCycle().contains(mode))
+        return;
+    playMode_ = mode;
+    applyPlayMode();
 }

@@ -83,6 +83,26 @@ public:
     QColor greyText() const { return grey_; }
 
     void setPlayMode(const QString &mode) { playMode_ = mode; }
+
+    // Transport for the keyboard and the desktop's media controls; each goes
+    // through the label or menu operation that does the same.
+    void play();            // label 3 while it offers "播放"
+    void pause();           // label 3 while it offers "暂停"
+    void stopPlayback();    // label 4
+    // A song paused by the user that stays where it stood.
+    bool holdsPause() const;
+    // Plays an address (a local path or a web address) as a lone song, the
+    // way playFile plays a single MP3.
+    void playLoneSong(const QString &address);
+    // Moves within the current song; announced through seeked().
+    void seek(qint64 ms);
+    void seekBy(qint64 deltaMs);
+    // 0..100, stored under "设置"/"音量" and announced through volumeChanged().
+    void setVolume(int volume);
+    void changeVolume(int delta) { setVolume(volume() + delta); }
+    int volume() const;
+    // A play mode chosen from outside the menu: stored and shown alike.
+    void choosePlayMode(const QString &mode);
     // While held, ticks do nothing: the start-up holds them until the single-
     // copy rule has run, so a copy about to hand its file over never collects
     // a hand-off meant for the running one.
@@ -96,6 +116,10 @@ Q_SIGNALS:
     void activateRequested();
     // Normal state (not minimised), shown, brought forward.
     void showNormalRequested();
+    // The position jumped to ms by a seek.
+    void seeked(qint64 ms);
+    // The volume was set (by the wheel, a key or the desktop).
+    void volumeChanged(int volume);
 
 private:
     void setLabel(int index, const QString &text);
@@ -124,4 +148,6 @@ private:
     QColor backColor_;
     bool inTick_ = false;
     bool held_ = false;
+    // The user paused the current song (cleared by play and stop).
+    bool paused_ = false;
 };

@@ -37,4 +37,9 @@ public:
     virtual QString author() const = 0;
     virtual void setVolume(int volume0to100) = 0;
     virtual int volume() const = 0;
+    // Position and length of the current source in milliseconds; -1 when unknown.
+    virtual qint64 position() const = 0;
+    virtual qint64 duration() const = 0;
+    // Moves the current source to ms from its start (clamped); no effect when nothing is open.
+    virtual void seek(qint64 ms) = 0;
 };

@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QUrl>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -396,6 +397,37 @@ void MpvPlayer::setVolume(int volume0to100)
         double v = volume_;
         api_->setProperty(handle_, "volume", MPV_FORMAT_DOUBLE, &v);
     }
+}
+
+// Only a source that is open has a position; libmpv keeps answering for a
+// stopped one until its end event has been read.
+qint64 MpvPlayer::position() const
+{
+    if (!loaded_ || !activeEntry_)
+        return -1;
+    const double s = engineNumber("time-pos");
+    return std::isnan(s) || s < 0 ? -1 : qint64(s * 1000.0 + 0.5);
+}
+
+qint64 MpvPlayer::duration() const
+{
+    if (!loaded_ || !activeEntry_)
+        return -1;
+    const double s = engineNumber("duration");
+    return std::isnan(s) || s <= 0 ? -1 : qint64(s * 1000.0 + 0.5);
+}
+
+void MpvPlayer::seek(qint64 ms)
+{
+    if (!loaded_ || !activeEntry_)
+        return;
+    qint64 target = qMax<qint64>(0, ms);
+    const qint64 length = duration();
+    if (length > 0)
+        target = qMin(target, length);
+    const QByteArray seconds = QByteArray::number(double(target) / 1000.0, 'f', 3);
+    const char *cmd[] = {"seek", seconds.constData(), "absolute", nullptr};
+    api_->command(handle_, cmd);
 }
 
 double MpvPlayer::engineNumber(const char *name) const

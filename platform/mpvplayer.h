@@ -42,6 +42,9 @@ public:
     QString author() const override { return author_; }
     void setVolume(int volume0to100) override;
     int volume() const override { return volume_; }
+    qint64 position() const override;
+    qint64 duration() const override;
+    void seek(qint64 ms) override;
 
     // Whether libmpv has been loaded and started in this player.
     bool engineStarted() const { return handle_ != nullptr; }
