@@ -2,12 +2,14 @@
 #include "core/lazymediaplayer.h"
 #include "core/leanstyle.h"
 #include "core/mainwindow.h"
+#include "core/mprisbridge.h"
 #include "core/playercontroller.h"
 #include "core/settings.h"
 #include "core/startup.h"
 #include "core/windowhub.h"
 #include "platform/qtbrowser.h"
 #include "platform/qtinstancelock.h"
+#include "platform/qtmprisservice.h"
 #include "platform/qttrayicon.h"
 
 #include <QApplication>
@@ -168,11 +170,16 @@ int main(int argc, char **argv)
     // screen before any other work), and at the latest after half a second;
     // whichever comes first wins.
     w.controller().holdTicks(true);
+    // The desktop's media controls belong to the copy that runs on.
+    QtMprisService mprisService;
+    MprisBridge mpris(ctx, w.controller(), mprisService);
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;
-        if (startup.firstActivation(w.handle()))
+        if (startup.firstActivation(w.handle())) {
             w.controller().holdTicks(false);
+            mpris.publish();
+        }
     };
     QObject::connect(&w, &MainWindow::activated, &w, firstActivation);
     QObject::connect(&w, &MainWindow::firstPainted, &w, firstActivation);

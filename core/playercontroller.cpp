@@ -192,8 +192,15 @@ void PlayerController::clickLabel(int index)
     case PlayPause:
         if (!pauseOrOpenFile()) {
             setLabel(PlayPause, kPauseText);
-            ctx_.player->play();
-            c.playing = true;
+            // A paused song goes on where it stood. Anything else plays the
+            // current entry: the engine may hold nothing yet (a collection
+            // just loaded) or a song the idle rule has moved away from.
+            if (holdsPause()) {
+                ctx_.player->play();
+                c.playing = true;
+            } else {
+                ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+            }
             paused_ = false;
         }
         Q_EMIT stateChanged();
