@@ -3,9 +3,11 @@
 // widgets, both on the real SQLite settings store.
 #include "core/appcontext.h"
 #include "core/mainwindow.h"
+#include "core/mprisbridge.h"
 #include "core/playercontroller.h"
 #include "core/settings.h"
 #include "platform/mediaplayer.h"
+#include "platform/mprisservice.h"
 #include "platform/sqlitesettingsbackend.h"
 
 #include <QApplication>
@@ -84,6 +86,31 @@ void BM_TickMainWindow(benchmark::State &state)
         w.controller().tick();
 }
 BENCHMARK(BM_TickMainWindow);
+
+// Takes the announcements a bus would carry, and counts them.
+class CountingMpris : public MprisService {
+public:
+    bool publish(MprisHandler &) override { return true; }
+    void propertiesChanged(const QVariantMap &) override { ++changes; }
+    void seeked(qint64) override {}
+    int changes = 0;
+};
+
+// The window's tick with the desktop media controls published: each tick
+// compares the values they show with those last announced.
+void BM_TickMainWindowWithMpris(benchmark::State &state)
+{
+    Fixture f;
+    MainWindow w(f.ctx);
+    w.show();
+    CountingMpris service;
+    MprisBridge bridge(f.ctx, w.controller(), service);
+    bridge.publish();
+    for (auto _ : state)
+        w.controller().tick();
+    state.counters["announced"] = service.changes;
+}
+BENCHMARK(BM_TickMainWindowWithMpris);
 
 } // namespace
 

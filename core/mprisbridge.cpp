@@ -113,9 +113,10 @@ MprisValues MprisBridge::values() const
     v.metadata.insert(QStringLiteral("xesam:title"),
                       e.songName.isEmpty() ? player.title() : e.songName);
     const QString singer = e.singer.isEmpty() ? player.author() : e.singer;
-    v.metadata.insert(QStringLiteral("xesam:artist"),
-                      singer.isEmpty() ? QStringList() : QStringList{singer});
-    v.metadata.insert(QStringLiteral("xesam:album"), c.albumName);
+    if (!singer.isEmpty())
+        v.metadata.insert(QStringLiteral("xesam:artist"), QStringList{singer});
+    if (!c.albumName.isEmpty())
+        v.metadata.insert(QStringLiteral("xesam:album"), c.albumName);
     const QString address = player.url();
     if (!address.isEmpty()) {
         const QUrl url = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address)
@@ -200,8 +201,12 @@ void MprisBridge::pause()
 
 void MprisBridge::playPause()
 {
-    if (ctx_.current.count > 0)
-        perform([this] { controller_.clickLabel(PlayerController::PlayPause); });
+    perform([this] {
+        if (ctx_.current.playing)
+            controller_.pause();
+        else
+            controller_.play();
+    });
 }
 
 void MprisBridge::stop()

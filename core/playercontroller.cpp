@@ -190,19 +190,10 @@ void PlayerController::clickLabel(int index)
         playIfInRange(c.currentIndex - 1);
         break;
     case PlayPause:
-        if (!pauseOrOpenFile()) {
-            setLabel(PlayPause, kPauseText);
-            // A paused song goes on where it stood. Anything else plays the
-            // current entry: the engine may hold nothing yet (a collection
-            // just loaded) or a song the idle rule has moved away from.
-            if (holdsPause()) {
-                ctx_.player->play();
-                c.playing = true;
-            } else {
-                ctx_.playCurrent(qMax<int>(1, c.currentIndex));
-            }
-            paused_ = false;
-        }
+        // While a song is wanted the label only lags behind the engine by a
+        // tick; it starts nothing anew.
+        if (!pauseOrOpenFile() && !c.playing)
+            startOrResume();
         Q_EMIT stateChanged();
         break;
     case Stop:
@@ -224,10 +215,7 @@ bool PlayerController::pauseOrOpenFile()
 {
     SongCollection &c = ctx_.current;
     if (labelText_[PlayPause] == kPauseText) {
-        setLabel(PlayPause, kPlayText);
-        ctx_.player->pause();
-        c.playing = false;
-        paused_ = ctx_.player->playState() == MediaPlayer::Paused;
+        pauseSong();
         return true;
     }
     if (c.count == 0) {
@@ -548,16 +536,46 @@ bool PlayerController::holdsPause() const
            && c.entry(c.currentIndex).address == player.url();
 }
 
+void PlayerController::startOrResume()
+{
+    SongCollection &c = ctx_.current;
+    setLabel(PlayPause, kPauseText);
+    // A paused song goes on where it stood. Anything else plays the current
+    // entry: the engine may hold nothing yet (a collection just loaded) or a
+    // song the idle rule has moved away from.
+    if (holdsPause()) {
+        ctx_.player->play();
+        c.playing = true;
+    } else {
+        ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+    }
+    paused_ = false;
+}
+
+void PlayerController::pauseSong()
+{
+    setLabel(PlayPause, kPlayText);
+    ctx_.player->pause();
+    ctx_.current.playing = false;
+    paused_ = ctx_.player->playState() == MediaPlayer::Paused;
+}
+
+// Play and pause go by what is wanted, not by label 3's text, which the
+// next tick may still have to bring up to date.
 void PlayerController::play()
 {
-    if (labelText_[PlayPause] == kPlayText)
-        clickLabel(PlayPause);
+    if (ctx_.current.playing || ctx_.current.count == 0)
+        return;
+    startOrResume();
+    Q_EMIT stateChanged();
 }
 
 void PlayerController::pause()
 {
-    if (labelText_[PlayPause] == kPauseText)
-        clickLabel(PlayPause);
+    if (!ctx_.current.playing)
+        return;
+    pauseSong();
+    Q_EMIT stateChanged();
 }
 
 void PlayerController::stopPlayback()

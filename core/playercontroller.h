@@ -129,6 +129,8 @@ private:
     // Label 3 and m_P share these: a playing song pauses, an empty collection
     // asks for a file. False when neither applied and the caller should play.
     bool pauseOrOpenFile();
+    void pauseSong();
+    void startOrResume();
     void autoAdvance();
     void pickUpHandOff();
     void updateCaptionAndTooltip();

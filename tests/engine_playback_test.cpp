@@ -140,6 +140,7 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     EXPECT_NEAR(double(player->duration()), 30000.0, 100.0);
     controller->clickLabel(PlayerController::PlayPause); // 暂停
+    QTest::qWait(150); // the engine takes the pause on its own thread
     const qint64 stood = player->position();
     for (int i = 0; i < 5; ++i) {
         controller->tick();
