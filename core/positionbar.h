@@ -23,6 +23,7 @@ public:
     // Re-reads the player: shows, hides and repaints as needed.
     void refresh();
     void setTextColor(const QColor &color);
+    QColor textColor() const { return text_; }
     QString timeText() const;
 
 Q_SIGNALS:

@@ -145,6 +145,11 @@ TEST_F(Controls, PositionBarShowsTheSongsTimeBelowTheLabelsAndSeeks)
     for (QLabel *l : window->findChildren<QLabel *>())
         EXPECT_FALSE(l->geometry().intersects(b->geometry())) << l->objectName().toStdString();
 
+    // It is drawn in the stored font colour, on the window's background.
+    window->controller().setFontColor(0x00FF00);
+    EXPECT_EQ(b->textColor(), QColor(0, 255, 0));
+    EXPECT_FALSE(b->autoFillBackground());
+
     // A click a quarter along the track.
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8 + (b->width() - 100) / 4, b->height() / 2));
     ASSERT_EQ(player.seeks.size(), 1);

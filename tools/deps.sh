@@ -12,7 +12,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 fonts-wqy-zenhei locales
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
-dbus-daemon libglib2.0-bin
+dbus-daemon dbus-bin libglib2.0-bin
 python3
 "
 
