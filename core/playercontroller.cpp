@@ -588,8 +588,13 @@ void PlayerController::seek(qint64 ms)
     MediaPlayer &player = *ctx_.player;
     if (player.position() < 0)
         return;
-    player.seek(qMax<qint64>(0, ms));
-    Q_EMIT seeked(qMax<qint64>(0, player.position()));
+    // The engine moves on its own thread; the place announced is the one
+    // asked for, within the song.
+    qint64 target = qMax<qint64>(0, ms);
+    if (const qint64 length = player.duration(); length > 0)
+        target = qMin(target, length);
+    player.seek(target);
+    Q_EMIT seeked(target);
 }
 
 void PlayerController::seekBy(qint64 deltaMs)

@@ -133,12 +133,21 @@ TEST_F(MpvPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
                                       MediaPlayer::Stopped}));
 }
 
-TEST_F(MpvPlayerTest, ReportsTheSongsDuration)
+TEST_F(MpvPlayerTest, ReportsLengthAndPositionOnlyOfAnOpenSong)
 {
     auto p = realTimePlayer();
+    // Nothing open: no position, no length, and a seek does nothing.
+    EXPECT_EQ(p->position(), -1);
+    EXPECT_EQ(p->duration(), -1);
+    p->seek(1000);
     p->setUrl(song("d.mp3", {.seconds = 7.0}));
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
     EXPECT_NEAR(p->engineNumber("duration"), 7.0, 0.1);
+    EXPECT_NEAR(double(p->duration()), 7000.0, 100.0);
+    p->seek(-3000); // clamped to the start
+    ASSERT_TRUE(waitFor([&] { return p->position() >= 0 && p->position() < 1000; }));
+    p->stop();
+    EXPECT_EQ(p->position(), -1);
 }
 
 TEST_F(MpvPlayerTest, ReplacingASourceNeverShowsAStaleEnd)
