@@ -227,8 +227,8 @@ bool PlayerController::pauseOrOpenFile()
 
 void PlayerController::menuPlayPause()
 {
-    // A paused song goes on where it stood; otherwise, unlike label 3, the
-    // menu entry plays the entry again from its start.
+    // A paused song goes on where it stood; otherwise the menu entry plays
+    // the current entry again from its start, even while it plays.
     if (holdsPause()) {
         clickLabel(PlayPause);
         return;
