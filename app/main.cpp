@@ -2,6 +2,7 @@
 #include "core/lazymediaplayer.h"
 #include "core/leanstyle.h"
 #include "core/mainwindow.h"
+#include "core/mprisbridge.h"
 #include "core/playercontroller.h"
 #include "core/settings.h"
 #include "core/startup.h"
@@ -10,6 +11,7 @@
 #include "platform/engineloader.h"
 #include "platform/qtbrowser.h"
 #include "platform/qtinstancelock.h"
+#include "platform/qtmprisservice.h"
 #include "platform/qttrayicon.h"
 #include "system/updater.h"
 #include "platform/qttranslations.h"
@@ -202,12 +204,16 @@ int main(int argc, char **argv)
     // screen before any other work), and at the latest after half a second;
     // whichever comes first wins.
     w.controller().holdTicks(true);
+    // The desktop's media controls belong to the copy that runs on.
+    QtMprisService mprisService;
+    MprisBridge mpris(ctx, w.controller(), mprisService);
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;
         if (!startup.firstActivation(w.handle()))
             return;
         w.controller().holdTicks(false);
+        mpris.publish();
 #ifdef LIRAVO_HAVE_DIALOGS
         // An update that failed was undone by its script; the user hears of it here.
         const QString report = Updater::takeFailureReport(QCoreApplication::applicationDirPath());

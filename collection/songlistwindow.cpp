@@ -8,6 +8,8 @@
 #include "collection/yyufile.h"
 #include "core/appcontext.h"
 #include "core/colors.h"
+#include "core/filedropfilter.h"
+#include "core/filedrops.h"
 #include "core/windowlook.h"
 #include "core/settings.h"
 #include "platform/dialogs.h"
@@ -67,6 +69,7 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     list1Viewport_->installEventFilter(this);
 
     buildMenus();
+    new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(ctx_, paths); });
     // A fixed client area: the window is as large as the menu bar plus it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 

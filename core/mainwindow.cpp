@@ -3,6 +3,7 @@
 #include "core/appcontext.h"
 #include "core/colors.h"
 #include "core/leanstyle.h"
+#include "core/maincontrols.h"
 #include "core/playercontroller.h"
 #include "core/tickscheduler.h"
 #include "platform/trayicon.h"
@@ -76,6 +77,7 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     setCentralWidget(client_);
     buildLabels(client_);
     buildMenus();
+    new MainControls(*this, *client_, *controller_, ctx_);
     setFixedSize(430, 200 + menuBar()->sizeHint().height());
 
     connect(controller_, &PlayerController::stateChanged, this, &MainWindow::sync);

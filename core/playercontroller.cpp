@@ -111,7 +111,9 @@ void PlayerController::load(const QIcon &windowIcon)
     setBackColor(qint32(Settings::toInt(
         s.get(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), 0), 0)));
 
-    ctx_.player->setVolume(80);
+    const qint64 volume = Settings::toInt(
+        s.get(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"), 80), 80);
+    ctx_.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);
@@ -170,21 +172,7 @@ void PlayerController::playFile(const QString &given)
             setLabel(Singer, {});
             setLabel(Album, {});
         }
-        // The slots the old list used are emptied, so no later step can find
-        // a stale song above count.
-        for (int n = 2; n <= SongCollection::kCapacity; ++n)
-            c.entry(n) = SongEntry{};
-        c.count = 1;
-        SongEntry &e = c.entry(1);
-        e.songName.clear();
-        e.singer.clear();
-        e.address = path;
-        // A song opened on its own is nothing the user would want to keep.
-        c.changed = false;
-        // An open song list would show the old rows; it refreshes once the
-        // entry has its name, since the list's tidying drops unnamed entries.
-        listRefreshPending_ = true;
-        ctx_.playCurrent(1);
+        playLoneSong(path);
     }
     Q_EMIT stateChanged();
 }
@@ -222,17 +210,17 @@ void PlayerController::clickLabel(int index)
         playIfInRange(c.currentIndex - 1);
         break;
     case PlayPause:
-        if (!pauseOrOpenFile()) {
-            setLabel(PlayPause, kPauseText);
-            ctx_.player->play();
-            c.playing = true;
-        }
+        // While a song is wanted the label only lags behind the engine by a
+        // tick; it starts nothing anew.
+        if (!pauseOrOpenFile() && !c.playing)
+            startOrResume();
         Q_EMIT stateChanged();
         break;
     case Stop:
         ctx_.player->stop();
         setLabel(PlayPause, kPlayText);
         c.playing = false;
+        paused_ = false;
         Q_EMIT stateChanged();
         break;
     case Next:
@@ -247,9 +235,7 @@ bool PlayerController::pauseOrOpenFile()
 {
     SongCollection &c = ctx_.current;
     if (labelText_[PlayPause] == kPauseText) {
-        setLabel(PlayPause, kPlayText);
-        ctx_.player->pause();
-        c.playing = false;
+        pauseSong();
         return true;
     }
     if (c.count == 0) {
@@ -261,7 +247,12 @@ bool PlayerController::pauseOrOpenFile()
 
 void PlayerController::menuPlayPause()
 {
-    // Unlike label 3, the menu entry plays the entry again from its start.
+    // A paused song goes on where it stood; otherwise the menu entry plays
+    // the current entry again from its start, even while it plays.
+    if (holdsPause()) {
+        clickLabel(PlayPause);
+        return;
+    }
     if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
         ctx_.playCurrent(qMax<int>(1, ctx_.current.currentIndex));
@@ -412,7 +403,10 @@ void PlayerController::tick()
     MediaPlayer &player = *ctx_.player;
 
     // 1. Nothing wanted: keep the player stopped and the song texts empty.
-    if (!c.playing) {
+    // A paused song stays where it stood, so that play resumes it.
+    const bool pausedSong = holdsPause();
+    paused_ = pausedSong;
+    if (!c.playing && !pausedSong) {
         player.stop();
         c.currentIndex = 1;
         setLabel(SongName, {});
@@ -441,7 +435,10 @@ void PlayerController::tick()
         enable(Stop);
     } else {
         setLabel(PlayPause, kPlayText);
-        grey(Stop);
+        if (pausedSong)
+            enable(Stop);
+        else
+            grey(Stop);
     }
 
     // 3. Previous, next and random need more than one song.
@@ -592,4 +589,128 @@ void PlayerController::updateCaptionAndTooltip()
     }
     if (ctx_.tray)
         ctx_.tray->modify(tooltip_);
+}
+
+void PlayerController::playLoneSong(const QString &address)
+{
+    SongCollection &c = ctx_.current;
+    // The slots the old list used are emptied, so no later step can find
+    // a stale song above count.
+    for (int n = 2; n <= SongCollection::kCapacity; ++n)
+        c.entry(n) = SongEntry{};
+    c.count = 1;
+    SongEntry &e = c.entry(1);
+    e.songName.clear();
+    e.singer.clear();
+    e.address = address;
+    // A song opened on its own is nothing the user would want to keep.
+    c.changed = false;
+    // An open song list would show the old rows; it refreshes once the
+    // entry has its name, since the list's tidying drops unnamed entries.
+    listRefreshPending_ = true;
+    paused_ = false;
+    ctx_.playCurrent(1);
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::holdsPause() const
+{
+    // Only while the engine still holds the very song that was paused: a
+    // collection replaced meanwhile, or an engine that moved on, ends it.
+    const SongCollection &c = ctx_.current;
+    const MediaPlayer &player = *ctx_.player;
+    return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
+           && c.currentIndex >= 1 && c.currentIndex <= c.count
+           && c.entry(c.currentIndex).address == player.url();
+}
+
+void PlayerController::startOrResume()
+{
+    SongCollection &c = ctx_.current;
+    setLabel(PlayPause, kPauseText);
+    // A paused song goes on where it stood. Anything else plays the current
+    // entry: the engine may hold nothing yet (a collection just loaded) or a
+    // song the idle rule has moved away from.
+    if (holdsPause()) {
+        ctx_.player->play();
+        c.playing = true;
+    } else {
+        ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+    }
+    paused_ = false;
+}
+
+void PlayerController::pauseSong()
+{
+    setLabel(PlayPause, kPlayText);
+    ctx_.player->pause();
+    ctx_.current.playing = false;
+    paused_ = ctx_.player->playState() == MediaPlayer::Paused;
+}
+
+// Play and pause go by what is wanted, not by label 3's text, which the
+// next tick may still have to bring up to date.
+void PlayerController::play()
+{
+    if (ctx_.current.playing || ctx_.current.count == 0)
+        return;
+    startOrResume();
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::pause()
+{
+    if (!ctx_.current.playing)
+        return;
+    pauseSong();
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::stopPlayback()
+{
+    clickLabel(Stop);
+}
+
+void PlayerController::seek(qint64 ms)
+{
+    MediaPlayer &player = *ctx_.player;
+    if (player.position() < 0)
+        return;
+    // The engine moves on its own thread; the place announced is the one
+    // asked for, within the song.
+    qint64 target = qMax<qint64>(0, ms);
+    if (const qint64 length = player.duration(); length > 0)
+        target = qMin(target, length);
+    player.seek(target);
+    Q_EMIT seeked(target);
+}
+
+void PlayerController::seekBy(qint64 deltaMs)
+{
+    const qint64 now = ctx_.player->position();
+    if (now >= 0)
+        seek(now + deltaMs);
+}
+
+int PlayerController::volume() const
+{
+    return ctx_.player->volume();
+}
+
+void PlayerController::setVolume(int volume)
+{
+    volume = qBound(0, volume, 100);
+    ctx_.player->setVolume(volume);
+    ctx_.settings->save(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"),
+                        QString::number(volume));
+    Q_EMIT volumeChanged(volume);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::choosePlayMode(const QString &mode)
+{
+    if (!playModeCycle().contains(mode))
+        return;
+    playMode_ = mode;
+    applyPlayMode();
 }

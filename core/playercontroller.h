@@ -97,6 +97,26 @@ public:
     QColor greyText() const { return grey_; }
 
     void setPlayMode(const QString &mode) { playMode_ = mode; }
+
+    // Transport for the keyboard and the desktop's media controls; each goes
+    // through the label or menu operation that does the same.
+    void play();            // label 3 while it offers "播放"
+    void pause();           // label 3 while it offers "暂停"
+    void stopPlayback();    // label 4
+    // A song paused by the user that stays where it stood.
+    bool holdsPause() const;
+    // Plays an address (a local path or a web address) as a lone song, the
+    // way playFile plays a single MP3.
+    void playLoneSong(const QString &address);
+    // Moves within the current song; announced through seeked().
+    void seek(qint64 ms);
+    void seekBy(qint64 deltaMs);
+    // 0..100, stored under "设置"/"音量" and announced through volumeChanged().
+    void setVolume(int volume);
+    void changeVolume(int delta) { setVolume(volume() + delta); }
+    int volume() const;
+    // A play mode chosen from outside the menu: stored and shown alike.
+    void choosePlayMode(const QString &mode);
     // While held, ticks do nothing: the start-up holds them until the single-
     // copy rule has run, so a copy about to hand its file over never collects
     // a hand-off meant for the running one.
@@ -120,6 +140,10 @@ Q_SIGNALS:
     // The current collection was replaced by a lone song: an open song list
     // shows it afresh.
     void collectionReplaced();
+    // The position jumped to ms by a seek.
+    void seeked(qint64 ms);
+    // The volume was set (by the wheel, a key or the desktop).
+    void volumeChanged(int volume);
 
 private:
     void setLabel(int index, const QString &text);
@@ -129,6 +153,8 @@ private:
     // Label 3 and m_P share these: a playing song pauses, an empty collection
     // asks for a file. False when neither applied and the caller should play.
     bool pauseOrOpenFile();
+    void pauseSong();
+    void startOrResume();
     void autoAdvance();
     void updateCaptionAndTooltip();
 
@@ -153,4 +179,6 @@ private:
     // seen, so one read is not enough.
     int handOffChecksLeft_ = 0;
     bool listRefreshPending_ = false;
+    // The user paused the current song (cleared by play and stop).
+    bool paused_ = false;
 };

@@ -132,22 +132,35 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     EXPECT_TRUE(ctx.current.playing);
 }
 
-TEST_F(EnginePlayback, PauseThenPlayStartsTheSongAgain)
+TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
     controller->setPlayMode(QStringLiteral("列表播放"));
     ctx.playCurrent(1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
+    EXPECT_NEAR(double(player->duration()), 30000.0, 100.0);
     controller->clickLabel(PlayerController::PlayPause); // 暂停
-    controller->tick(); // the idle rule stops the paused song
-    EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
-    EXPECT_EQ(controller->labelText(PlayerController::PlayPause), QStringLiteral("播放"));
+    QTest::qWait(150); // the engine takes the pause on its own thread
+    const qint64 stood = player->position();
+    for (int i = 0; i < 5; ++i) {
+        controller->tick();
+        QTest::qWait(60);
+    }
+    EXPECT_EQ(player->playState(), MediaPlayer::Paused);
+    EXPECT_EQ(player->position(), stood);
+    EXPECT_TRUE(controller->caption().contains(QStringLiteral("[暂停]")));
 
     controller->clickLabel(PlayerController::PlayPause); // 播放
-    ASSERT_TRUE(tickUntil([&] { return player->playState() == MediaPlayer::Playing; }, 10000));
-    EXPECT_LT(player->position(), 500);
+    ASSERT_TRUE(tickUntil([&] { return player->position() > stood + 200; }, 10000));
+    EXPECT_LT(player->position(), stood + 5000);
     EXPECT_EQ(controller->labelText(PlayerController::PlayPause), QStringLiteral("暂停"));
-    player->stop();
+
+    player->seek(20000);
+    ASSERT_TRUE(tickUntil([&] { return player->position() >= 20000; }, 5000));
+    EXPECT_LT(player->position(), 22000);
+    player->seek(99000); // clamped to the end: the song is over
+    ASSERT_TRUE(tickUntil([&] { return !ctx.current.playing; }, 5000));
+    EXPECT_EQ(player->position(), -1);
 }
 
 } // namespace

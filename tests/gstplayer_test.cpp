@@ -137,14 +137,22 @@ TEST_F(GstPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
                                       MediaPlayer::Stopped}));
 }
 
-TEST_F(GstPlayerTest, ReportsTheSongsDuration)
+TEST_F(GstPlayerTest, ReportsLengthAndPositionOnlyOfAnOpenSong)
 {
     auto p = realTimePlayer();
+    // Nothing open: no position, no length, and a seek does nothing.
+    EXPECT_EQ(p->position(), -1);
+    EXPECT_EQ(p->duration(), -1);
+    p->seek(1000);
     p->setUrl(song("d.mp3", {.seconds = 7.0}));
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
     // A plain MP3 has no length field: it is known once a few frames are read.
     ASSERT_TRUE(waitFor([&] { return p->duration() > 0; }, 2000));
-    EXPECT_NEAR(p->duration(), 7000, 100);
+    EXPECT_NEAR(double(p->duration()), 7000.0, 100.0);
+    p->seek(-3000); // clamped to the start
+    ASSERT_TRUE(waitFor([&] { return p->position() >= 0 && p->position() < 1000; }));
+    p->stop();
+    EXPECT_EQ(p->position(), -1);
 }
 
 TEST_F(GstPlayerTest, ReplacingASourceNeverShowsAStaleEnd)

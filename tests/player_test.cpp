@@ -509,10 +509,11 @@ TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
     EXPECT_EQ(get("Liravo", "设置", "播放模式"), "乱序");
 }
 
-TEST_F(Player, PauseThenPlayRestartsTheSongButTheIndexReturnsToOne)
+TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
 {
     PlayerController &c = loaded();
     collectionOf(3);
+    player.titleTag = QStringLiteral("T3");
     playing(3);
     c.tick();
     ASSERT_EQ(c.labelText(3), "暂停");
@@ -520,33 +521,53 @@ TEST_F(Player, PauseThenPlayRestartsTheSongButTheIndexReturnsToOne)
     c.clickLabel(PlayerController::PlayPause);
     EXPECT_EQ(player.calls.last(), "pause");
     EXPECT_FALSE(ctx.current.playing);
+    for (int i = 0; i < 3; ++i)
+        c.tick();
+    // The idle rule leaves a paused song alone: no stop, same entry, its
+    // names still shown, and stop still offered.
+    EXPECT_EQ(player.calls.last(), "pause");
+    EXPECT_EQ(ctx.current.currentIndex, 3);
+    EXPECT_EQ(c.labelText(PlayerController::SongName), "T3");
     EXPECT_EQ(c.labelText(3), "播放");
-    c.tick();
-    EXPECT_EQ(player.calls.last(), "stop");
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(c.caption(), "S3[暂停][Liravo]");
+    EXPECT_TRUE(c.labelEnabled(PlayerController::Stop));
+    EXPECT_TRUE(c.holdsPause());
 
-    // Label 3 tells the engine to play what it holds: song 3 from its start.
+    // "播放" resumes the same source; nothing is opened again.
     const int urls = player.urls.size();
     player.stateAfterPlay = MediaPlayer::Playing;
     c.clickLabel(PlayerController::PlayPause);
     EXPECT_EQ(player.calls.last(), "play");
     EXPECT_EQ(player.urls.size(), urls);
     EXPECT_TRUE(ctx.current.playing);
-    EXPECT_EQ(c.labelText(3), "暂停");
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
-    EXPECT_EQ(c.caption(), "S1[播放中...][Liravo]");
-    // When song 3 ends, list play goes on with entry 2.
-    player.state = MediaPlayer::Stopped;
-    c.tick();
-    EXPECT_EQ(player.urls.last(), "/music/2.mp3");
+    EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
 
-    // Stop: the engine halts and label 3 offers play again.
+    // The menu's play/pause resumes too.
+    c.menuPlayPause();
     c.tick();
-    ASSERT_TRUE(c.labelEnabled(PlayerController::Stop));
+    c.menuPlayPause();
+    EXPECT_EQ(player.calls.mid(player.calls.size() - 2), (QStringList{"pause", "play"}));
+    EXPECT_EQ(player.urls.size(), urls);
+
+    // Stop still stops, and the idle rule takes over again.
+    c.tick();
+    c.pause();
+    c.tick();
     c.clickLabel(PlayerController::Stop);
     EXPECT_EQ(player.calls.last(), "stop");
-    EXPECT_FALSE(ctx.current.playing);
+    c.tick();
+    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_FALSE(c.holdsPause());
+
+    // A pause whose collection was replaced meanwhile is not kept.
+    playing(2);
+    c.tick();
+    c.pause();
+    collectionOf(3);
+    c.tick();
+    EXPECT_EQ(player.calls.last(), "stop");
+    EXPECT_EQ(ctx.current.currentIndex, 1);
 }
 
 TEST_F(Player, MenuPlayPlaysTheCurrentEntryFromItsStart)
@@ -836,4 +857,51 @@ TEST_F(Player, ColourCommands)
     EXPECT_EQ(get("Liravo", "设置", "背景颜色"), "65535");
     EXPECT_EQ(c.backColor(), QColor(255, 255, 0));
     EXPECT_EQ(c.labelColor(3), QColor(0, 0, 255));
+}
+
+TEST_F(Player, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
+{
+    const struct {
+        const char *stored;
+        int volume;
+    } cases[] = {{nullptr, 80}, {"50", 50}, {"0", 0}, {"250", 100}, {"-4", 0}, {"响", 80}};
+    for (const auto &k : cases) {
+        backend.clear();
+        if (k.stored)
+            settings.save("Liravo", "设置", "音量", QString::fromUtf8(k.stored));
+        loaded();
+        EXPECT_EQ(player.volume(), k.volume) << (k.stored ? k.stored : "none");
+    }
+
+    PlayerController &c = loaded();
+    QList<int> announced;
+    QObject::connect(&c, &PlayerController::volumeChanged, [&](int v) { announced << v; });
+    c.setVolume(97);
+    c.changeVolume(5);
+    c.changeVolume(-5);
+    c.setVolume(-20);
+    c.changeVolume(5);
+    EXPECT_EQ(announced, (QList<int>{97, 100, 95, 0, 5}));
+    EXPECT_EQ(player.volume(), 5);
+    EXPECT_EQ(get("Liravo", "设置", "音量"), "5");
+}
+
+TEST_F(Player, SeeksOnlyWithinAnOpenSong)
+{
+    PlayerController &c = loaded();
+    QList<qint64> announced;
+    QObject::connect(&c, &PlayerController::seeked, [&](qint64 ms) { announced << ms; });
+    c.seekBy(5000); // nothing open: no position to move from
+    c.seek(1000);
+    EXPECT_TRUE(player.seeks.isEmpty());
+
+    collectionOf(1);
+    playing(1);
+    player.positionMs = 3000;
+    player.durationMs = 30000;
+    c.seekBy(-5000);
+    c.seekBy(12000);
+    c.seek(40000);
+    EXPECT_EQ(player.seeks, (QList<qint64>{0, 12000, 30000}));
+    EXPECT_EQ(announced, (QList<qint64>{0, 12000, 30000}));
 }

@@ -14,6 +14,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 fonts-wqy-zenhei locales qt6-translations-l10n dbus-daemon
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
+dbus-daemon dbus-bin libglib2.0-bin
 python3
 appstream file flac vorbis-tools opus-tools
 "

@@ -31,6 +31,15 @@ void FakeMediaPlayer::stop()
     state = Stopped;
 }
 
+void FakeMediaPlayer::seek(qint64 ms)
+{
+    seeks << ms;
+    calls << QStringLiteral("seek %1").arg(ms);
+    // Moves where a source is open, clamped to its length like an engine.
+    if (state != Undefined && positionMs >= 0)
+        positionMs = durationMs > 0 ? qBound<qint64>(0, ms, durationMs) : qMax<qint64>(0, ms);
+}
+
 Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &title,
                                         Buttons buttons, Icon)
 {

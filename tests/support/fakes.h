@@ -34,7 +34,7 @@ public:
     int volume() const override { return volume_; }
     qint64 position() const override { return positionMs; }
     qint64 duration() const override { return durationMs; }
-    void seek(qint64 ms) override { seeks << ms; }
+    void seek(qint64 ms) override;
 
     int state = Undefined;
     qint64 positionMs = -1;
@@ -42,7 +42,7 @@ public:
     QList<qint64> seeks; // every seek asked for, in order
     QString titleTag;
     QString authorTag;
-    QStringList calls; // "setUrl <url>", "play", "pause", "stop", "volume <n>"
+    QStringList calls; // "setUrl <url>", "play", "pause", "stop", "volume <n>", "seek <ms>"
     QStringList urls;  // every URL set, in order
     int plays = 0, pauses = 0, stops = 0;
     // The state play() moves to (Transitioning by default; tests set Playing).

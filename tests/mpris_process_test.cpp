@@ -1,0 +1,164 @@
+// The real player on a private session bus, driven with gdbus as a desktop
+// script would drive it.
+#include "collection/songcollection.h"
+#include "collection/yyufile.h"
+#include "platform/sqlitesettingsbackend.h"
+#include "support/mp3gen.h"
+#include "support/privatebus.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+class MprisProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+        QDir(home.path()).mkpath(QStringLiteral("cfg"));
+        QDir(home.path()).mkpath(QStringLiteral("run"));
+        QFile::setPermissions(home.filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("cfg"));
+        env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LIRAVO_AO", "null");
+        env.insert("BROWSER", "true");
+        env.insert("LIRAVO_TRACE", "1");
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    }
+    void TearDown() override
+    {
+        if (running.state() != QProcess::NotRunning) {
+            running.kill();
+            running.waitForFinished(5000);
+        }
+    }
+
+    QString mp3(const QString &name, const QString &title)
+    {
+        Mp3Recipe recipe;
+        recipe.seconds = 30;
+        recipe.title = title;
+        const QString path = home.filePath(name);
+        EXPECT_TRUE(writeMp3(path, recipe));
+        return path;
+    }
+
+    // gdbus's printed answer, e.g. "(<'Playing'>,)".
+    QString gdbus(const QStringList &args)
+    {
+        QProcess p;
+        p.start(QStringLiteral("gdbus"), QStringList{"call", "--address", bus.address()} + args);
+        if (!p.waitForFinished(10000))
+            return QStringLiteral("<gdbus hung>");
+        return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+    }
+    QStringList player(const QString &method, const QStringList &args = {})
+    {
+        return QStringList{"--dest", "org.mpris.MediaPlayer2.liravo", "--object-path",
+                           "/org/mpris/MediaPlayer2", "--method", method} + args;
+    }
+    QString get(const QString &property)
+    {
+        return gdbus(player("org.freedesktop.DBus.Properties.Get",
+                            {"org.mpris.MediaPlayer2.Player", property}));
+    }
+    QString call(const QString &method, const QStringList &args = {})
+    {
+        return gdbus(player("org.mpris.MediaPlayer2.Player." + method, args));
+    }
+    qint64 position()
+    {
+        const auto m = QRegularExpression(QStringLiteral("int64 (-?\\d+)")).match(get("Position"));
+        return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+    }
+    bool waitFor(const QString &property, const QString &part, int ms = 10000)
+    {
+        return QTest::qWaitFor([&] { return get(property).contains(part); }, ms);
+    }
+    QString stored(const QString &section, const QString &key)
+    {
+        SqliteSettingsBackend db(home.filePath("cfg/Liravo/settings.sqlite3"));
+        return db.read("Liravo", section, key).value_or(QStringLiteral("<missing>"));
+    }
+
+    QTemporaryDir home;
+    PrivateBus bus;
+    QProcessEnvironment env;
+    QProcess running;
+};
+} // namespace
+
+TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
+{
+    running.setProcessEnvironment(env);
+    running.start(QStringLiteral(LIRAVO_BINARY), {mp3("song.mp3", QStringLiteral("开场曲"))});
+    ASSERT_TRUE(running.waitForStarted(10000));
+
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'")) << get("PlaybackStatus").toStdString();
+    EXPECT_TRUE(waitFor("Metadata", "'xesam:title': <'开场曲'>")) << get("Metadata").toStdString();
+    // The name belongs to this copy; a second copy hands over and leaves it so.
+    const QStringList owner = {"--dest", "org.freedesktop.DBus", "--object-path", "/org/freedesktop/DBus",
+                               "--method", "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                               "org.mpris.MediaPlayer2.liravo"};
+    const QString ownerPid = QStringLiteral("(uint32 %1,)").arg(running.processId());
+    EXPECT_EQ(gdbus(owner), ownerPid);
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(LIRAVO_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(gdbus(owner), ownerPid);
+
+    // A pause holds the position; play goes on from there.
+    call("Pause");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Paused'"))
+        << get("PlaybackStatus").toStdString() << running.readAllStandardOutput().toStdString()
+        << running.readAllStandardError().toStdString();
+    QTest::qWait(200);
+    const qint64 stood = position();
+    ASSERT_GT(stood, 0);
+    QTest::qWait(1000);
+    EXPECT_EQ(position(), stood);
+    call("Play");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return position() > stood + 300000; }, 5000));
+    EXPECT_LT(position(), stood + 4000000);
+
+    gdbus(player("org.freedesktop.DBus.Properties.Set",
+                 {"org.mpris.MediaPlayer2.Player", "Volume", "<0.5>"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stored("设置", "音量") == "50"; }, 5000))
+        << stored("设置", "音量").toStdString();
+
+    // Three songs: Next goes from the first to the second.
+    SongCollection three;
+    const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+    for (int i = 1; i <= 3; ++i)
+        three.entry(i) = {titles[i - 1], mp3(QStringLiteral("%1.mp3").arg(i), titles[i - 1]), {}, true};
+    three.count = 3;
+    three.albumName = QStringLiteral("三首");
+    const QString yyu = home.filePath("three.yyu");
+    QFile out(yyu);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(serializeCollection(three));
+    out.close();
+    EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(yyu).toString()}), "()");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Stopped'"));
+    call("Play");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'一'>"))
+        << get("Metadata").toStdString() << running.readAllStandardOutput().toStdString();
+    ASSERT_TRUE(waitFor("CanGoNext", "true"));
+    call("Next");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString();
+    EXPECT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    EXPECT_TRUE(get("Metadata").contains("2.mp3"));
+}

@@ -1,0 +1,315 @@
+// The media-player interfaces on a private bus, spoken to from a second
+// connection the way a desktop panel or playerctl would.
+#include "core/mprisbridge.h"
+#include "core/playercontroller.h"
+#include "platform/qtmprisservice.h"
+#include "support/fakeservices.h"
+#include "support/privatebus.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kProps = QStringLiteral("org.freedesktop.DBus.Properties");
+
+class SignalLog : public QObject {
+    Q_OBJECT
+public:
+    QList<QDBusMessage> messages;
+public Q_SLOTS:
+    void take(const QDBusMessage &m) { messages << m; }
+};
+
+class Mpris : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
+        fs.ctx.exitProgram = [this] { ++exits; };
+        controller.load(QIcon());
+        ASSERT_TRUE(bridge.publish());
+        for (const char *signal : {"PropertiesChanged", "Seeked"})
+            client.connect(MprisBridge::busName(), kPath, QString(),
+                           QString::fromLatin1(signal), &log, SLOT(take(QDBusMessage)));
+    }
+    void TearDown() override
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("mpris-service"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client"));
+    }
+
+    QDBusMessage call(const QString &method, const QVariantList &args = {},
+                      const QString &iface = kPlayer)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(MprisBridge::busName(), kPath, iface, method);
+        m.setArguments(args);
+        // The service answers on this thread, so the wait must keep it running.
+        return client.call(m, QDBus::BlockWithGui, 5000);
+    }
+    QVariant prop(const QString &name, const QString &iface = kPlayer)
+    {
+        const QDBusMessage r = call(QStringLiteral("Get"), {iface, name}, kProps);
+        EXPECT_EQ(r.type(), QDBusMessage::ReplyMessage) << name.toStdString() << " "
+                                                        << r.errorMessage().toStdString();
+        return r.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QVariantMap metadata()
+    {
+        return qdbus_cast<QVariantMap>(prop(QStringLiteral("Metadata")).value<QDBusArgument>());
+    }
+    void set(const QString &name, const QVariant &value)
+    {
+        call(QStringLiteral("Set"), {kPlayer, name, QVariant::fromValue(QDBusVariant(value))}, kProps);
+    }
+    // A collection of n local songs "S1".."Sn", entry `index` playing.
+    void playingOf(int n, int index, bool saved = true)
+    {
+        SongCollection c;
+        for (int i = 1; i <= n; ++i)
+            c.entry(i) = {QStringLiteral("S%1").arg(i), QStringLiteral("/music/%1.mp3").arg(i),
+                          QStringLiteral("A%1").arg(i), true};
+        c.count = qint16(n);
+        c.albumName = QStringLiteral("专辑");
+        c.saved = saved;
+        fs.ctx.current = c;
+        fs.player.stateAfterPlay = MediaPlayer::Playing;
+        fs.ctx.playCurrent(index);
+        fs.player.durationMs = 30000;
+        fs.player.positionMs = 12000;
+        controller.tick();
+    }
+    QStringList changedNames(const QDBusMessage &m)
+    {
+        return qdbus_cast<QVariantMap>(m.arguments().value(1).value<QDBusArgument>()).keys();
+    }
+
+    PrivateBus bus;
+    QDBusConnection service = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-service"));
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
+    FakeServices fs;
+    PlayerController controller{fs.ctx, QColor(120, 120, 120)};
+    QtMprisService mprisService{service};
+    MprisBridge bridge{fs.ctx, controller, mprisService};
+    SignalLog log;
+    int exits = 0;
+};
+} // namespace
+
+TEST_F(Mpris, PropertiesFollowThePlayer)
+{
+    EXPECT_EQ(prop("Identity", kRoot).toString(), "Liravo");
+    EXPECT_EQ(prop("DesktopEntry", kRoot).toString(), "Liravo");
+    EXPECT_TRUE(prop("CanRaise", kRoot).toBool());
+    EXPECT_TRUE(prop("CanQuit", kRoot).toBool());
+    EXPECT_EQ(prop("SupportedUriSchemes", kRoot).toStringList(),
+              (QStringList{"file", "http", "https"}));
+    EXPECT_TRUE(prop("SupportedMimeTypes", kRoot).toStringList().contains("audio/mpeg"));
+    EXPECT_EQ(prop("PlaybackStatus").toString(), "Stopped");
+    EXPECT_FALSE(prop("CanPlay").toBool());
+    EXPECT_EQ(metadata().value("mpris:trackid").value<QDBusObjectPath>().path(), MprisBridge::noTrack());
+
+    playingOf(3, 2);
+    EXPECT_EQ(prop("PlaybackStatus").toString(), "Playing");
+    const QVariantMap m = metadata();
+    EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), MprisBridge::trackIdFor(2));
+    EXPECT_EQ(m.value("xesam:title").toString(), "S2");
+    EXPECT_EQ(m.value("xesam:artist").toStringList(), QStringList{"A2"});
+    EXPECT_EQ(m.value("xesam:album").toString(), "专辑");
+    EXPECT_EQ(m.value("xesam:url").toString(), "file:///music/2.mp3");
+    EXPECT_EQ(m.value("mpris:length").toLongLong(), 30000000);
+    EXPECT_EQ(prop("Position").toLongLong(), 12000000);
+    EXPECT_DOUBLE_EQ(prop("Volume").toDouble(), 0.8);
+    EXPECT_DOUBLE_EQ(prop("Rate").toDouble(), 1.0);
+    for (const char *yes : {"CanGoNext", "CanGoPrevious", "CanPlay", "CanPause", "CanSeek", "CanControl"})
+        EXPECT_TRUE(prop(QString::fromLatin1(yes)).toBool()) << yes;
+
+    // At the end of the list there is no next, exactly as label 5 says.
+    fs.ctx.playCurrent(3);
+    controller.tick();
+    EXPECT_FALSE(prop("CanGoNext").toBool());
+    EXPECT_EQ(prop("CanGoNext").toBool(), controller.labelEnabled(PlayerController::Next));
+}
+
+TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
+{
+    playingOf(3, 2);
+    call("Pause");
+    EXPECT_EQ(fs.player.calls.last(), "pause");
+    controller.tick();
+    EXPECT_EQ(prop("PlaybackStatus").toString(), "Paused");
+    EXPECT_EQ(controller.labelText(PlayerController::PlayPause), "播放");
+    call("Play");
+    EXPECT_EQ(fs.player.calls.last(), "play");
+    controller.tick();
+    EXPECT_EQ(prop("PlaybackStatus").toString(), "Playing");
+    call("PlayPause");
+    EXPECT_EQ(fs.player.calls.last(), "pause");
+    call("PlayPause");
+    EXPECT_EQ(fs.player.calls.last(), "play");
+
+    controller.tick();
+    call("Next");
+    EXPECT_EQ(fs.player.urls.last(), "/music/3.mp3");
+    controller.tick();
+    call("Previous");
+    EXPECT_EQ(fs.player.urls.last(), "/music/2.mp3");
+
+    controller.tick();
+    fs.player.positionMs = 12000;
+    call("Seek", {qlonglong(5000000)});
+    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2))), qlonglong(20000000)});
+    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(1))), qlonglong(1000000)});
+    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2))), qlonglong(99000000)});
+    EXPECT_EQ(fs.player.seeks, (QList<qint64>{17000, 20000}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.messages.size() >= 2 && log.messages.last().member() == "Seeked"; }));
+    EXPECT_EQ(log.messages.last().arguments().value(0).toLongLong(), 20000000);
+
+    call("Stop");
+    EXPECT_EQ(fs.player.calls.last(), "stop");
+    EXPECT_FALSE(fs.ctx.current.playing);
+
+    int shown = 0;
+    QObject::connect(&controller, &PlayerController::showNormalRequested, [&] { ++shown; });
+    call("Raise", {}, kRoot);
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(Mpris, LoopStatusAndShuffleMapOntoThePlayModes)
+{
+    const struct {
+        const char *mode, *loop;
+        bool shuffle;
+    } reads[] = {{"列表播放", "None", false}, {"列表循环", "Playlist", false},
+                 {"单曲循环", "Track", false}, {"随机播放", "Playlist", true},
+                 {"单曲播放", "None", false}};
+    for (const auto &r : reads) {
+        controller.choosePlayMode(QString::fromUtf8(r.mode));
+        EXPECT_EQ(prop("LoopStatus").toString(), r.loop) << r.mode;
+        EXPECT_EQ(prop("Shuffle").toBool(), r.shuffle) << r.mode;
+    }
+
+    const struct {
+        const char *from, *property;
+        QVariant value;
+        const char *to;
+    } writes[] = {
+        {"列表循环", "LoopStatus", "None", "列表播放"},
+        {"列表播放", "LoopStatus", "Playlist", "列表循环"},
+        {"列表播放", "LoopStatus", "Track", "单曲循环"},
+        {"单曲播放", "LoopStatus", "None", "单曲播放"},
+        {"单曲播放", "LoopStatus", "Track", "单曲循环"},
+        {"随机播放", "LoopStatus", "Playlist", "随机播放"},
+        {"列表播放", "LoopStatus", "Sometimes", "列表播放"},
+        {"列表播放", "Shuffle", true, "随机播放"},
+        {"单曲循环", "Shuffle", false, "单曲循环"},
+        {"随机播放", "Shuffle", false, "列表循环"},
+    };
+    for (const auto &w : writes) {
+        controller.choosePlayMode(QString::fromUtf8(w.from));
+        set(QString::fromLatin1(w.property), w.value);
+        EXPECT_EQ(controller.playMode(), QString::fromUtf8(w.to)) << w.from << " " << w.property;
+        // Stored exactly as the menu stores it.
+        EXPECT_EQ(fs.backend.read("Liravo", "设置", "播放模式").value_or(""), QString::fromUtf8(w.to));
+    }
+}
+
+TEST_F(Mpris, VolumeIsReadAndWrittenOnTheEnginesScale)
+{
+    set("Volume", 0.5);
+    EXPECT_EQ(fs.player.volume(), 50);
+    EXPECT_EQ(fs.backend.read("Liravo", "设置", "音量").value_or(""), "50");
+    set("Volume", 1.7);
+    EXPECT_DOUBLE_EQ(prop("Volume").toDouble(), 1.0);
+    set("Volume", -1.0);
+    EXPECT_EQ(fs.player.volume(), 0);
+}
+
+TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)
+{
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath("歌 一.mp3");
+    QFile f(mp3);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("ID3 not empty");
+    f.close();
+
+    EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(mp3).toString(QUrl::FullyEncoded)}).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(fs.player.urls.last(), mp3);
+    EXPECT_EQ(fs.ctx.current.count, 1);
+
+    EXPECT_EQ(call("OpenUri", {"https://music.example/a.mp3"}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(fs.player.urls.last(), "https://music.example/a.mp3");
+
+    for (const char *bad : {"ftp://music.example/a.mp3", "file:///no/such/file.mp3", "歌.mp3"})
+        EXPECT_EQ(call("OpenUri", {QString::fromUtf8(bad)}).type(), QDBusMessage::ErrorMessage) << bad;
+    EXPECT_EQ(fs.player.urls.size(), 2);
+}
+
+TEST_F(Mpris, PropertiesChangedOnlyWhenSomethingChanged)
+{
+    playingOf(3, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages.isEmpty(); }));
+    log.messages.clear();
+    for (int i = 0; i < 3; ++i)
+        controller.tick();
+    QTest::qWait(100);
+    EXPECT_TRUE(log.messages.isEmpty());
+
+    call("Next");
+    controller.tick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages.isEmpty(); }));
+    const QDBusMessage m = log.messages.first();
+    EXPECT_EQ(m.member(), "PropertiesChanged");
+    EXPECT_EQ(m.arguments().value(0).toString(), kPlayer);
+    const QVariantMap changed = qdbus_cast<QVariantMap>(m.arguments().value(1).value<QDBusArgument>());
+    const QVariantMap meta = qdbus_cast<QVariantMap>(changed.value("Metadata").value<QDBusArgument>());
+    EXPECT_EQ(meta.value("xesam:title").toString(), "S2");
+    EXPECT_FALSE(changed.contains("PlaybackStatus"));
+    EXPECT_FALSE(changed.contains("Volume"));
+}
+
+TEST_F(Mpris, QuitAsksFirstAboutAnUnsavedCollection)
+{
+    playingOf(2, 1, false);
+    fs.dialogs.messageAnswers << Dialogs::Answer::No << Dialogs::Answer::Yes;
+    call("Quit", {}, kRoot);
+    EXPECT_EQ(fs.dialogs.count("message"), 1);
+    EXPECT_EQ(fs.dialogs.asked.last().text, "当前歌集尚未保存，是否舍去当前歌集？");
+    EXPECT_EQ(exits, 0);
+    call("Quit", {}, kRoot);
+    EXPECT_EQ(fs.dialogs.count("message"), 2);
+    EXPECT_EQ(exits, 1);
+}
+
+// A web request in flight (a lookup inside a tick) holds commands until it is over.
+class BusyHttp : public FakeHttpClient {
+public:
+    bool busy() const override { return isBusy; }
+    bool isBusy = true;
+};
+
+TEST_F(Mpris, CommandsWaitWhileAWebRequestIsOut)
+{
+    playingOf(3, 1);
+    BusyHttp http;
+    fs.ctx.http = &http;
+    call("Next");
+    QTest::qWait(150);
+    EXPECT_EQ(fs.player.urls.last(), "/music/1.mp3");
+    http.isBusy = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs.player.urls.last() == "/music/2.mp3"; }, 2000));
+}
+
+#include "mpris_test.moc"
