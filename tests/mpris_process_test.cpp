@@ -120,6 +120,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     EXPECT_EQ(gdbus(owner), ownerPid);
 
     // A pause holds the position; play goes on from there.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return position() > 200000; }, 5000)); // under way
     call("Pause");
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Paused'"))
         << get("PlaybackStatus").toStdString() << running.readAllStandardOutput().toStdString()

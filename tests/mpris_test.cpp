@@ -82,6 +82,7 @@ protected:
         c.count = qint16(n);
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
+        c.changed = !saved;
         fs.ctx.current = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
         fs.ctx.playCurrent(index);
