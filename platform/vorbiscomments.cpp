@@ -28,9 +28,10 @@ bool readExactly(QIODevice &in, qint64 n, QByteArray *out)
     return out->size() == n;
 }
 
+// Past the end is a damaged file, not a place to wait at.
 bool skip(QIODevice &in, qint64 n)
 {
-    return in.seek(in.pos() + n);
+    return in.pos() + n <= in.size() && in.seek(in.pos() + n);
 }
 
 // Taggers of the MP3 world sometimes put an ID3v2 tag in front of "fLaC".
