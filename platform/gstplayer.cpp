@@ -1,6 +1,7 @@
 #include "platform/gstplayer.h"
 
 #include "platform/tagtext.h"
+#include "platform/vorbiscomments.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -311,6 +312,13 @@ void GstPlayer::startSource()
     }
     g_object_set(pipeline_, "uri", uri.constData(), nullptr);
     active_ = true;
+    // GStreamer drops Vorbis comments that are not UTF-8, as legacy Chinese
+    // files carry them: the file's own comments stand until valid tags come.
+    if (const QUrl source = QUrl::fromEncoded(uri); source.isLocalFile()) {
+        const VorbisComments own = VorbisComments::fromFile(source.toLocalFile());
+        title_ = own.title;
+        author_ = own.artist;
+    }
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         halt();
         setState(Stopped);
