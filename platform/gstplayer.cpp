@@ -1,11 +1,13 @@
 #include "platform/gstplayer.h"
 
+#include "platform/gstplugins.h"
 #include "platform/tagtext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QStandardPaths>
 #include <QUrl>
 #include <cmath>
 #include <limits>
@@ -34,40 +36,10 @@ bool hasProperty(gpointer object, const char *name)
     return g_object_class_find_property(G_OBJECT_GET_CLASS(object), name) != nullptr;
 }
 
-// Native decoders first: FFmpeg's (gst-libav) would otherwise win for MP3
-// and AAC and bring its whole library family into the process. They stay
-// for what nothing else decodes.
-void rankDecoders()
-{
-    GstRegistry *registry = gst_registry_get();
-    for (const char *name : {"mpg123audiodec", "flacdec", "vorbisdec", "opusdec", "faad"}) {
-        if (GstPluginFeature *f = gst_registry_lookup_feature(registry, name)) {
-            gst_plugin_feature_set_rank(f, GST_RANK_PRIMARY + 1);
-            gst_object_unref(f);
-        }
-    }
-    GList *ffmpeg = gst_registry_get_feature_list_by_plugin(registry, "libav");
-    for (GList *l = ffmpeg; l; l = l->next) {
-        auto *f = GST_PLUGIN_FEATURE(l->data);
-        if (gst_plugin_feature_get_rank(f) > GST_RANK_MARGINAL)
-            gst_plugin_feature_set_rank(f, GST_RANK_MARGINAL);
-    }
-    gst_plugin_feature_list_free(ffmpeg);
-}
-
 bool initGstreamer()
 {
-    static const bool ok = [] {
-        GError *error = nullptr;
-        if (!gst_init_check(nullptr, nullptr, &error)) {
-            qCWarning(lcEngine) << "GStreamer could not start:" << (error ? error->message : "");
-            g_clear_error(&error);
-            return false;
-        }
-        rankDecoders();
-        return true;
-    }();
-    return ok;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return GstPlugins::start(cache.isEmpty() ? cache : cache + QLatin1String("/liravo/gstreamer-1.0"));
 }
 
 bool isWebAddress(const QString &url, QString *scheme)
@@ -503,6 +475,19 @@ void GstPlayer::handle(GstMessage *msg)
         GstObject *from = GST_MESSAGE_SRC(msg);
         const bool deviceFailed = error && error->domain == GST_RESOURCE_ERROR && !GST_IS_BIN(from)
                                   && GST_OBJECT_FLAG_IS_SET(from, GST_ELEMENT_FLAG_SINK);
+        const bool noDecoder = error
+            && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN)
+                || g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
+        if (noDecoder && !loaded_ && GstPlugins::ffmpegLeftOut()) {
+            // Only FFmpeg decodes this one: add its decoders and start over.
+            g_clear_error(&error);
+            g_free(debug);
+            dropPipeline();
+            qCInfo(lcEngine) << "no native decoder for" << url_ << "- adding FFmpeg's";
+            GstPlugins::addFfmpegDecoders();
+            startSource();
+            return;
+        }
         qCWarning(lcEngine) << "cannot play" << url_ << ":" << (error ? error->message : "")
                             << (debug ? debug : "");
         g_clear_error(&error);
