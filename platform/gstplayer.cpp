@@ -1,6 +1,7 @@
 #include "platform/gstplayer.h"
 
 #include "platform/gstplugins.h"
+#include "platform/streamgate.h"
 #include "platform/tagtext.h"
 
 #include <QDir>
@@ -30,6 +31,12 @@ constexpr int kPlaySoftVolume = 0x10;
 // neither waits for the buffer to drain.
 constexpr gint64 kSinkBufferUs = 400000;
 constexpr gint64 kSinkSegmentUs = 10000;
+// Batches in which the streaming threads fill the queues after a demuxer
+// (compressed frames) and before the sink (decoded buffers of ~25 ms).
+constexpr int kDemuxedHigh = 50;
+constexpr int kDemuxedLow = 10;
+constexpr int kDecodedHigh = 30;
+constexpr int kDecodedLow = 10;
 
 bool hasProperty(gpointer object, const char *name)
 {
@@ -130,10 +137,26 @@ GstElement *makeSink(const GstPlayer::Options &o, bool silent)
 
 // Every audio sink playbin (or autoaudiosink inside it) adds gets the ring
 // buffer sizes above before it opens the device.
-void tuneAddedElement(GstBin *, GstBin *, GstElement *element, gpointer)
+void tuneAddedElement(GstBin *, GstBin *, GstElement *element, gpointer gatesPtr)
 {
-    if (hasProperty(element, "latency-time") && hasProperty(element, "buffer-time"))
+    auto *gates = static_cast<StreamGates *>(gatesPtr);
+    GstElementFactory *factory = gst_element_get_factory(element);
+    const char *kind = factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)) : "";
+    if (hasProperty(element, "latency-time") && hasProperty(element, "buffer-time")) {
         g_object_set(element, "buffer-time", kSinkBufferUs, "latency-time", kSinkSegmentUs, nullptr);
+    } else if (qstrcmp(kind, "decodebin") == 0) {
+        // Room for the gate below: by default a demuxer's queue holds 5.
+        g_object_set(element, "max-size-buffers", guint(kDemuxedHigh + 10), nullptr);
+    } else if (qstrcmp(kind, "multiqueue") == 0) {
+        gates->addMultiqueue(element, kDemuxedHigh, kDemuxedLow);
+    } else if (qstrcmp(kind, "queue") == 0 && qstrcmp(GST_OBJECT_NAME(element), "aqueue") == 0) {
+        // The queue before the sink, holding up to a second of sound.
+        GstPad *in = gst_element_get_static_pad(element, "sink");
+        GstPad *out = gst_element_get_static_pad(element, "src");
+        gates->add(in, out, kDecodedHigh, kDecodedLow);
+        gst_object_unref(in);
+        gst_object_unref(out);
+    }
 }
 
 void setUpSource(GstElement *, GstElement *source, gpointer)
@@ -168,7 +191,7 @@ GstPlayer::Options GstPlayer::optionsFromEnvironment()
 GstPlayer::GstPlayer(QObject *parent) : GstPlayer(optionsFromEnvironment(), parent) {}
 
 GstPlayer::GstPlayer(const Options &options, QObject *parent)
-    : QObject(parent), options_(options)
+    : QObject(parent), options_(options), gates_(std::make_unique<StreamGates>())
 {
 }
 
@@ -223,7 +246,7 @@ bool GstPlayer::ensurePipeline()
             gst_object_unref(p);
         return false;
     }
-    g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), nullptr);
+    g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), gates_.get());
     g_signal_connect(p, "source-setup", G_CALLBACK(setUpSource), nullptr);
     g_object_set(p, "flags", kPlayAudio | kPlaySoftVolume, "audio-sink", sink, "volume",
                  linearVolume(volume_), nullptr);
@@ -239,6 +262,7 @@ void GstPlayer::dropPipeline()
 {
     if (!pipeline_)
         return;
+    gates_->release();
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     GstBus *bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
@@ -254,8 +278,10 @@ void GstPlayer::halt()
     // NULL rather than READY: an idle player keeps no sound server stream.
     // Once this returns no thread of the old source runs, so everything it
     // posted carries the previous generation.
-    if (pipeline_ && active_)
+    if (pipeline_ && active_) {
+        gates_->release();
         gst_element_set_state(pipeline_, GST_STATE_NULL);
+    }
     ++generation_;
     active_ = false;
     loaded_ = false;
