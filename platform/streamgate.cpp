@@ -73,12 +73,16 @@ void multiqueuePadAdded(GstElement *mq, GstPad *pad, gpointer self)
     g_free(name);
     if (!partner)
         return;
+    // A stream from the network is paused until this queue is full enough:
+    // holding its producer back could keep it paused for ever.
+    gboolean buffering = FALSE;
+    g_object_get(mq, "use-buffering", &buffering, nullptr);
     auto *first = static_cast<GatePtr *>(g_object_get_data(G_OBJECT(mq), "liravo-gate"));
     if (first) {
         std::lock_guard hold((*first)->lock);
         (*first)->off = (*first)->open = true;
         (*first)->drained.notify_all();
-    } else {
+    } else if (!buffering) {
         auto *gates = static_cast<StreamGates *>(self);
         const int high = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(mq), "liravo-gate-high"));
         const int low = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(mq), "liravo-gate-low"));
