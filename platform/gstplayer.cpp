@@ -1,5 +1,7 @@
 #include "platform/gstplayer.h"
 
+#include "platform/gstplugins.h"
+#include "platform/streamgate.h"
 #include "platform/tagtext.h"
 #include "platform/vorbiscomments.h"
 
@@ -7,6 +9,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QStandardPaths>
 #include <QUrl>
 #include <cmath>
 #include <limits>
@@ -29,46 +32,22 @@ constexpr int kPlaySoftVolume = 0x10;
 // neither waits for the buffer to drain.
 constexpr gint64 kSinkBufferUs = 400000;
 constexpr gint64 kSinkSegmentUs = 10000;
+// Batches in which the streaming threads fill the queues after a demuxer
+// (compressed frames) and before the sink (decoded buffers of ~25 ms).
+constexpr int kDemuxedHigh = 50;
+constexpr int kDemuxedLow = 10;
+constexpr int kDecodedHigh = 30;
+constexpr int kDecodedLow = 10;
 
 bool hasProperty(gpointer object, const char *name)
 {
     return g_object_class_find_property(G_OBJECT_GET_CLASS(object), name) != nullptr;
 }
 
-// Native decoders first: FFmpeg's (gst-libav) would otherwise win for MP3
-// and AAC and bring its whole library family into the process. They stay
-// for what nothing else decodes.
-void rankDecoders()
-{
-    GstRegistry *registry = gst_registry_get();
-    for (const char *name : {"mpg123audiodec", "flacdec", "vorbisdec", "opusdec", "faad"}) {
-        if (GstPluginFeature *f = gst_registry_lookup_feature(registry, name)) {
-            gst_plugin_feature_set_rank(f, GST_RANK_PRIMARY + 1);
-            gst_object_unref(f);
-        }
-    }
-    GList *ffmpeg = gst_registry_get_feature_list_by_plugin(registry, "libav");
-    for (GList *l = ffmpeg; l; l = l->next) {
-        auto *f = GST_PLUGIN_FEATURE(l->data);
-        if (gst_plugin_feature_get_rank(f) > GST_RANK_MARGINAL)
-            gst_plugin_feature_set_rank(f, GST_RANK_MARGINAL);
-    }
-    gst_plugin_feature_list_free(ffmpeg);
-}
-
 bool initGstreamer()
 {
-    static const bool ok = [] {
-        GError *error = nullptr;
-        if (!gst_init_check(nullptr, nullptr, &error)) {
-            qCWarning(lcEngine) << "GStreamer could not start:" << (error ? error->message : "");
-            g_clear_error(&error);
-            return false;
-        }
-        rankDecoders();
-        return true;
-    }();
-    return ok;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return GstPlugins::start(cache.isEmpty() ? cache : cache + QLatin1String("/liravo/gstreamer-1.0"));
 }
 
 bool isWebAddress(const QString &url, QString *scheme)
@@ -159,10 +138,26 @@ GstElement *makeSink(const GstPlayer::Options &o, bool silent)
 
 // Every audio sink playbin (or autoaudiosink inside it) adds gets the ring
 // buffer sizes above before it opens the device.
-void tuneAddedElement(GstBin *, GstBin *, GstElement *element, gpointer)
+void tuneAddedElement(GstBin *, GstBin *, GstElement *element, gpointer gatesPtr)
 {
-    if (hasProperty(element, "latency-time") && hasProperty(element, "buffer-time"))
+    auto *gates = static_cast<StreamGates *>(gatesPtr);
+    GstElementFactory *factory = gst_element_get_factory(element);
+    const char *kind = factory ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)) : "";
+    if (hasProperty(element, "latency-time") && hasProperty(element, "buffer-time")) {
         g_object_set(element, "buffer-time", kSinkBufferUs, "latency-time", kSinkSegmentUs, nullptr);
+    } else if (qstrcmp(kind, "decodebin") == 0) {
+        // Room for the gate below: by default a demuxer's queue holds 5.
+        g_object_set(element, "max-size-buffers", guint(kDemuxedHigh + 10), nullptr);
+    } else if (qstrcmp(kind, "multiqueue") == 0) {
+        gates->addMultiqueue(element, kDemuxedHigh, kDemuxedLow);
+    } else if (qstrcmp(kind, "queue") == 0 && qstrcmp(GST_OBJECT_NAME(element), "aqueue") == 0) {
+        // The queue before the sink, holding up to a second of sound.
+        GstPad *in = gst_element_get_static_pad(element, "sink");
+        GstPad *out = gst_element_get_static_pad(element, "src");
+        gates->add(in, out, kDecodedHigh, kDecodedLow);
+        gst_object_unref(in);
+        gst_object_unref(out);
+    }
 }
 
 void setUpSource(GstElement *, GstElement *source, gpointer)
@@ -197,7 +192,7 @@ GstPlayer::Options GstPlayer::optionsFromEnvironment()
 GstPlayer::GstPlayer(QObject *parent) : GstPlayer(optionsFromEnvironment(), parent) {}
 
 GstPlayer::GstPlayer(const Options &options, QObject *parent)
-    : QObject(parent), options_(options)
+    : QObject(parent), options_(options), gates_(std::make_unique<StreamGates>())
 {
 }
 
@@ -252,7 +247,7 @@ bool GstPlayer::ensurePipeline()
             gst_object_unref(p);
         return false;
     }
-    g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), nullptr);
+    g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), gates_.get());
     g_signal_connect(p, "source-setup", G_CALLBACK(setUpSource), nullptr);
     g_object_set(p, "flags", kPlayAudio | kPlaySoftVolume, "audio-sink", sink, "volume",
                  linearVolume(volume_), nullptr);
@@ -268,6 +263,7 @@ void GstPlayer::dropPipeline()
 {
     if (!pipeline_)
         return;
+    gates_->release();
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     GstBus *bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
@@ -283,8 +279,10 @@ void GstPlayer::halt()
     // NULL rather than READY: an idle player keeps no sound server stream.
     // Once this returns no thread of the old source runs, so everything it
     // posted carries the previous generation.
-    if (pipeline_ && active_)
+    if (pipeline_ && active_) {
+        gates_->release();
         gst_element_set_state(pipeline_, GST_STATE_NULL);
+    }
     ++generation_;
     active_ = false;
     loaded_ = false;
@@ -511,6 +509,19 @@ void GstPlayer::handle(GstMessage *msg)
         GstObject *from = GST_MESSAGE_SRC(msg);
         const bool deviceFailed = error && error->domain == GST_RESOURCE_ERROR && !GST_IS_BIN(from)
                                   && GST_OBJECT_FLAG_IS_SET(from, GST_ELEMENT_FLAG_SINK);
+        const bool noDecoder = error
+            && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN)
+                || g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
+        if (noDecoder && !loaded_ && GstPlugins::ffmpegLeftOut()) {
+            // Only FFmpeg decodes this one: add its decoders and start over.
+            g_clear_error(&error);
+            g_free(debug);
+            dropPipeline();
+            qCInfo(lcEngine) << "no native decoder for" << url_ << "- adding FFmpeg's";
+            GstPlugins::addFfmpegDecoders();
+            startSource();
+            return;
+        }
         qCWarning(lcEngine) << "cannot play" << url_ << ":" << (error ? error->message : "")
                             << (debug ? debug : "");
         g_clear_error(&error);

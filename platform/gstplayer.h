@@ -3,6 +3,9 @@
 
 #include <QObject>
 #include <atomic>
+#include <memory>
+
+class StreamGates;
 
 typedef struct _GstBus GstBus;
 typedef struct _GstElement GstElement;
@@ -71,6 +74,7 @@ private:
     void applySeek(qint64 ms);
 
     Options options_;
+    std::unique_ptr<StreamGates> gates_; // outlives the pipeline
     GstElement *pipeline_ = nullptr;
     // Which source a bus message belongs to; bumped whenever the previous
     // source's threads have stopped.

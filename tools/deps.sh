@@ -9,6 +9,7 @@ build-essential cmake pkg-config git ccache
 qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6 libqt6opengl6-dev
 libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav libsoup-3.0-0
+gstreamer1.0-tools
 libsqlite3-dev sqlite3
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
@@ -21,7 +22,7 @@ appstream file flac vorbis-tools opus-tools
 
 # Only for bench/peers (a private PulseAudio null sink and the peer players);
 # installed when LIRAVO_BENCH_PEERS=1, never needed to build or test.
-BENCH_PACKAGES="pulseaudio audacious qmmp dbus gstreamer1.0-tools libx11-dev"
+BENCH_PACKAGES="pulseaudio audacious qmmp dbus libx11-dev"
 if [ "${LIRAVO_BENCH_PEERS:-0}" = 1 ]; then
     PACKAGES="$PACKAGES $BENCH_PACKAGES"
 fi

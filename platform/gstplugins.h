@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+// Starting GStreamer for the player. GStreamer keeps the description of
+// every installed plugin in memory and its decoder search walks all of them;
+// with video, encoder and FFmpeg plugins installed that costs a playing
+// player some 4 MiB. So the player looks only at the plugins that play sound,
+// through a private directory of links to them and a registry of its own,
+// and adds FFmpeg's decoders only when a song needs them.
+namespace GstPlugins {
+
+// Starts GStreamer once (later calls return the first outcome). With a
+// `cacheDir`, only the sound plugins, linked and registered there, unless
+// the user set GStreamer's plugin path or registry, or the links cannot be
+// made. Native decoders are ranked above FFmpeg's.
+bool start(const QString &cacheDir);
+// Whether FFmpeg's decoders were left out and can still be added.
+bool ffmpegLeftOut();
+// Adds FFmpeg's decoders (below the native ones); true when they were
+// added now.
+bool addFfmpegDecoders();
+
+} // namespace GstPlugins
