@@ -15,8 +15,10 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/io.github.liravo.Liravo.metainfo.xml
 # ---- Audio engine: the one place that names its Debian packages. ----
 # dpkg-shlibdeps finds GStreamer's libraries through the engine module, but
 # the decoders, the sound outputs and the web source are plugins it loads at
-# run time, so the package has to name them.
-set(LIRAVO_ENGINE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-pulseaudio | gstreamer1.0-pipewire | gstreamer1.0-alsa, libsoup-3.0-0" CACHE STRING
+# run time, so the package has to name them. FFmpeg's plugin is the only
+# decoder of WMA and APE (and of AAC without plugins-bad), so it is needed,
+# not merely recommended, for the formats the player offers.
+set(LIRAVO_ENGINE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio | gstreamer1.0-pipewire | gstreamer1.0-alsa, libsoup-3.0-0" CACHE STRING
     "Debian packages of the audio engine, which the program opens at run time")
 
 set(CPACK_GENERATOR DEB)
@@ -41,5 +43,5 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # MIME database; shared-mime-info, desktop-file-utils and hicolor-icon-theme
 # refresh their caches through dpkg triggers when this package adds files.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${LIRAVO_ENGINE_DEPENDS}, qt6-qpa-plugins, shared-mime-info")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, gstreamer1.0-libav, desktop-file-utils, hicolor-icon-theme, fonts-noto-cjk | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, desktop-file-utils, hicolor-icon-theme, fonts-noto-cjk | fonts-wqy-zenhei")
 include(CPack)
