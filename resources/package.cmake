@@ -42,6 +42,7 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # Qt finds its X11 platform plugin at run time, and the .yyu type needs the
 # MIME database; shared-mime-info, desktop-file-utils and hicolor-icon-theme
 # refresh their caches through dpkg triggers when this package adds files.
+# Qt's own dialogs and buttons are in Chinese only with Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${LIRAVO_ENGINE_DEPENDS}, qt6-qpa-plugins, shared-mime-info")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, desktop-file-utils, hicolor-icon-theme, fonts-noto-cjk | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, qt6-translations-l10n, desktop-file-utils, hicolor-icon-theme, fonts-noto-cjk | fonts-wqy-zenhei")
 include(CPack)
