@@ -63,8 +63,9 @@ void PositionBar::refresh()
     }
     if (!show)
         dragging_ = false;
-    // The text changes once a second, the filled part every few pixels.
-    if (pos / 100 != pos_ / 100 || len != len_) {
+    // Repainted only when the seconds shown or the filled part's width
+    // change: each repaint costs the display server a round trip.
+    if (pos / 1000 != pos_ / 1000 || len != len_ || filledWidth(pos, len) != filledWidth(pos_, len_)) {
         pos_ = pos;
         len_ = len;
         update();
@@ -84,6 +85,14 @@ QString PositionBar::timeText() const
     return formatTime(shownPosition()) % QStringLiteral(" / ") % formatTime(len_);
 }
 
+int PositionBar::filledWidth(qint64 pos, qint64 len) const
+{
+    if (len <= 0)
+        return 0;
+    const qint64 at = qBound<qint64>(0, pos, len);
+    return int(double(at) / double(len) * (trackRight() - kMargin));
+}
+
 int PositionBar::trackRight() const
 {
     return width() - kTextWidth - kMargin;
@@ -98,8 +107,7 @@ void PositionBar::paintEvent(QPaintEvent *)
     groove.setAlpha(70);
     p.fillRect(QRect(kMargin, mid - 2, right - kMargin, 4), groove);
     if (len_ > 0) {
-        const qint64 at = qBound<qint64>(0, shownPosition(), len_);
-        const int filled = int(double(at) / double(len_) * (right - kMargin));
+        const int filled = filledWidth(shownPosition(), len_);
         p.fillRect(QRect(kMargin, mid - 2, filled, 4), text_);
         p.setBrush(text_);
         p.setPen(Qt::NoPen);

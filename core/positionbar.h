@@ -38,6 +38,8 @@ protected:
 private:
     int trackRight() const;
     qint64 shownPosition() const { return dragging_ ? dragPos_ : pos_; }
+    // Width of the filled part of the track for pos of len.
+    int filledWidth(qint64 pos, qint64 len) const;
 
     MediaPlayer &player_;
     QTimer *timer_;

@@ -1,0 +1,3 @@
+Liravo 318
+QXcbEventQueue 205
+QDBusConnection 46
