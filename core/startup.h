@@ -1,4 +1,6 @@
 #pragma once
+#include "liravo/version.h"
+
 #include <QString>
 
 struct AppContext;
@@ -9,7 +11,7 @@ struct AppContext;
 // ends; the running copy collects them on its playback tick.
 class StartupProcedure {
 public:
-    static QString version() { return QStringLiteral("20140529"); }
+    static QString version() { return QString::fromLatin1(kLiravoVersion); }
 
     explicit StartupProcedure(AppContext &ctx);
 

@@ -7,6 +7,7 @@
 #include "core/appcontext.h"
 #include "core/leanstyle.h"
 #include "core/settings.h"
+#include "core/startup.h"
 #include "platform/lazyhttpclient.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtdialogs.h"
@@ -68,7 +69,7 @@ int main(int argc, char **argv)
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
     settings.save(Settings::fixedApp(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
-                  QStringLiteral("20140529"));
+                  StartupProcedure::version());
     QtDialogs dialogs(false);
     LazyHttpClient http;
     QtDownloader downloader(http);
