@@ -15,11 +15,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QLoggingCategory>
 #include <QTimer>
 
-#include <cstdio>
-
 #include "system/associatemp3.h"
+
+// What the window shows as it changes: its caption and coming forward. Off
+// unless enabled (QT_LOGGING_RULES="liravo.window.debug=true").
+Q_LOGGING_CATEGORY(lcWindow, "liravo.window", QtWarningMsg)
 
 namespace {
 struct LabelPlace {
@@ -68,7 +71,6 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     setObjectName(QStringLiteral("frm主窗体"));
     setWindowTitle(PlayerController::designCaption());
     setWindowIcon(appIcon());
-    trace_ = qEnvironmentVariableIntValue("LIRAVO_TRACE") == 1;
 
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
@@ -287,10 +289,7 @@ void MainWindow::sync()
     }
     if (!synced_ || c.caption() != lastCaption_) {
         setWindowTitle(c.caption());
-        if (trace_) {
-            std::printf("caption %s\n", c.caption().toUtf8().constData());
-            std::fflush(stdout);
-        }
+        qCDebug(lcWindow, "caption %s", qUtf8Printable(c.caption()));
         lastCaption_ = c.caption();
     }
     synced_ = true;
@@ -302,10 +301,7 @@ void MainWindow::showNormalAndRaise()
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
-    if (trace_) {
-        std::printf("shown\n");
-        std::fflush(stdout);
-    }
+    qCDebug(lcWindow, "shown");
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -70,7 +70,6 @@ private:
         int enabled = -1;  // previous | next << 1 | random << 2
     } shown_;
     bool synced_ = false;
-    bool trace_ = false;
     bool swallowRelease_ = false;
     bool painted_ = false;
 };
