@@ -2,10 +2,10 @@
 // the moment its write to the settings store returns until the running
 // window plays the handed-over song, with the window's timer asleep before
 // (as it is while the player idles) and the store watched as in the program.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/mediaplayer.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"

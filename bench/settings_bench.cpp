@@ -1,7 +1,7 @@
 // get-setting and save-setting on the real SQLite store in a temporary folder.
 // The playback timer reads two entries ten times a second, so a read must stay
 // in the microseconds.
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/sqlitesettingsbackend.h"
 
 #include <QTemporaryDir>

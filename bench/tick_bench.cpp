@@ -1,11 +1,11 @@
 // The cost of one playback tick (ten a second, for as long as the player
 // runs): the controller alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/mprisbridge.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/mprisbridge.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/mediaplayer.h"
 #include "platform/mprisservice.h"
 #include "platform/sqlitesettingsbackend.h"

@@ -1,7 +1,7 @@
 #include "collection/playlistfile.h"
 
 #include "collection/audioformats.h"
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 
 #include <QDir>

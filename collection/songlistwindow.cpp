@@ -1,17 +1,18 @@
 #include "collection/songlistwindow.h"
+#include "collection/playentry.h"
 
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/filedropfilter.h"
-#include "core/filedrops.h"
-#include "core/windowlook.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/filedropfilter.h"
+#include "collection/filedrops.h"
+#include "base/windowlook.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
@@ -183,7 +184,7 @@ void SongListWindow::playSelected()
     // A row the collection no longer has would play an empty slot.
     if (row < 0 || row >= ctx_.current.count)
         return;
-    ctx_.playCurrent(row + 1);
+    playCurrent(ctx_, row + 1);
 }
 
 void SongListWindow::editSelected()

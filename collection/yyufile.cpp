@@ -1,8 +1,8 @@
 #include "collection/yyufile.h"
 
 #include "collection/fileexists.h"
-#include "collection/songcollection.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 
 #include <QFile>

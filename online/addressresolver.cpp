@@ -1,6 +1,6 @@
 #include "online/addressresolver.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "online/fetchpage.h"
 #include "online/markercuts.h"
 #include "online/onlinesettings.h"

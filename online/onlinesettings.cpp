@@ -1,6 +1,6 @@
 #include "online/onlinesettings.h"
 
-#include "core/settings.h"
+#include "base/settings.h"
 
 namespace {
 

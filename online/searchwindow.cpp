@@ -1,10 +1,11 @@
 #include "online/searchwindow.h"
+#include "collection/playentry.h"
 
 #include "collection/yyufile.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/inputgate.h"
-#include "core/windowlook.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/inputgate.h"
+#include "base/windowlook.h"
 #include "online/resultlines.h"
 #include "online/songsearch.h"
 #include "platform/dialogs.h"
@@ -249,7 +250,7 @@ void SearchWindow::addAndPlayCurrentLine()
         tellCollectionFull();
         return;
     }
-    ctx_.playCurrent(ctx_.current.count);
+    playCurrent(ctx_, ctx_.current.count);
     if (ctx_.refreshSongList)
         ctx_.refreshSongList();
 }

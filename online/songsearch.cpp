@@ -1,6 +1,6 @@
 #include "online/songsearch.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "online/markercuts.h"
 #include "online/fetchpage.h"
 #include "online/onlinesettings.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 
 #include <QHash>
 #include <QString>

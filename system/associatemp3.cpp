@@ -1,6 +1,6 @@
 #include "system/associatemp3.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "platform/dialogs.h"
 #include "platform/fileassociation.h"
 

@@ -1,9 +1,9 @@
 #include "system/scanwindow.h"
 
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/windowlook.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/windowlook.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 #include "system/localscan.h"
 

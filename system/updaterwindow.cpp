@@ -1,10 +1,10 @@
 #include "system/updaterwindow.h"
 
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/windowlook.h"
-#include "core/makerhosts.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/windowlook.h"
+#include "base/makerhosts.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 #include "system/updater.h"
 

@@ -1,9 +1,10 @@
 // The playback tick driving the real audio engine (null output, real time)
 // through a collection of generated songs: tags fill the entries, finished
 // songs advance by the play mode, and entries that cannot play are skipped.
-#include "core/appcontext.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/gstplayer.h"
 #include "support/fakes.h"
@@ -100,7 +101,7 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     ctx.current.albumName = QStringLiteral("测试歌集");
     controller->setPlayMode(QStringLiteral("列表播放"));
 
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     ASSERT_TRUE(tickUntil([&] { return !ctx.current.playing; }, 15000))
         << "stuck at entry " << ctx.current.currentIndex;
     EXPECT_EQ(started, (QStringList{first, last}));
@@ -125,7 +126,7 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     addLocal(only);
     addLocal(song("other.mp3", {.seconds = 0.4}));
     controller->setPlayMode(QStringLiteral("单曲循环"));
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
     EXPECT_EQ(started, QStringList(started.size(), only));
     EXPECT_EQ(ctx.current.currentIndex, 1);
@@ -136,7 +137,7 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
     controller->setPlayMode(QStringLiteral("列表播放"));
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     EXPECT_NEAR(double(player->duration()), 30000.0, 100.0);
     controller->clickLabel(PlayerController::PlayPause); // 暂停

@@ -1,4 +1,4 @@
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "platform/xdgfileassociation.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
@@ -209,6 +209,7 @@ TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
 
     QProcess validate;
     validate.start("desktop-file-validate", {share + "/applications/Liravo.desktop"});
-    if (validate.waitForFinished(10000) && validate.exitStatus() == QProcess::NormalExit)
+    if (validate.waitForFinished(10000) && validate.exitStatus() == QProcess::NormalExit) {
         EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().constData();
+    }
 }

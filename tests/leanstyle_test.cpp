@@ -1,12 +1,12 @@
 // What the main window costs to build and to keep up to date: no image
 // plugins at start-up, one decoded program icon, and a window that still
 // follows every change although it no longer rewrites what it shows.
-#include "collection/songcollection.h"
-#include "core/appcontext.h"
-#include "core/leanstyle.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
+#include "platform/leanstyle.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 

@@ -1,8 +1,9 @@
 // The main window's keys, wheel, position bar and dropped files.
-#include "core/filedrops.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/positionbar.h"
+#include "collection/filedrops.h"
+#include "collection/playentry.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "app/positionbar.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ protected:
         c.saved = true;
         ctx.current = c;
         player.stateAfterPlay = MediaPlayer::Playing;
-        ctx.playCurrent(2);
+        playCurrent(ctx, 2);
         player.positionMs = 12000;
         player.durationMs = 30000;
         window->controller().tick();

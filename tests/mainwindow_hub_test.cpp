@@ -1,10 +1,10 @@
 // The hooks through which the windows reach each other: windows made on first
 // use, loaded without being shown, closed and made afresh.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
-#include "core/windowhub.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
+#include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 

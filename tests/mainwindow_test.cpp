@@ -1,9 +1,10 @@
 // frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
 // pop-up, minimising and closing.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
@@ -47,7 +48,7 @@ TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
     const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
     ctx.current.count = 1;
     ctx.current.entry(1).address = QStringLiteral("/m/a.mp3");
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
     player.state = MediaPlayer::Playing;

@@ -1,6 +1,6 @@
 // The real player on a private session bus, driven with gdbus as a desktop
 // script would drive it.
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/yyufile.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/mp3gen.h"

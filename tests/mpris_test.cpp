@@ -1,7 +1,8 @@
 // The media-player interfaces on a private bus, spoken to from a second
 // connection the way a desktop panel or playerctl would.
-#include "core/mprisbridge.h"
-#include "core/playercontroller.h"
+#include "app/mprisbridge.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
 #include "platform/qtmprisservice.h"
 #include "support/fakeservices.h"
 #include "support/privatebus.h"
@@ -85,7 +86,7 @@ protected:
         c.changed = !saved;
         fs.ctx.current = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
-        fs.ctx.playCurrent(index);
+        playCurrent(fs.ctx, index);
         fs.player.durationMs = 30000;
         fs.player.positionMs = 12000;
         controller.tick();
@@ -136,7 +137,7 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
         EXPECT_TRUE(prop(QString::fromLatin1(yes)).toBool()) << yes;
 
     // At the end of the list there is no next, exactly as label 5 says.
-    fs.ctx.playCurrent(3);
+    playCurrent(fs.ctx, 3);
     controller.tick();
     EXPECT_FALSE(prop("CanGoNext").toBool());
     EXPECT_EQ(prop("CanGoNext").toBool(), controller.labelEnabled(PlayerController::Next));

@@ -1,9 +1,9 @@
 // End to end with the real audio engine: search the loopback service, add a
 // result, play it; the MP3 streams from the service and its tags reach the
 // player. A search that hangs afterwards does not stop the music.
-#include "core/appcontext.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/searchwindow.h"
 #include "platform/memorysettingsbackend.h"

@@ -1,6 +1,6 @@
 // Scraping result pages and resolving MP3 addresses, over canned replies.
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/encodeurl.h"
 #include "online/songsearch.h"

@@ -1,11 +1,12 @@
 // The main window's logic against a fake engine: load, file opening, label
 // buttons, pop-up commands, the playback tick and the play modes.
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "core/colors.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "base/colors.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 
@@ -110,7 +111,7 @@ protected:
     // Playing entry n as playEntry leaves it, then the engine reaching state.
     void playing(int n, int state = MediaPlayer::Playing)
     {
-        ctx.playCurrent(n);
+        playCurrent(ctx, n);
         player.state = state;
     }
 

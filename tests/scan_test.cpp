@@ -1,5 +1,5 @@
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "system/localscan.h"

@@ -1,8 +1,8 @@
 // The music search window under the offscreen platform: layout, the hint
 // text, searching, adding, playing and saving, with canned replies and with
 // the loopback service.
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/encodeurl.h"
 #include "online/searchwindow.h"
@@ -90,7 +90,9 @@ void showActive(QWidget &w)
 {
     w.show();
     QApplication::setActiveWindow(&w);
-    QTest::qWaitForWindowActive(&w, 2000);
+    // The offscreen platform may never report the window active; the caller
+    // checks what it needs, so a timeout here is no failure.
+    (void)QTest::qWaitForWindowActive(&w, 2000);
     QApplication::processEvents();
 }
 

@@ -1,4 +1,4 @@
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/unprivileged.h"

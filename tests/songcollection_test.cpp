@@ -1,5 +1,6 @@
-#include "collection/songcollection.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "collection/playentry.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 

@@ -1,11 +1,11 @@
 // The song list window as the rest of the player reaches it: through the
 // window hub's hooks and the main window's menu, with the doubles underneath.
 #include "collection/songlistwindow.h"
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
-#include "core/windowhub.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
+#include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 

@@ -1,11 +1,12 @@
 // The song list window under the offscreen platform, with dialog and player
 // doubles: what it shows, what its commands do to the current collection.
 #include "collection/songlistwindow.h"
+#include "collection/playentry.h"
 
-#include "collection/songcollection.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 
@@ -48,7 +49,7 @@ protected:
         ctx.settings = settings.get();
         ctx.player = &player;
         ctx.dialogs = &dialogs;
-        ctx.resolver = [this](const QString &name, const QString &singer, bool) {
+        ctx.resolver = [this](const QString &name, const QString &singer, bool) -> QString {
             lookups << singer + "/" + name;
             return QStringLiteral("http://127.0.0.1/") + name;
         };
@@ -331,7 +332,7 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     action("m_adit")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
 
-    ctx.playCurrent(2);
+    playCurrent(ctx, 2);
     EXPECT_EQ(lookups, QStringList{"Y/X"});
 }
 
@@ -440,7 +441,7 @@ TEST_F(SongListTest, NewAsksOnlyAboutUnsavedSongs)
 TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
 {
     setCollection({online("A", "a"), online("B", "b")}, "Evening");
-    ctx.playCurrent(2);
+    playCurrent(ctx, 2);
     window();
     const SongCollection before = ctx.current;
 
@@ -471,7 +472,7 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     action("m_定位当前歌曲")->trigger(); // loaded, not playing
     EXPECT_EQ(window().selectedRow(), -1);
 
-    ctx.playCurrent(3);
+    playCurrent(ctx, 3);
     action("m_定位当前歌曲")->trigger();
     EXPECT_EQ(window().selectedRow(), 2);
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));

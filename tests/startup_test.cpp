@@ -1,9 +1,9 @@
 // The start-up procedure, the first activation, the single-copy rule and its
 // lock, and the engine that is only loaded when the first song is set.
-#include "core/appcontext.h"
-#include "core/lazymediaplayer.h"
-#include "core/settings.h"
-#include "core/startup.h"
+#include "platform/appcontext.h"
+#include "platform/lazymediaplayer.h"
+#include "base/settings.h"
+#include "app/startup.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtinstancelock.h"
 #include "platform/sqlitesettingsbackend.h"

@@ -1,9 +1,10 @@
 // Timer1 sleeps while no tick can change anything and wakes on user input,
 // engine events and a second copy's hand-off, which reaches the running copy
 // through the settings file without the store being read while idle.
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/tickscheduler.h"
+#include "app/mainwindow.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
+#include "app/tickscheduler.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"
 #include "support/fakeservices.h"
@@ -101,7 +102,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
     SongEntry &e = ctx.current.entry(++ctx.current.count);
     e.address = QStringLiteral("/music/a.mp3");
     e.isLocal = true;
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     engine.report(MediaPlayer::Playing);
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());

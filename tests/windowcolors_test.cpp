@@ -1,8 +1,8 @@
 // Every text on a window's own back colour stays readable whatever colour the
 // user stored: the windows are rendered and the pixels of each text checked.
-#include "core/colors.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
+#include "base/colors.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
 #include "support/fakeservices.h"
 #include "system/scanwindow.h"
 #include "system/updaterwindow.h"

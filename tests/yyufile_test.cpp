@@ -1,6 +1,6 @@
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/yyufile.h"
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
@@ -400,8 +400,9 @@ TEST_F(YyuFiles, SaveWritesAfterTheNamePromptAndTwiceGivesTheSameBytes)
     const QString p = path("out.yyu");
     dialogs.inputAnswers << "新名字" << "新名字";
     dialogs.onAsk = [&](const FakeDialogs::Asked &a) {
-        if (a.kind == "message")
+        if (a.kind == "message") {
             EXPECT_TRUE(QFile::exists(p)) << "the file is complete before saying so";
+        }
     };
     saveCollection(c, p, dialogs);
     ASSERT_EQ(dialogs.asked.size(), 2);

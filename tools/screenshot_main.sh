@@ -81,6 +81,6 @@ done
 # Let the labels settle on the song's tags before the picture.
 sleep 1.6
 mkdir -p docs
-import -display "$display" -window "$window" "$out.new"
+import -display "$display" -window "$window" "png:$out.new"
 mv "$out.new" "$out"
 echo "screenshot_main: $out"

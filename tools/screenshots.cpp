@@ -4,10 +4,10 @@
 // window. tools/screenshot_dialogs.sh builds and runs it.
 //
 //   liravo_screenshots <output folder> <folder the open dialog shows>
-#include "core/appcontext.h"
-#include "core/leanstyle.h"
-#include "core/settings.h"
-#include "core/startup.h"
+#include "platform/appcontext.h"
+#include "platform/leanstyle.h"
+#include "base/settings.h"
+#include "app/startup.h"
 #include "platform/lazyhttpclient.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtdialogs.h"

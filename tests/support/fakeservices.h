@@ -3,8 +3,8 @@
 // sets up only what it changes.
 #include "fakes.h"
 
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 
 struct FakeServices {

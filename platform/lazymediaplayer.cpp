@@ -1,4 +1,4 @@
-#include "core/lazymediaplayer.h"
+#include "platform/lazymediaplayer.h"
 
 LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}
 

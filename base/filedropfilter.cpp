@@ -1,4 +1,4 @@
-#include "core/filedropfilter.h"
+#include "base/filedropfilter.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -1,18 +1,19 @@
-#include "core/playercontroller.h"
+#include "app/playercontroller.h"
+#include "collection/playentry.h"
 
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/makerhosts.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/makerhosts.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 #include "platform/trayicon.h"
 
 #include <QFileInfo>
@@ -196,7 +197,7 @@ void PlayerController::playIfInRange(int n)
     // greyed there, and a command that arrives anyway does nothing.
     if (n < 1 || n > ctx_.current.count)
         return;
-    ctx_.playCurrent(n);
+    playCurrent(ctx_, n);
     Q_EMIT stateChanged();
 }
 
@@ -255,7 +256,7 @@ void PlayerController::menuPlayPause()
     }
     if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
-        ctx_.playCurrent(qMax<int>(1, ctx_.current.currentIndex));
+        playCurrent(ctx_, qMax<int>(1, ctx_.current.currentIndex));
     }
     Q_EMIT stateChanged();
 }
@@ -280,7 +281,7 @@ void PlayerController::randomSong()
     const int n = randomIndexFor(r, ctx_.current.count);
     if (ctx_.current.count == 0)
         return;
-    ctx_.playCurrent(n);
+    playCurrent(ctx_, n);
     Q_EMIT stateChanged();
 }
 
@@ -523,7 +524,7 @@ void PlayerController::autoAdvance()
         player.play();
     } else if (playMode_ == QStringLiteral("列表播放")) {
         if (c.count > c.currentIndex) {
-            ctx_.playCurrent(c.currentIndex + 1);
+            playCurrent(ctx_, c.currentIndex + 1);
         } else {
             player.stop();
             c.playing = false;
@@ -531,7 +532,7 @@ void PlayerController::autoAdvance()
     } else if (playMode_ == QStringLiteral("列表循环")) {
         const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
         c.currentIndex = qint16(n);
-        ctx_.playCurrent(n);
+        playCurrent(ctx_, n);
     } else if (playMode_ == QStringLiteral("随机播放")) {
         randomSong();
     }
@@ -609,7 +610,7 @@ void PlayerController::playLoneSong(const QString &address)
     // entry has its name, since the list's tidying drops unnamed entries.
     listRefreshPending_ = true;
     paused_ = false;
-    ctx_.playCurrent(1);
+    playCurrent(ctx_, 1);
     Q_EMIT stateChanged();
 }
 
@@ -635,7 +636,7 @@ void PlayerController::startOrResume()
         ctx_.player->play();
         c.playing = true;
     } else {
-        ctx_.playCurrent(qMax<int>(1, c.currentIndex));
+        playCurrent(ctx_, qMax<int>(1, c.currentIndex));
     }
     paused_ = false;
 }

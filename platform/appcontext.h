@@ -1,5 +1,5 @@
 #pragma once
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 
 #include <QString>
 #include <functional>
@@ -20,7 +20,7 @@ class QWidget;
 // platform services (real ones in the app, doubles in tests), the current song
 // collection, the lists the search and scan windows keep, and the few calls
 // windows make on each other. Windows are created on first use by whoever
-// fills the hooks (see core/windowhub.*), so no window includes another.
+// fills the hooks (see app/windowhub.*), so no window includes another.
 struct AppContext {
     Settings *settings = nullptr;
     MediaPlayer *player = nullptr;
@@ -62,6 +62,4 @@ struct AppContext {
     // current collection; the playback tick then leaves the collection alone.
     std::function<bool()> collectionInUse;
 
-    // playEntry on the current collection with this context's services.
-    void playCurrent(int n);
 };

@@ -1,4 +1,4 @@
-#include "core/leanstyle.h"
+#include "platform/leanstyle.h"
 
 #include <QDir>
 #include <QGuiApplication>

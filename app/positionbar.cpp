@@ -1,6 +1,6 @@
-#include "core/positionbar.h"
+#include "app/positionbar.h"
 
-#include "core/colors.h"
+#include "base/colors.h"
 #include "platform/mediaplayer.h"
 
 #include <QMouseEvent>

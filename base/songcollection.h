@@ -3,8 +3,6 @@
 #include <array>
 #include <functional>
 
-class MediaPlayer;
-class Settings;
 class Dialogs;
 
 // One song: a local file (isLocal, address = path) or an online song known by
@@ -46,11 +44,9 @@ struct SongCollection {
 // resolveMp3Address(songName, singer, quiet) -> the real MP3 address or "".
 using AddressResolver = std::function<QString(const QString &, const QString &, bool)>;
 
-// Plays entry n: looks its address up when empty, hands it to the player,
-// marks the collection playing and remembers n as "最后的播放位置".
-// Does nothing on an empty collection or for n outside 1..100.
-void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResolver &resolve,
-               Settings &settings);
+// The album name every collection made from local files (the local scan,
+// files dropped on the main window) carries.
+QString localAlbumName();
 // Appends an online entry; on a full collection nothing is added.
 // Returns whether the entry was added.
 bool addEntry(SongCollection &c, const QString &songName, const QString &singer,

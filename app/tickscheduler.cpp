@@ -1,6 +1,6 @@
-#include "core/tickscheduler.h"
+#include "app/tickscheduler.h"
 
-#include "core/playercontroller.h"
+#include "app/playercontroller.h"
 #include "platform/mediaplayer.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "core/windowhub.h"
+#include "app/windowhub.h"
 
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
 #include "platform/trayicon.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include "collection/fileexists.h"
-#include "core/appcontext.h"
-#include "core/makerhosts.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/makerhosts.h"
+#include "base/settings.h"
 #include "platform/browser.h"
 #include "platform/instancelock.h"
 #include "platform/dialogs.h"
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 #include "platform/trayicon.h"
 
 #include <QDeadlineTimer>

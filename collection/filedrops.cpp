@@ -1,10 +1,9 @@
-#include "core/filedrops.h"
+#include "collection/filedrops.h"
 
 #include "collection/audioformats.h"
-#include "collection/songcollection.h"
-#include "core/appcontext.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
 #include "platform/dialogs.h"
-#include "system/localscan.h"
 
 #include <QDir>
 #include <QFileInfo>

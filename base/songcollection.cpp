@@ -1,7 +1,4 @@
-#include "collection/songcollection.h"
-
-#include "core/settings.h"
-#include "platform/mediaplayer.h"
+#include "base/songcollection.h"
 
 SongEntry &SongCollection::entry(int n)
 {
@@ -15,29 +12,9 @@ const SongEntry &SongCollection::entry(int n) const
     return slots.at(std::size_t(n - 1));
 }
 
-void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResolver &resolve,
-               Settings &settings)
+QString localAlbumName()
 {
-    if (c.count == 0 || n < 1 || n > SongCollection::kCapacity)
-        return;
-    c.currentIndex = qint16(n);
-    QString url = c.entry(n).address;
-    if (url.isEmpty()) {
-        const QString name = c.entry(n).songName;
-        const QString singer = c.entry(n).singer;
-        url = resolve ? resolve(name, singer, true) : QString();
-        // The lookup lets window events run, and one of them may have removed
-        // or replaced this entry, or the whole collection: only the song that
-        // was looked up keeps the answer. A slot above count stays empty.
-        SongEntry &e = c.entry(n);
-        if (n <= c.count && e.address.isEmpty() && e.songName == name && e.singer == singer)
-            e.address = url;
-    }
-    player.setUrl(url);
-    player.play();
-    c.playing = true;
-    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的播放位置"),
-                  QString::number(n));
+    return QStringLiteral("本地歌曲");
 }
 
 bool addEntry(SongCollection &c, const QString &songName, const QString &singer,

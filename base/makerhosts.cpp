@@ -1,6 +1,6 @@
-#include "core/makerhosts.h"
+#include "base/makerhosts.h"
 
-#include "core/settings.h"
+#include "base/settings.h"
 
 namespace {
 QString hostEntry(Settings &settings, const QString &key)

@@ -1,6 +1,6 @@
-#include "core/windowlook.h"
+#include "base/windowlook.h"
 
-#include "core/colors.h"
+#include "base/colors.h"
 
 #include <QFont>
 #include <QWidget>

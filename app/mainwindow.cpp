@@ -1,11 +1,11 @@
-#include "core/mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/leanstyle.h"
-#include "core/maincontrols.h"
-#include "core/playercontroller.h"
-#include "core/tickscheduler.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "platform/leanstyle.h"
+#include "app/maincontrols.h"
+#include "app/playercontroller.h"
+#include "app/tickscheduler.h"
 #include "platform/trayicon.h"
 
 #include <QApplication>

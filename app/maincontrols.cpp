@@ -1,10 +1,10 @@
-#include "core/maincontrols.h"
+#include "app/maincontrols.h"
 
-#include "core/appcontext.h"
-#include "core/filedropfilter.h"
-#include "core/filedrops.h"
-#include "core/playercontroller.h"
-#include "core/positionbar.h"
+#include "platform/appcontext.h"
+#include "base/filedropfilter.h"
+#include "collection/filedrops.h"
+#include "app/playercontroller.h"
+#include "app/positionbar.h"
 
 #include <QAction>
 #include <QToolTip>

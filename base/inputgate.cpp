@@ -1,4 +1,4 @@
-#include "core/inputgate.h"
+#include "base/inputgate.h"
 
 #include <QApplication>
 #include <QKeyEvent>

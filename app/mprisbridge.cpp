@@ -1,8 +1,8 @@
-#include "core/mprisbridge.h"
+#include "app/mprisbridge.h"
 
 #include "collection/fileexists.h"
-#include "core/appcontext.h"
-#include "core/playercontroller.h"
+#include "platform/appcontext.h"
+#include "app/playercontroller.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
 #include "platform/mprisservice.h"

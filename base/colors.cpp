@@ -1,6 +1,6 @@
-#include "core/colors.h"
+#include "base/colors.h"
 
-#include "core/settings.h"
+#include "base/settings.h"
 
 #include <QPalette>
 #include <QStringList>

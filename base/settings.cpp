@@ -1,6 +1,6 @@
-#include "core/settings.h"
+#include "base/settings.h"
 
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
