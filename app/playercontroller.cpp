@@ -9,7 +9,9 @@
 #include "platform/appcontext.h"
 #include "base/colors.h"
 #include "base/makerhosts.h"
+#include "base/handoff.h"
 #include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
@@ -27,8 +29,6 @@
 #include <random>
 
 namespace {
-const QString kSettingsSection = QStringLiteral("设置");
-const QString kHandOffSection = QStringLiteral("程序多开");
 const QString kPlayText = QStringLiteral("播放");
 const QString kPauseText = QStringLiteral("暂停");
 
@@ -103,17 +103,14 @@ void PlayerController::load(const QIcon &windowIcon)
     setLabel(Singer, {});
     setLabel(Album, {});
 
-    playMode_ = s.get(Settings::fixedApp(), kSettingsSection, QStringLiteral("播放模式"), listPlay());
+    playMode_ = s.value(SettingKeys::playMode);
     applyPlayMode();
 
-    topCaption_ = s.get(s.exeApp(), kSettingsSection, QStringLiteral("顶部标题"), "Liravo");
-    setFontColor(qint32(Settings::toInt(
-        s.get(s.exeApp(), kSettingsSection, QStringLiteral("字体颜色"), 255), 255)));
-    setBackColor(qint32(Settings::toInt(
-        s.get(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), 0), 0)));
+    topCaption_ = s.value(SettingKeys::topCaption);
+    setFontColor(qint32(s.number(SettingKeys::fontColor)));
+    setBackColor(qint32(s.number(SettingKeys::backColor)));
 
-    const qint64 volume = Settings::toInt(
-        s.get(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"), 80), 80);
+    const qint64 volume = s.number(SettingKeys::volume);
     ctx_.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
@@ -292,7 +289,7 @@ void PlayerController::showWindow()
 
 void PlayerController::applyPlayMode()
 {
-    ctx_.settings->save(Settings::fixedApp(), kSettingsSection, QStringLiteral("播放模式"), playMode_);
+    ctx_.settings->store(SettingKeys::playMode, playMode_);
     Q_EMIT stateChanged();
 }
 
@@ -324,7 +321,7 @@ void PlayerController::topCaptionCommand()
     caption_ = answer;
     topCaption_ = answer;
     Settings &s = *ctx_.settings;
-    s.save(s.exeApp(), kSettingsSection, QStringLiteral("顶部标题"), answer);
+    s.store(SettingKeys::topCaption, answer);
     Q_EMIT stateChanged();
 }
 
@@ -348,14 +345,14 @@ void PlayerController::setFontColor(qint32 color)
     for (QColor &label : labelColor_)
         label = c;
     Settings &s = *ctx_.settings;
-    s.save(s.exeApp(), kSettingsSection, QStringLiteral("字体颜色"), QString::number(color));
+    s.store(SettingKeys::fontColor, QString::number(color));
     Q_EMIT stateChanged();
 }
 
 void PlayerController::setBackColor(qint32 color)
 {
     Settings &s = *ctx_.settings;
-    s.save(s.exeApp(), kSettingsSection, QStringLiteral("背景颜色"), QString::number(color));
+    s.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
 }
@@ -545,21 +542,16 @@ bool PlayerController::collectionInUse() const
 
 void PlayerController::pickUpHandOff()
 {
-    Settings &s = *ctx_.settings;
+    HandOff handOff(*ctx_.settings);
     // Taken and emptied in one step: a second copy waits for the empty slot
     // before it writes, so no hand-off is overwritten or taken twice. While
     // the collection is in use the file waits in the store.
     if (!collectionInUse()) {
-        if (const std::optional<QString> file =
-                s.backend().take(Settings::fixedApp(), kHandOffSection, QStringLiteral("歌曲文件")))
+        if (const std::optional<QString> file = handOff.takeFile())
             playFile(*file);
     }
-    if (s.get(Settings::fixedApp(), kHandOffSection, QStringLiteral("show"), "false")
-        == QLatin1String("true")) {
+    if (handOff.takeShowRequest())
         Q_EMIT showNormalRequested();
-        s.save(Settings::fixedApp(), kHandOffSection, QStringLiteral("show"),
-               QStringLiteral("false"));
-    }
 }
 
 void PlayerController::updateCaptionAndTooltip()
@@ -702,8 +694,7 @@ void PlayerController::setVolume(int volume)
 {
     volume = qBound(0, volume, 100);
     ctx_.player->setVolume(volume);
-    ctx_.settings->save(Settings::fixedApp(), kSettingsSection, QStringLiteral("音量"),
-                        QString::number(volume));
+    ctx_.settings->store(SettingKeys::volume, QString::number(volume));
     Q_EMIT volumeChanged(volume);
     Q_EMIT stateChanged();
 }

@@ -34,11 +34,9 @@ public:
     bool activatedOnce() const { return activatedOnce_; }
 
 private:
-    bool handOver(const QString &file);
 
     AppContext &ctx_;
     int handOffWaitMs_ = 4000;
-    QString handOffError_;
     QString lastCollectionPath_;
     bool activatedOnce_ = false;
 };

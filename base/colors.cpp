@@ -1,6 +1,7 @@
 #include "base/colors.h"
 
 #include "base/settings.h"
+#include "base/settingskeys.h"
 
 #include <QPalette>
 #include <QStringList>
@@ -57,9 +58,7 @@ void applyBackColor(QWidget *window, qint32 value)
 
 void applyStoredBackColor(QWidget *window, Settings &settings)
 {
-    const QString stored = settings.get(settings.exeApp(), QStringLiteral("设置"),
-                                        QStringLiteral("背景颜色"), 0);
-    applyBackColor(window, qint32(Settings::toInt(stored, 0)));
+    applyBackColor(window, qint32(settings.number(SettingKeys::backColor)));
 }
 
 QStringList cjkFontFamilies()

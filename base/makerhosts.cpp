@@ -1,11 +1,12 @@
 #include "base/makerhosts.h"
 
 #include "base/settings.h"
+#include "base/settingskeys.h"
 
 namespace {
-QString hostEntry(Settings &settings, const QString &key)
+QString hostEntry(Settings &settings, const SettingKey &key)
 {
-    return settings.get(Settings::fixedApp(), QStringLiteral("网站"), key, QString()).trimmed();
+    return settings.value(key).trimmed();
 }
 
 QString urlOn(const QString &host, const QString &rest)
@@ -16,12 +17,12 @@ QString urlOn(const QString &host, const QString &rest)
 
 QString makerSiteHost(Settings &settings)
 {
-    return hostEntry(settings, QStringLiteral("主页"));
+    return hostEntry(settings, SettingKeys::makerSite);
 }
 
 QString makerBlogHost(Settings &settings)
 {
-    return hostEntry(settings, QStringLiteral("博客"));
+    return hostEntry(settings, SettingKeys::makerBlog);
 }
 
 QString makerSiteUrl(Settings &settings)

@@ -1,6 +1,7 @@
 #include "base/settings.h"
 
 #include "base/settingsbackend.h"
+#include "base/settingskeys.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -60,6 +61,36 @@ void Settings::save(const QString &app, const QString &section, const QString &k
 {
     backend_.write(app, section, key, value);
     noteOutcome();
+}
+
+QString Settings::appFor(const SettingKey &key) const
+{
+    return key.scope == SettingKey::Scope::Shared ? fixedApp() : exeApp();
+}
+
+QString Settings::value(const SettingKey &key)
+{
+    return value(key, QString::fromUtf8(key.fallback));
+}
+
+QString Settings::value(const SettingKey &key, const QString &fallback)
+{
+    return get(appFor(key), QString::fromUtf8(key.section), QString::fromUtf8(key.name), fallback);
+}
+
+qint64 Settings::number(const SettingKey &key)
+{
+    return toInt(value(key), toInt(QString::fromUtf8(key.fallback)));
+}
+
+bool Settings::flag(const SettingKey &key)
+{
+    return toBool(value(key), toBool(QString::fromUtf8(key.fallback)));
+}
+
+void Settings::store(const SettingKey &key, const QString &text)
+{
+    save(appFor(key), QString::fromUtf8(key.section), QString::fromUtf8(key.name), text);
 }
 
 bool Settings::retryUnsaved()

@@ -4,6 +4,7 @@
 #include <functional>
 
 class SettingsBackend;
+struct SettingKey;
 
 // get-setting / save-setting over a three-level store: application, section,
 // key. Every value is text; defaults are turned into text when the entry is
@@ -26,6 +27,17 @@ public:
     QString get(const QString &app, const QString &section, const QString &key, bool def);
     void save(const QString &app, const QString &section, const QString &key,
               const QString &value);
+
+    // The same through the key table (base/settingskeys.h), which names
+    // each entry's application, section, key and default once.
+    QString appFor(const SettingKey &key) const;
+    QString value(const SettingKey &key);
+    QString value(const SettingKey &key, const QString &fallback);
+    // The entry as a whole number or a boolean; text that is neither gives
+    // the key's default as one.
+    qint64 number(const SettingKey &key);
+    bool flag(const SettingKey &key);
+    void store(const SettingKey &key, const QString &value);
 
     // Conversions the callers apply to what get() returns.
     static bool toBool(const QString &text, bool fallback = false);  // "True"/"False", any case

@@ -1,6 +1,7 @@
 #include "collection/playentry.h"
 
 #include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/appcontext.h"
 #include "platform/mediaplayer.h"
 
@@ -25,8 +26,7 @@ void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResol
     player.setUrl(url);
     player.play();
     c.playing = true;
-    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的播放位置"),
-                  QString::number(n));
+    settings.store(SettingKeys::lastPlayPosition, QString::number(n));
 }
 
 void playCurrent(AppContext &ctx, int n)

@@ -13,6 +13,7 @@
 #include "collection/filedrops.h"
 #include "base/windowlook.h"
 #include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
@@ -123,9 +124,8 @@ void SongListWindow::buildMenus()
 void SongListWindow::load()
 {
     loaded_ = true;
-    setWindowTitle(ctx_.settings->get(ctx_.settings->exeApp(), QStringLiteral("设置"),
-                                      QStringLiteral("顶部标题"),
-                                      QStringLiteral("Liravo音乐播放器"))
+    setWindowTitle(ctx_.settings->value(SettingKeys::topCaption,
+                                        QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.

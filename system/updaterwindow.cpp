@@ -5,6 +5,7 @@
 #include "base/windowlook.h"
 #include "base/makerhosts.h"
 #include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 #include "system/updater.h"
 
@@ -108,8 +109,7 @@ void UpdaterWindow::loadManifest()
         // The design-time versions would read as if an update had been looked for.
         newest_->setText(QStringLiteral("最新版本：未知"));
         installed_->setText(QStringLiteral("当前版本：")
-                            + ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
-                                                 QStringLiteral("当前版本"), QString()));
+                            + ctx_.settings->value(SettingKeys::currentVersion, QString()));
         for (QLabel *l : {newest_, installed_})
             l->resize(l->size().expandedTo(l->sizeHint()));
         notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
@@ -124,10 +124,7 @@ void UpdaterWindow::loadManifest()
                                                folder)
                    : std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
                                                folder, manifestCopyPath_);
-    const qint64 installed = Settings::toInt(
-        ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
-                           QStringLiteral("当前版本"), 0),
-        0);
+    const qint64 installed = ctx_.settings->number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(site));
