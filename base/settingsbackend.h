@@ -9,6 +9,13 @@ public:
     enum class PutResult { Written, Occupied, Failed };
 
     virtual ~SettingsBackend() = default;
+
+    // One text per entry for a backend's own maps. U+0001 cannot appear in
+    // names the program uses, so the join is unambiguous.
+    static QString entryKey(const QString &app, const QString &section, const QString &key)
+    {
+        return app + QChar(1) + section + QChar(1) + key;
+    }
     virtual std::optional<QString> read(const QString &app, const QString &section,
                                         const QString &key) = 0;
     virtual void write(const QString &app, const QString &section, const QString &key,

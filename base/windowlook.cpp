@@ -5,9 +5,24 @@
 #include <QFont>
 #include <QWidget>
 
+int twipsToPixels(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
 QRect twips(int left, int top, int width, int height)
 {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
+}
+
+void setUpFixedWindow(QWidget *window, const QString &objectName, const QString &caption,
+                      int widthTwips, int heightTwips)
+{
+    window->setObjectName(objectName);
+    window->setWindowTitle(caption);
+    useCjkFont(window);
+    window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 
 void useCjkFont(QWidget *window)

@@ -1,11 +1,18 @@
 #pragma once
 #include <QRect>
 
+class QString;
 class QWidget;
 
-// A rectangle laid out in twips (15 to the pixel at 96 dots per inch), the
-// unit the windows' layouts are given in.
+// The windows' layouts are given in twips, 15 to the pixel at 96 dots per
+// inch; these turn them into pixels, rounding to the nearest.
+int twipsToPixels(int twips);
 QRect twips(int left, int top, int width, int height);
+
+// The set-up every fixed-size window shares: its objectName, caption, the
+// CJK font and its size in twips.
+void setUpFixedWindow(QWidget *window, const QString &objectName, const QString &caption,
+                      int widthTwips, int heightTwips);
 
 // Asks for the CJK font families (cjkFontFamilies()) in a window's font,
 // keeping its size and weight.

@@ -27,21 +27,6 @@
 
 #include <memory>
 
-namespace {
-
-// The layout was drawn in twips, 15 to the pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
-} // namespace
-
 SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     : QMainWindow(parent), ctx_(ctx)
 {
@@ -53,19 +38,19 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(4425), px(4155));
+    client->setFixedSize(twipsToPixels(4425), twipsToPixels(4155));
     setCentralWidget(client);
 
     list2_ = new QListWidget(client);
     list2_->setObjectName(QStringLiteral("List2"));
-    list2_->setGeometry(twipRect(240, 240, 1095, 3660));
+    list2_->setGeometry(twips(240, 240, 1095, 3660));
     // The album column only names the collection; nothing there is chosen.
     list2_->setSelectionMode(QAbstractItemView::NoSelection);
     list2_->setFocusPolicy(Qt::NoFocus);
 
     list1_ = new QListWidget(client);
     list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twipRect(1440, 240, 2775, 3660));
+    list1_->setGeometry(twips(1440, 240, 2775, 3660));
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
     list1Viewport_ = list1_->viewport();
     list1Viewport_->installEventFilter(this);
@@ -142,7 +127,7 @@ void SongListWindow::placeBesideMainWindow()
         return;
     // Outer edges, as the user sees the two windows side by side.
     const QRect m = main->frameGeometry();
-    move(m.x() + m.width() + px(200), m.y());
+    move(m.x() + m.width() + twipsToPixels(200), m.y());
 }
 
 void SongListWindow::refresh_list()

@@ -33,10 +33,7 @@ QString SearchWindow::hintText()
 SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm音乐搜索"));
-    setWindowTitle(QStringLiteral("搜索网络歌曲"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 5985, 4305).size());
+    setUpFixedWindow(this, QStringLiteral("frm音乐搜索"), QStringLiteral("搜索网络歌曲"), 5985, 4305);
 
     text1_ = new QLineEdit(hintText(), this);
     text1_->setObjectName(QStringLiteral("Text1"));

@@ -113,7 +113,7 @@ void LazyHttpClient::cancel()
 
 void LazyHttpClient::setTimeoutMs(int ms)
 {
-    timeoutMs_ = ms > 0 ? ms : 15000;
+    timeoutMs_ = ms > 0 ? ms : kDefaultHttpTimeoutMs;
     if (client_)
         client_->setTimeoutMs(timeoutMs_);
 }

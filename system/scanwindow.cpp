@@ -17,10 +17,7 @@
 ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm本地歌曲扫描"));
-    setWindowTitle(QStringLiteral("本地歌曲扫描"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 4935, 5160).size());
+    setUpFixedWindow(this, QStringLiteral("frm本地歌曲扫描"), QStringLiteral("本地歌曲扫描"), 4935, 5160);
 
     scanButton_ = new QPushButton(QStringLiteral("开始扫描"), this);
     scanButton_->setObjectName(QStringLiteral("Command1"));

@@ -29,10 +29,7 @@ QString forDisplay(QString text)
 UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm更新程序"));
-    setWindowTitle(QStringLiteral("检查更新"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 4845, 3390).size());
+    setUpFixedWindow(this, QStringLiteral("frm更新程序"), QStringLiteral("检查更新"), 4845, 3390);
 
     newest_ = new QLabel(this);
     newest_->setObjectName(QStringLiteral("Label1"));
