@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     ctx.browser = &browser;
     QtTrayIcon tray;
     ctx.tray = &tray;
-    QtInstanceLock lock(settings.exeApp());
+    QtInstanceLock lock(settings.programAppName());
     ctx.instanceLock = &lock;
     ctx.commandLine = commandLineOf(QCoreApplication::arguments());
 

@@ -570,7 +570,7 @@ void PlayerController::updateCaptionAndTooltip()
                             || state == MediaPlayer::Paused || state == MediaPlayer::Waiting
                             || state == MediaPlayer::Ready || !hasEntry;
     if (notPlaying) {
-        tooltip_ = ctx_.settings->exeApp() + QStringLiteral("提醒你：播放器没有播放音乐");
+        tooltip_ = ctx_.settings->programAppName() + QStringLiteral("提醒你：播放器没有播放音乐");
     } else {
         const SongEntry &e = c.entry(c.currentIndex);
         if (!e.songName.isEmpty())

@@ -40,7 +40,7 @@ WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(c
             ctx_.tray->remove();
         QCoreApplication::exit(0);
     };
-    ctx_.refreshSongList = [this] { ensure<SongListWindow>(songList_, ctx_)->refresh_list(); };
+    ctx_.refreshSongList = [this] { ensure<SongListWindow>(songList_, ctx_)->refreshList(); };
     ctx_.showSongList = [this] { showWindow(ensure<SongListWindow>(songList_, ctx_)); };
     ctx_.closeSongList = [this] { closeIfOpen(songList_); };
     ctx_.showSearchWindow = [this] { showWindow(ensure<SearchWindow>(search_, ctx_)); };
@@ -72,7 +72,7 @@ MainWindow &WindowHub::mainWindow()
         ctx_.mainWindow = main_;
         connect(&main_->controller(), &PlayerController::collectionReplaced, this, [this] {
             if (songList_)
-                static_cast<SongListWindow *>(songList_.data())->refresh_list();
+                static_cast<SongListWindow *>(songList_.data())->refreshList();
         });
     }
     return *main_;

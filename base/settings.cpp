@@ -29,7 +29,7 @@ QString Settings::executableBaseName()
     // Linux executables carry no extension; a dot in the name is part of it.
     QString name = info.fileName();
 #endif
-    return name.isEmpty() ? fixedApp() : name;
+    return name.isEmpty() ? sharedAppName() : name;
 }
 
 QString Settings::get(const QString &app, const QString &section, const QString &key,
@@ -65,7 +65,7 @@ void Settings::save(const QString &app, const QString &section, const QString &k
 
 QString Settings::appFor(const SettingKey &key) const
 {
-    return key.scope == SettingKey::Scope::Shared ? fixedApp() : exeApp();
+    return key.scope == SettingKey::Scope::Shared ? sharedAppName() : programAppName();
 }
 
 QString Settings::value(const SettingKey &key)

@@ -8,15 +8,15 @@ struct SettingKey;
 
 // get-setting / save-setting over a three-level store: application, section,
 // key. Every value is text; defaults are turned into text when the entry is
-// missing. Two application names are in use: fixedApp() and exeApp().
+// missing. Two application names are in use: sharedAppName() and programAppName().
 class Settings {
 public:
     Settings(SettingsBackend &backend, QString exeName);
 
-    static QString fixedApp() { return QStringLiteral("Liravo"); }
+    static QString sharedAppName() { return QStringLiteral("Liravo"); }
     // The running executable's base name (file name without folder, and on
     // Windows without extension).
-    const QString &exeApp() const { return exeName_; }
+    const QString &programAppName() const { return exeName_; }
     static QString executableBaseName();
 
     QString get(const QString &app, const QString &section, const QString &key,

@@ -3,13 +3,13 @@
 SongEntry &SongCollection::entry(int n)
 {
     Q_ASSERT(n >= 1 && n <= kCapacity);
-    return slots.at(std::size_t(n - 1));
+    return entries.at(std::size_t(n - 1));
 }
 
 const SongEntry &SongCollection::entry(int n) const
 {
     Q_ASSERT(n >= 1 && n <= kCapacity);
-    return slots.at(std::size_t(n - 1));
+    return entries.at(std::size_t(n - 1));
 }
 
 QString localAlbumName()

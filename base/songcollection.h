@@ -21,7 +21,7 @@ struct SongEntry {
 struct SongCollection {
     static constexpr int kCapacity = 100;
 
-    std::array<SongEntry, kCapacity> slots; // slot n-1 holds entry n
+    std::array<SongEntry, kCapacity> entries; // slot n-1 holds entry n
     qint16 count = 0;
     QString albumName;
     QString filePath;

@@ -82,7 +82,7 @@ void BM_HandOffPickedUp(benchmark::State &state)
         state.ResumeTiming();
         QElapsedTimer clock;
         clock.start();
-        second.write(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+        second.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
         QDeadlineTimer deadline(2000);
         while (player.url() != song && !deadline.hasExpired())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

@@ -41,19 +41,19 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     client->setFixedSize(twipsToPixels(4425), twipsToPixels(4155));
     setCentralWidget(client);
 
-    list2_ = new QListWidget(client);
-    list2_->setObjectName(QStringLiteral("List2"));
-    list2_->setGeometry(twips(240, 240, 1095, 3660));
+    albumList_ = new QListWidget(client);
+    albumList_->setObjectName(QStringLiteral("List2"));
+    albumList_->setGeometry(twips(240, 240, 1095, 3660));
     // The album column only names the collection; nothing there is chosen.
-    list2_->setSelectionMode(QAbstractItemView::NoSelection);
-    list2_->setFocusPolicy(Qt::NoFocus);
+    albumList_->setSelectionMode(QAbstractItemView::NoSelection);
+    albumList_->setFocusPolicy(Qt::NoFocus);
 
-    list1_ = new QListWidget(client);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twips(1440, 240, 2775, 3660));
-    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list1Viewport_ = list1_->viewport();
-    list1Viewport_->installEventFilter(this);
+    songList_ = new QListWidget(client);
+    songList_->setObjectName(QStringLiteral("List1"));
+    songList_->setGeometry(twips(1440, 240, 2775, 3660));
+    songList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    songListViewport_ = songList_->viewport();
+    songListViewport_->installEventFilter(this);
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(ctx_, paths); });
@@ -115,7 +115,7 @@ void SongListWindow::load()
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
     applyStoredBackColor(centralWidget(), *ctx_.settings);
-    refresh_list();
+    refreshList();
     placeBesideMainWindow();
     framePending_ = true;
 }
@@ -130,14 +130,14 @@ void SongListWindow::placeBesideMainWindow()
     move(m.x() + m.width() + twipsToPixels(200), m.y());
 }
 
-void SongListWindow::refresh_list()
+void SongListWindow::refreshList()
 {
     if (!loaded_) {
         load(); // loading refreshes
         return;
     }
-    list1_->clear();
-    list2_->clear();
+    songList_->clear();
+    albumList_->clear();
 
     SongCollection &c = ctx_.current;
     // Tidying on every refresh is the list's own doing, not the user's.
@@ -145,9 +145,9 @@ void SongListWindow::refresh_list()
     tidyCollection(c);
     c.changed = changed;
 
-    list2_->addItem(c.albumName);
+    albumList_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n)
-        list1_->addItem(songRowText(c.entry(n)));
+        songList_->addItem(songRowText(c.entry(n)));
 
     save_->setEnabled(hasUnsavedSongs(c));
     savePlaylist_->setEnabled(c.count > 0);
@@ -157,10 +157,10 @@ void SongListWindow::refresh_list()
 
 int SongListWindow::selectedRow() const
 {
-    const QList<QListWidgetItem *> sel = list1_->selectedItems();
+    const QList<QListWidgetItem *> sel = songList_->selectedItems();
     if (sel.isEmpty())
         return -1;
-    return list1_->row(sel.first());
+    return songList_->row(sel.first());
 }
 
 void SongListWindow::playSelected()
@@ -189,7 +189,7 @@ void SongListWindow::editSelected()
     if (n > ctx_.current.count)
         return;
     if (renameEntry(ctx_.current, n, name, singer))
-        refresh_list();
+        refreshList();
 }
 
 void SongListWindow::deleteSelected()
@@ -198,13 +198,13 @@ void SongListWindow::deleteSelected()
     if (row < 0 || row >= ctx_.current.count)
         return;
     removeEntry(ctx_.current, row + 1);
-    refresh_list();
+    refreshList();
 }
 
 void SongListWindow::removeDuplicates()
 {
     tidyCollection(ctx_.current);
-    refresh_list();
+    refreshList();
 }
 
 void SongListWindow::startNewCollection()
@@ -216,8 +216,8 @@ void SongListWindow::startNewCollection()
         if (a != Dialogs::Answer::Yes)
             return;
     }
-    list1_->clear();
-    list2_->clear();
+    songList_->clear();
+    albumList_->clear();
     // The song that is playing keeps playing; only the list is new.
     ctx_.current = SongCollection{};
 }
@@ -232,7 +232,7 @@ void SongListWindow::openCollection()
         else
             loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
     }
-    refresh_list();
+    refreshList();
 }
 
 void SongListWindow::saveAsPlaylist()
@@ -252,7 +252,7 @@ void SongListWindow::saveCurrentCollection()
     saveCollection(ctx_.current, path, *ctx_.dialogs);
     if (ctx_.current.saved)
         ctx_.current.changed = false;
-    refresh_list();
+    refreshList();
 }
 
 void SongListWindow::locateCurrentSong()
@@ -261,15 +261,15 @@ void SongListWindow::locateCurrentSong()
     if (!c.playing)
         return;
     const int row = c.currentIndex - 1;
-    if (row < 0 || row >= list1_->count())
+    if (row < 0 || row >= songList_->count())
         return;
-    list1_->setCurrentRow(row);
-    list1_->scrollToItem(list1_->item(row));
+    songList_->setCurrentRow(row);
+    songList_->scrollToItem(songList_->item(row));
 }
 
 bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == list1Viewport_) {
+    if (watched == songListViewport_) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto *me = static_cast<QMouseEvent *>(event);
             if (me->button() == Qt::RightButton) {

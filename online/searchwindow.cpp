@@ -35,14 +35,14 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
 {
     setUpFixedWindow(this, QStringLiteral("frm音乐搜索"), QStringLiteral("搜索网络歌曲"), 5985, 4305);
 
-    text1_ = new QLineEdit(hintText(), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twips(240, 480, 4455, 390));
-    text1_->installEventFilter(this);
+    queryEdit_ = new QLineEdit(hintText(), this);
+    queryEdit_->setObjectName(QStringLiteral("Text1"));
+    queryEdit_->setGeometry(twips(240, 480, 4455, 390));
+    queryEdit_->installEventFilter(this);
 
-    command1_ = new QPushButton(QStringLiteral("搜索"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twips(4800, 480, 855, 375));
+    searchButton_ = new QPushButton(QStringLiteral("搜索"), this);
+    searchButton_->setObjectName(QStringLiteral("Command1"));
+    searchButton_->setGeometry(twips(4800, 480, 855, 375));
 
     // Takes the search button's place while a search runs.
     cancel_ = new QPushButton(QStringLiteral("取消"), this);
@@ -53,30 +53,30 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     status_->setObjectName(QStringLiteral("lblStatus"));
     status_->setGeometry(twips(240, 120, 5535, 300));
 
-    list1_ = new QListWidget(this);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twips(240, 1080, 5535, 2940));
-    list1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list1_->viewport()->installEventFilter(this);
+    resultList_ = new QListWidget(this);
+    resultList_->setObjectName(QStringLiteral("List1"));
+    resultList_->setGeometry(twips(240, 1080, 5535, 2940));
+    resultList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    resultList_->viewport()->installEventFilter(this);
 
-    setTabOrder(text1_, command1_);
-    setTabOrder(command1_, list1_);
+    setTabOrder(queryEdit_, searchButton_);
+    setTabOrder(searchButton_, resultList_);
 
-    menuR_ = new QMenu(QStringLiteral("右键"), this);
-    menuR_->setObjectName(QStringLiteral("m_R"));
-    addSong_ = menuR_->addAction(QStringLiteral("添加到歌集"));
+    resultMenu_ = new QMenu(QStringLiteral("右键"), this);
+    resultMenu_->setObjectName(QStringLiteral("m_R"));
+    addSong_ = resultMenu_->addAction(QStringLiteral("添加到歌集"));
     addSong_->setObjectName(QStringLiteral("m_addsong"));
-    newCollection_ = menuR_->addAction(QStringLiteral("创建新歌集"));
+    newCollection_ = resultMenu_->addAction(QStringLiteral("创建新歌集"));
     newCollection_->setObjectName(QStringLiteral("m_New"));
-    QAction *separator = menuR_->addSeparator();
+    QAction *separator = resultMenu_->addSeparator();
     separator->setObjectName(QStringLiteral("右键_分割线"));
-    selectAll_ = menuR_->addAction(QStringLiteral("全选"));
+    selectAll_ = resultMenu_->addAction(QStringLiteral("全选"));
     selectAll_->setObjectName(QStringLiteral("m_全选"));
 
-    connect(command1_, &QPushButton::clicked, this, &SearchWindow::search);
-    connect(text1_, &QLineEdit::returnPressed, this, &SearchWindow::search);
+    connect(searchButton_, &QPushButton::clicked, this, &SearchWindow::search);
+    connect(queryEdit_, &QLineEdit::returnPressed, this, &SearchWindow::search);
     connect(cancel_, &QPushButton::clicked, this, &SearchWindow::cancelSearch);
-    connect(list1_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
+    connect(resultList_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
     connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
     connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
     connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
@@ -94,27 +94,27 @@ void SearchWindow::showEvent(QShowEvent *event)
     // Shown by the program (not restored from the task bar): the box takes
     // the focus and its hint goes, ready for typing.
     if (!event->spontaneous()) {
-        text1_->setFocus(Qt::OtherFocusReason);
-        text1_->clear();
+        queryEdit_->setFocus(Qt::OtherFocusReason);
+        queryEdit_->clear();
     }
 }
 
 bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == text1_) {
+    if (watched == queryEdit_) {
         // Switching to another program or closing a menu is not the user
         // entering or leaving the box; only real focus moves count.
         if (event->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                text1_->clear();
+                queryEdit_->clear();
         } else if (event->type() == QEvent::FocusOut) {
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-                && text1_->text().isEmpty())
-                text1_->setText(hintText());
+                && queryEdit_->text().isEmpty())
+                queryEdit_->setText(hintText());
         }
-    } else if (watched == list1_->viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == resultList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *me = static_cast<QMouseEvent *>(event);
         const Qt::MouseButton button = me->button();
         const QPoint globalPos = me->globalPosition().toPoint();
@@ -137,29 +137,29 @@ void SearchWindow::onListMousePressed(Qt::MouseButton button, const QPoint &glob
     const bool selected = hasSelection();
     addSong_->setEnabled(selected);
     newCollection_->setEnabled(selected);
-    if (button == Qt::RightButton && list1_->count() > 0)
-        menuR_->popup(globalPos);
+    if (button == Qt::RightButton && resultList_->count() > 0)
+        resultMenu_->popup(globalPos);
 }
 
 bool SearchWindow::hasSelection() const
 {
-    return list1_->count() > 0 && !list1_->selectedItems().isEmpty();
+    return resultList_->count() > 0 && !resultList_->selectedItems().isEmpty();
 }
 
 void SearchWindow::refreshResults()
 {
-    list1_->clear();
+    resultList_->clear();
     if (ctx_.searchResults.count == 0)
         return;
     tidyCollection(ctx_.searchResults);
-    list1_->addItems(resultLines(ctx_.searchResults));
+    resultList_->addItems(resultLines(ctx_.searchResults));
 }
 
 void SearchWindow::search()
 {
     if (searching_)
         return;
-    ctx_.searchText = text1_->text();
+    ctx_.searchText = queryEdit_->text();
     if (ctx_.searchText == hintText())
         return;
     searching_ = true;
@@ -203,11 +203,11 @@ void SearchWindow::cancelSearch()
 
 void SearchWindow::setBusy(bool busy)
 {
-    command1_->setVisible(!busy);
+    searchButton_->setVisible(!busy);
     // Focus leaving a hidden "取消" must not land in the text box, which
     // empties itself on focus.
     if (!busy && cancel_->hasFocus())
-        command1_->setFocus(Qt::OtherFocusReason);
+        searchButton_->setFocus(Qt::OtherFocusReason);
     cancel_->setVisible(busy);
     status_->clear();
     if (busy)
@@ -239,7 +239,7 @@ void SearchWindow::tellCollectionFull()
 
 void SearchWindow::addAndPlayCurrentLine()
 {
-    QListWidgetItem *item = list1_->currentItem();
+    QListWidgetItem *item = resultList_->currentItem();
     if (!item || !hasSelection())
         return;
     if (addResultLines(ctx_.current, {item->text()}) == 0) {
@@ -257,9 +257,9 @@ void SearchWindow::addSelectedLines()
     if (!hasSelection())
         return;
     QStringList lines;
-    for (int row = 0; row < list1_->count(); ++row) {
-        if (list1_->item(row)->isSelected())
-            lines << list1_->item(row)->text();
+    for (int row = 0; row < resultList_->count(); ++row) {
+        if (resultList_->item(row)->isSelected())
+            lines << resultList_->item(row)->text();
     }
     const int added = addResultLines(ctx_.current, lines);
     if (ctx_.refreshSongList)
@@ -287,5 +287,5 @@ void SearchWindow::saveResultsAsCollection()
 
 void SearchWindow::selectAllLines()
 {
-    list1_->selectAll();
+    resultList_->selectAll();
 }

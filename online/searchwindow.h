@@ -48,12 +48,12 @@ private:
     void setBusy(bool busy);
 
     AppContext &ctx_;
-    QLineEdit *text1_;
-    QPushButton *command1_;
+    QLineEdit *queryEdit_;
+    QPushButton *searchButton_;
     QPushButton *cancel_;
     QLabel *status_;
-    QListWidget *list1_;
-    QMenu *menuR_;
+    QListWidget *resultList_;
+    QMenu *resultMenu_;
     QAction *addSong_;
     QAction *newCollection_;
     QAction *selectAll_;

@@ -49,7 +49,7 @@ struct AppContext {
 
     // Calls between windows.
     QWidget *mainWindow = nullptr;
-    std::function<void()> refreshSongList;      // refresh_list; loads the song list window unshown
+    std::function<void()> refreshSongList;      // refreshList; loads the song list window unshown
     std::function<void()> showSongList;
     std::function<void()> closeSongList;
     std::function<void()> showSearchWindow;

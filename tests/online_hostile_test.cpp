@@ -73,7 +73,7 @@ struct Fixture {
     }
     void set(const char *key, const QString &value)
     {
-        settings.save(Settings::fixedApp(), QStringLiteral("网络"), QString::fromUtf8(key), value);
+        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QString::fromUtf8(key), value);
     }
 
     MemorySettingsBackend backend;
@@ -349,7 +349,7 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
     Hostile h;
     ASSERT_TRUE(h.server.started());
     Fixture f(h.server.host());
-    f.settings.save(Settings::fixedApp(), QStringLiteral("网站"), QStringLiteral("主页"),
+    f.settings.save(Settings::sharedAppName(), QStringLiteral("网站"), QStringLiteral("主页"),
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;

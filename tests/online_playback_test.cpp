@@ -45,9 +45,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
     const QString net = QStringLiteral("网络");
-    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), server.host());
-    settings.save(Settings::fixedApp(), net, QStringLiteral("查询主机"), server.host());
-    settings.save(Settings::fixedApp(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
     GstPlayer::Options options;
     options.audioOutput = QStringLiteral("null");
     GstPlayer player(options);
@@ -91,7 +91,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     // Now the search service stops answering: the search gives up within the
     // limit with a message, and the song plays on.
-    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), hanging.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), hanging.host());
     // The tick keeps firing during the wait and skips while the page is out.
     int ticksWhileBusy = 0;
     QTimer timer;

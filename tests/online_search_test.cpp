@@ -312,9 +312,9 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     ctx.settings = &settings;
     ctx.http = &http;
     ctx.dialogs = &dialogs;
-    settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("查询主机"),
+    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
                   QStringLiteral("127.0.0.1:9"));
-    settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                   QStringLiteral("3000"));
     const AddressResolver resolve = makeResolver(ctx);
     EXPECT_EQ(resolve(QStringLiteral("歌"), QString(), true), QString());

@@ -41,8 +41,8 @@ struct Fixture {
     }
     void setHosts(const QString &search, const QString &lookup)
     {
-        settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("搜索主机"), search);
-        settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("查询主机"), lookup);
+        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("搜索主机"), search);
+        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"), lookup);
     }
 
     MemorySettingsBackend backend;
@@ -352,7 +352,7 @@ TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)
     QWidget main;
     main.move(120, 80);
     f.ctx.mainWindow = &main;
-    f.settings.save(f.settings.exeApp(), QStringLiteral("设置"), QStringLiteral("背景颜色"),
+    f.settings.save(f.settings.programAppName(), QStringLiteral("设置"), QStringLiteral("背景颜色"),
                     QStringLiteral("255"));
     fillResults(f.ctx, {{"甲", "一"}});
     {
@@ -414,7 +414,7 @@ TEST(SearchWindow, SilentServiceEndsTheSearchWithinTheLimitWithAMessage)
     QtHttpClient http;
     f.ctx.http = &http;
     f.setHosts(hanging.host(), hanging.host());
-    f.settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+    f.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                     QStringLiteral("1500"));
     fillResults(f.ctx, {{"甲", "一"}});
     f.player.state = MediaPlayer::Playing;

@@ -78,30 +78,30 @@ TEST(Settings, DefaultsTurnIntoText)
 {
     MemorySettingsBackend store;
     Settings s(store, "Liravo");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "列表播放");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", QString("x")), "x");
-    EXPECT_EQ(s.get(s.exeApp(), "设置", "字体颜色", 255), "255");
-    EXPECT_EQ(s.get(s.exeApp(), "设置", "背景颜色", -16777216), "-16777216");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", true), "True");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", false), "False");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "列表播放");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", QString("x")), "x");
+    EXPECT_EQ(s.get(s.programAppName(), "设置", "字体颜色", 255), "255");
+    EXPECT_EQ(s.get(s.programAppName(), "设置", "背景颜色", -16777216), "-16777216");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", true), "True");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", false), "False");
     EXPECT_EQ(store.size(), 0) << "reading must not create entries";
 
-    s.save(Settings::fixedApp(), "歌集", "最后的歌集地址", "");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "歌集", "最后的歌集地址", "default"), "");
-    s.save(Settings::fixedApp(), "设置", "firstRun", "False");
-    EXPECT_FALSE(Settings::toBool(s.get(Settings::fixedApp(), "设置", "firstRun", true)));
+    s.save(Settings::sharedAppName(), "歌集", "最后的歌集地址", "");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "default"), "");
+    s.save(Settings::sharedAppName(), "设置", "firstRun", "False");
+    EXPECT_FALSE(Settings::toBool(s.get(Settings::sharedAppName(), "设置", "firstRun", true)));
 }
 
 TEST(Settings, RenamedExecutableMovesOnlyItsOwnEntries)
 {
     MemorySettingsBackend store;
     Settings old(store, "Liravo");
-    old.save(old.exeApp(), "设置", "顶部标题", "我的播放器");
-    old.save(Settings::fixedApp(), "设置", "播放模式", "随机播放");
+    old.save(old.programAppName(), "设置", "顶部标题", "我的播放器");
+    old.save(Settings::sharedAppName(), "设置", "播放模式", "随机播放");
     Settings renamed(store, "player2");
-    EXPECT_EQ(renamed.get(renamed.exeApp(), "设置", "顶部标题", "Liravo"), "Liravo");
-    EXPECT_EQ(renamed.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "随机播放");
-    EXPECT_EQ(old.get(old.exeApp(), "设置", "顶部标题", "Liravo"), "我的播放器");
+    EXPECT_EQ(renamed.get(renamed.programAppName(), "设置", "顶部标题", "Liravo"), "Liravo");
+    EXPECT_EQ(renamed.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "随机播放");
+    EXPECT_EQ(old.get(old.programAppName(), "设置", "顶部标题", "Liravo"), "我的播放器");
 }
 
 // Every key reads its default under its own application name while missing,

@@ -194,7 +194,7 @@ TEST_F(SongListTest, ClosingUnloadsSoTheNextUseLoadsAfresh)
     window().close();
     settings->save("Liravo", "设置", "顶部标题", "新标题");
     ctx.current.entry(++ctx.current.count) = online("", "b");
-    window().refresh_list();
+    window().refreshList();
     EXPECT_FALSE(window().isVisible());
     EXPECT_EQ(window().windowTitle(), QString("新标题[创建属于我的歌集]"));
     EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
@@ -223,10 +223,10 @@ TEST_F(SongListTest, SaveOfferedOnlyForUnsavedSongs)
     window();
     EXPECT_FALSE(action("m_Save")->isEnabled());
     ctx.current.saved = false;
-    window().refresh_list();
+    window().refreshList();
     EXPECT_TRUE(action("m_Save")->isEnabled());
     setCollection({}, "", false);
-    window().refresh_list();
+    window().refreshList();
     EXPECT_FALSE(action("m_Save")->isEnabled());
     ASSERT_EQ(list2()->count(), 1); // an empty row for a nameless collection
     EXPECT_EQ(list2()->item(0)->text(), QString());
@@ -281,7 +281,7 @@ TEST_F(SongListTest, OpensPlaylistsAndSavesTheCollectionAsOne)
     EXPECT_TRUE(ctx.current.saved); // a copy for other players; the collection is unchanged
 
     action("m_New")->trigger();
-    window().refresh_list();
+    window().refreshList();
     EXPECT_FALSE(action("m_SavePlaylist")->isEnabled());
 }
 

@@ -148,11 +148,11 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
         SqliteSettingsBackend second(db);
         QElapsedTimer clock;
         clock.start();
-        second.write(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+        second.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
         ASSERT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
         EXPECT_LT(clock.elapsed(), 200);
     }
-    EXPECT_EQ(settings.get(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
+    EXPECT_EQ(settings.get(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
               QString());
 }
 

@@ -44,7 +44,7 @@ SongCollection make(const QString &album, std::initializer_list<SongEntry> entri
     SongCollection c;
     c.albumName = album;
     for (const SongEntry &e : entries)
-        c.slots[std::size_t(c.count++)] = e;
+        c.entries[std::size_t(c.count++)] = e;
     return c;
 }
 
@@ -270,7 +270,7 @@ struct YyuFiles : ::testing::Test {
     QString path(const QString &name) const { return dir.path() + "/" + name; }
     QString lastPath()
     {
-        return settings.get(Settings::fixedApp(), "歌集", "最后的歌集地址", "unset");
+        return settings.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "unset");
     }
 };
 

@@ -68,7 +68,7 @@ int main(int argc, char **argv)
 
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
-    settings.save(Settings::fixedApp(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
+    settings.save(Settings::sharedAppName(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
                   StartupProcedure::version());
     QtDialogs dialogs(false);
     LazyHttpClient http;
