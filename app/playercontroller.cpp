@@ -40,23 +40,6 @@ struct RoundToNearest {
 };
 } // namespace
 
-const QStringList &PlayerController::playModeCycle()
-{
-    static const QStringList cycle = {QStringLiteral("列表播放"), QStringLiteral("列表循环"),
-                                      QStringLiteral("随机播放"), QStringLiteral("单曲播放"),
-                                      QStringLiteral("单曲循环")};
-    return cycle;
-}
-
-QString PlayerController::nextPlayMode(const QString &mode)
-{
-    const QStringList &cycle = playModeCycle();
-    const int i = cycle.indexOf(mode);
-    if (i < 0)
-        return mode;
-    return cycle.at((i + 1) % cycle.size());
-}
-
 int PlayerController::randomIndexFor(float r, int count)
 {
     // Kept in single precision on purpose: the rounding of the product decides
@@ -103,7 +86,7 @@ void PlayerController::load(const QIcon &windowIcon)
     setLabel(Singer, {});
     setLabel(Album, {});
 
-    playMode_ = s.value(SettingKeys::playMode);
+    playMode_ = PlayMode::fromText(s.value(SettingKeys::playMode));
     applyPlayMode();
 
     topCaption_ = s.value(SettingKeys::topCaption);
@@ -289,13 +272,13 @@ void PlayerController::showWindow()
 
 void PlayerController::applyPlayMode()
 {
-    ctx_.settings->store(SettingKeys::playMode, playMode_);
+    ctx_.settings->store(SettingKeys::playMode, playMode_.text());
     Q_EMIT stateChanged();
 }
 
 void PlayerController::cyclePlayMode()
 {
-    playMode_ = nextPlayMode(playMode_);
+    playMode_ = playMode_.next();
     applyPlayMode();
 }
 
@@ -514,24 +497,33 @@ void PlayerController::autoAdvance()
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
         return;
 
-    if (playMode_ == QStringLiteral("单曲播放")) {
+    switch (playMode_.kind()) {
+    case PlayMode::Kind::SongOnce:
         player.stop();
         c.playing = false;
-    } else if (playMode_ == QStringLiteral("单曲循环")) {
+        break;
+    case PlayMode::Kind::SongLoop:
         player.play();
-    } else if (playMode_ == QStringLiteral("列表播放")) {
+        break;
+    case PlayMode::Kind::ListOnce:
         if (c.count > c.currentIndex) {
             playCurrent(ctx_, c.currentIndex + 1);
         } else {
             player.stop();
             c.playing = false;
         }
-    } else if (playMode_ == QStringLiteral("列表循环")) {
+        break;
+    case PlayMode::Kind::ListLoop: {
         const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
         c.currentIndex = qint16(n);
         playCurrent(ctx_, n);
-    } else if (playMode_ == QStringLiteral("随机播放")) {
+        break;
+    }
+    case PlayMode::Kind::Shuffle:
         randomSong();
+        break;
+    case PlayMode::Kind::Other: // shown, but plays one song at a time
+        break;
     }
 }
 
@@ -701,8 +693,9 @@ void PlayerController::setVolume(int volume)
 
 void PlayerController::choosePlayMode(const QString &mode)
 {
-    if (!playModeCycle().contains(mode))
+    const PlayMode chosen = PlayMode::fromText(mode);
+    if (chosen.kind() == PlayMode::Kind::Other)
         return;
-    playMode_ = mode;
+    playMode_ = chosen;
     applyPlayMode();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/playmode.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QObject>
@@ -22,11 +24,11 @@ public:
     // The caption the window carries before the first tick rewrites it; also
     // the tray icon's first tooltip.
     static QString designCaption() { return QStringLiteral("Liravo"); }
-    static QString listPlay() { return QStringLiteral("列表播放"); }
+    static QString listPlay() { return PlayMode().text(); }
     // The five play modes in the order the mode command steps through them.
-    static const QStringList &playModeCycle();
+    static const QStringList &playModeCycle() { return PlayMode::cycle(); }
     // The successor of mode in the cycle; an unknown text is its own successor.
-    static QString nextPlayMode(const QString &mode);
+    static QString nextPlayMode(const QString &mode) { return PlayMode::fromText(mode).next().text(); }
     // The entry the random song command plays for a draw r in [0, 1): the
     // single-precision r*(count-1)+1 rounded half to even, so the first and
     // the last entry come up half as often as each one between them.
@@ -91,12 +93,12 @@ public:
     bool randomEnabled() const { return rndEnabled_; }
     const QString &caption() const { return caption_; }
     const QString &tooltip() const { return tooltip_; }
-    const QString &playMode() const { return playMode_; }
+    const QString &playMode() const { return playMode_.text(); }
     const QString &topCaption() const { return topCaption_; }
     QColor backColor() const { return backColor_; }
     QColor greyText() const { return grey_; }
 
-    void setPlayMode(const QString &mode) { playMode_ = mode; }
+    void setPlayMode(const QString &mode) { playMode_ = PlayMode::fromText(mode); }
 
     // Transport for the keyboard and the desktop's media controls; each goes
     // through the label or menu operation that does the same.
@@ -167,7 +169,7 @@ private:
     bool rndEnabled_ = true;
     QString caption_;
     QString tooltip_;
-    QString playMode_;
+    PlayMode playMode_;
     QString topCaption_;
     QString siteUrl_;
     QColor backColor_;

@@ -5,6 +5,7 @@
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
 #include "base/colors.h"
+#include "base/playmode.h"
 #include "app/playercontroller.h"
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
@@ -490,6 +491,33 @@ TEST_F(Player, RandomSongFavoursTheMiddle)
     player.urls.clear();
     c.randomSong();
     EXPECT_TRUE(player.urls.isEmpty());
+}
+
+// Each stored name maps to its mode and back, steps to the next in the cycle,
+// and an unknown text is kept as it is and never steps.
+TEST(PlayModes, NamesKindsAndSuccessors)
+{
+    const struct {
+        const char *text;
+        PlayMode::Kind kind;
+        const char *next;
+    } cases[] = {
+        {"列表播放", PlayMode::Kind::ListOnce, "列表循环"},
+        {"列表循环", PlayMode::Kind::ListLoop, "随机播放"},
+        {"随机播放", PlayMode::Kind::Shuffle, "单曲播放"},
+        {"单曲播放", PlayMode::Kind::SongOnce, "单曲循环"},
+        {"单曲循环", PlayMode::Kind::SongLoop, "列表播放"},
+        {"乱序", PlayMode::Kind::Other, "乱序"},
+        {"", PlayMode::Kind::Other, ""},
+    };
+    for (const auto &c : cases) {
+        const PlayMode m = PlayMode::fromText(QString::fromUtf8(c.text));
+        EXPECT_EQ(m.kind(), c.kind) << c.text;
+        EXPECT_EQ(m.text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(m.next().text(), QString::fromUtf8(c.next)) << c.text;
+    }
+    EXPECT_EQ(PlayMode().kind(), PlayMode::Kind::ListOnce);
+    EXPECT_EQ(PlayMode().text(), QStringLiteral("列表播放"));
 }
 
 TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
