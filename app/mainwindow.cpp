@@ -114,8 +114,6 @@ MainWindow::~MainWindow()
         ctx_.tray->onRightPress = nullptr;
         ctx_.tray->onDoubleClick = nullptr;
     }
-    if (ctx_.mainWindow == this)
-        ctx_.mainWindow = nullptr;
 }
 
 // The icons are compiled into the static library; a program linking it has
@@ -205,9 +203,9 @@ void MainWindow::buildMenus()
             &PlayerController::exitCommand);
 
     connect(addAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
-            [this] { if (ctx_.showScanWindow) ctx_.showScanWindow(); });
+            [this] { ctx_.windows().showScanWindow(); });
     connect(addAction(bar, "m_NewFile", QStringLiteral("歌曲列表")), &QAction::triggered, this,
-            [this] { if (ctx_.showSongList) ctx_.showSongList(); });
+            [this] { ctx_.windows().showSongList(); });
     modeAction_ = addAction(bar, "m_切换播放模式", QStringLiteral("播放模式"));
     connect(modeAction_, &QAction::triggered, c, &PlayerController::cyclePlayMode);
 
@@ -225,12 +223,12 @@ void MainWindow::buildMenus()
     QMenu *other = bar->addMenu(QStringLiteral("其它"));
     other->setObjectName(QStringLiteral("m_其它"));
     connect(addAction(other, "sounet", QStringLiteral("搜索网络（测试）")), &QAction::triggered,
-            this, [this] { if (ctx_.showSearchWindow) ctx_.showSearchWindow(); });
+            this, [this] { ctx_.windows().showSearchWindow(); });
     QAction *associate = addAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
     associate->setEnabled(false);
     connect(associate, &QAction::triggered, this, [this] { associateMp3(ctx_); });
     connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
-            [this] { if (ctx_.showUpdaterWindow) ctx_.showUpdaterWindow(); });
+            [this] { ctx_.windows().showUpdaterWindow(); });
 
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
@@ -325,10 +323,8 @@ void MainWindow::changeEvent(QEvent *event)
     // then stays an ordinary minimised window.
     if (ctx_.tray && ctx_.tray->available())
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-    if (ctx_.closeSongList)
-        ctx_.closeSongList();
-    if (ctx_.closeSearchWindow)
-        ctx_.closeSearchWindow();
+    ctx_.windows().closeSongList();
+    ctx_.windows().closeSearchWindow();
 }
 
 bool MainWindow::event(QEvent *event)

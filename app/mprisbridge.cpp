@@ -257,8 +257,8 @@ bool MprisBridge::openUri(const QString &uri)
         if (path.isEmpty() || !fileExists(path))
             return false;
         perform([this, path] {
-            if (ctx_.playFile)
-                ctx_.playFile(path);
+            if (ctx_.navigator)
+                ctx_.navigator->playFile(path);
             else
                 controller_.playFile(path);
         });

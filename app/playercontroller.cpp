@@ -141,11 +141,10 @@ void PlayerController::playFile(const QString &given)
     SongCollection &c = ctx_.current;
     if (type == QLatin1String(".yyu")) {
         loadCollection(c, path, *ctx_.settings, ctx_.dialogs);
-        if (ctx_.refreshSongList)
-            ctx_.refreshSongList();
+        ctx_.windows().refreshSongList();
     } else if (isPlaylistFile(path)) {
-        if (PlaylistFile::load(c, path, *ctx_.settings, *ctx_.dialogs) && ctx_.refreshSongList)
-            ctx_.refreshSongList();
+        if (PlaylistFile::load(c, path, *ctx_.settings, *ctx_.dialogs))
+            ctx_.windows().refreshSongList();
     } else if (isAudioFile(path)) {
         // .m4a has always kept the texts of the song before it.
         if (fileExtension(path) != QLatin1String(".m4a")) {
@@ -288,8 +287,9 @@ void PlayerController::openFileCommand()
                                                     % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
                                                 QString());
     if (!file.isEmpty() && fileExists(file)) {
-        if (ctx_.playFile)
-            ctx_.playFile(file);
+        // Without the windows, the controller opens the file itself.
+        if (ctx_.navigator)
+            ctx_.navigator->playFile(file);
         else
             playFile(file);
     }
@@ -351,8 +351,7 @@ bool PlayerController::exitCommand()
     }
     if (ctx_.tray)
         ctx_.tray->remove();
-    if (ctx_.exitProgram)
-        ctx_.exitProgram();
+    ctx_.windows().exitProgram();
     return true;
 }
 
@@ -529,7 +528,7 @@ void PlayerController::autoAdvance()
 
 bool PlayerController::collectionInUse() const
 {
-    return ctx_.collectionInUse && ctx_.collectionInUse();
+    return ctx_.windows().collectionInUse();
 }
 
 void PlayerController::pickUpHandOff()

@@ -47,13 +47,11 @@ bool StartupProcedure::firstActivation(qint64 windowHandle)
 
     SongCollection &c = ctx_.current;
     if (!lastCollectionPath_.isEmpty() && c.count == 0) {
-        if (ctx_.playFile)
-            ctx_.playFile(lastCollectionPath_);
+        ctx_.windows().playFile(lastCollectionPath_);
         c.playing = false;
         c.currentIndex = 1;
     }
-    if (ctx_.showSongList)
-        ctx_.showSongList();
+    ctx_.windows().showSongList();
     return true;
 }
 
@@ -75,8 +73,7 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
                 QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         if (ctx_.tray)
             ctx_.tray->remove();
-        if (ctx_.exitProgram)
-            ctx_.exitProgram();
+        ctx_.windows().exitProgram();
         return false;
     }
 
@@ -87,15 +84,14 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
     QString file = given;
     if (file.isEmpty())
         file = handOff.takeFile().value_or(QString());
-    if (!file.isEmpty() && ctx_.playFile) {
+    if (!file.isEmpty()) {
         // The song list window tidies the collection when it loads, and tidying
         // drops entries without a name. A lone song opened here has no name
         // until its tags are read on a later tick, so the list is loaded
         // before the song is added, or showing it right after would throw the
         // song away.
-        if (ctx_.refreshSongList)
-            ctx_.refreshSongList();
-        ctx_.playFile(file);
+        ctx_.windows().refreshSongList();
+        ctx_.windows().playFile(file);
     }
     return true;
 }

@@ -21,7 +21,7 @@ public:
     void run();
     // Runs once per process, on the main window's first activation. Returns
     // false when another copy runs: the file was handed over and the caller
-    // has been told (ctx.exitProgram) to end.
+    // has been told (the navigator's exitProgram) to end.
     bool firstActivation(qint64 windowHandle);
     // Returns false when another copy runs (after handing the file over and
     // removing the tray icon); true for the sole copy.

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 #include "collection/songlistwindow.h"
 #include "online/searchwindow.h"
 #include "system/scanwindow.h"
@@ -33,43 +35,52 @@ void closeIfOpen(QPointer<QWidget> &slot)
 
 WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx)
 {
-    ctx_.playFile = [this](const QString &path) { mainWindow().controller().playFile(path); };
-    ctx_.exitProgram = [this] {
-        // Nothing is unloaded window by window: the program just ends.
-        if (ctx_.tray)
-            ctx_.tray->remove();
-        QCoreApplication::exit(0);
-    };
-    ctx_.refreshSongList = [this] { ensure<SongListWindow>(songList_, ctx_)->refreshList(); };
-    ctx_.showSongList = [this] { showWindow(ensure<SongListWindow>(songList_, ctx_)); };
-    ctx_.closeSongList = [this] { closeIfOpen(songList_); };
-    ctx_.showSearchWindow = [this] { showWindow(ensure<SearchWindow>(search_, ctx_)); };
-    ctx_.closeSearchWindow = [this] { closeIfOpen(search_); };
-    ctx_.showScanWindow = [this] { showWindow(ensure<ScanWindow>(scan_, ctx_)); };
-    ctx_.showUpdaterWindow = [this] { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); };
-    // Every dialog of the windows is modal, and a window's operation on the
-    // collection (saving under a name, opening a file) waits in one of them.
-    ctx_.collectionInUse = [] { return QApplication::activeModalWidget() != nullptr; };
+    ctx_.navigator = this;
 }
 
 WindowHub::~WindowHub()
 {
     for (QPointer<QWidget> *slot : {&songList_, &search_, &scan_, &updater_})
         delete slot->data();
-    delete main_;
-    ctx_.playFile = nullptr;
-    ctx_.exitProgram = nullptr;
-    ctx_.refreshSongList = ctx_.showSongList = ctx_.closeSongList = nullptr;
-    ctx_.showSearchWindow = ctx_.closeSearchWindow = nullptr;
-    ctx_.showScanWindow = ctx_.showUpdaterWindow = nullptr;
-    ctx_.collectionInUse = nullptr;
+    // Whatever asks for the main window while it goes finds none.
+    delete std::exchange(main_, nullptr);
+    if (ctx_.navigator == this)
+        ctx_.navigator = nullptr;
+}
+
+QWidget *WindowHub::existingMainWindow() { return main_; }
+void WindowHub::refreshSongList() { ensure<SongListWindow>(songList_, ctx_)->refreshList(); }
+void WindowHub::showSongList() { showWindow(ensure<SongListWindow>(songList_, ctx_)); }
+void WindowHub::closeSongList() { closeIfOpen(songList_); }
+void WindowHub::showSearchWindow() { showWindow(ensure<SearchWindow>(search_, ctx_)); }
+void WindowHub::closeSearchWindow() { closeIfOpen(search_); }
+void WindowHub::showScanWindow() { showWindow(ensure<ScanWindow>(scan_, ctx_)); }
+void WindowHub::showUpdaterWindow() { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); }
+
+void WindowHub::playFile(const QString &path)
+{
+    mainWindow().controller().playFile(path);
+}
+
+void WindowHub::exitProgram()
+{
+    // Nothing is unloaded window by window: the program just ends.
+    if (ctx_.tray)
+        ctx_.tray->remove();
+    QCoreApplication::exit(0);
+}
+
+bool WindowHub::collectionInUse()
+{
+    // Every dialog of the windows is modal, and a window's operation on the
+    // collection (saving under a name, opening a file) waits in one of them.
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 MainWindow &WindowHub::mainWindow()
 {
     if (!main_) {
         main_ = new MainWindow(ctx_);
-        ctx_.mainWindow = main_;
         connect(&main_->controller(), &PlayerController::collectionReplaced, this, [this] {
             if (songList_)
                 static_cast<SongListWindow *>(songList_.data())->refreshList();

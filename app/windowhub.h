@@ -1,4 +1,6 @@
 #pragma once
+#include "base/navigator.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -6,11 +8,11 @@ struct AppContext;
 class MainWindow;
 class QWidget;
 
-// Owns the main window and makes every other window on first use. It fills
-// the AppContext hooks, so windows reach each other without including each
+// Owns the main window and makes every other window on first use. It is the
+// context's navigator, so windows reach each other without including each
 // other's headers. A closed window is deleted and made afresh when next asked
 // for; the main window lives until the program ends.
-class WindowHub : public QObject {
+class WindowHub : public QObject, public Navigator {
     Q_OBJECT
 public:
     explicit WindowHub(AppContext &ctx, QObject *parent = nullptr);
@@ -23,6 +25,18 @@ public:
     QWidget *searchWindow() const;
     QWidget *scanWindow() const;
     QWidget *updaterWindow() const;
+
+    QWidget *existingMainWindow() override;
+    void refreshSongList() override;
+    void showSongList() override;
+    void closeSongList() override;
+    void showSearchWindow() override;
+    void closeSearchWindow() override;
+    void showScanWindow() override;
+    void showUpdaterWindow() override;
+    void playFile(const QString &path) override;
+    void exitProgram() override;
+    bool collectionInUse() override;
 
 private:
     void showWindow(QWidget *w);

@@ -68,8 +68,7 @@ int appendSongFiles(SongCollection &c, const QStringList &files)
 void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
 {
     if (paths.size() == 1 && QFileInfo(paths.first()).isFile()) {
-        if (ctx.playFile)
-            ctx.playFile(paths.first());
+        ctx.windows().playFile(paths.first());
         return;
     }
     const QStringList files = songFilesIn(paths);
@@ -81,16 +80,13 @@ void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
     c.currentIndex = 1;
     ctx.current = c;
     tellLeftOut(ctx, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
-    if (ctx.refreshSongList)
-        ctx.refreshSongList();
-    if (ctx.showSongList)
-        ctx.showSongList();
+    ctx.windows().refreshSongList();
+    ctx.windows().showSongList();
 }
 
 void dropOnSongList(AppContext &ctx, const QStringList &paths)
 {
     const int leftOut = appendSongFiles(ctx.current, songFilesIn(paths));
     tellLeftOut(ctx, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
-    if (ctx.refreshSongList)
-        ctx.refreshSongList();
+    ctx.windows().refreshSongList();
 }

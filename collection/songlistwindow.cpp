@@ -33,8 +33,8 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     setObjectName(QStringLiteral("frm歌曲列表"));
     useCjkFont(this);
     // The player's own icon, without this window knowing the main window.
-    if (ctx_.mainWindow)
-        setWindowIcon(ctx_.mainWindow->windowIcon());
+    if (QWidget *main = ctx_.windows().existingMainWindow())
+        setWindowIcon(main->windowIcon());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -122,7 +122,7 @@ void SongListWindow::load()
 
 void SongListWindow::placeBesideMainWindow()
 {
-    QWidget *main = ctx_.mainWindow;
+    QWidget *main = ctx_.windows().existingMainWindow();
     if (!main || main == this)
         return;
     // Outer edges, as the user sees the two windows side by side.

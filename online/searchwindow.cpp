@@ -82,8 +82,8 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
 
     refreshResults();
-    if (ctx_.mainWindow)
-        move(ctx_.mainWindow->pos());
+    if (QWidget *main = ctx_.windows().existingMainWindow())
+        move(main->pos());
     if (ctx_.settings)
         applyStoredBackColor(this, *ctx_.settings);
 }
@@ -248,8 +248,7 @@ void SearchWindow::addAndPlayCurrentLine()
         return;
     }
     playCurrent(ctx_, ctx_.current.count);
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
+    ctx_.windows().refreshSongList();
 }
 
 void SearchWindow::addSelectedLines()
@@ -262,8 +261,7 @@ void SearchWindow::addSelectedLines()
             lines << resultList_->item(row)->text();
     }
     const int added = addResultLines(ctx_.current, lines);
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
+    ctx_.windows().refreshSongList();
     if (added < lines.size())
         tellCollectionFull();
 }

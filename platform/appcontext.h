@@ -1,8 +1,8 @@
 #pragma once
+#include "base/navigator.h"
 #include "base/songcollection.h"
 
 #include <QString>
-#include <functional>
 
 class Settings;
 class MediaPlayer;
@@ -14,13 +14,12 @@ class InstanceLock;
 class FileAssociation;
 class Downloader;
 class ProcessLauncher;
-class QWidget;
 
 // Everything the windows and modules share for the life of the process: the
 // platform services (real ones in the app, doubles in tests), the current song
-// collection, the lists the search and scan windows keep, and the few calls
-// windows make on each other. Windows are created on first use by whoever
-// fills the hooks (see app/windowhub.*), so no window includes another.
+// collection, the lists the search and scan windows keep, and the navigator
+// through which windows reach each other (app/windowhub.* makes each window on
+// first use), so no window includes another.
 struct AppContext {
     Settings *settings = nullptr;
     MediaPlayer *player = nullptr;
@@ -47,19 +46,7 @@ struct AppContext {
     // Everything after the program name on the command line, as one string.
     QString commandLine;
 
-    // Calls between windows.
-    QWidget *mainWindow = nullptr;
-    std::function<void()> refreshSongList;      // refreshList; loads the song list window unshown
-    std::function<void()> showSongList;
-    std::function<void()> closeSongList;
-    std::function<void()> showSearchWindow;
-    std::function<void()> closeSearchWindow;
-    std::function<void()> showScanWindow;
-    std::function<void()> showUpdaterWindow;
-    std::function<void(const QString &)> playFile; // the main window's playFile
-    std::function<void()> exitProgram;          // removes the tray icon and ends the process
-    // True while a modal dialog or a window's own operation works on the
-    // current collection; the playback tick then leaves the collection alone.
-    std::function<bool()> collectionInUse;
-
+    // How windows reach each other; while none is set, their calls do nothing.
+    Navigator *navigator = nullptr;
+    Navigator &windows() const { return navigator ? *navigator : Navigator::none(); }
 };

@@ -115,10 +115,8 @@ void ScanWindow::addToLocalList()
                 .arg(SongCollection::kCapacity)
                 .arg(leftOut));
     }
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
-    if (ctx_.showSongList)
-        ctx_.showSongList();
+    ctx_.windows().refreshSongList();
+    ctx_.windows().showSongList();
     hide();
 }
 

@@ -177,8 +177,7 @@ void UpdaterWindow::confirmUpdate()
     busy_ = false;
     progress_->hide();
     if (result == Updater::UpdateResult::Started) {
-        if (ctx_.exitProgram)
-            ctx_.exitProgram();
+        ctx_.windows().exitProgram();
         return;
     }
     if (result != Updater::UpdateResult::Declined) {

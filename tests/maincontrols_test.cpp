@@ -24,10 +24,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.playFile = [this](const QString &p) { opened << p; };
-        ctx.refreshSongList = [this] { ++refreshes; };
-        ctx.showSongList = [] {};
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        nav.onPlayFile = [this](const QString &p) { opened << p; };
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        nav.onShowSongList = [] {};
         window = std::make_unique<MainWindow>(ctx);
         window->show();
         QApplication::setActiveWindow(window.get());

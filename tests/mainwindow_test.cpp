@@ -21,10 +21,13 @@ class MainWindowTest : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.closeSongList = [this] { ++songListCloses; };
-        ctx.closeSearchWindow = [this] { ++searchCloses; };
-        ctx.showSongList = [this] { ++songListShows; };
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        // As in the program: the main window's playFile is the controller's.
+        nav.onPlayFile = [this](const QString &path) { window->controller().playFile(path); };
+        nav.onCloseSongList = [this] { ++songListCloses; };
+        nav.onCloseSearchWindow = [this] { ++searchCloses; };
+        nav.onShowSongList = [this] { ++songListShows; };
         window = std::make_unique<MainWindow>(ctx);
     }
 

@@ -37,7 +37,10 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-        fs.ctx.exitProgram = [this] { ++exits; };
+        fs.ctx.navigator = &fs.nav;
+        fs.nav.onExitProgram = [this] { ++exits; };
+        // As in the program: the main window's playFile is the controller's.
+        fs.nav.onPlayFile = [this](const QString &path) { controller.playFile(path); };
         controller.load(QIcon());
         ASSERT_TRUE(bridge.publish());
         for (const char *signal : {"PropertiesChanged", "Seeked"})

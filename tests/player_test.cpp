@@ -63,8 +63,11 @@ protected:
             resolved << name + QLatin1Char('/') + singer;
             return QString();
         };
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.refreshSongList = [this] { ++refreshes; };
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        // As in the program: the main window's playFile is the controller's.
+        nav.onPlayFile = [this](const QString &path) { pc->playFile(path); };
     }
 
     // Loads the window's state the way the window does when it is made.
@@ -123,6 +126,7 @@ protected:
     FakeDialogs dialogs;
     FakeTrayIcon tray;
     AppContext ctx;
+    FakeNavigator nav;
     std::unique_ptr<PlayerController> pc;
     QStringList resolved;
     int exits = 0;
@@ -674,7 +678,7 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
     PlayerController &c = loaded();
     collectionOf(3, false);
     bool dialogOpen = false;
-    ctx.collectionInUse = [&] { return dialogOpen; };
+    nav.onCollectionInUse = [&] { return dialogOpen; };
     const QString other = file("other.yyu", "Other\r\nA|B\r\n");
     const QString mine = dir.filePath("mine.yyu");
     dialogs.inputAnswers << "我的";

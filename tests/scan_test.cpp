@@ -170,8 +170,9 @@ protected:
     {
         ctx.settings = &settings;
         ctx.dialogs = &dialogs;
-        ctx.refreshSongList = [this] { ++refreshes; };
-        ctx.showSongList = [this] { ++shows; };
+        ctx.navigator = &nav;
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        nav.onShowSongList = [this] { ++shows; };
         makeMixedFolder(dir.path());
     }
     QListWidget *list() { return window().findChild<QListWidget *>("List1"); }
@@ -188,6 +189,7 @@ protected:
     Settings settings;
     FakeDialogs dialogs;
     AppContext ctx;
+    FakeNavigator nav;
     int refreshes = 0, shows = 0;
     std::unique_ptr<ScanWindow> w;
 };

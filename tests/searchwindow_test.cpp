@@ -36,7 +36,8 @@ struct Fixture {
         ctx.dialogs = &dialogs;
         ctx.http = &http;
         ctx.resolver = makeResolver(ctx);
-        ctx.refreshSongList = [this] { ++refreshes; };
+        ctx.navigator = &nav;
+        nav.onRefreshSongList = [this] { ++refreshes; };
         setHosts(kSearchHost, QStringLiteral("lookup.test"));
     }
     void setHosts(const QString &search, const QString &lookup)
@@ -51,6 +52,7 @@ struct Fixture {
     FakeDialogs dialogs;
     FakeHttpClient http;
     AppContext ctx;
+    FakeNavigator nav;
     int refreshes = 0;
 };
 
@@ -351,7 +353,8 @@ TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)
     Fixture f;
     QWidget main;
     main.move(120, 80);
-    f.ctx.mainWindow = &main;
+    f.nav.main = &main;
+    f.ctx.navigator = &f.nav;
     f.settings.save(f.settings.programAppName(), QStringLiteral("设置"), QStringLiteral("背景颜色"),
                     QStringLiteral("255"));
     fillResults(f.ctx, {{"甲", "一"}});

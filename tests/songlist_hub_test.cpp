@@ -59,7 +59,7 @@ protected:
 TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
-    ctx.playFile(path);
+    ctx.windows().playFile(path);
     QWidget *w = hub->songListWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
@@ -75,16 +75,16 @@ TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 
 TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
 {
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
-    ctx.showSongList();
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
+    ctx.windows().showSongList();
     QPointer<QWidget> first = hub->songListWindow();
     ASSERT_TRUE(first);
-    ctx.closeSongList();
+    ctx.windows().closeSongList();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(ctx.current.count, 1);
 
-    ctx.showSongList();
+    ctx.windows().showSongList();
     EXPECT_EQ(rows(), QStringList{"A-a"});
 }
 
@@ -102,8 +102,8 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
 
 TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
 {
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
-    ctx.showSongList();
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.windows().showSongList();
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
     // Untagged: the song goes by its file's name once the engine plays it.
@@ -119,7 +119,7 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     EXPECT_EQ(ctx.current.count, 1);
 
     // A song that never plays leaves no stale rows either.
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
     player.stateAfterPlay = MediaPlayer::Stopped;
     c.playFile(mp3.fileName());

@@ -113,6 +113,7 @@ protected:
     FakeMediaPlayer player;
     FakeDialogs dialogs;
     AppContext ctx;
+    FakeNavigator nav;
     QStringList lookups;
     std::unique_ptr<SongListWindow> win;
 };
@@ -170,7 +171,8 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 {
     QWidget main;
     main.setGeometry(100, 50, 400, 200);
-    ctx.mainWindow = &main;
+    nav.main = &main;
+    ctx.navigator = &nav;
     SongListWindow first(ctx);
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
     EXPECT_EQ(first.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));

@@ -34,15 +34,16 @@ protected:
         ctx.browser = &browser;
         ctx.tray = &tray;
         ctx.instanceLock = &lock;
-        ctx.playFile = [this](const QString &path) {
+        ctx.navigator = &nav;
+        nav.onPlayFile = [this](const QString &path) {
             played << path;
             // What playFile does with a .yyu or .mp3: the collection fills.
             ctx.current.count = 2;
             ctx.current.playing = true;
             ctx.current.currentIndex = 2;
         };
-        ctx.showSongList = [this] { ++songListShows; };
-        ctx.exitProgram = [this] { ++exits; };
+        nav.onShowSongList = [this] { ++songListShows; };
+        nav.onExitProgram = [this] { ++exits; };
         tray.add(QIcon(), QStringLiteral("Liravo"));
     }
 
@@ -67,6 +68,7 @@ protected:
     FakeTrayIcon tray;
     FakeInstanceLock lock;
     AppContext ctx;
+    FakeNavigator nav;
     QStringList played;
     int songListShows = 0;
     int exits = 0;
@@ -148,9 +150,9 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/waiting.mp3");
     ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
     QStringList order;
-    ctx.refreshSongList = [&] { order << "list loaded"; };
-    const auto play = ctx.playFile;
-    ctx.playFile = [&](const QString &path) {
+    nav.onRefreshSongList = [&] { order << "list loaded"; };
+    const auto play = nav.onPlayFile;
+    nav.onPlayFile = [&](const QString &path) {
         order << "play";
         play(path);
     };

@@ -320,7 +320,8 @@ protected:
         ctx.dialogs = &dialogs;
         ctx.downloader = &downloader;
         ctx.launcher = &launcher;
-        ctx.exitProgram = [this] { ++exits; };
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
         QDir().mkpath(scratch.path() + "/program");
         window.setProgramFolder(scratch.path() + "/program");
         window.setManifestCopyPath(scratch.path() + "/version.ini");
@@ -336,6 +337,7 @@ protected:
     FakeDownloader downloader;
     FakeProcessLauncher launcher;
     AppContext ctx;
+    FakeNavigator nav;
     int exits = 0;
     UpdaterWindow window{ctx};
 };
@@ -472,7 +474,9 @@ TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
     ctx.downloader = &downloader;
     ctx.launcher = &launcher;
     int exits = 0;
-    ctx.exitProgram = [&] { ++exits; };
+    FakeNavigator nav;
+    ctx.navigator = &nav;
+    nav.onExitProgram = [&] { ++exits; };
 
     UpdaterWindow window(ctx);
     window.setProgramFolder(program);

@@ -27,4 +27,7 @@ struct FakeServices {
     FakeFileAssociation association;
     FakeInstanceLock lock;
     AppContext ctx;
+    // Not wired into ctx: a test that follows what windows ask of each other
+    // sets ctx.navigator = &nav.
+    FakeNavigator nav;
 };
