@@ -65,10 +65,10 @@ int main(int argc, char **argv)
     AppContext ctx;
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
     Settings settings(*backend, Settings::executableBaseName());
-    ctx.settings = &settings;
+    ctx.services.settings = &settings;
 
     QtDialogs dialogs;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     // Shown after the write that failed has returned, not inside it.
     settings.setCannotSaveHandler([&app, &dialogs](const QString &why) {
         QTimer::singleShot(0, &app, [&dialogs, why] {
@@ -90,28 +90,28 @@ int main(int argc, char **argv)
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
         if (!engine)
-            ctx.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
+            ctx.services.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
                                     QStringLiteral("播放"), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Critical);
         return engine;
     });
-    ctx.player = &player;
+    ctx.services.player = &player;
     LazyHttpClient http;
-    ctx.http = &http;
-    ctx.resolver = makeResolver(ctx);
+    ctx.services.http = &http;
+    ctx.services.resolver = makeResolver(ctx);
     QtDownloader downloader(http);
-    ctx.downloader = &downloader;
+    ctx.services.downloader = &downloader;
     QtProcessLauncher launcher;
-    ctx.launcher = &launcher;
+    ctx.services.launcher = &launcher;
     XdgFileAssociation association;
-    ctx.fileAssociation = &association;
+    ctx.services.fileAssociation = &association;
     QtBrowser browser;
-    ctx.browser = &browser;
+    ctx.services.browser = &browser;
     QtTrayIcon tray;
-    ctx.tray = &tray;
+    ctx.services.tray = &tray;
     QtInstanceLock lock(settings.programAppName());
-    ctx.instanceLock = &lock;
-    ctx.commandLine = commandLineOf(QCoreApplication::arguments());
+    ctx.services.instanceLock = &lock;
+    ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
 
     StartupProcedure startup(ctx);
     startup.run();

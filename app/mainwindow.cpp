@@ -90,12 +90,12 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     connect(controller_, &PlayerController::showNormalRequested, this,
             &MainWindow::showNormalAndRaise);
 
-    if (ctx_.tray) {
-        ctx_.tray->onRightPress = [this](const QPoint &pos) {
+    if (ctx_.services.tray) {
+        ctx_.services.tray->onRightPress = [this](const QPoint &pos) {
             activateWindow();
             trayMenu_->popup(pos);
         };
-        ctx_.tray->onDoubleClick = [this] { showNormalAndRaise(); };
+        ctx_.services.tray->onDoubleClick = [this] { showNormalAndRaise(); };
     }
 
     controller_->load(windowIcon());
@@ -105,14 +105,14 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(100);
     // Ticks run while they can change something and sleep otherwise.
-    new TickScheduler(*controller_, *timer_, ctx_.player, this);
+    new TickScheduler(*controller_, *timer_, ctx_.services.player, this);
 }
 
 MainWindow::~MainWindow()
 {
-    if (ctx_.tray) {
-        ctx_.tray->onRightPress = nullptr;
-        ctx_.tray->onDoubleClick = nullptr;
+    if (ctx_.services.tray) {
+        ctx_.services.tray->onRightPress = nullptr;
+        ctx_.services.tray->onDoubleClick = nullptr;
     }
 }
 
@@ -321,7 +321,7 @@ void MainWindow::changeEvent(QEvent *event)
         return;
     // Without a tray host a hidden window could never be brought back, so it
     // then stays an ordinary minimised window.
-    if (ctx_.tray && ctx_.tray->available())
+    if (ctx_.services.tray && ctx_.services.tray->available())
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
     ctx_.windows().closeSongList();
     ctx_.windows().closeSearchWindow();

@@ -83,8 +83,8 @@ bool MprisBridge::publish()
 
 MprisValues MprisBridge::values() const
 {
-    const SongCollection &c = ctx_.current;
-    const MediaPlayer &player = *ctx_.player;
+    const SongCollection &c = ctx_.session.current;
+    const MediaPlayer &player = *ctx_.services.player;
     const int state = player.playState();
     MprisValues v;
     if (controller_.holdsPause() || state == MediaPlayer::Paused)
@@ -130,7 +130,7 @@ MprisValues MprisBridge::values() const
 
 qint64 MprisBridge::positionUs() const
 {
-    return qMax<qint64>(0, ctx_.player->position()) * 1000;
+    return qMax<qint64>(0, ctx_.services.player->position()) * 1000;
 }
 
 QStringList MprisBridge::supportedMimeTypes() const
@@ -172,7 +172,7 @@ void MprisBridge::announceChanges()
 
 void MprisBridge::perform(std::function<void()> command)
 {
-    const bool busy = controller_.tickRunning() || (ctx_.http && ctx_.http->busy())
+    const bool busy = controller_.tickRunning() || (ctx_.services.http && ctx_.services.http->busy())
                       || QGuiApplication::modalWindow() != nullptr;
     if (!busy) {
         command();
@@ -195,7 +195,7 @@ void MprisBridge::quit()
 
 void MprisBridge::play()
 {
-    if (ctx_.current.count > 0)
+    if (ctx_.session.current.count > 0)
         perform([this] { controller_.play(); });
 }
 
@@ -207,7 +207,7 @@ void MprisBridge::pause()
 void MprisBridge::playPause()
 {
     perform([this] {
-        if (ctx_.current.playing)
+        if (ctx_.session.current.playing)
             controller_.pause();
         else
             controller_.play();

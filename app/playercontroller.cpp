@@ -81,7 +81,7 @@ PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *pa
 
 void PlayerController::load(const QIcon &windowIcon)
 {
-    Settings &s = *ctx_.settings;
+    Settings &s = *ctx_.services.settings;
     setLabel(SongName, {});
     setLabel(Singer, {});
     setLabel(Album, {});
@@ -94,12 +94,12 @@ void PlayerController::load(const QIcon &windowIcon)
     setBackColor(qint32(s.number(SettingKeys::backColor)));
 
     const qint64 volume = s.number(SettingKeys::volume);
-    ctx_.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    ctx_.services.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);
-    if (ctx_.tray)
-        ctx_.tray->add(windowIcon, caption_);
+    if (ctx_.services.tray)
+        ctx_.services.tray->add(windowIcon, caption_);
     Q_EMIT stateChanged();
 }
 
@@ -138,12 +138,12 @@ void PlayerController::playFile(const QString &given)
     if (QFileInfo(path).size() == 0)
         return;
 
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     if (type == QLatin1String(".yyu")) {
-        loadCollection(c, path, *ctx_.settings, ctx_.dialogs);
+        loadCollection(c, path, *ctx_.services.settings, ctx_.services.dialogs);
         ctx_.windows().refreshSongList();
     } else if (isPlaylistFile(path)) {
-        if (PlaylistFile::load(c, path, *ctx_.settings, *ctx_.dialogs))
+        if (PlaylistFile::load(c, path, *ctx_.services.settings, *ctx_.services.dialogs))
             ctx_.windows().refreshSongList();
     } else if (isAudioFile(path)) {
         // .m4a has always kept the texts of the song before it.
@@ -159,7 +159,7 @@ void PlayerController::playFile(const QString &given)
 
 QString PlayerController::playerStateText() const
 {
-    switch (ctx_.player->playState()) {
+    switch (ctx_.services.player->playState()) {
     case MediaPlayer::Stopped: return QStringLiteral("停止");
     case MediaPlayer::Paused: return QStringLiteral("暂停");
     case MediaPlayer::Playing: return QStringLiteral("播放中...");
@@ -174,7 +174,7 @@ void PlayerController::playIfInRange(int n)
 {
     // Previous and next have no target outside the list; their buttons are
     // greyed there, and a command that arrives anyway does nothing.
-    if (n < 1 || n > ctx_.current.count)
+    if (n < 1 || n > ctx_.session.current.count)
         return;
     playCurrent(ctx_, n);
     Q_EMIT stateChanged();
@@ -184,7 +184,7 @@ void PlayerController::clickLabel(int index)
 {
     if (index < 0 || index >= kLabelCount || !labelEnabled(index))
         return;
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     switch (index) {
     case Previous:
         playIfInRange(c.currentIndex - 1);
@@ -197,7 +197,7 @@ void PlayerController::clickLabel(int index)
         Q_EMIT stateChanged();
         break;
     case Stop:
-        ctx_.player->stop();
+        ctx_.services.player->stop();
         setLabel(PlayPause, kPlayText);
         c.playing = false;
         paused_ = false;
@@ -213,7 +213,7 @@ void PlayerController::clickLabel(int index)
 
 bool PlayerController::pauseOrOpenFile()
 {
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     if (labelText_[PlayPause] == kPauseText) {
         pauseSong();
         return true;
@@ -235,19 +235,19 @@ void PlayerController::menuPlayPause()
     }
     if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
-        playCurrent(ctx_, qMax<int>(1, ctx_.current.currentIndex));
+        playCurrent(ctx_, qMax<int>(1, ctx_.session.current.currentIndex));
     }
     Q_EMIT stateChanged();
 }
 
 void PlayerController::previous()
 {
-    playIfInRange(ctx_.current.currentIndex - 1);
+    playIfInRange(ctx_.session.current.currentIndex - 1);
 }
 
 void PlayerController::next()
 {
-    playIfInRange(ctx_.current.currentIndex + 1);
+    playIfInRange(ctx_.session.current.currentIndex + 1);
 }
 
 void PlayerController::randomSong()
@@ -257,8 +257,8 @@ void PlayerController::randomSong()
     std::mt19937 gen(static_cast<std::mt19937::result_type>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     const float r = float(gen() >> 8) * (1.0f / 16777216.0f);
-    const int n = randomIndexFor(r, ctx_.current.count);
-    if (ctx_.current.count == 0)
+    const int n = randomIndexFor(r, ctx_.session.current.count);
+    if (ctx_.session.current.count == 0)
         return;
     playCurrent(ctx_, n);
     Q_EMIT stateChanged();
@@ -271,7 +271,7 @@ void PlayerController::showWindow()
 
 void PlayerController::applyPlayMode()
 {
-    ctx_.settings->store(SettingKeys::playMode, playMode_.text());
+    ctx_.services.settings->store(SettingKeys::playMode, playMode_.text());
     Q_EMIT stateChanged();
 }
 
@@ -283,7 +283,7 @@ void PlayerController::cyclePlayMode()
 
 void PlayerController::openFileCommand()
 {
-    const QString file = ctx_.dialogs->openFile(QStringLiteral("音频文件|") % audioFilePatterns()
+    const QString file = ctx_.services.dialogs->openFile(QStringLiteral("音频文件|") % audioFilePatterns()
                                                     % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
                                                 QString());
     if (!file.isEmpty() && fileExists(file)) {
@@ -297,27 +297,27 @@ void PlayerController::openFileCommand()
 
 void PlayerController::topCaptionCommand()
 {
-    const QString answer = ctx_.dialogs->inputBox(QStringLiteral("输入你需要显示的文字"),
+    const QString answer = ctx_.services.dialogs->inputBox(QStringLiteral("输入你需要显示的文字"),
                                                   QStringLiteral("文字更换"), topCaption_);
     if (answer.isEmpty())
         return;
     caption_ = answer;
     topCaption_ = answer;
-    Settings &s = *ctx_.settings;
+    Settings &s = *ctx_.services.settings;
     s.store(SettingKeys::topCaption, answer);
     Q_EMIT stateChanged();
 }
 
 void PlayerController::fontColorCommand()
 {
-    const std::optional<qint32> chosen = ctx_.dialogs->chooseColor();
+    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
     if (chosen && *chosen != 0)
         setFontColor(*chosen);
 }
 
 void PlayerController::backColorCommand()
 {
-    const std::optional<qint32> chosen = ctx_.dialogs->chooseColor();
+    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
     if (chosen && *chosen != 0)
         setBackColor(*chosen);
 }
@@ -327,14 +327,14 @@ void PlayerController::setFontColor(qint32 color)
     const QColor c = colorFromValue(color);
     for (QColor &label : labelColor_)
         label = c;
-    Settings &s = *ctx_.settings;
+    Settings &s = *ctx_.services.settings;
     s.store(SettingKeys::fontColor, QString::number(color));
     Q_EMIT stateChanged();
 }
 
 void PlayerController::setBackColor(qint32 color)
 {
-    Settings &s = *ctx_.settings;
+    Settings &s = *ctx_.services.settings;
     s.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
@@ -342,22 +342,22 @@ void PlayerController::setBackColor(qint32 color)
 
 bool PlayerController::exitCommand()
 {
-    if (wouldLoseUserChanges(ctx_.current)) {
-        const Dialogs::Answer a = ctx_.dialogs->messageBox(
+    if (wouldLoseUserChanges(ctx_.session.current)) {
+        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
         if (a != Dialogs::Answer::Yes)
             return false;
     }
-    if (ctx_.tray)
-        ctx_.tray->remove();
+    if (ctx_.services.tray)
+        ctx_.services.tray->remove();
     ctx_.windows().exitProgram();
     return true;
 }
 
 void PlayerController::tick()
 {
-    if (held_ || inTick_ || (ctx_.http && ctx_.http->busy()))
+    if (held_ || inTick_ || (ctx_.services.http && ctx_.services.http->busy()))
         return;
     inTick_ = true;
     struct Done {
@@ -366,7 +366,7 @@ void PlayerController::tick()
     } done{inTick_};
 
     // Settings the store refused earlier are written once it takes them.
-    ctx_.settings->retryUnsaved();
+    ctx_.services.settings->retryUnsaved();
 
     // A dialog or a window's operation holds the collection: replacing or
     // editing it now would pull it from under the user (a save would write
@@ -379,8 +379,8 @@ void PlayerController::tick()
         return;
     }
 
-    SongCollection &c = ctx_.current;
-    MediaPlayer &player = *ctx_.player;
+    SongCollection &c = ctx_.session.current;
+    MediaPlayer &player = *ctx_.services.player;
 
     // 1. Nothing wanted: keep the player stopped and the song texts empty.
     // A paused song stays where it stood, so that play resumes it.
@@ -468,7 +468,7 @@ bool PlayerController::ticksWanted() const
         return false; // releasing the hold wakes the timer
     if (handOffChecksLeft_ > 0 || listRefreshPending_)
         return true;
-    return ctx_.current.playing && ctx_.player->playState() != MediaPlayer::Paused;
+    return ctx_.session.current.playing && ctx_.services.player->playState() != MediaPlayer::Paused;
 }
 
 void PlayerController::holdTicks(bool hold)
@@ -489,8 +489,8 @@ void PlayerController::handOffMayHaveChanged()
 
 void PlayerController::autoAdvance()
 {
-    SongCollection &c = ctx_.current;
-    MediaPlayer &player = *ctx_.player;
+    SongCollection &c = ctx_.session.current;
+    MediaPlayer &player = *ctx_.services.player;
     const int state = player.playState();
     if (!(c.count >= c.currentIndex && c.playing
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
@@ -533,7 +533,7 @@ bool PlayerController::collectionInUse() const
 
 void PlayerController::pickUpHandOff()
 {
-    HandOff handOff(*ctx_.settings);
+    HandOff handOff(*ctx_.services.settings);
     // Taken and emptied in one step: a second copy waits for the empty slot
     // before it writes, so no hand-off is overwritten or taken twice. While
     // the collection is in use the file waits in the store.
@@ -547,7 +547,7 @@ void PlayerController::pickUpHandOff()
 
 void PlayerController::updateCaptionAndTooltip()
 {
-    const SongCollection &c = ctx_.current;
+    const SongCollection &c = ctx_.session.current;
     const bool hasEntry = c.currentIndex > 0 && c.currentIndex <= SongCollection::kCapacity;
     if (hasEntry) {
         caption_ = c.entry(c.currentIndex).songName + QLatin1Char('[') + playerStateText()
@@ -556,12 +556,12 @@ void PlayerController::updateCaptionAndTooltip()
         caption_ = topCaption_;
     }
 
-    const int state = ctx_.player->playState();
+    const int state = ctx_.services.player->playState();
     const bool notPlaying = state == MediaPlayer::Undefined || state == MediaPlayer::Stopped
                             || state == MediaPlayer::Paused || state == MediaPlayer::Waiting
                             || state == MediaPlayer::Ready || !hasEntry;
     if (notPlaying) {
-        tooltip_ = ctx_.settings->programAppName() + QStringLiteral("提醒你：播放器没有播放音乐");
+        tooltip_ = ctx_.services.settings->programAppName() + QStringLiteral("提醒你：播放器没有播放音乐");
     } else {
         const SongEntry &e = c.entry(c.currentIndex);
         if (!e.songName.isEmpty())
@@ -571,13 +571,13 @@ void PlayerController::updateCaptionAndTooltip()
         else
             tooltip_ = QStringLiteral("正在播放歌曲：") + fileNameOf(e.address);
     }
-    if (ctx_.tray)
-        ctx_.tray->modify(tooltip_);
+    if (ctx_.services.tray)
+        ctx_.services.tray->modify(tooltip_);
 }
 
 void PlayerController::playLoneSong(const QString &address)
 {
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     // The slots the old list used are emptied, so no later step can find
     // a stale song above count.
     for (int n = 2; n <= SongCollection::kCapacity; ++n)
@@ -601,8 +601,8 @@ bool PlayerController::holdsPause() const
 {
     // Only while the engine still holds the very song that was paused: a
     // collection replaced meanwhile, or an engine that moved on, ends it.
-    const SongCollection &c = ctx_.current;
-    const MediaPlayer &player = *ctx_.player;
+    const SongCollection &c = ctx_.session.current;
+    const MediaPlayer &player = *ctx_.services.player;
     return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
            && c.currentIndex >= 1 && c.currentIndex <= c.count
            && c.entry(c.currentIndex).address == player.url();
@@ -610,13 +610,13 @@ bool PlayerController::holdsPause() const
 
 void PlayerController::startOrResume()
 {
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     setLabel(PlayPause, kPauseText);
     // A paused song goes on where it stood. Anything else plays the current
     // entry: the engine may hold nothing yet (a collection just loaded) or a
     // song the idle rule has moved away from.
     if (holdsPause()) {
-        ctx_.player->play();
+        ctx_.services.player->play();
         c.playing = true;
     } else {
         playCurrent(ctx_, qMax<int>(1, c.currentIndex));
@@ -627,16 +627,16 @@ void PlayerController::startOrResume()
 void PlayerController::pauseSong()
 {
     setLabel(PlayPause, kPlayText);
-    ctx_.player->pause();
-    ctx_.current.playing = false;
-    paused_ = ctx_.player->playState() == MediaPlayer::Paused;
+    ctx_.services.player->pause();
+    ctx_.session.current.playing = false;
+    paused_ = ctx_.services.player->playState() == MediaPlayer::Paused;
 }
 
 // Play and pause go by what is wanted, not by label 3's text, which the
 // next tick may still have to bring up to date.
 void PlayerController::play()
 {
-    if (ctx_.current.playing || ctx_.current.count == 0)
+    if (ctx_.session.current.playing || ctx_.session.current.count == 0)
         return;
     startOrResume();
     Q_EMIT stateChanged();
@@ -644,7 +644,7 @@ void PlayerController::play()
 
 void PlayerController::pause()
 {
-    if (!ctx_.current.playing)
+    if (!ctx_.session.current.playing)
         return;
     pauseSong();
     Q_EMIT stateChanged();
@@ -657,7 +657,7 @@ void PlayerController::stopPlayback()
 
 void PlayerController::seek(qint64 ms)
 {
-    MediaPlayer &player = *ctx_.player;
+    MediaPlayer &player = *ctx_.services.player;
     if (player.position() < 0)
         return;
     // The engine moves on its own thread; the place announced is the one
@@ -671,21 +671,21 @@ void PlayerController::seek(qint64 ms)
 
 void PlayerController::seekBy(qint64 deltaMs)
 {
-    const qint64 now = ctx_.player->position();
+    const qint64 now = ctx_.services.player->position();
     if (now >= 0)
         seek(now + deltaMs);
 }
 
 int PlayerController::volume() const
 {
-    return ctx_.player->volume();
+    return ctx_.services.player->volume();
 }
 
 void PlayerController::setVolume(int volume)
 {
     volume = qBound(0, volume, 100);
-    ctx_.player->setVolume(volume);
-    ctx_.settings->store(SettingKeys::volume, QString::number(volume));
+    ctx_.services.player->setVolume(volume);
+    ctx_.services.settings->store(SettingKeys::volume, QString::number(volume));
     Q_EMIT volumeChanged(volume);
     Q_EMIT stateChanged();
 }

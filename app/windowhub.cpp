@@ -65,8 +65,8 @@ void WindowHub::playFile(const QString &path)
 void WindowHub::exitProgram()
 {
     // Nothing is unloaded window by window: the program just ends.
-    if (ctx_.tray)
-        ctx_.tray->remove();
+    if (ctx_.services.tray)
+        ctx_.services.tray->remove();
     QCoreApplication::exit(0);
 }
 

@@ -53,9 +53,9 @@ void BM_HandOffPickedUp(benchmark::State &state)
     Settings settings(*backend, QStringLiteral("Liravo"));
     SilentPlayer player;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.player = &player;
-    ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+    ctx.services.settings = &settings;
+    ctx.services.player = &player;
+    ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
     MainWindow w(ctx);
     StoreWatch watch(db);
     w.controller().setHandOffWatched(true);
@@ -74,7 +74,7 @@ void BM_HandOffPickedUp(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         // Idle until the timer sleeps, as between songs.
-        ctx.current.playing = false;
+        ctx.session.current.playing = false;
         QDeadlineTimer idle(3000);
         while (timer->isActive() && !idle.hasExpired())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

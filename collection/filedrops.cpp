@@ -24,8 +24,8 @@ void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
 
 void tellLeftOut(AppContext &ctx, const QString &text, int leftOut)
 {
-    if (leftOut > 0 && ctx.dialogs)
-        ctx.dialogs->messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
+    if (leftOut > 0 && ctx.services.dialogs)
+        ctx.services.dialogs->messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
 }
 } // namespace
 
@@ -78,7 +78,7 @@ void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
     const int leftOut = appendSongFiles(c, files);
     c.albumName = localAlbumName();
     c.currentIndex = 1;
-    ctx.current = c;
+    ctx.session.current = c;
     tellLeftOut(ctx, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
     ctx.windows().refreshSongList();
     ctx.windows().showSongList();
@@ -86,7 +86,7 @@ void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
 
 void dropOnSongList(AppContext &ctx, const QStringList &paths)
 {
-    const int leftOut = appendSongFiles(ctx.current, songFilesIn(paths));
+    const int leftOut = appendSongFiles(ctx.session.current, songFilesIn(paths));
     tellLeftOut(ctx, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
     ctx.windows().refreshSongList();
 }

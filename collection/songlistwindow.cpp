@@ -109,12 +109,12 @@ void SongListWindow::buildMenus()
 void SongListWindow::load()
 {
     loaded_ = true;
-    setWindowTitle(ctx_.settings->value(SettingKeys::topCaption,
+    setWindowTitle(ctx_.services.settings->value(SettingKeys::topCaption,
                                         QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
-    applyStoredBackColor(centralWidget(), *ctx_.settings);
+    applyStoredBackColor(centralWidget(), *ctx_.services.settings);
     refreshList();
     placeBesideMainWindow();
     framePending_ = true;
@@ -139,7 +139,7 @@ void SongListWindow::refreshList()
     songList_->clear();
     albumList_->clear();
 
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     // Tidying on every refresh is the list's own doing, not the user's.
     const bool changed = c.changed;
     tidyCollection(c);
@@ -167,7 +167,7 @@ void SongListWindow::playSelected()
 {
     const int row = selectedRow();
     // A row the collection no longer has would play an empty slot.
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
     playCurrent(ctx_, row + 1);
 }
@@ -175,42 +175,42 @@ void SongListWindow::playSelected()
 void SongListWindow::editSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
     const int n = row + 1;
     // Both questions are asked even when the first is left empty.
-    const SongEntry before = ctx_.current.entry(n);
-    const QString name = ctx_.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
+    const SongEntry before = ctx_.session.current.entry(n);
+    const QString name = ctx_.services.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
                                                 QStringLiteral("名称"), before.songName);
-    const QString singer = ctx_.dialogs->inputBox(
+    const QString singer = ctx_.services.dialogs->inputBox(
         QStringLiteral("请输入歌手名，如果不清楚可以留空。"), QStringLiteral("歌手"), before.singer);
     // The dialogs run their own event loops; whatever ran meanwhile may have
     // shrunk the collection, so the entry is checked again before it changes.
-    if (n > ctx_.current.count)
+    if (n > ctx_.session.current.count)
         return;
-    if (renameEntry(ctx_.current, n, name, singer))
+    if (renameEntry(ctx_.session.current, n, name, singer))
         refreshList();
 }
 
 void SongListWindow::deleteSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
-    removeEntry(ctx_.current, row + 1);
+    removeEntry(ctx_.session.current, row + 1);
     refreshList();
 }
 
 void SongListWindow::removeDuplicates()
 {
-    tidyCollection(ctx_.current);
+    tidyCollection(ctx_.session.current);
     refreshList();
 }
 
 void SongListWindow::startNewCollection()
 {
-    if (wouldLoseUserChanges(ctx_.current)) {
-        const Dialogs::Answer a = ctx_.dialogs->messageBox(
+    if (wouldLoseUserChanges(ctx_.session.current)) {
+        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
         if (a != Dialogs::Answer::Yes)
@@ -219,45 +219,45 @@ void SongListWindow::startNewCollection()
     songList_->clear();
     albumList_->clear();
     // The song that is playing keeps playing; only the list is new.
-    ctx_.current = SongCollection{};
+    ctx_.session.current = SongCollection{};
 }
 
 void SongListWindow::openCollection()
 {
-    const QString path = ctx_.dialogs->openFile(
+    const QString path = ctx_.services.dialogs->openFile(
         QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
     if (!path.isEmpty() && fileExists(path)) {
         if (isPlaylistFile(path))
-            PlaylistFile::load(ctx_.current, path, *ctx_.settings, *ctx_.dialogs);
+            PlaylistFile::load(ctx_.session.current, path, *ctx_.services.settings, *ctx_.services.dialogs);
         else
-            loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
+            loadCollection(ctx_.session.current, path, *ctx_.services.settings, ctx_.services.dialogs);
     }
     refreshList();
 }
 
 void SongListWindow::saveAsPlaylist()
 {
-    QString path = ctx_.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.current.albumName);
+    QString path = ctx_.services.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.session.current.albumName);
     if (path.isEmpty())
         return;
     if (fileExtension(path) != QLatin1String(".m3u8"))
         path += QStringLiteral(".m3u8");
-    PlaylistFile::save(ctx_.current, path, *ctx_.dialogs);
+    PlaylistFile::save(ctx_.session.current, path, *ctx_.services.dialogs);
 }
 
 void SongListWindow::saveCurrentCollection()
 {
     const QString path =
-        ctx_.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.current.albumName);
-    saveCollection(ctx_.current, path, *ctx_.dialogs);
-    if (ctx_.current.saved)
-        ctx_.current.changed = false;
+        ctx_.services.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.session.current.albumName);
+    saveCollection(ctx_.session.current, path, *ctx_.services.dialogs);
+    if (ctx_.session.current.saved)
+        ctx_.session.current.changed = false;
     refreshList();
 }
 
 void SongListWindow::locateCurrentSong()
 {
-    const SongCollection &c = ctx_.current;
+    const SongCollection &c = ctx_.session.current;
     if (!c.playing)
         return;
     const int row = c.currentIndex - 1;

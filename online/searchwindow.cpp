@@ -84,8 +84,8 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     refreshResults();
     if (QWidget *main = ctx_.windows().existingMainWindow())
         move(main->pos());
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 void SearchWindow::showEvent(QShowEvent *event)
@@ -149,18 +149,18 @@ bool SearchWindow::hasSelection() const
 void SearchWindow::refreshResults()
 {
     resultList_->clear();
-    if (ctx_.searchResults.count == 0)
+    if (ctx_.session.searchResults.count == 0)
         return;
-    tidyCollection(ctx_.searchResults);
-    resultList_->addItems(resultLines(ctx_.searchResults));
+    tidyCollection(ctx_.session.searchResults);
+    resultList_->addItems(resultLines(ctx_.session.searchResults));
 }
 
 void SearchWindow::search()
 {
     if (searching_)
         return;
-    ctx_.searchText = queryEdit_->text();
-    if (ctx_.searchText == hintText())
+    ctx_.session.searchText = queryEdit_->text();
+    if (ctx_.session.searchText == hintText())
         return;
     searching_ = true;
     canceled_ = false;
@@ -170,8 +170,8 @@ void SearchWindow::search()
         // The wait lets input through so "取消" and Esc work; the gate keeps
         // everything else out.
         InputGate gate(this, cancel_, [this] { cancelSearch(); });
-        if (ctx_.http)
-            ctx_.http->setInterruptible(true);
+        if (ctx_.services.http)
+            ctx_.services.http->setInterruptible(true);
         SearchOptions options;
         options.canceled = [this] { return canceled_; };
         options.pageStarted = [this](int page, int songs) {
@@ -179,15 +179,15 @@ void SearchWindow::search()
                                  .arg(page)
                                  .arg(songs));
         };
-        outcome = searchSongs(ctx_, ctx_.searchText, false, options);
-        if (ctx_.http)
-            ctx_.http->setInterruptible(false);
+        outcome = searchSongs(ctx_, ctx_.session.searchText, false, options);
+        if (ctx_.services.http)
+            ctx_.services.http->setInterruptible(false);
     }
     setBusy(false);
     if (outcome.error == HttpClient::Error::Canceled)
         status_->setText(QStringLiteral("搜索已取消，列出已经找到的 %1 首歌曲。")
                              .arg(outcome.songs.count));
-    ctx_.searchResults = outcome.songs;
+    ctx_.session.searchResults = outcome.songs;
     refreshResults();
     searching_ = false;
 }
@@ -197,8 +197,8 @@ void SearchWindow::cancelSearch()
     if (!searching_)
         return;
     canceled_ = true;
-    if (ctx_.http)
-        ctx_.http->cancel();
+    if (ctx_.services.http)
+        ctx_.services.http->cancel();
 }
 
 void SearchWindow::setBusy(bool busy)
@@ -230,8 +230,8 @@ void SearchWindow::closeEvent(QCloseEvent *event)
 
 void SearchWindow::tellCollectionFull()
 {
-    if (ctx_.dialogs)
-        ctx_.dialogs->messageBox(
+    if (ctx_.services.dialogs)
+        ctx_.services.dialogs->messageBox(
             QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
                 .arg(SongCollection::kCapacity),
             QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -242,12 +242,12 @@ void SearchWindow::addAndPlayCurrentLine()
     QListWidgetItem *item = resultList_->currentItem();
     if (!item || !hasSelection())
         return;
-    if (addResultLines(ctx_.current, {item->text()}) == 0) {
+    if (addResultLines(ctx_.session.current, {item->text()}) == 0) {
         // Playing the last entry would play some other song.
         tellCollectionFull();
         return;
     }
-    playCurrent(ctx_, ctx_.current.count);
+    playCurrent(ctx_, ctx_.session.current.count);
     ctx_.windows().refreshSongList();
 }
 
@@ -260,7 +260,7 @@ void SearchWindow::addSelectedLines()
         if (resultList_->item(row)->isSelected())
             lines << resultList_->item(row)->text();
     }
-    const int added = addResultLines(ctx_.current, lines);
+    const int added = addResultLines(ctx_.session.current, lines);
     ctx_.windows().refreshSongList();
     if (added < lines.size())
         tellCollectionFull();
@@ -268,19 +268,19 @@ void SearchWindow::addSelectedLines()
 
 void SearchWindow::saveResultsAsCollection()
 {
-    if (!hasSelection() || !ctx_.dialogs)
+    if (!hasSelection() || !ctx_.services.dialogs)
         return;
-    Dialogs &dialogs = *ctx_.dialogs;
+    Dialogs &dialogs = *ctx_.services.dialogs;
     const QString name = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
-                                          QStringLiteral("专辑名称"), ctx_.searchText);
-    ctx_.searchResults.albumName = name;
+                                          QStringLiteral("专辑名称"), ctx_.session.searchText);
+    ctx_.session.searchResults.albumName = name;
     if (name.isEmpty() || name == hintText())
         return;
     const QString path = dialogs.saveFile(QStringLiteral("歌集(*.yyu)|*.yyu"), name);
     if (path.isEmpty() || path == name)
         return;
-    ctx_.searchResults.filePath = path;
-    saveCollection(ctx_.searchResults, path, dialogs);
+    ctx_.session.searchResults.filePath = path;
+    saveCollection(ctx_.session.searchResults, path, dialogs);
 }
 
 void SearchWindow::selectAllLines()

@@ -22,7 +22,7 @@ public:
 
     static QString hintText();
 
-    // Refills the list from ctx.searchResults, tidying them first.
+    // Refills the list from ctx.session.searchResults, tidying them first.
     void refreshResults();
     // What "搜索" and Enter do. While the search runs, the window shows it is
     // busy and takes nothing but Esc, its close box and "取消".

@@ -49,8 +49,8 @@ ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     });
     connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 void ScanWindow::startScan()
@@ -59,15 +59,15 @@ void ScanWindow::startScan()
     list_->clear();
     fillingList_ = false;
 
-    const QString folder = ctx_.dialogs ? ctx_.dialogs->browseForFolder(
+    const QString folder = ctx_.services.dialogs ? ctx_.services.dialogs->browseForFolder(
                                               QStringLiteral("文件夹选择"), this)
                                         : QString();
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        scanFolder(ctx_.scanList, folder);
+        scanFolder(ctx_.session.scanList, folder);
         QApplication::restoreOverrideCursor();
     }
-    nameLocalEntries(ctx_.scanList);
+    nameLocalEntries(ctx_.session.scanList);
     fillList();
 }
 
@@ -75,8 +75,8 @@ void ScanWindow::fillList()
 {
     fillingList_ = true;
     list_->clear();
-    for (int n = 1; n <= ctx_.scanList.count; ++n)
-        list_->addItem(ctx_.scanList.entry(n).songName);
+    for (int n = 1; n <= ctx_.session.scanList.count; ++n)
+        list_->addItem(ctx_.session.scanList.entry(n).songName);
     // Nothing is selected after a scan, so the box must not claim otherwise.
     selectAll_->setChecked(false);
     fillingList_ = false;
@@ -107,10 +107,10 @@ void ScanWindow::addToLocalList()
         if (list_->item(r)->isSelected())
             rows << r;
     }
-    const int leftOut = addPicksToLocalList(ctx_.localList, ctx_.scanList, rows);
-    ctx_.current = ctx_.localList;
-    if (leftOut > 0 && ctx_.dialogs) {
-        ctx_.dialogs->messageBox(
+    const int leftOut = addPicksToLocalList(ctx_.session.localList, ctx_.session.scanList, rows);
+    ctx_.session.current = ctx_.session.localList;
+    if (leftOut > 0 && ctx_.services.dialogs) {
+        ctx_.services.dialogs->messageBox(
             QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。")
                 .arg(SongCollection::kCapacity)
                 .arg(leftOut));

@@ -50,8 +50,8 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 UpdaterWindow::~UpdaterWindow() = default;
@@ -99,14 +99,14 @@ void UpdaterWindow::loadManifest()
 {
     loaded_ = true;
     loadQueued_ = false;
-    if (busy_ || !ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
+    if (busy_ || !ctx_.services.downloader || !ctx_.services.launcher || !ctx_.services.dialogs || !ctx_.services.settings)
         return;
-    const QString site = makerSiteHost(*ctx_.settings);
+    const QString site = makerSiteHost(*ctx_.services.settings);
     if (site.isEmpty()) {
         // The design-time versions would read as if an update had been looked for.
         newest_->setText(QStringLiteral("最新版本：未知"));
         installed_->setText(QStringLiteral("当前版本：")
-                            + ctx_.settings->value(SettingKeys::currentVersion, QString()));
+                            + ctx_.services.settings->value(SettingKeys::currentVersion, QString()));
         for (QLabel *l : {newest_, installed_})
             l->resize(l->size().expandedTo(l->sizeHint()));
         notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
@@ -117,11 +117,11 @@ void UpdaterWindow::loadManifest()
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
     updater_ = manifestCopyPath_.isEmpty()
-                   ? std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                   ? std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
                                                folder)
-                   : std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                   : std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
                                                folder, manifestCopyPath_);
-    const qint64 installed = ctx_.settings->number(SettingKeys::currentVersion);
+    const qint64 installed = ctx_.services.settings->number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(site));
@@ -135,7 +135,7 @@ void UpdaterWindow::loadManifest()
     }
     if (result == Updater::LoadResult::Rejected) {
         // Only this window goes: a bad server reply is no reason to stop the music.
-        ctx_.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
+        ctx_.services.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
                                  QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                  Dialogs::Icon::Critical);
         close();

@@ -149,8 +149,8 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
     FakeFileAssociation fa;
     FakeDialogs dialogs;
     AppContext ctx;
-    ctx.fileAssociation = &fa;
-    ctx.dialogs = &dialogs;
+    ctx.services.fileAssociation = &fa;
+    ctx.services.dialogs = &dialogs;
     associateMp3(ctx);
     EXPECT_EQ(fa.registered, QStringList{QCoreApplication::applicationFilePath()});
     ASSERT_EQ(dialogs.asked.size(), 1);

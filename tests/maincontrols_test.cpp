@@ -43,7 +43,7 @@ protected:
             c.entry(i) = {QStringLiteral("S%1").arg(i), QStringLiteral("/music/%1.mp3").arg(i), {}, true};
         c.count = 3;
         c.saved = true;
-        ctx.current = c;
+        ctx.session.current = c;
         player.stateAfterPlay = MediaPlayer::Playing;
         playCurrent(ctx, 2);
         player.positionMs = 12000;
@@ -214,15 +214,15 @@ TEST_F(Controls, DropOnTheMainWindow)
     EXPECT_EQ(opened, QStringList{a});
 
     // Several make a new, unsaved local collection, named after the files.
-    ctx.current.playing = true;
+    ctx.session.current.playing = true;
     dropOnMainWindow(ctx, {b, a});
-    EXPECT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "b.mp3");
-    EXPECT_EQ(ctx.current.entry(2).address, a);
-    EXPECT_TRUE(ctx.current.entry(2).isLocal);
-    EXPECT_EQ(ctx.current.albumName, "本地歌曲");
-    EXPECT_FALSE(ctx.current.saved);
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "b.mp3");
+    EXPECT_EQ(ctx.session.current.entry(2).address, a);
+    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
+    EXPECT_EQ(ctx.session.current.albumName, "本地歌曲");
+    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(ctx.session.current.playing);
     EXPECT_EQ(refreshes, 1);
 
     // Beyond 100 the rest is left out, and the user is told how many.
@@ -230,22 +230,22 @@ TEST_F(Controls, DropOnTheMainWindow)
     for (int i = 0; i < 103; ++i)
         many << file(QStringLiteral("many/%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
     dropOnMainWindow(ctx, {dir.filePath("many")});
-    EXPECT_EQ(ctx.current.count, 100);
-    EXPECT_EQ(ctx.current.entry(100).address, many[99]);
+    EXPECT_EQ(ctx.session.current.count, 100);
+    EXPECT_EQ(ctx.session.current.entry(100).address, many[99]);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(dialogs.asked.last().text, "本地列表最多只能保存100首歌曲，有3首没有添加。");
 }
 
 TEST_F(Controls, DropOnTheSongListAddsEntries)
 {
-    ctx.current.entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
-    ctx.current.count = 1;
-    ctx.current.saved = true;
+    ctx.session.current.entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
+    ctx.session.current.count = 1;
+    ctx.session.current.saved = true;
     const QString a = file("a.mp3");
     dropOnSongList(ctx, {a, dir.filePath("nothing.txt")});
-    EXPECT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "旧歌");
-    EXPECT_EQ(ctx.current.entry(2).songName, "a.mp3");
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "旧歌");
+    EXPECT_EQ(ctx.session.current.entry(2).songName, "a.mp3");
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_EQ(refreshes, 1);
 }

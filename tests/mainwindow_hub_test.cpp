@@ -93,7 +93,7 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
     ASSERT_TRUE(ctx.navigator);
     ctx.windows().playFile(f.fileName());
     EXPECT_EQ(player.urls, QStringList{f.fileName()});
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 }
 
 // Any modal dialog open in the program holds the collection: a handed-over

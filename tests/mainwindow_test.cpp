@@ -49,8 +49,8 @@ protected:
 TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
 {
     const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
-    ctx.current.count = 1;
-    ctx.current.entry(1).address = QStringLiteral("/m/a.mp3");
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).address = QStringLiteral("/m/a.mp3");
     playCurrent(ctx, 1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
@@ -157,8 +157,8 @@ TEST_F(MainWindowTest, ClickingLabels)
 
     // A double click on play/pause pauses once rather than pausing and
     // playing again.
-    ctx.current.count = 1;
-    ctx.current.entry(1).address = QStringLiteral("/music/a.mp3");
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).address = QStringLiteral("/music/a.mp3");
     QTest::mouseClick(label(3), Qt::LeftButton);
     ASSERT_EQ(label(3)->text(), "暂停");
     // What the desktop delivers: press, release, press, double click, release.
@@ -198,16 +198,16 @@ TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayIsAvailable)
 TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
 {
     window->show();
-    ctx.current.count = 1;
-    ctx.current.entry(1).songName = QStringLiteral("歌");
-    ctx.current.changed = true;
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).songName = QStringLiteral("歌");
+    ctx.session.current.changed = true;
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(exits, 0);
     EXPECT_TRUE(tray.visible());
 
-    ctx.current.saved = true;
+    ctx.session.current.saved = true;
     EXPECT_TRUE(window->close());
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(tray.visible());

@@ -87,7 +87,7 @@ protected:
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
         c.changed = !saved;
-        fs.ctx.current = c;
+        fs.ctx.session.current = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
         playCurrent(fs.ctx, index);
         fs.player.durationMs = 30000;
@@ -182,7 +182,7 @@ TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
 
     call("Stop");
     EXPECT_EQ(fs.player.calls.last(), "stop");
-    EXPECT_FALSE(fs.ctx.current.playing);
+    EXPECT_FALSE(fs.ctx.session.current.playing);
 
     int shown = 0;
     QObject::connect(&controller, &PlayerController::showNormalRequested, [&] { ++shown; });
@@ -252,7 +252,7 @@ TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(mp3).toString(QUrl::FullyEncoded)}).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), mp3);
-    EXPECT_EQ(fs.ctx.current.count, 1);
+    EXPECT_EQ(fs.ctx.session.current.count, 1);
 
     EXPECT_EQ(call("OpenUri", {"https://music.example/a.mp3"}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), "https://music.example/a.mp3");
@@ -309,7 +309,7 @@ TEST_F(Mpris, CommandsWaitWhileAWebRequestIsOut)
 {
     playingOf(3, 1);
     BusyHttp http;
-    fs.ctx.http = &http;
+    fs.ctx.services.http = &http;
     call("Next");
     QTest::qWait(150);
     EXPECT_EQ(fs.player.urls.last(), "/music/1.mp3");

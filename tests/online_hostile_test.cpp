@@ -62,11 +62,11 @@ struct Hostile {
 struct Fixture {
     Fixture(const QString &host)
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.http = &http;
-        ctx.resolver = makeResolver(ctx);
+        ctx.services.settings = &settings;
+        ctx.services.player = &player;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.http = &http;
+        ctx.services.resolver = makeResolver(ctx);
         set("搜索主机", host);
         set("查询主机", host);
         set("超时毫秒", QStringLiteral("1500"));
@@ -353,8 +353,8 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;
-    f.ctx.downloader = &downloader;
-    f.ctx.launcher = &launcher;
+    f.ctx.services.downloader = &downloader;
+    f.ctx.services.launcher = &launcher;
     QTemporaryDir dir;
     UpdaterWindow w(f.ctx);
     w.setProgramFolder(dir.path());

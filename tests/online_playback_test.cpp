@@ -55,12 +55,12 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     FakeDialogs dialogs;
     FakeTrayIcon tray;
     AppContext ctx;
-    ctx.tray = &tray;
-    ctx.settings = &settings;
-    ctx.player = &player;
-    ctx.dialogs = &dialogs;
-    ctx.http = &http;
-    ctx.resolver = makeResolver(ctx);
+    ctx.services.tray = &tray;
+    ctx.services.settings = &settings;
+    ctx.services.player = &player;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.http = &http;
+    ctx.services.resolver = makeResolver(ctx);
 
     PlayerController controller(ctx);
     SearchWindow w(ctx);
@@ -74,8 +74,8 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     list->setCurrentRow(0);
     w.addAndPlayCurrentLine();
-    ASSERT_EQ(ctx.current.count, 1);
-    EXPECT_TRUE(ctx.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
+    ASSERT_EQ(ctx.session.current.count, 1);
+    EXPECT_TRUE(ctx.session.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
     ASSERT_TRUE(waitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
         << "state " << player.playState();
     EXPECT_TRUE(waitFor([&] { return !player.title().isEmpty(); }, 5000));
@@ -85,7 +85,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     // The playback tick fills the missing singer from the tag.
     controller.tick();
-    EXPECT_EQ(ctx.current.entry(1).singer, QStringLiteral("佚名"));
+    EXPECT_EQ(ctx.session.current.entry(1).singer, QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(PlayerController::Singer), QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
 

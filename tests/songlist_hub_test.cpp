@@ -82,7 +82,7 @@ TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
     ctx.windows().closeSongList();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 
     ctx.windows().showSongList();
     EXPECT_EQ(rows(), QStringList{"A-a"});
@@ -97,7 +97,7 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
     EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
                                                   "*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
-    EXPECT_EQ(ctx.current.albumName, QString("Evening"));
+    EXPECT_EQ(ctx.session.current.albumName, QString("Evening"));
 }
 
 TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
@@ -116,7 +116,7 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     player.state = MediaPlayer::Playing;
     c.tick();
     EXPECT_EQ(rows(), QStringList{"晚风"});
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 
     // A song that never plays leaves no stale rows either.
     ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));

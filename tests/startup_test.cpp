@@ -29,18 +29,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.browser = &browser;
-        ctx.tray = &tray;
-        ctx.instanceLock = &lock;
+        ctx.services.settings = &settings;
+        ctx.services.player = &player;
+        ctx.services.browser = &browser;
+        ctx.services.tray = &tray;
+        ctx.services.instanceLock = &lock;
         ctx.navigator = &nav;
         nav.onPlayFile = [this](const QString &path) {
             played << path;
             // What playFile does with a .yyu or .mp3: the collection fills.
-            ctx.current.count = 2;
-            ctx.current.playing = true;
-            ctx.current.currentIndex = 2;
+            ctx.session.current.count = 2;
+            ctx.session.current.playing = true;
+            ctx.session.current.currentIndex = 2;
         };
         nav.onShowSongList = [this] { ++songListShows; };
         nav.onExitProgram = [this] { ++exits; };
@@ -134,8 +134,8 @@ TEST_F(Startup, LastCollectionIsReopenedOnlyWhenItExistsAndNothingIsLoaded)
     EXPECT_EQ(kept.lastCollectionPath(), yyu);
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played, QStringList{yyu});
-    EXPECT_FALSE(ctx.current.playing);
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     // Later activations (restoring from the tray) repeat nothing.
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played.size(), 1);
@@ -148,7 +148,7 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
     // A hand-off nobody took yet stays for the playback tick.
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/waiting.mp3");
-    ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
+    ctx.session.commandLine = QStringLiteral("\"/music/a.mp3\"");
     QStringList order;
     nav.onRefreshSongList = [&] { order << "list loaded"; };
     const auto play = nav.onPlayFile;
@@ -164,7 +164,7 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/waiting.mp3");
     // The song fills the collection, so the last collection stays closed.
     EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
     EXPECT_EQ(exits, 0);
     // The song list is loaded before the untitled song is added.
     EXPECT_EQ(order, (QStringList{"list loaded", "play"}));
@@ -183,10 +183,10 @@ TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
 TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 {
     lock.otherCopyRunning = true;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "句柄", "1234");
     backend.write("Liravo", "程序多开", "歌曲文件", "");
-    ctx.commandLine = QStringLiteral("/music/new.mp3");
+    ctx.session.commandLine = QStringLiteral("/music/new.mp3");
     StartupProcedure s(ctx);
     s.run();
     EXPECT_FALSE(s.firstActivation(99));
@@ -202,7 +202,7 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
     // Without a file a waiting hand-off is left alone; with no handle stored
     // it asks nobody to come forward.
     backend.clear();
-    ctx.commandLine.clear();
+    ctx.session.commandLine.clear();
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
     StartupProcedure t(ctx);
     EXPECT_FALSE(t.firstActivation(99));
@@ -215,9 +215,9 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
 {
     lock.otherCopyRunning = true;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
-    ctx.commandLine = QStringLiteral("/music/c.yyu");
+    ctx.session.commandLine = QStringLiteral("/music/c.yyu");
     StartupProcedure s(ctx);
     s.setHandOffWait(300);
     QElapsedTimer clock;
@@ -234,7 +234,7 @@ TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
     const QString db = dir.filePath("settings.sqlite3");
     SqliteSettingsBackend store(db);
     Settings real{store, QStringLiteral("Liravo")};
-    ctx.settings = &real;
+    ctx.services.settings = &real;
     store.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
     dialogs.asked.clear();
     StartupProcedure t(ctx);

@@ -64,7 +64,7 @@ class TickSleep : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.player = &engine;
+        ctx.services.player = &engine;
         window = std::make_unique<MainWindow>(ctx);
         timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
         ASSERT_NE(timer, nullptr);
@@ -99,7 +99,7 @@ TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
 TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 {
     ASSERT_TRUE(asleep());
-    SongEntry &e = ctx.current.entry(++ctx.current.count);
+    SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
     e.address = QStringLiteral("/music/a.mp3");
     e.isLocal = true;
     playCurrent(ctx, 1);
@@ -109,7 +109,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 
     engine.report(MediaPlayer::Paused);
     ASSERT_TRUE(asleep());
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
 
     // The song ending while paused (a stream that broke) is still seen.
     engine.report(MediaPlayer::Stopped);
@@ -124,7 +124,7 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
     ASSERT_TRUE(store.store.isOpen());
     FakeServices services;
     Settings settings(store, QStringLiteral("Liravo"));
-    services.ctx.settings = &settings;
+    services.ctx.services.settings = &settings;
     MainWindow window(services.ctx);
     StoreWatch watch(db);
     ASSERT_TRUE(watch.watching());

@@ -316,10 +316,10 @@ protected:
     {
         backend.write("Liravo", "版本更新", "当前版本", "20140529");
         backend.write("Liravo", "网站", "主页", kHost);
-        ctx.settings = &settings;
-        ctx.dialogs = &dialogs;
-        ctx.downloader = &downloader;
-        ctx.launcher = &launcher;
+        ctx.services.settings = &settings;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.downloader = &downloader;
+        ctx.services.launcher = &launcher;
         ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
         QDir().mkpath(scratch.path() + "/program");
@@ -469,10 +469,10 @@ TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
     FakeDialogs dialogs;
     dialogs.messageAnswers << Dialogs::Answer::Yes;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.dialogs = &dialogs;
-    ctx.downloader = &downloader;
-    ctx.launcher = &launcher;
+    ctx.services.settings = &settings;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.downloader = &downloader;
+    ctx.services.launcher = &launcher;
     int exits = 0;
     FakeNavigator nav;
     ctx.navigator = &nav;

@@ -75,10 +75,10 @@ int main(int argc, char **argv)
     QtDownloader downloader(http);
     QtProcessLauncher launcher;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.dialogs = &dialogs;
-    ctx.downloader = &downloader;
-    ctx.launcher = &launcher;
+    ctx.services.settings = &settings;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.downloader = &downloader;
+    ctx.services.launcher = &launcher;
 
     bool ok = true, shot = false;
     grabNextDialog(out.filePath(QStringLiteral("open-file-dialog.png")), &shot);
