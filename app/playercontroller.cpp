@@ -1,4 +1,7 @@
 #include "app/playercontroller.h"
+
+#include "app/playbackadvance.h"
+#include "app/statustexts.h"
 #include "collection/playentry.h"
 
 #include "collection/audioformats.h"
@@ -21,32 +24,16 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QUrl>
-
-#include <cfenv>
-#include <chrono>
-#include <cmath>
-#include <random>
 
 namespace {
 const QString kPlayText = QStringLiteral("播放");
 const QString kPauseText = QStringLiteral("暂停");
 
-// Restores the caller's rounding mode however the draw leaves.
-struct RoundToNearest {
-    int saved = std::fegetround();
-    RoundToNearest() { std::fesetround(FE_TONEAREST); }
-    ~RoundToNearest() { std::fesetround(saved); }
-};
 } // namespace
 
 int PlayerController::randomIndexFor(float r, int count)
 {
-    // Kept in single precision on purpose: the rounding of the product decides
-    // which neighbour a draw near a half lands on.
-    volatile float n = r * float(count - 1) + 1.0f;
-    RoundToNearest nearest;
-    return int(std::nearbyint(float(n)));
+    return PlaybackAdvance::randomIndexFor(r, count);
 }
 
 QColor PlayerController::defaultGreyText()
@@ -56,9 +43,7 @@ QColor PlayerController::defaultGreyText()
 
 QString PlayerController::fileNameOf(const QString &address)
 {
-    if (address.contains(QStringLiteral("://")))
-        return QUrl(address).fileName();
-    return QFileInfo(address).fileName();
+    return StatusTexts::fileNameOf(address);
 }
 
 QString PlayerController::fileBaseName(const QString &address)
@@ -159,15 +144,7 @@ void PlayerController::playFile(const QString &given)
 
 QString PlayerController::playerStateText() const
 {
-    switch (ctx_.services.player->playState()) {
-    case MediaPlayer::Stopped: return QStringLiteral("停止");
-    case MediaPlayer::Paused: return QStringLiteral("暂停");
-    case MediaPlayer::Playing: return QStringLiteral("播放中...");
-    case MediaPlayer::Buffering: return QStringLiteral("正在缓冲...");
-    case MediaPlayer::Transitioning: return QStringLiteral("正在连接...");
-    case MediaPlayer::Ready: return QStringLiteral("准备就绪");
-    default: return {};
-    }
+    return StatusTexts::stateText(ctx_.services.player->playState());
 }
 
 void PlayerController::playIfInRange(int n)
@@ -252,12 +229,7 @@ void PlayerController::next()
 
 void PlayerController::randomSong()
 {
-    // Seeded from the clock on every draw; 24 random bits make a float in
-    // [0, 1) that can never round up to 1.
-    std::mt19937 gen(static_cast<std::mt19937::result_type>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-    const float r = float(gen() >> 8) * (1.0f / 16777216.0f);
-    const int n = randomIndexFor(r, ctx_.session.current.count);
+    const int n = PlaybackAdvance::drawRandomIndex(ctx_.session.current.count);
     if (ctx_.session.current.count == 0)
         return;
     playCurrent(ctx_, n);
@@ -489,41 +461,7 @@ void PlayerController::handOffMayHaveChanged()
 
 void PlayerController::autoAdvance()
 {
-    SongCollection &c = ctx_.session.current;
-    MediaPlayer &player = *ctx_.services.player;
-    const int state = player.playState();
-    if (!(c.count >= c.currentIndex && c.playing
-          && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
-        return;
-
-    switch (playMode_.kind()) {
-    case PlayMode::Kind::SongOnce:
-        player.stop();
-        c.playing = false;
-        break;
-    case PlayMode::Kind::SongLoop:
-        player.play();
-        break;
-    case PlayMode::Kind::ListOnce:
-        if (c.count > c.currentIndex) {
-            playCurrent(ctx_, c.currentIndex + 1);
-        } else {
-            player.stop();
-            c.playing = false;
-        }
-        break;
-    case PlayMode::Kind::ListLoop: {
-        const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
-        c.currentIndex = qint16(n);
-        playCurrent(ctx_, n);
-        break;
-    }
-    case PlayMode::Kind::Shuffle:
-        randomSong();
-        break;
-    case PlayMode::Kind::Other: // shown, but plays one song at a time
-        break;
-    }
+    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
 }
 
 bool PlayerController::collectionInUse() const
@@ -548,29 +486,9 @@ void PlayerController::pickUpHandOff()
 void PlayerController::updateCaptionAndTooltip()
 {
     const SongCollection &c = ctx_.session.current;
-    const bool hasEntry = c.currentIndex > 0 && c.currentIndex <= SongCollection::kCapacity;
-    if (hasEntry) {
-        caption_ = c.entry(c.currentIndex).songName + QLatin1Char('[') + playerStateText()
-                   + QStringLiteral("][") + topCaption_ + QLatin1Char(']');
-    } else {
-        caption_ = topCaption_;
-    }
-
     const int state = ctx_.services.player->playState();
-    const bool notPlaying = state == MediaPlayer::Undefined || state == MediaPlayer::Stopped
-                            || state == MediaPlayer::Paused || state == MediaPlayer::Waiting
-                            || state == MediaPlayer::Ready || !hasEntry;
-    if (notPlaying) {
-        tooltip_ = ctx_.services.settings->programAppName() + QStringLiteral("提醒你：播放器没有播放音乐");
-    } else {
-        const SongEntry &e = c.entry(c.currentIndex);
-        if (!e.songName.isEmpty())
-            tooltip_ = QStringLiteral("正在播放歌曲：") + e.singer + QLatin1Char('-') + e.songName;
-        else if (!siteUrl_.isEmpty())
-            tooltip_ = siteUrl_;
-        else
-            tooltip_ = QStringLiteral("正在播放歌曲：") + fileNameOf(e.address);
-    }
+    caption_ = StatusTexts::caption(c, state, topCaption_);
+    tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings->programAppName(), siteUrl_);
     if (ctx_.services.tray)
         ctx_.services.tray->modify(tooltip_);
 }
