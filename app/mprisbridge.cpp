@@ -1,5 +1,7 @@
 #include "app/mprisbridge.h"
 
+#include "base/playmode.h"
+
 #include "collection/fileexists.h"
 #include "platform/appcontext.h"
 #include "app/playercontroller.h"
@@ -14,10 +16,11 @@
 #include <QWindow>
 
 namespace {
-const QString kListPlay = QStringLiteral("列表播放");
-const QString kListLoop = QStringLiteral("列表循环");
-const QString kRandom = QStringLiteral("随机播放");
-const QString kSongLoop = QStringLiteral("单曲循环");
+using Kind = PlayMode::Kind;
+QString textOf(Kind kind)
+{
+    return PlayMode::cycle().at(int(kind));
+}
 const QString kNone = QStringLiteral("None");
 const QString kTrack = QStringLiteral("Track");
 const QString kPlaylist = QStringLiteral("Playlist");
@@ -36,21 +39,24 @@ QString MprisBridge::trackIdFor(int index)
 QString MprisBridge::loopStatusFor(const QString &mode)
 {
     // Random play never runs out, so it reads as a repeating list.
-    if (mode == kListLoop || mode == kRandom)
+    const Kind kind = PlayMode::fromText(mode).kind();
+    if (kind == Kind::ListLoop || kind == Kind::Shuffle)
         return kPlaylist;
-    return mode == kSongLoop ? kTrack : kNone;
+    return kind == Kind::SongLoop ? kTrack : kNone;
 }
 
 bool MprisBridge::shuffleFor(const QString &mode)
 {
-    return mode == kRandom;
+    return PlayMode::fromText(mode).kind() == Kind::Shuffle;
 }
 
 QString MprisBridge::modeForLoopStatus(const QString &current, const QString &status)
 {
     if (!isLoopStatus(status) || loopStatusFor(current) == status)
         return current;
-    return status == kTrack ? kSongLoop : status == kPlaylist ? kListLoop : kListPlay;
+    return textOf(status == kTrack      ? Kind::SongLoop
+                  : status == kPlaylist ? Kind::ListLoop
+                                        : Kind::ListOnce);
 }
 
 QString MprisBridge::modeForShuffle(const QString &current, bool shuffle)
@@ -58,7 +64,7 @@ QString MprisBridge::modeForShuffle(const QString &current, bool shuffle)
     if (shuffleFor(current) == shuffle)
         return current;
     // Leaving random play keeps the loop status it read.
-    return shuffle ? kRandom : kListLoop;
+    return textOf(shuffle ? Kind::Shuffle : Kind::ListLoop);
 }
 
 MprisBridge::MprisBridge(AppContext &ctx, PlayerController &controller, MprisService &service,

@@ -12,7 +12,8 @@ public:
 
     PlayMode() = default; // ListOnce
     static PlayMode fromText(const QString &text);
-    // The five names in the order the next-mode command steps through them.
+    // The five names in the order the next-mode command steps through them;
+    // the n-th is the name of the n-th Kind.
     static const QStringList &cycle();
 
     Kind kind() const { return kind_; }
