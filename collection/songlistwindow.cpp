@@ -41,16 +41,12 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     client->setFixedSize(twipsToPixels(4425), twipsToPixels(4155));
     setCentralWidget(client);
 
-    albumList_ = new QListWidget(client);
-    albumList_->setObjectName(QStringLiteral("List2"));
-    albumList_->setGeometry(twips(240, 240, 1095, 3660));
+    albumList_ = placed(new QListWidget(client), QStringLiteral("List2"), 240, 240, 1095, 3660);
     // The album column only names the collection; nothing there is chosen.
     albumList_->setSelectionMode(QAbstractItemView::NoSelection);
     albumList_->setFocusPolicy(Qt::NoFocus);
 
-    songList_ = new QListWidget(client);
-    songList_->setObjectName(QStringLiteral("List1"));
-    songList_->setGeometry(twips(1440, 240, 2775, 3660));
+    songList_ = placed(new QListWidget(client), QStringLiteral("List1"), 1440, 240, 2775, 3660);
     songList_->setSelectionMode(QAbstractItemView::SingleSelection);
     songListViewport_ = songList_->viewport();
     songListViewport_->installEventFilter(this);

@@ -35,27 +35,20 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
 {
     setUpFixedWindow(this, QStringLiteral("frm音乐搜索"), QStringLiteral("搜索网络歌曲"), 5985, 4305);
 
-    queryEdit_ = new QLineEdit(hintText(), this);
-    queryEdit_->setObjectName(QStringLiteral("Text1"));
-    queryEdit_->setGeometry(twips(240, 480, 4455, 390));
+    queryEdit_ = placed(new QLineEdit(hintText(), this),
+                        QStringLiteral("Text1"), 240, 480, 4455, 390);
     queryEdit_->installEventFilter(this);
 
-    searchButton_ = new QPushButton(QStringLiteral("搜索"), this);
-    searchButton_->setObjectName(QStringLiteral("Command1"));
-    searchButton_->setGeometry(twips(4800, 480, 855, 375));
+    searchButton_ = placed(new QPushButton(QStringLiteral("搜索"), this),
+                           QStringLiteral("Command1"), 4800, 480, 855, 375);
 
     // Takes the search button's place while a search runs.
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
-    cancel_->setObjectName(QStringLiteral("cmd取消"));
-    cancel_->setGeometry(twips(4800, 480, 855, 375));
+    cancel_ = placed(new QPushButton(QStringLiteral("取消"), this),
+                     QStringLiteral("cmd取消"), 4800, 480, 855, 375);
     cancel_->hide();
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("lblStatus"));
-    status_->setGeometry(twips(240, 120, 5535, 300));
+    status_ = placed(new QLabel(this), QStringLiteral("lblStatus"), 240, 120, 5535, 300);
 
-    resultList_ = new QListWidget(this);
-    resultList_->setObjectName(QStringLiteral("List1"));
-    resultList_->setGeometry(twips(240, 1080, 5535, 2940));
+    resultList_ = placed(new QListWidget(this), QStringLiteral("List1"), 240, 1080, 5535, 2940);
     resultList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     resultList_->viewport()->installEventFilter(this);
 

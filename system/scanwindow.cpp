@@ -19,26 +19,21 @@ ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
 {
     setUpFixedWindow(this, QStringLiteral("frm本地歌曲扫描"), QStringLiteral("本地歌曲扫描"), 4935, 5160);
 
-    scanButton_ = new QPushButton(QStringLiteral("开始扫描"), this);
-    scanButton_->setObjectName(QStringLiteral("Command1"));
-    scanButton_->setGeometry(twips(1560, 480, 2055, 375));
+    scanButton_ = placed(new QPushButton(QStringLiteral("开始扫描"), this),
+                         QStringLiteral("Command1"), 1560, 480, 2055, 375);
 
-    list_ = new QListWidget(this);
-    list_->setObjectName(QStringLiteral("List1"));
-    list_->setGeometry(twips(360, 1080, 4215, 3390));
+    list_ = placed(new QListWidget(this), QStringLiteral("List1"), 360, 1080, 4215, 3390);
     // A click toggles an item, so several files are picked without modifier keys.
     list_->setSelectionMode(QAbstractItemView::MultiSelection);
 
-    selectAll_ = new QCheckBox(QStringLiteral("全选"), this);
-    selectAll_->setObjectName(QStringLiteral("Check1"));
-    selectAll_->setGeometry(twips(360, 4680, 735, 255));
+    selectAll_ = placed(new QCheckBox(QStringLiteral("全选"), this),
+                        QStringLiteral("Check1"), 360, 4680, 735, 255);
     // The caption must stay readable whatever CJK font the desktop substitutes.
     selectAll_->resize(qMax(selectAll_->width(), selectAll_->sizeHint().width()),
                        qMax(selectAll_->height(), selectAll_->sizeHint().height()));
 
-    addButton_ = new QPushButton(QStringLiteral("添加到本地列表"), this);
-    addButton_->setObjectName(QStringLiteral("Command2"));
-    addButton_->setGeometry(twips(3000, 4680, 1575, 375));
+    addButton_ = placed(new QPushButton(QStringLiteral("添加到本地列表"), this),
+                        QStringLiteral("Command2"), 3000, 4680, 1575, 375);
 
     connect(scanButton_, &QPushButton::clicked, this, [this] { startScan(); });
     // clicked() only: ticking the box from the list's rule must not select anything.

@@ -31,22 +31,14 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
 {
     setUpFixedWindow(this, QStringLiteral("frm更新程序"), QStringLiteral("检查更新"), 4845, 3390);
 
-    newest_ = new QLabel(this);
-    newest_->setObjectName(QStringLiteral("Label1"));
-    newest_->setGeometry(twips(480, 360, 1260, 180));
-    installed_ = new QLabel(this);
-    installed_->setObjectName(QStringLiteral("Label2"));
-    installed_->setGeometry(twips(480, 720, 1260, 180));
-    notes_ = new QPlainTextEdit(this);
-    notes_->setObjectName(QStringLiteral("Text1"));
-    notes_->setGeometry(twips(480, 1080, 4095, 1455));
-    updateButton_ = new QPushButton(QStringLiteral("确定更新"), this);
-    updateButton_->setObjectName(QStringLiteral("cmd确定更新"));
-    updateButton_->setGeometry(twips(3600, 2760, 975, 495));
+    newest_ = placed(new QLabel(this), QStringLiteral("Label1"), 480, 360, 1260, 180);
+    installed_ = placed(new QLabel(this), QStringLiteral("Label2"), 480, 720, 1260, 180);
+    notes_ = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), 480, 1080, 4095, 1455);
+    updateButton_ = placed(new QPushButton(QStringLiteral("确定更新"), this),
+                           QStringLiteral("cmd确定更新"), 3600, 2760, 975, 495);
     // Shown while a file downloads: a slow line may take minutes.
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("progressDownload"));
-    progress_->setGeometry(twips(480, 2850, 2970, 300));
+    progress_ = placed(new QProgressBar(this),
+                       QStringLiteral("progressDownload"), 480, 2850, 2970, 300);
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
