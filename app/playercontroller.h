@@ -24,11 +24,6 @@ public:
     // The caption the window carries before the first tick rewrites it; also
     // the tray icon's first tooltip.
     static QString designCaption() { return QStringLiteral("Liravo"); }
-    static QString listPlay() { return PlayMode().text(); }
-    // The five play modes in the order the mode command steps through them.
-    static const QStringList &playModeCycle() { return PlayMode::cycle(); }
-    // The successor of mode in the cycle; an unknown text is its own successor.
-    static QString nextPlayMode(const QString &mode) { return PlayMode::fromText(mode).next().text(); }
     // The entry the random song command plays for a draw r in [0, 1): the
     // single-precision r*(count-1)+1 rounded half to even, so the first and
     // the last entry come up half as often as each one between them.
