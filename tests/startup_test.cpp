@@ -8,6 +8,7 @@
 #include "platform/qtinstancelock.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +25,12 @@ void PrintTo(const QString &s, std::ostream *os)
 }
 
 namespace {
-class Startup : public ::testing::Test {
+class Startup : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.services.settings = &settings;
-        ctx.services.player = &player;
-        ctx.services.browser = &browser;
-        ctx.services.tray = &tray;
-        ctx.services.instanceLock = &lock;
+        wireEverything();
         ctx.navigator = &nav;
         nav.onPlayFile = [this](const QString &path) {
             played << path;
@@ -60,15 +57,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeDialogs dialogs;
-    FakeMediaPlayer player;
-    FakeBrowser browser;
-    FakeTrayIcon tray;
-    FakeInstanceLock lock;
-    AppContext ctx;
-    FakeNavigator nav;
     QStringList played;
     int songListShows = 0;
     int exits = 0;
