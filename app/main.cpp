@@ -1,20 +1,28 @@
-#include "core/appcontext.h"
-#include "core/lazymediaplayer.h"
-#include "core/leanstyle.h"
-#include "core/mainwindow.h"
-#include "core/mprisbridge.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
-#include "core/startup.h"
-#include "core/windowhub.h"
+#include "platform/appcontext.h"
+#include "platform/lazymediaplayer.h"
+#include "platform/leanstyle.h"
+#include "app/mainwindow.h"
+#include "app/mprisbridge.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
+#include "app/startup.h"
+#include "app/windowhub.h"
+#include "online/addressresolver.h"
 #include "platform/dialogs.h"
 #include "platform/engineloader.h"
+#include "platform/lazyhttpclient.h"
 #include "platform/qtbrowser.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtdownloader.h"
 #include "platform/qtinstancelock.h"
 #include "platform/qtmprisservice.h"
-#include "platform/qttrayicon.h"
-#include "system/updater.h"
+#include "platform/qtprocesslauncher.h"
 #include "platform/qttranslations.h"
+#include "platform/qttrayicon.h"
+#include "platform/sqlitesettingsbackend.h"
+#include "platform/storewatch.h"
+#include "platform/xdgfileassociation.h"
+#include "system/updater.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,39 +31,7 @@
 #include <QStyle>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
-
-// Services written alongside the player core; each is used as soon as it is
-// in the tree, and a stand-in serves until then.
-#if __has_include("platform/sqlitesettingsbackend.h")
-#include "platform/sqlitesettingsbackend.h"
-#include "platform/storewatch.h"
-#define LIRAVO_HAVE_SQLITE 1
-#else
-#include "platform/memorysettingsbackend.h"
-#endif
-#if __has_include("platform/qtdialogs.h")
-#include "platform/qtdialogs.h"
-#define LIRAVO_HAVE_DIALOGS 1
-#endif
-#if __has_include("online/addressresolver.h")
-#include "online/addressresolver.h"
-#include "platform/lazyhttpclient.h"
-#define LIRAVO_HAVE_HTTP 1
-#endif
-#if __has_include("platform/qtdownloader.h")
-#include "platform/qtdownloader.h"
-#define LIRAVO_HAVE_DOWNLOADER 1
-#endif
-#if __has_include("platform/qtprocesslauncher.h")
-#include "platform/qtprocesslauncher.h"
-#define LIRAVO_HAVE_LAUNCHER 1
-#endif
-#if __has_include("platform/xdgfileassociation.h")
-#include "platform/xdgfileassociation.h"
-#define LIRAVO_HAVE_ASSOCIATION 1
-#endif
 
 namespace {
 // Everything after the program name, as one string. The shell has already
@@ -68,27 +44,6 @@ QString commandLineOf(const QStringList &args)
         && QFileInfo::exists(rest.first()))
         return QFileInfo(rest.first()).absoluteFilePath();
     return rest.join(QLatin1Char(' '));
-}
-
-// LIRAVO_SCREENSHOT=<file.png>: once a song has played for a moment, saves
-// the main window as it looks to that file (the documentation's picture).
-void arrangeScreenshot(MainWindow &w, const QString &file)
-{
-    auto *poll = new QTimer(&w);
-    auto playingTicks = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, &w, [&w, file, poll, playingTicks] {
-        if (!w.controller().caption().contains(QStringLiteral("[播放中...]")))
-            return;
-        if (++*playingTicks < 8)
-            return;
-        poll->stop();
-        const bool ok = w.grab().save(file, "PNG");
-        std::printf("screenshot %s %s\n", ok ? "saved" : "failed", qPrintable(file));
-        std::fflush(stdout);
-        if (qEnvironmentVariableIntValue("LIRAVO_SCREENSHOT_QUIT") == 1)
-            QCoreApplication::exit(ok ? 0 : 1);
-    });
-    poll->start(200);
 }
 } // namespace
 
@@ -108,17 +63,12 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(MainWindow::appIcon());
 
     AppContext ctx;
-#ifdef LIRAVO_HAVE_SQLITE
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
-#else
-    auto backend = std::make_unique<MemorySettingsBackend>();
-#endif
     Settings settings(*backend, Settings::executableBaseName());
-    ctx.settings = &settings;
+    ctx.services.settings = &settings;
 
-#ifdef LIRAVO_HAVE_DIALOGS
     QtDialogs dialogs;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     // Shown after the write that failed has returned, not inside it.
     settings.setCannotSaveHandler([&app, &dialogs](const QString &why) {
         QTimer::singleShot(0, &app, [&dialogs, why] {
@@ -129,7 +79,6 @@ int main(int argc, char **argv)
                                Dialogs::Icon::Warning);
         });
     });
-#ifdef LIRAVO_HAVE_SQLITE
     if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
         QTimer::singleShot(0, &app, [&dialogs] {
             dialogs.messageBox(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
@@ -137,51 +86,38 @@ int main(int argc, char **argv)
                                QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                Dialogs::Icon::Warning);
         });
-#endif
-#endif
     LazyMediaPlayer player([&ctx]() -> std::unique_ptr<MediaPlayer> {
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
-        if (!engine && ctx.dialogs)
-            ctx.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
+        if (!engine)
+            ctx.services.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
                                     QStringLiteral("播放"), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Critical);
         return engine;
     });
-    ctx.player = &player;
-#ifdef LIRAVO_HAVE_HTTP
+    ctx.services.player = &player;
     LazyHttpClient http;
-    ctx.http = &http;
-    ctx.resolver = makeResolver(ctx);
-#else
-    ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
-#endif
-#ifdef LIRAVO_HAVE_DOWNLOADER
+    ctx.services.http = &http;
+    ctx.services.resolver = makeResolver(ctx);
     QtDownloader downloader(http);
-    ctx.downloader = &downloader;
-#endif
-#ifdef LIRAVO_HAVE_LAUNCHER
+    ctx.services.downloader = &downloader;
     QtProcessLauncher launcher;
-    ctx.launcher = &launcher;
-#endif
-#ifdef LIRAVO_HAVE_ASSOCIATION
+    ctx.services.launcher = &launcher;
     XdgFileAssociation association;
-    ctx.fileAssociation = &association;
-#endif
+    ctx.services.fileAssociation = &association;
     QtBrowser browser;
-    ctx.browser = &browser;
+    ctx.services.browser = &browser;
     QtTrayIcon tray;
-    ctx.tray = &tray;
-    QtInstanceLock lock(settings.exeApp());
-    ctx.instanceLock = &lock;
-    ctx.commandLine = commandLineOf(QCoreApplication::arguments());
+    ctx.services.tray = &tray;
+    QtInstanceLock lock(settings.programAppName());
+    ctx.services.instanceLock = &lock;
+    ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
 
     StartupProcedure startup(ctx);
     startup.run();
 
     WindowHub hub(ctx);
     MainWindow &w = hub.mainWindow();
-#ifdef LIRAVO_HAVE_SQLITE
     // A second copy hands its song over through the store; its writes wake
     // the tick, which otherwise would have to read the store ten times a second.
     std::unique_ptr<StoreWatch> storeWatch;
@@ -193,11 +129,8 @@ int main(int argc, char **argv)
                              &PlayerController::handOffMayHaveChanged);
         }
     }
-#endif
     tray.setContextMenu(w.findChild<QMenu *>(QStringLiteral("m_右键菜单")));
-#ifdef LIRAVO_HAVE_DIALOGS
     dialogs.setParentWindow(&w);
-#endif
     // The first activation runs the single-copy rule and opens the song list.
     // A desktop without a window manager may never activate the window, so it
     // also runs once the window has been painted (the player is then on the
@@ -214,22 +147,16 @@ int main(int argc, char **argv)
             return;
         w.controller().holdTicks(false);
         mpris.publish();
-#ifdef LIRAVO_HAVE_DIALOGS
         // An update that failed was undone by its script; the user hears of it here.
         const QString report = Updater::takeFailureReport(QCoreApplication::applicationDirPath());
         if (!report.isEmpty())
             dialogs.messageBox(report, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                Dialogs::Icon::Warning);
-#endif
     };
     QObject::connect(&w, &MainWindow::activated, &w, firstActivation);
     QObject::connect(&w, &MainWindow::firstPainted, &w, firstActivation);
     w.show();
     QTimer::singleShot(500, &w, firstActivation);
-
-    const QString shot = qEnvironmentVariable("LIRAVO_SCREENSHOT");
-    if (!shot.isEmpty())
-        arrangeScreenshot(w, shot);
 
     const int code = app.exec();
     tray.remove();

@@ -2,10 +2,10 @@
 // the moment its write to the settings store returns until the running
 // window plays the handed-over song, with the window's timer asleep before
 // (as it is while the player idles) and the store watched as in the program.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/mediaplayer.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"
@@ -53,9 +53,9 @@ void BM_HandOffPickedUp(benchmark::State &state)
     Settings settings(*backend, QStringLiteral("Liravo"));
     SilentPlayer player;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.player = &player;
-    ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+    ctx.services.settings = &settings;
+    ctx.services.player = &player;
+    ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
     MainWindow w(ctx);
     StoreWatch watch(db);
     w.controller().setHandOffWatched(true);
@@ -74,7 +74,7 @@ void BM_HandOffPickedUp(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         // Idle until the timer sleeps, as between songs.
-        ctx.current.playing = false;
+        ctx.session.current.playing = false;
         QDeadlineTimer idle(3000);
         while (timer->isActive() && !idle.hasExpired())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -82,7 +82,7 @@ void BM_HandOffPickedUp(benchmark::State &state)
         state.ResumeTiming();
         QElapsedTimer clock;
         clock.start();
-        second.write(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+        second.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
         QDeadlineTimer deadline(2000);
         while (player.url() != song && !deadline.hasExpired())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

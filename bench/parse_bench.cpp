@@ -3,7 +3,7 @@
 // flat as the input grows. The inputs are the hard shapes: a reply whose
 // candidates are none of them MP3s (the walk visits them all), and a page
 // whose results never end (the walk runs to its 51st piece).
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "online/addressresolver.h"
 #include "online/songsearch.h"
 

@@ -2,7 +2,7 @@
 // files. The scan stops listing once 100 entries are held, so the big folder
 // must cost about as much as the small one; a folder of 100,000 files none of
 // which matches is the worst case, where every name has to be looked at.
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "system/localscan.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // get-setting and save-setting on the real SQLite store in a temporary folder.
 // The playback timer reads two entries ten times a second, so a read must stay
 // in the microseconds.
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/sqlitesettingsbackend.h"
 
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@ struct Store {
         for (int i = 0; i < 200; ++i)
             settings.save(QStringLiteral("Liravo"), QStringLiteral("填充"), QString::number(i),
                           QStringLiteral("值%1").arg(i));
-        settings.save(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
+        settings.save(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
                       QStringLiteral("/home/user/音乐/晴天.mp3"));
     }
 };
@@ -34,7 +34,7 @@ Store &store()
 void BM_GetExisting(benchmark::State &state)
 {
     Settings &s = store().settings;
-    const QString app = Settings::fixedApp();
+    const QString app = Settings::sharedAppName();
     const QString section = QStringLiteral("程序多开");
     const QString key = QStringLiteral("歌曲文件");
     for (auto _ : state)
@@ -45,7 +45,7 @@ BENCHMARK(BM_GetExisting);
 void BM_GetMissing(benchmark::State &state)
 {
     Settings &s = store().settings;
-    const QString app = Settings::fixedApp();
+    const QString app = Settings::sharedAppName();
     const QString section = QStringLiteral("程序多开");
     const QString key = QStringLiteral("show");
     for (auto _ : state)
@@ -56,7 +56,7 @@ BENCHMARK(BM_GetMissing);
 void BM_Save(benchmark::State &state)
 {
     Settings &s = store().settings;
-    const QString app = Settings::fixedApp();
+    const QString app = Settings::sharedAppName();
     const QString section = QStringLiteral("歌集");
     const QString key = QStringLiteral("最后的播放位置");
     int n = 0;

@@ -1,11 +1,11 @@
 // The cost of one playback tick (ten a second, for as long as the player
 // runs): the controller alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/mprisbridge.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/mprisbridge.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/mediaplayer.h"
 #include "platform/mprisservice.h"
 #include "platform/sqlitesettingsbackend.h"
@@ -50,20 +50,20 @@ struct Fixture {
     {
         backend = SqliteSettingsBackend::open(dir.filePath(QStringLiteral("settings.sqlite3")));
         settings = std::make_unique<Settings>(*backend, QStringLiteral("Liravo"));
-        ctx.settings = settings.get();
-        ctx.player = &player;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        ctx.services.settings = settings.get();
+        ctx.services.player = &player;
+        ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
         for (int i = 1; i <= 20; ++i) {
-            SongEntry &e = ctx.current.entry(i);
+            SongEntry &e = ctx.session.current.entry(i);
             e.songName = QStringLiteral("歌曲%1").arg(i);
             e.singer = QStringLiteral("歌手");
             e.address = QStringLiteral("/music/%1.mp3").arg(i);
             e.isLocal = true;
         }
-        ctx.current.count = 20;
-        ctx.current.albumName = QStringLiteral("夜晚的歌");
-        ctx.current.playing = true;
-        ctx.current.currentIndex = 5;
+        ctx.session.current.count = 20;
+        ctx.session.current.albumName = QStringLiteral("夜晚的歌");
+        ctx.session.current.playing = true;
+        ctx.session.current.currentIndex = 5;
     }
 };
 

@@ -1,7 +1,8 @@
 #include "collection/playlistfile.h"
 
 #include "collection/audioformats.h"
-#include "core/settings.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 
 #include <QDir>
@@ -253,7 +254,7 @@ bool PlaylistFile::load(SongCollection &c, const QString &path, Settings &settin
     parsed.collection.albumName = info.completeBaseName();
     parsed.collection.filePath = path;
     c = std::move(parsed.collection);
-    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的歌集地址"), path);
+    settings.store(SettingKeys::lastCollectionPath, path);
 
     QStringList names;
     for (int n = 1; n <= c.count; ++n)

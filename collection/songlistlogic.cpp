@@ -1,6 +1,6 @@
 #include "collection/songlistlogic.h"
 
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 
 QString songRowText(const SongEntry &e)
 {

@@ -1,17 +1,19 @@
 #include "collection/songlistwindow.h"
+#include "collection/playentry.h"
 
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/filedropfilter.h"
-#include "core/filedrops.h"
-#include "core/windowlook.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/filedropfilter.h"
+#include "collection/filedrops.h"
+#include "base/windowlook.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
@@ -25,48 +27,29 @@
 
 #include <memory>
 
-namespace {
-
-// The layout was drawn in twips, 15 to the pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
-} // namespace
-
 SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     : QMainWindow(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("frm歌曲列表"));
     useCjkFont(this);
     // The player's own icon, without this window knowing the main window.
-    if (ctx_.mainWindow)
-        setWindowIcon(ctx_.mainWindow->windowIcon());
+    if (QWidget *main = ctx_.windows().existingMainWindow())
+        setWindowIcon(main->windowIcon());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(4425), px(4155));
+    client->setFixedSize(twipsToPixels(4425), twipsToPixels(4155));
     setCentralWidget(client);
 
-    list2_ = new QListWidget(client);
-    list2_->setObjectName(QStringLiteral("List2"));
-    list2_->setGeometry(twipRect(240, 240, 1095, 3660));
+    albumList_ = placed(new QListWidget(client), QStringLiteral("List2"), 240, 240, 1095, 3660);
     // The album column only names the collection; nothing there is chosen.
-    list2_->setSelectionMode(QAbstractItemView::NoSelection);
-    list2_->setFocusPolicy(Qt::NoFocus);
+    albumList_->setSelectionMode(QAbstractItemView::NoSelection);
+    albumList_->setFocusPolicy(Qt::NoFocus);
 
-    list1_ = new QListWidget(client);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twipRect(1440, 240, 2775, 3660));
-    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list1Viewport_ = list1_->viewport();
-    list1Viewport_->installEventFilter(this);
+    songList_ = placed(new QListWidget(client), QStringLiteral("List1"), 1440, 240, 2775, 3660);
+    songList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    songListViewport_ = songList_->viewport();
+    songListViewport_->installEventFilter(this);
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(ctx_, paths); });
@@ -122,46 +105,45 @@ void SongListWindow::buildMenus()
 void SongListWindow::load()
 {
     loaded_ = true;
-    setWindowTitle(ctx_.settings->get(ctx_.settings->exeApp(), QStringLiteral("设置"),
-                                      QStringLiteral("顶部标题"),
-                                      QStringLiteral("Liravo音乐播放器"))
+    setWindowTitle(ctx_.services.settings->value(SettingKeys::topCaption,
+                                        QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
-    applyStoredBackColor(centralWidget(), *ctx_.settings);
-    refresh_list();
+    applyStoredBackColor(centralWidget(), *ctx_.services.settings);
+    refreshList();
     placeBesideMainWindow();
     framePending_ = true;
 }
 
 void SongListWindow::placeBesideMainWindow()
 {
-    QWidget *main = ctx_.mainWindow;
+    QWidget *main = ctx_.windows().existingMainWindow();
     if (!main || main == this)
         return;
     // Outer edges, as the user sees the two windows side by side.
     const QRect m = main->frameGeometry();
-    move(m.x() + m.width() + px(200), m.y());
+    move(m.x() + m.width() + twipsToPixels(200), m.y());
 }
 
-void SongListWindow::refresh_list()
+void SongListWindow::refreshList()
 {
     if (!loaded_) {
         load(); // loading refreshes
         return;
     }
-    list1_->clear();
-    list2_->clear();
+    songList_->clear();
+    albumList_->clear();
 
-    SongCollection &c = ctx_.current;
+    SongCollection &c = ctx_.session.current;
     // Tidying on every refresh is the list's own doing, not the user's.
     const bool changed = c.changed;
     tidyCollection(c);
     c.changed = changed;
 
-    list2_->addItem(c.albumName);
+    albumList_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n)
-        list1_->addItem(songRowText(c.entry(n)));
+        songList_->addItem(songRowText(c.entry(n)));
 
     save_->setEnabled(hasUnsavedSongs(c));
     savePlaylist_->setEnabled(c.count > 0);
@@ -171,119 +153,119 @@ void SongListWindow::refresh_list()
 
 int SongListWindow::selectedRow() const
 {
-    const QList<QListWidgetItem *> sel = list1_->selectedItems();
+    const QList<QListWidgetItem *> sel = songList_->selectedItems();
     if (sel.isEmpty())
         return -1;
-    return list1_->row(sel.first());
+    return songList_->row(sel.first());
 }
 
 void SongListWindow::playSelected()
 {
     const int row = selectedRow();
     // A row the collection no longer has would play an empty slot.
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
-    ctx_.playCurrent(row + 1);
+    playCurrent(ctx_, row + 1);
 }
 
 void SongListWindow::editSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
     const int n = row + 1;
     // Both questions are asked even when the first is left empty.
-    const SongEntry before = ctx_.current.entry(n);
-    const QString name = ctx_.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
+    const SongEntry before = ctx_.session.current.entry(n);
+    const QString name = ctx_.services.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
                                                 QStringLiteral("名称"), before.songName);
-    const QString singer = ctx_.dialogs->inputBox(
+    const QString singer = ctx_.services.dialogs->inputBox(
         QStringLiteral("请输入歌手名，如果不清楚可以留空。"), QStringLiteral("歌手"), before.singer);
     // The dialogs run their own event loops; whatever ran meanwhile may have
     // shrunk the collection, so the entry is checked again before it changes.
-    if (n > ctx_.current.count)
+    if (n > ctx_.session.current.count)
         return;
-    if (renameEntry(ctx_.current, n, name, singer))
-        refresh_list();
+    if (renameEntry(ctx_.session.current, n, name, singer))
+        refreshList();
 }
 
 void SongListWindow::deleteSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.current.count)
+    if (row < 0 || row >= ctx_.session.current.count)
         return;
-    removeEntry(ctx_.current, row + 1);
-    refresh_list();
+    removeEntry(ctx_.session.current, row + 1);
+    refreshList();
 }
 
 void SongListWindow::removeDuplicates()
 {
-    tidyCollection(ctx_.current);
-    refresh_list();
+    tidyCollection(ctx_.session.current);
+    refreshList();
 }
 
 void SongListWindow::startNewCollection()
 {
-    if (wouldLoseUserChanges(ctx_.current)) {
-        const Dialogs::Answer a = ctx_.dialogs->messageBox(
+    if (wouldLoseUserChanges(ctx_.session.current)) {
+        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
         if (a != Dialogs::Answer::Yes)
             return;
     }
-    list1_->clear();
-    list2_->clear();
+    songList_->clear();
+    albumList_->clear();
     // The song that is playing keeps playing; only the list is new.
-    ctx_.current = SongCollection{};
+    ctx_.session.current = SongCollection{};
 }
 
 void SongListWindow::openCollection()
 {
-    const QString path = ctx_.dialogs->openFile(
+    const QString path = ctx_.services.dialogs->openFile(
         QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
     if (!path.isEmpty() && fileExists(path)) {
         if (isPlaylistFile(path))
-            PlaylistFile::load(ctx_.current, path, *ctx_.settings, *ctx_.dialogs);
+            PlaylistFile::load(ctx_.session.current, path, *ctx_.services.settings, *ctx_.services.dialogs);
         else
-            loadCollection(ctx_.current, path, *ctx_.settings, ctx_.dialogs);
+            loadCollection(ctx_.session.current, path, *ctx_.services.settings, ctx_.services.dialogs);
     }
-    refresh_list();
+    refreshList();
 }
 
 void SongListWindow::saveAsPlaylist()
 {
-    QString path = ctx_.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.current.albumName);
+    QString path = ctx_.services.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.session.current.albumName);
     if (path.isEmpty())
         return;
     if (fileExtension(path) != QLatin1String(".m3u8"))
         path += QStringLiteral(".m3u8");
-    PlaylistFile::save(ctx_.current, path, *ctx_.dialogs);
+    PlaylistFile::save(ctx_.session.current, path, *ctx_.services.dialogs);
 }
 
 void SongListWindow::saveCurrentCollection()
 {
     const QString path =
-        ctx_.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.current.albumName);
-    saveCollection(ctx_.current, path, *ctx_.dialogs);
-    if (ctx_.current.saved)
-        ctx_.current.changed = false;
-    refresh_list();
+        ctx_.services.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.session.current.albumName);
+    saveCollection(ctx_.session.current, path, *ctx_.services.dialogs);
+    if (ctx_.session.current.saved)
+        ctx_.session.current.changed = false;
+    refreshList();
 }
 
 void SongListWindow::locateCurrentSong()
 {
-    const SongCollection &c = ctx_.current;
+    const SongCollection &c = ctx_.session.current;
     if (!c.playing)
         return;
     const int row = c.currentIndex - 1;
-    if (row < 0 || row >= list1_->count())
+    if (row < 0 || row >= songList_->count())
         return;
-    list1_->setCurrentRow(row);
-    list1_->scrollToItem(list1_->item(row));
+    songList_->setCurrentRow(row);
+    songList_->scrollToItem(songList_->item(row));
 }
 
 bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == list1Viewport_) {
+    if (watched == songListViewport_) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto *me = static_cast<QMouseEvent *>(event);
             if (me->button() == Qt::RightButton) {

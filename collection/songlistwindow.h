@@ -9,14 +9,14 @@ class QMenu;
 // "frm歌曲列表": shows the current song collection and is where the user opens,
 // saves, starts anew, edits and tidies it. Creating the window loads it
 // (caption, colour, lists, place beside the main window) without showing it,
-// so another window may call refresh_list on it before the user ever sees it.
+// so another window may call refreshList on it before the user ever sees it.
 class SongListWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit SongListWindow(AppContext &ctx, QWidget *parent = nullptr);
 
     // Re-reads the current collection after tidying it; the selection is lost.
-    void refresh_list();
+    void refreshList();
 
     // The commands behind the lists and menus.
     void playSelected();        // double click on List1
@@ -44,9 +44,9 @@ private:
     void followFrame();
 
     AppContext &ctx_;
-    QListWidget *list1_ = nullptr;
-    QListWidget *list2_ = nullptr;
-    QObject *list1Viewport_ = nullptr; // only compared, never used
+    QListWidget *songList_ = nullptr;
+    QListWidget *albumList_ = nullptr;
+    QObject *songListViewport_ = nullptr; // only compared, never used
 
     QMenu *fileMenu_ = nullptr;
     QMenu *popup_ = nullptr;
@@ -59,7 +59,7 @@ private:
     QAction *edit_ = nullptr;
     QAction *delete_ = nullptr;
     // Closing the window counts as unloading it: the next show or
-    // refresh_list loads it afresh, whoever keeps the object alive.
+    // refreshList loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
     bool framePending_ = false; // placed at load, before any frame was known
 };

@@ -1,8 +1,9 @@
 #include "collection/yyufile.h"
 
 #include "collection/fileexists.h"
-#include "collection/songcollection.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 
 #include <QFile>
@@ -252,8 +253,7 @@ bool loadCollection(SongCollection &c, const QString &path, Settings &settings, 
     SongCollection fresh = reader.finish();
     fresh.filePath = path;
     c = std::move(fresh);
-    settings.save(Settings::fixedApp(), QStringLiteral("歌集"), QStringLiteral("最后的歌集地址"),
-                  c.filePath);
+    settings.store(SettingKeys::lastCollectionPath, c.filePath);
     return true;
 }
 

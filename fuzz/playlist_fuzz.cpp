@@ -4,13 +4,13 @@
 // .m3u8 written for it must read back to the same songs in the same order.
 #include "collection/audioformats.h"
 #include "collection/playlistfile.h"
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 
 // Compiled in, so libFuzzer follows the reader's branches and ASan watches
 // its memory; the library's copies of these files are then never linked.
 #include "collection/audioformats.cpp"
 #include "collection/playlistfile.cpp"
-#include "collection/songcollection.cpp"
+#include "base/songcollection.cpp"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,14 +2,14 @@
 // reader must keep the collection's invariants, and what it reads must survive
 // a write and a second read unchanged: the collection file a user saves after
 // opening a damaged one must not drift.
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/yyufile.h"
 
 // The library is built without coverage counters and sanitizers; compiling the
 // reader and the model into this target lets libFuzzer follow their branches
 // and ASan watch their memory. Nothing else here needs the library's copies of
 // these two files, so the linker never pulls them in beside these.
-#include "collection/songcollection.cpp"
+#include "base/songcollection.cpp"
 #include "collection/yyufile.cpp"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "online/addressresolver.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "online/fetchpage.h"
 #include "online/markercuts.h"
 #include "online/onlinesettings.h"
@@ -112,13 +112,13 @@ ResolveOutcome resolveMp3Address(HttpClient &http, const QString &host, const QS
 AddressResolver makeResolver(AppContext &ctx)
 {
     return [&ctx](const QString &songName, const QString &singer, bool quiet) -> QString {
-        if (!ctx.http || !ctx.settings)
+        if (!ctx.services.http || !ctx.services.settings)
             return {};
-        const int timeoutMs = httpTimeoutMs(*ctx.settings);
-        ctx.http->setTimeoutMs(timeoutMs);
-        ctx.http->setMaxBodyBytes(maxReplyBytes(*ctx.settings));
-        return resolveMp3Address(*ctx.http, lookupHost(*ctx.settings), songName, singer, quiet,
-                                 ctx.dialogs, timeoutMs)
+        const int timeoutMs = httpTimeoutMs(*ctx.services.settings);
+        ctx.services.http->setTimeoutMs(timeoutMs);
+        ctx.services.http->setMaxBodyBytes(maxReplyBytes(*ctx.services.settings));
+        return resolveMp3Address(*ctx.services.http, lookupHost(*ctx.services.settings), songName, singer, quiet,
+                                 ctx.services.dialogs, timeoutMs)
             .address;
     };
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "platform/httpclient.h"
 
 #include <QString>

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/httpclient.h"
+
 #include <QString>
 
 class Settings;
@@ -20,6 +22,5 @@ int searchLimitMs(Settings &settings);
 // 64 KiB or unreadable fall back to 4 MiB.
 qint64 maxReplyBytes(Settings &settings);
 
-inline constexpr int kDefaultHttpTimeoutMs = 15000;
 inline constexpr int kDefaultSearchLimitMs = 60000;
 inline constexpr qint64 kDefaultMaxReplyBytes = qint64(4) << 20;

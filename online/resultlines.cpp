@@ -1,6 +1,6 @@
 #include "online/resultlines.h"
 
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 
 QString resultLine(const SongEntry &e)
 {

@@ -1,10 +1,11 @@
 #include "online/searchwindow.h"
+#include "collection/playentry.h"
 
 #include "collection/yyufile.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/inputgate.h"
-#include "core/windowlook.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/inputgate.h"
+#include "base/windowlook.h"
 #include "online/resultlines.h"
 #include "online/songsearch.h"
 #include "platform/dialogs.h"
@@ -32,62 +33,52 @@ QString SearchWindow::hintText()
 SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm音乐搜索"));
-    setWindowTitle(QStringLiteral("搜索网络歌曲"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 5985, 4305).size());
+    setUpFixedWindow(this, QStringLiteral("frm音乐搜索"), QStringLiteral("搜索网络歌曲"), 5985, 4305);
 
-    text1_ = new QLineEdit(hintText(), this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twips(240, 480, 4455, 390));
-    text1_->installEventFilter(this);
+    queryEdit_ = placed(new QLineEdit(hintText(), this),
+                        QStringLiteral("Text1"), 240, 480, 4455, 390);
+    queryEdit_->installEventFilter(this);
 
-    command1_ = new QPushButton(QStringLiteral("搜索"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twips(4800, 480, 855, 375));
+    searchButton_ = placed(new QPushButton(QStringLiteral("搜索"), this),
+                           QStringLiteral("Command1"), 4800, 480, 855, 375);
 
     // Takes the search button's place while a search runs.
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
-    cancel_->setObjectName(QStringLiteral("cmd取消"));
-    cancel_->setGeometry(twips(4800, 480, 855, 375));
+    cancel_ = placed(new QPushButton(QStringLiteral("取消"), this),
+                     QStringLiteral("cmd取消"), 4800, 480, 855, 375);
     cancel_->hide();
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("lblStatus"));
-    status_->setGeometry(twips(240, 120, 5535, 300));
+    status_ = placed(new QLabel(this), QStringLiteral("lblStatus"), 240, 120, 5535, 300);
 
-    list1_ = new QListWidget(this);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twips(240, 1080, 5535, 2940));
-    list1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list1_->viewport()->installEventFilter(this);
+    resultList_ = placed(new QListWidget(this), QStringLiteral("List1"), 240, 1080, 5535, 2940);
+    resultList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    resultList_->viewport()->installEventFilter(this);
 
-    setTabOrder(text1_, command1_);
-    setTabOrder(command1_, list1_);
+    setTabOrder(queryEdit_, searchButton_);
+    setTabOrder(searchButton_, resultList_);
 
-    menuR_ = new QMenu(QStringLiteral("右键"), this);
-    menuR_->setObjectName(QStringLiteral("m_R"));
-    addSong_ = menuR_->addAction(QStringLiteral("添加到歌集"));
+    resultMenu_ = new QMenu(QStringLiteral("右键"), this);
+    resultMenu_->setObjectName(QStringLiteral("m_R"));
+    addSong_ = resultMenu_->addAction(QStringLiteral("添加到歌集"));
     addSong_->setObjectName(QStringLiteral("m_addsong"));
-    newCollection_ = menuR_->addAction(QStringLiteral("创建新歌集"));
+    newCollection_ = resultMenu_->addAction(QStringLiteral("创建新歌集"));
     newCollection_->setObjectName(QStringLiteral("m_New"));
-    QAction *separator = menuR_->addSeparator();
+    QAction *separator = resultMenu_->addSeparator();
     separator->setObjectName(QStringLiteral("右键_分割线"));
-    selectAll_ = menuR_->addAction(QStringLiteral("全选"));
+    selectAll_ = resultMenu_->addAction(QStringLiteral("全选"));
     selectAll_->setObjectName(QStringLiteral("m_全选"));
 
-    connect(command1_, &QPushButton::clicked, this, &SearchWindow::search);
-    connect(text1_, &QLineEdit::returnPressed, this, &SearchWindow::search);
+    connect(searchButton_, &QPushButton::clicked, this, &SearchWindow::search);
+    connect(queryEdit_, &QLineEdit::returnPressed, this, &SearchWindow::search);
     connect(cancel_, &QPushButton::clicked, this, &SearchWindow::cancelSearch);
-    connect(list1_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
+    connect(resultList_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
     connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
     connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
     connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
 
     refreshResults();
-    if (ctx_.mainWindow)
-        move(ctx_.mainWindow->pos());
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (QWidget *main = ctx_.windows().existingMainWindow())
+        move(main->pos());
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 void SearchWindow::showEvent(QShowEvent *event)
@@ -96,27 +87,27 @@ void SearchWindow::showEvent(QShowEvent *event)
     // Shown by the program (not restored from the task bar): the box takes
     // the focus and its hint goes, ready for typing.
     if (!event->spontaneous()) {
-        text1_->setFocus(Qt::OtherFocusReason);
-        text1_->clear();
+        queryEdit_->setFocus(Qt::OtherFocusReason);
+        queryEdit_->clear();
     }
 }
 
 bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == text1_) {
+    if (watched == queryEdit_) {
         // Switching to another program or closing a menu is not the user
         // entering or leaving the box; only real focus moves count.
         if (event->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                text1_->clear();
+                queryEdit_->clear();
         } else if (event->type() == QEvent::FocusOut) {
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-                && text1_->text().isEmpty())
-                text1_->setText(hintText());
+                && queryEdit_->text().isEmpty())
+                queryEdit_->setText(hintText());
         }
-    } else if (watched == list1_->viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == resultList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *me = static_cast<QMouseEvent *>(event);
         const Qt::MouseButton button = me->button();
         const QPoint globalPos = me->globalPosition().toPoint();
@@ -139,30 +130,30 @@ void SearchWindow::onListMousePressed(Qt::MouseButton button, const QPoint &glob
     const bool selected = hasSelection();
     addSong_->setEnabled(selected);
     newCollection_->setEnabled(selected);
-    if (button == Qt::RightButton && list1_->count() > 0)
-        menuR_->popup(globalPos);
+    if (button == Qt::RightButton && resultList_->count() > 0)
+        resultMenu_->popup(globalPos);
 }
 
 bool SearchWindow::hasSelection() const
 {
-    return list1_->count() > 0 && !list1_->selectedItems().isEmpty();
+    return resultList_->count() > 0 && !resultList_->selectedItems().isEmpty();
 }
 
 void SearchWindow::refreshResults()
 {
-    list1_->clear();
-    if (ctx_.searchResults.count == 0)
+    resultList_->clear();
+    if (ctx_.session.searchResults.count == 0)
         return;
-    tidyCollection(ctx_.searchResults);
-    list1_->addItems(resultLines(ctx_.searchResults));
+    tidyCollection(ctx_.session.searchResults);
+    resultList_->addItems(resultLines(ctx_.session.searchResults));
 }
 
 void SearchWindow::search()
 {
     if (searching_)
         return;
-    ctx_.searchText = text1_->text();
-    if (ctx_.searchText == hintText())
+    ctx_.session.searchText = queryEdit_->text();
+    if (ctx_.session.searchText == hintText())
         return;
     searching_ = true;
     canceled_ = false;
@@ -172,8 +163,8 @@ void SearchWindow::search()
         // The wait lets input through so "取消" and Esc work; the gate keeps
         // everything else out.
         InputGate gate(this, cancel_, [this] { cancelSearch(); });
-        if (ctx_.http)
-            ctx_.http->setInterruptible(true);
+        if (ctx_.services.http)
+            ctx_.services.http->setInterruptible(true);
         SearchOptions options;
         options.canceled = [this] { return canceled_; };
         options.pageStarted = [this](int page, int songs) {
@@ -181,15 +172,15 @@ void SearchWindow::search()
                                  .arg(page)
                                  .arg(songs));
         };
-        outcome = searchSongs(ctx_, ctx_.searchText, false, options);
-        if (ctx_.http)
-            ctx_.http->setInterruptible(false);
+        outcome = searchSongs(ctx_, ctx_.session.searchText, false, options);
+        if (ctx_.services.http)
+            ctx_.services.http->setInterruptible(false);
     }
     setBusy(false);
     if (outcome.error == HttpClient::Error::Canceled)
         status_->setText(QStringLiteral("搜索已取消，列出已经找到的 %1 首歌曲。")
                              .arg(outcome.songs.count));
-    ctx_.searchResults = outcome.songs;
+    ctx_.session.searchResults = outcome.songs;
     refreshResults();
     searching_ = false;
 }
@@ -199,17 +190,17 @@ void SearchWindow::cancelSearch()
     if (!searching_)
         return;
     canceled_ = true;
-    if (ctx_.http)
-        ctx_.http->cancel();
+    if (ctx_.services.http)
+        ctx_.services.http->cancel();
 }
 
 void SearchWindow::setBusy(bool busy)
 {
-    command1_->setVisible(!busy);
+    searchButton_->setVisible(!busy);
     // Focus leaving a hidden "取消" must not land in the text box, which
     // empties itself on focus.
     if (!busy && cancel_->hasFocus())
-        command1_->setFocus(Qt::OtherFocusReason);
+        searchButton_->setFocus(Qt::OtherFocusReason);
     cancel_->setVisible(busy);
     status_->clear();
     if (busy)
@@ -232,8 +223,8 @@ void SearchWindow::closeEvent(QCloseEvent *event)
 
 void SearchWindow::tellCollectionFull()
 {
-    if (ctx_.dialogs)
-        ctx_.dialogs->messageBox(
+    if (ctx_.services.dialogs)
+        ctx_.services.dialogs->messageBox(
             QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
                 .arg(SongCollection::kCapacity),
             QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -241,17 +232,16 @@ void SearchWindow::tellCollectionFull()
 
 void SearchWindow::addAndPlayCurrentLine()
 {
-    QListWidgetItem *item = list1_->currentItem();
+    QListWidgetItem *item = resultList_->currentItem();
     if (!item || !hasSelection())
         return;
-    if (addResultLines(ctx_.current, {item->text()}) == 0) {
+    if (addResultLines(ctx_.session.current, {item->text()}) == 0) {
         // Playing the last entry would play some other song.
         tellCollectionFull();
         return;
     }
-    ctx_.playCurrent(ctx_.current.count);
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
+    playCurrent(ctx_, ctx_.session.current.count);
+    ctx_.windows().refreshSongList();
 }
 
 void SearchWindow::addSelectedLines()
@@ -259,35 +249,34 @@ void SearchWindow::addSelectedLines()
     if (!hasSelection())
         return;
     QStringList lines;
-    for (int row = 0; row < list1_->count(); ++row) {
-        if (list1_->item(row)->isSelected())
-            lines << list1_->item(row)->text();
+    for (int row = 0; row < resultList_->count(); ++row) {
+        if (resultList_->item(row)->isSelected())
+            lines << resultList_->item(row)->text();
     }
-    const int added = addResultLines(ctx_.current, lines);
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
+    const int added = addResultLines(ctx_.session.current, lines);
+    ctx_.windows().refreshSongList();
     if (added < lines.size())
         tellCollectionFull();
 }
 
 void SearchWindow::saveResultsAsCollection()
 {
-    if (!hasSelection() || !ctx_.dialogs)
+    if (!hasSelection() || !ctx_.services.dialogs)
         return;
-    Dialogs &dialogs = *ctx_.dialogs;
+    Dialogs &dialogs = *ctx_.services.dialogs;
     const QString name = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
-                                          QStringLiteral("专辑名称"), ctx_.searchText);
-    ctx_.searchResults.albumName = name;
+                                          QStringLiteral("专辑名称"), ctx_.session.searchText);
+    ctx_.session.searchResults.albumName = name;
     if (name.isEmpty() || name == hintText())
         return;
     const QString path = dialogs.saveFile(QStringLiteral("歌集(*.yyu)|*.yyu"), name);
     if (path.isEmpty() || path == name)
         return;
-    ctx_.searchResults.filePath = path;
-    saveCollection(ctx_.searchResults, path, dialogs);
+    ctx_.session.searchResults.filePath = path;
+    saveCollection(ctx_.session.searchResults, path, dialogs);
 }
 
 void SearchWindow::selectAllLines()
 {
-    list1_->selectAll();
+    resultList_->selectAll();
 }

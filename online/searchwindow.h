@@ -22,7 +22,7 @@ public:
 
     static QString hintText();
 
-    // Refills the list from ctx.searchResults, tidying them first.
+    // Refills the list from ctx.session.searchResults, tidying them first.
     void refreshResults();
     // What "搜索" and Enter do. While the search runs, the window shows it is
     // busy and takes nothing but Esc, its close box and "取消".
@@ -48,12 +48,12 @@ private:
     void setBusy(bool busy);
 
     AppContext &ctx_;
-    QLineEdit *text1_;
-    QPushButton *command1_;
+    QLineEdit *queryEdit_;
+    QPushButton *searchButton_;
     QPushButton *cancel_;
     QLabel *status_;
-    QListWidget *list1_;
-    QMenu *menuR_;
+    QListWidget *resultList_;
+    QMenu *resultMenu_;
     QAction *addSong_;
     QAction *newCollection_;
     QAction *selectAll_;

@@ -1,6 +1,6 @@
 #include "online/songsearch.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "online/markercuts.h"
 #include "online/fetchpage.h"
 #include "online/onlinesettings.h"
@@ -173,11 +173,11 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
 SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
                           SearchOptions options)
 {
-    if (!ctx.http || !ctx.settings)
+    if (!ctx.services.http || !ctx.services.settings)
         return {};
-    options.timeoutMs = httpTimeoutMs(*ctx.settings);
-    options.overallMs = searchLimitMs(*ctx.settings);
-    ctx.http->setTimeoutMs(options.timeoutMs);
-    ctx.http->setMaxBodyBytes(maxReplyBytes(*ctx.settings));
-    return searchSongs(*ctx.http, searchHost(*ctx.settings), text, quiet, ctx.dialogs, options);
+    options.timeoutMs = httpTimeoutMs(*ctx.services.settings);
+    options.overallMs = searchLimitMs(*ctx.services.settings);
+    ctx.services.http->setTimeoutMs(options.timeoutMs);
+    ctx.services.http->setMaxBodyBytes(maxReplyBytes(*ctx.services.settings));
+    return searchSongs(*ctx.services.http, searchHost(*ctx.services.settings), text, quiet, ctx.services.dialogs, options);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "platform/httpclient.h"
 
 #include <QString>
@@ -37,7 +37,7 @@ bool scrapeResultPage(const QString &page, SongCollection &songs);
 inline constexpr int kMaxPages = 20;
 
 struct SearchOptions {
-    int timeoutMs = 15000;  // each page
+    int timeoutMs = kDefaultHttpTimeoutMs; // each page
     int overallMs = 0;      // the whole search; 0: no overall limit
     // Asked before each page; true ends the search as canceled, keeping the
     // songs found so far (a running request is ended through HttpClient::cancel).

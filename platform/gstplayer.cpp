@@ -185,7 +185,6 @@ GstPlayer::Options GstPlayer::optionsFromEnvironment()
 {
     Options o;
     o.audioOutput = qEnvironmentVariable("LIRAVO_AO");
-    o.untimed = qEnvironmentVariable("LIRAVO_AO_UNTIMED") == QLatin1String("1");
     return o;
 }
 

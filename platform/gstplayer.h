@@ -29,7 +29,7 @@ public:
         // With the silent output: run as fast as the decoder can (tests).
         bool untimed = false;
     };
-    // Options from LIRAVO_AO and LIRAVO_AO_UNTIMED=1.
+    // Options from LIRAVO_AO.
     static Options optionsFromEnvironment();
 
     explicit GstPlayer(QObject *parent = nullptr);

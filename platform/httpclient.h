@@ -10,6 +10,10 @@ class QIODevice;
 // painting but take no user input (unless the caller filters input itself,
 // see setInterruptible). QtHttpClient is the real one; tests use
 // FakeHttpClient or the loopback servers in tools/.
+// How long a request may take, connecting and transferring, unless the
+// settings say otherwise ("网络"/"超时毫秒").
+inline constexpr int kDefaultHttpTimeoutMs = 15000;
+
 class HttpClient {
 public:
     enum class Error {

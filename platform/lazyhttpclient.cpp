@@ -1,20 +1,13 @@
 #include "platform/lazyhttpclient.h"
 
+#include "platform/moduleloader.h"
 #include "platform/networkmodule.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QScopedValueRollback>
 
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcNetLoad, "liravo.net")
-
-#ifndef LIRAVO_NETWORK_MODULE_RELDIR
-#define LIRAVO_NETWORK_MODULE_RELDIR "../lib/liravo"
-#endif
 
 LazyHttpClient::LazyHttpClient(QStringList candidates) : candidates_(std::move(candidates)) {}
 
@@ -27,10 +20,7 @@ QString LazyHttpClient::moduleFileName()
 
 QStringList LazyHttpClient::defaultCandidates()
 {
-    const QDir exeDir(QCoreApplication::applicationDirPath());
-    return {exeDir.filePath(moduleFileName()),
-            QDir::cleanPath(exeDir.filePath(QStringLiteral(LIRAVO_NETWORK_MODULE_RELDIR "/")
-                                            + moduleFileName()))};
+    return moduleCandidates(moduleFileName());
 }
 
 bool LazyHttpClient::load()
@@ -39,34 +29,23 @@ bool LazyHttpClient::load()
         return client_ != nullptr;
     tried_ = true;
     QScopedValueRollback<bool> loadingGuard(loading_, true);
-    QStringList reasons;
-    for (const QString &path : std::as_const(candidates_)) {
-        if (!QFileInfo::exists(path))
-            continue;
-        // The library is never unloaded: the client's code must outlive it,
-        // and Qt keeps the network stack's threads and caches in it.
-        QLibrary lib(path);
-        if (!lib.load()) {
-            reasons << lib.errorString();
-            continue;
-        }
-        auto create = reinterpret_cast<LiravoNetworkFactory>(lib.resolve(LIRAVO_NETWORK_FACTORY));
-        HttpClient *made = create ? create() : nullptr;
-        if (!made) {
-            reasons << path + QStringLiteral(": no ") + QLatin1String(LIRAVO_NETWORK_FACTORY);
-            continue;
-        }
-        client_.reset(made);
+    // The library is never unloaded: the client's code must outlive it,
+    // and Qt keeps the network stack's threads and caches in it.
+    const bool loaded = loadFromModule(
+        candidates_, moduleFileName(), LIRAVO_NETWORK_FACTORY,
+        [this](QFunctionPointer factory) {
+            auto create = reinterpret_cast<LiravoNetworkFactory>(factory);
+            client_.reset(create ? create() : nullptr);
+            return client_ != nullptr;
+        },
+        &loadError_);
+    if (loaded) {
         client_->setTimeoutMs(timeoutMs_);
         if (maxBodyBytes_ > 0)
             client_->setMaxBodyBytes(maxBodyBytes_);
         client_->setInterruptible(interruptible_);
         return true;
     }
-    if (reasons.isEmpty())
-        reasons << QStringLiteral("%1 not found (looked in: %2)")
-                       .arg(moduleFileName(), candidates_.join(QStringLiteral(", ")));
-    loadError_ = reasons.join(QStringLiteral("; "));
     qCWarning(lcNetLoad, "web searches are off, the network module did not load: %s",
               qPrintable(loadError_));
     return false;
@@ -113,7 +92,7 @@ void LazyHttpClient::cancel()
 
 void LazyHttpClient::setTimeoutMs(int ms)
 {
-    timeoutMs_ = ms > 0 ? ms : 15000;
+    timeoutMs_ = ms > 0 ? ms : kDefaultHttpTimeoutMs;
     if (client_)
         client_->setTimeoutMs(timeoutMs_);
 }

@@ -45,7 +45,7 @@ private:
     QString loadError_;
     bool tried_ = false;
     bool loading_ = false;
-    int timeoutMs_ = 15000;
+    int timeoutMs_ = kDefaultHttpTimeoutMs;
     qint64 maxBodyBytes_ = 0;
     bool interruptible_ = false;
 };

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 
 #include <QHash>
 
@@ -16,6 +16,5 @@ public:
     void clear() { values_.clear(); }
 
 private:
-    static QString keyOf(const QString &app, const QString &section, const QString &key);
     QHash<QString, QString> values_;
 };

@@ -1,6 +1,6 @@
 #include "platform/qtdialogs.h"
 
-#include "core/colors.h"
+#include "base/colors.h"
 #include "platform/dialogfilter.h"
 
 #include <QApplication>

@@ -80,7 +80,7 @@ QtHttpClient::~QtHttpClient() = default;
 
 void QtHttpClient::setTimeoutMs(int ms)
 {
-    timeoutMs_ = ms > 0 ? ms : 15000;
+    timeoutMs_ = ms > 0 ? ms : kDefaultHttpTimeoutMs;
 }
 
 void QtHttpClient::setMaxBodyBytes(qint64 bytes)

@@ -41,7 +41,7 @@ private:
 
     QNetworkAccessManager *manager_;
     QPointer<QNetworkReply> current_;
-    int timeoutMs_ = 15000;
+    int timeoutMs_ = kDefaultHttpTimeoutMs;
     qint64 maxBodyBytes_ = 4 << 20;
     bool busy_ = false;
     bool interruptible_ = false;

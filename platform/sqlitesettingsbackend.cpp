@@ -148,7 +148,7 @@ std::optional<QString> SqliteSettingsBackend::read(const QString &app, const QSt
                                                    const QString &key)
 {
     if (!unsaved_.isEmpty()) {
-        auto it = unsaved_.constFind(keyOf(app, section, key));
+        auto it = unsaved_.constFind(entryKey(app, section, key));
         if (it != unsaved_.constEnd())
             return it->value;
     }
@@ -229,7 +229,7 @@ void SqliteSettingsBackend::write(const QString &app, const QString &section, co
         return;
     // Kept, so this run still sees it, and written with the others as soon
     // as the store takes writes again.
-    unsaved_.insert(keyOf(app, section, key), Unsaved{app, section, key, value});
+    unsaved_.insert(entryKey(app, section, key), Unsaved{app, section, key, value});
     if (!retryUnsaved())
         warnWriteFailure();
 }
@@ -270,7 +270,7 @@ std::optional<QString> SqliteSettingsBackend::take(const QString &app, const QSt
         rollback();
         return std::nullopt;
     }
-    unsaved_.remove(keyOf(app, section, key));
+    unsaved_.remove(entryKey(app, section, key));
     return v;
 }
 
@@ -291,12 +291,6 @@ SettingsBackend::PutResult SqliteSettingsBackend::putIfEmpty(const QString &app,
         return PutResult::Failed;
     }
     return PutResult::Written;
-}
-
-QString SqliteSettingsBackend::keyOf(const QString &app, const QString &section,
-                                     const QString &key)
-{
-    return app + QChar(1) + section + QChar(1) + key;
 }
 
 void SqliteSettingsBackend::warnWriteFailure()

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/settingsbackend.h"
+#include "base/settingsbackend.h"
 
 #include <QHash>
 #include <QString>
@@ -64,7 +64,6 @@ private:
     bool begin();
     bool commit();
     void rollback();
-    static QString keyOf(const QString &app, const QString &section, const QString &key);
 
     QString path_;
     QString error_;

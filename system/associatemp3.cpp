@@ -1,6 +1,6 @@
 #include "system/associatemp3.h"
 
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "platform/dialogs.h"
 #include "platform/fileassociation.h"
 
@@ -31,10 +31,10 @@ QString associationMessage(bool succeeded)
 
 void associateMp3(AppContext &ctx)
 {
-    if (!ctx.fileAssociation)
+    if (!ctx.services.fileAssociation)
         return;
-    const bool ok = ctx.fileAssociation->associateMp3(QCoreApplication::applicationFilePath());
-    if (ctx.dialogs)
-        ctx.dialogs->messageBox(associationMessage(ok), QStringLiteral("Liravo"),
+    const bool ok = ctx.services.fileAssociation->associateMp3(QCoreApplication::applicationFilePath());
+    if (ctx.services.dialogs)
+        ctx.services.dialogs->messageBox(associationMessage(ok), QStringLiteral("Liravo"),
                                 Dialogs::Buttons::Ok);
 }

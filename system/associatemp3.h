@@ -17,7 +17,7 @@ struct RegistryValue {
 QList<RegistryValue> mp3RegistryValues(const QString &programFolder, const QString &baseName);
 
 // The "关联mp3文件" command: registers the running executable through
-// ctx.fileAssociation, then tells the user how it went.
+// ctx.services.fileAssociation, then tells the user how it went.
 void associateMp3(AppContext &ctx);
 
 // The message shown afterwards.

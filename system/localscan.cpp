@@ -5,11 +5,6 @@
 #include <QDir>
 #include <QDirIterator>
 
-QString localAlbumName()
-{
-    return QStringLiteral("本地歌曲");
-}
-
 namespace {
 
 // Appends the matching files directly inside `folder`; false once the list is full.

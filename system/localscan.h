@@ -1,11 +1,8 @@
 #pragma once
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 
 #include <QList>
 #include <QString>
-
-// The album name every collection made by the local scan carries.
-QString localAlbumName();
 
 // Appends the audio files of `folder` (isAudioFile: any accepted type, in any
 // letter case, since ".MP3" from a camera or a Windows copy is just as much a

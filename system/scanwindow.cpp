@@ -1,9 +1,9 @@
 #include "system/scanwindow.h"
 
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/windowlook.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/windowlook.h"
+#include "base/settings.h"
 #include "platform/dialogs.h"
 #include "system/localscan.h"
 
@@ -17,31 +17,23 @@
 ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm本地歌曲扫描"));
-    setWindowTitle(QStringLiteral("本地歌曲扫描"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 4935, 5160).size());
+    setUpFixedWindow(this, QStringLiteral("frm本地歌曲扫描"), QStringLiteral("本地歌曲扫描"), 4935, 5160);
 
-    scanButton_ = new QPushButton(QStringLiteral("开始扫描"), this);
-    scanButton_->setObjectName(QStringLiteral("Command1"));
-    scanButton_->setGeometry(twips(1560, 480, 2055, 375));
+    scanButton_ = placed(new QPushButton(QStringLiteral("开始扫描"), this),
+                         QStringLiteral("Command1"), 1560, 480, 2055, 375);
 
-    list_ = new QListWidget(this);
-    list_->setObjectName(QStringLiteral("List1"));
-    list_->setGeometry(twips(360, 1080, 4215, 3390));
+    list_ = placed(new QListWidget(this), QStringLiteral("List1"), 360, 1080, 4215, 3390);
     // A click toggles an item, so several files are picked without modifier keys.
     list_->setSelectionMode(QAbstractItemView::MultiSelection);
 
-    selectAll_ = new QCheckBox(QStringLiteral("全选"), this);
-    selectAll_->setObjectName(QStringLiteral("Check1"));
-    selectAll_->setGeometry(twips(360, 4680, 735, 255));
+    selectAll_ = placed(new QCheckBox(QStringLiteral("全选"), this),
+                        QStringLiteral("Check1"), 360, 4680, 735, 255);
     // The caption must stay readable whatever CJK font the desktop substitutes.
     selectAll_->resize(qMax(selectAll_->width(), selectAll_->sizeHint().width()),
                        qMax(selectAll_->height(), selectAll_->sizeHint().height()));
 
-    addButton_ = new QPushButton(QStringLiteral("添加到本地列表"), this);
-    addButton_->setObjectName(QStringLiteral("Command2"));
-    addButton_->setGeometry(twips(3000, 4680, 1575, 375));
+    addButton_ = placed(new QPushButton(QStringLiteral("添加到本地列表"), this),
+                        QStringLiteral("Command2"), 3000, 4680, 1575, 375);
 
     connect(scanButton_, &QPushButton::clicked, this, [this] { startScan(); });
     // clicked() only: ticking the box from the list's rule must not select anything.
@@ -52,8 +44,8 @@ ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     });
     connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 void ScanWindow::startScan()
@@ -62,15 +54,15 @@ void ScanWindow::startScan()
     list_->clear();
     fillingList_ = false;
 
-    const QString folder = ctx_.dialogs ? ctx_.dialogs->browseForFolder(
+    const QString folder = ctx_.services.dialogs ? ctx_.services.dialogs->browseForFolder(
                                               QStringLiteral("文件夹选择"), this)
                                         : QString();
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        scanFolder(ctx_.scanList, folder);
+        scanFolder(ctx_.session.scanList, folder);
         QApplication::restoreOverrideCursor();
     }
-    nameLocalEntries(ctx_.scanList);
+    nameLocalEntries(ctx_.session.scanList);
     fillList();
 }
 
@@ -78,8 +70,8 @@ void ScanWindow::fillList()
 {
     fillingList_ = true;
     list_->clear();
-    for (int n = 1; n <= ctx_.scanList.count; ++n)
-        list_->addItem(ctx_.scanList.entry(n).songName);
+    for (int n = 1; n <= ctx_.session.scanList.count; ++n)
+        list_->addItem(ctx_.session.scanList.entry(n).songName);
     // Nothing is selected after a scan, so the box must not claim otherwise.
     selectAll_->setChecked(false);
     fillingList_ = false;
@@ -110,18 +102,16 @@ void ScanWindow::addToLocalList()
         if (list_->item(r)->isSelected())
             rows << r;
     }
-    const int leftOut = addPicksToLocalList(ctx_.localList, ctx_.scanList, rows);
-    ctx_.current = ctx_.localList;
-    if (leftOut > 0 && ctx_.dialogs) {
-        ctx_.dialogs->messageBox(
+    const int leftOut = addPicksToLocalList(ctx_.session.localList, ctx_.session.scanList, rows);
+    ctx_.session.current = ctx_.session.localList;
+    if (leftOut > 0 && ctx_.services.dialogs) {
+        ctx_.services.dialogs->messageBox(
             QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。")
                 .arg(SongCollection::kCapacity)
                 .arg(leftOut));
     }
-    if (ctx_.refreshSongList)
-        ctx_.refreshSongList();
-    if (ctx_.showSongList)
-        ctx_.showSongList();
+    ctx_.windows().refreshSongList();
+    ctx_.windows().showSongList();
     hide();
 }
 

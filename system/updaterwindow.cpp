@@ -1,10 +1,11 @@
 #include "system/updaterwindow.h"
 
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/windowlook.h"
-#include "core/makerhosts.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/windowlook.h"
+#include "base/makerhosts.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
 #include "platform/dialogs.h"
 #include "system/updater.h"
 
@@ -28,32 +29,21 @@ QString forDisplay(QString text)
 UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     : QWidget(parent, Qt::Window), ctx_(ctx)
 {
-    setObjectName(QStringLiteral("frm更新程序"));
-    setWindowTitle(QStringLiteral("检查更新"));
-    useCjkFont(this);
-    setFixedSize(twips(0, 0, 4845, 3390).size());
+    setUpFixedWindow(this, QStringLiteral("frm更新程序"), QStringLiteral("检查更新"), 4845, 3390);
 
-    newest_ = new QLabel(this);
-    newest_->setObjectName(QStringLiteral("Label1"));
-    newest_->setGeometry(twips(480, 360, 1260, 180));
-    installed_ = new QLabel(this);
-    installed_->setObjectName(QStringLiteral("Label2"));
-    installed_->setGeometry(twips(480, 720, 1260, 180));
-    notes_ = new QPlainTextEdit(this);
-    notes_->setObjectName(QStringLiteral("Text1"));
-    notes_->setGeometry(twips(480, 1080, 4095, 1455));
-    updateButton_ = new QPushButton(QStringLiteral("确定更新"), this);
-    updateButton_->setObjectName(QStringLiteral("cmd确定更新"));
-    updateButton_->setGeometry(twips(3600, 2760, 975, 495));
+    newest_ = placed(new QLabel(this), QStringLiteral("Label1"), 480, 360, 1260, 180);
+    installed_ = placed(new QLabel(this), QStringLiteral("Label2"), 480, 720, 1260, 180);
+    notes_ = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), 480, 1080, 4095, 1455);
+    updateButton_ = placed(new QPushButton(QStringLiteral("确定更新"), this),
+                           QStringLiteral("cmd确定更新"), 3600, 2760, 975, 495);
     // Shown while a file downloads: a slow line may take minutes.
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("progressDownload"));
-    progress_->setGeometry(twips(480, 2850, 2970, 300));
+    progress_ = placed(new QProgressBar(this),
+                       QStringLiteral("progressDownload"), 480, 2850, 2970, 300);
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
-    if (ctx_.settings)
-        applyStoredBackColor(this, *ctx_.settings);
+    if (ctx_.services.settings)
+        applyStoredBackColor(this, *ctx_.services.settings);
 }
 
 UpdaterWindow::~UpdaterWindow() = default;
@@ -101,15 +91,14 @@ void UpdaterWindow::loadManifest()
 {
     loaded_ = true;
     loadQueued_ = false;
-    if (busy_ || !ctx_.downloader || !ctx_.launcher || !ctx_.dialogs || !ctx_.settings)
+    if (busy_ || !ctx_.services.downloader || !ctx_.services.launcher || !ctx_.services.dialogs || !ctx_.services.settings)
         return;
-    const QString site = makerSiteHost(*ctx_.settings);
+    const QString site = makerSiteHost(*ctx_.services.settings);
     if (site.isEmpty()) {
         // The design-time versions would read as if an update had been looked for.
         newest_->setText(QStringLiteral("最新版本：未知"));
         installed_->setText(QStringLiteral("当前版本：")
-                            + ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
-                                                 QStringLiteral("当前版本"), QString()));
+                            + ctx_.services.settings->value(SettingKeys::currentVersion, QString()));
         for (QLabel *l : {newest_, installed_})
             l->resize(l->size().expandedTo(l->sizeHint()));
         notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
@@ -120,14 +109,11 @@ void UpdaterWindow::loadManifest()
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
     updater_ = manifestCopyPath_.isEmpty()
-                   ? std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                   ? std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
                                                folder)
-                   : std::make_unique<Updater>(*ctx_.downloader, *ctx_.launcher, *ctx_.dialogs,
+                   : std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
                                                folder, manifestCopyPath_);
-    const qint64 installed = Settings::toInt(
-        ctx_.settings->get(Settings::fixedApp(), QStringLiteral("版本更新"),
-                           QStringLiteral("当前版本"), 0),
-        0);
+    const qint64 installed = ctx_.services.settings->number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(site));
@@ -141,7 +127,7 @@ void UpdaterWindow::loadManifest()
     }
     if (result == Updater::LoadResult::Rejected) {
         // Only this window goes: a bad server reply is no reason to stop the music.
-        ctx_.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
+        ctx_.services.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
                                  QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                  Dialogs::Icon::Critical);
         close();
@@ -183,8 +169,7 @@ void UpdaterWindow::confirmUpdate()
     busy_ = false;
     progress_->hide();
     if (result == Updater::UpdateResult::Started) {
-        if (ctx_.exitProgram)
-            ctx_.exitProgram();
+        ctx_.windows().exitProgram();
         return;
     }
     if (result != Updater::UpdateResult::Declined) {

@@ -1,9 +1,10 @@
 // The playback tick driving the real audio engine (null output, real time)
 // through a collection of generated songs: tags fill the entries, finished
 // songs advance by the play mode, and entries that cannot play are skipped.
-#include "core/appcontext.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/gstplayer.h"
 #include "support/fakes.h"
@@ -28,11 +29,11 @@ protected:
         GstPlayer::Options o;
         o.audioOutput = QStringLiteral("null");
         player = std::make_unique<GstPlayer>(o);
-        ctx.settings = &settings;
-        ctx.player = player.get();
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+        ctx.services.settings = &settings;
+        ctx.services.player = player.get();
+        ctx.services.dialogs = &dialogs;
+        ctx.services.tray = &tray;
+        ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
         controller = std::make_unique<PlayerController>(ctx);
         controller->load(QIcon());
         QObject::connect(player.get(), &GstPlayer::stateChanged, [this](int s) {
@@ -47,7 +48,7 @@ protected:
 
     void addLocal(const QString &path)
     {
-        SongEntry &e = ctx.current.entry(++ctx.current.count);
+        SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
         e.address = path;
         e.isLocal = true;
     }
@@ -97,24 +98,24 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     addLocal(dir.filePath("missing.mp3"));
     addLocal(garbage.fileName());
     addLocal(last);
-    ctx.current.albumName = QStringLiteral("测试歌集");
+    ctx.session.current.albumName = QStringLiteral("测试歌集");
     controller->setPlayMode(QStringLiteral("列表播放"));
 
-    ctx.playCurrent(1);
-    ASSERT_TRUE(tickUntil([&] { return !ctx.current.playing; }, 15000))
-        << "stuck at entry " << ctx.current.currentIndex;
+    playCurrent(ctx, 1);
+    ASSERT_TRUE(tickUntil([&] { return !ctx.session.current.playing; }, 15000))
+        << "stuck at entry " << ctx.session.current.currentIndex;
     EXPECT_EQ(started, (QStringList{first, last}));
     // Tags reached the untitled entries, GBK ones included.
-    EXPECT_EQ(ctx.current.entry(1).songName, QStringLiteral("童话"));
-    EXPECT_EQ(ctx.current.entry(1).singer, QStringLiteral("光良"));
-    EXPECT_EQ(ctx.current.entry(4).songName, QStringLiteral("后来"));
-    EXPECT_EQ(ctx.current.entry(4).singer, QStringLiteral("刘若英"));
+    EXPECT_EQ(ctx.session.current.entry(1).songName, QStringLiteral("童话"));
+    EXPECT_EQ(ctx.session.current.entry(1).singer, QStringLiteral("光良"));
+    EXPECT_EQ(ctx.session.current.entry(4).songName, QStringLiteral("后来"));
+    EXPECT_EQ(ctx.session.current.entry(4).singer, QStringLiteral("刘若英"));
     EXPECT_TRUE(captions.contains(QStringLiteral("童话[播放中...][Liravo]")));
     EXPECT_TRUE(captions.contains(QStringLiteral("后来[播放中...][Liravo]")));
 
     // After the last entry: idle, back at entry 1 and the engine stopped.
     controller->tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
     EXPECT_TRUE(controller->labelText(PlayerController::SongName).isEmpty());
 }
@@ -125,18 +126,18 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     addLocal(only);
     addLocal(song("other.mp3", {.seconds = 0.4}));
     controller->setPlayMode(QStringLiteral("单曲循环"));
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
     EXPECT_EQ(started, QStringList(started.size(), only));
-    EXPECT_EQ(ctx.current.currentIndex, 1);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_TRUE(ctx.session.current.playing);
 }
 
 TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
     controller->setPlayMode(QStringLiteral("列表播放"));
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     EXPECT_NEAR(double(player->duration()), 30000.0, 100.0);
     controller->clickLabel(PlayerController::PlayPause); // 暂停
@@ -159,7 +160,7 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
     ASSERT_TRUE(tickUntil([&] { return player->position() >= 20000; }, 5000));
     EXPECT_LT(player->position(), 22000);
     player->seek(99000); // clamped to the end: the song is over
-    ASSERT_TRUE(tickUntil([&] { return !ctx.current.playing; }, 5000));
+    ASSERT_TRUE(tickUntil([&] { return !ctx.session.current.playing; }, 5000));
     EXPECT_EQ(player->position(), -1);
 }
 

@@ -1,4 +1,4 @@
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
 #include "platform/xdgfileassociation.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
@@ -149,8 +149,8 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
     FakeFileAssociation fa;
     FakeDialogs dialogs;
     AppContext ctx;
-    ctx.fileAssociation = &fa;
-    ctx.dialogs = &dialogs;
+    ctx.services.fileAssociation = &fa;
+    ctx.services.dialogs = &dialogs;
     associateMp3(ctx);
     EXPECT_EQ(fa.registered, QStringList{QCoreApplication::applicationFilePath()});
     ASSERT_EQ(dialogs.asked.size(), 1);
@@ -209,6 +209,7 @@ TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
 
     QProcess validate;
     validate.start("desktop-file-validate", {share + "/applications/Liravo.desktop"});
-    if (validate.waitForFinished(10000) && validate.exitStatus() == QProcess::NormalExit)
+    if (validate.waitForFinished(10000) && validate.exitStatus() == QProcess::NormalExit) {
         EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().constData();
+    }
 }

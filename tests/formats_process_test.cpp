@@ -62,8 +62,7 @@ protected:
         env.insert("DISPLAY", display);
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("LIRAVO_AO", "null");
-        env.insert("LIRAVO_TRACE", "1");
-        env.insert("QT_LOGGING_RULES", "liravo.playlist.info=true");
+        env.insert("QT_LOGGING_RULES", "liravo.playlist.info=true;liravo.window.debug=true");
         env.insert("BROWSER", "true");
 
         QFile wav(home.filePath("silence.wav"));
@@ -154,7 +153,7 @@ TEST_F(OnXServer, FlacOggAndOpusPlayWithTheirTitles)
         out.clear();
         err.clear();
         start(running, {home.filePath(c.file)});
-        EXPECT_TRUE(waitForLine("caption " + c.title + "[播放中...][Liravo]")) << seen();
+        EXPECT_TRUE(waitForLine("liravo.window: caption " + c.title + "[播放中...][Liravo]")) << seen();
         running.kill();
         running.waitForFinished(5000);
     }
@@ -163,7 +162,7 @@ TEST_F(OnXServer, FlacOggAndOpusPlayWithTheirTitles)
 TEST_F(OnXServer, PlaylistHandedToARunningCopyReplacesItsCollection)
 {
     start(running, {});
-    ASSERT_TRUE(waitForLine("caption [][Liravo]")) << seen();
+    ASSERT_TRUE(waitForLine("liravo.window: caption [][Liravo]")) << seen();
 
     QDir(home.path()).mkpath("music");
     for (const char *name : {"music/1.mp3", "music/2.mp3", "music/3.mp3"})
@@ -183,7 +182,8 @@ TEST_F(OnXServer, PlaylistHandedToARunningCopyReplacesItsCollection)
     // The window now names the first of them.
     EXPECT_TRUE(QTest::qWaitFor([&] {
         out += QString::fromUtf8(running.readAllStandardOutput());
-        return out.contains("\ncaption 第一首[");
+        err += QString::fromUtf8(running.readAllStandardError());
+        return err.contains("\nliravo.window: caption 第一首[");
     }, 5000)) << seen();
     EXPECT_EQ(running.state(), QProcess::Running);
 }

@@ -1,5 +1,5 @@
 // The real GStreamer engine on generated MP3s, always with the silent output.
-#include "core/lazymediaplayer.h"
+#include "platform/lazymediaplayer.h"
 #include "platform/engineloader.h"
 #include "platform/gstplayer.h"
 #include "support/mp3gen.h"

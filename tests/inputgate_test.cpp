@@ -1,6 +1,6 @@
 // While a gate stands, only the cancel button, Esc, the close box and a
 // modal dialog opened meanwhile take the user's input.
-#include "core/inputgate.h"
+#include "base/inputgate.h"
 
 #include <QApplication>
 #include <QDialog>

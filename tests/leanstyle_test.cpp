@@ -1,12 +1,12 @@
 // What the main window costs to build and to keep up to date: no image
 // plugins at start-up, one decoded program icon, and a window that still
 // follows every change although it no longer rewrites what it shows.
-#include "collection/songcollection.h"
-#include "core/appcontext.h"
-#include "core/leanstyle.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
+#include "platform/leanstyle.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
@@ -96,17 +96,17 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
         c.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
 
-    addEntry(w.ctx.current, QStringLiteral("稻香"), QStringLiteral("周杰伦"), QStringLiteral("http://x/1.mp3"));
-    addEntry(w.ctx.current, QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("http://x/2.mp3"));
-    w.ctx.current.currentIndex = 1;
-    w.ctx.current.playing = true;
+    addEntry(w.ctx.session.current, QStringLiteral("稻香"), QStringLiteral("周杰伦"), QStringLiteral("http://x/1.mp3"));
+    addEntry(w.ctx.session.current, QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("http://x/2.mp3"));
+    w.ctx.session.current.currentIndex = 1;
+    w.ctx.session.current.playing = true;
     w.player.state = MediaPlayer::Paused;  // (no moving on to the next song)
     c.tick();
     EXPECT_TRUE(w.action("m_Next")->isEnabled());
     EXPECT_FALSE(w.action("m_Pre")->isEnabled());
     EXPECT_TRUE(w.window->windowTitle().startsWith("稻香[")) << qPrintable(w.window->windowTitle());
 
-    w.ctx.current.currentIndex = 2;
+    w.ctx.session.current.currentIndex = 2;
     c.tick();
     c.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
@@ -117,12 +117,12 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     w.player.titleTag = QStringLiteral("晴天");
     w.player.authorTag = QStringLiteral("周杰伦");
     w.player.state = MediaPlayer::Playing;
-    w.ctx.current.playing = true;
+    w.ctx.session.current.playing = true;
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "晴天");
     EXPECT_EQ(w.label(2)->text(), "周杰伦");
     EXPECT_EQ(w.label(3)->text(), "暂停");
-    w.ctx.current.playing = false;
+    w.ctx.session.current.playing = false;
     w.player.state = MediaPlayer::Stopped;
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "");

@@ -1,8 +1,9 @@
 // The main window's keys, wheel, position bar and dropped files.
-#include "core/filedrops.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/positionbar.h"
+#include "collection/filedrops.h"
+#include "collection/playentry.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "app/positionbar.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +24,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.playFile = [this](const QString &p) { opened << p; };
-        ctx.refreshSongList = [this] { ++refreshes; };
-        ctx.showSongList = [] {};
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        nav.onPlayFile = [this](const QString &p) { opened << p; };
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        nav.onShowSongList = [] {};
         window = std::make_unique<MainWindow>(ctx);
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -41,9 +43,9 @@ protected:
             c.entry(i) = {QStringLiteral("S%1").arg(i), QStringLiteral("/music/%1.mp3").arg(i), {}, true};
         c.count = 3;
         c.saved = true;
-        ctx.current = c;
+        ctx.session.current = c;
         player.stateAfterPlay = MediaPlayer::Playing;
-        ctx.playCurrent(2);
+        playCurrent(ctx, 2);
         player.positionMs = 12000;
         player.durationMs = 30000;
         window->controller().tick();
@@ -212,15 +214,15 @@ TEST_F(Controls, DropOnTheMainWindow)
     EXPECT_EQ(opened, QStringList{a});
 
     // Several make a new, unsaved local collection, named after the files.
-    ctx.current.playing = true;
+    ctx.session.current.playing = true;
     dropOnMainWindow(ctx, {b, a});
-    EXPECT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "b.mp3");
-    EXPECT_EQ(ctx.current.entry(2).address, a);
-    EXPECT_TRUE(ctx.current.entry(2).isLocal);
-    EXPECT_EQ(ctx.current.albumName, "本地歌曲");
-    EXPECT_FALSE(ctx.current.saved);
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "b.mp3");
+    EXPECT_EQ(ctx.session.current.entry(2).address, a);
+    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
+    EXPECT_EQ(ctx.session.current.albumName, "本地歌曲");
+    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(ctx.session.current.playing);
     EXPECT_EQ(refreshes, 1);
 
     // Beyond 100 the rest is left out, and the user is told how many.
@@ -228,22 +230,22 @@ TEST_F(Controls, DropOnTheMainWindow)
     for (int i = 0; i < 103; ++i)
         many << file(QStringLiteral("many/%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
     dropOnMainWindow(ctx, {dir.filePath("many")});
-    EXPECT_EQ(ctx.current.count, 100);
-    EXPECT_EQ(ctx.current.entry(100).address, many[99]);
+    EXPECT_EQ(ctx.session.current.count, 100);
+    EXPECT_EQ(ctx.session.current.entry(100).address, many[99]);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(dialogs.asked.last().text, "本地列表最多只能保存100首歌曲，有3首没有添加。");
 }
 
 TEST_F(Controls, DropOnTheSongListAddsEntries)
 {
-    ctx.current.entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
-    ctx.current.count = 1;
-    ctx.current.saved = true;
+    ctx.session.current.entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
+    ctx.session.current.count = 1;
+    ctx.session.current.saved = true;
     const QString a = file("a.mp3");
     dropOnSongList(ctx, {a, dir.filePath("nothing.txt")});
-    EXPECT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "旧歌");
-    EXPECT_EQ(ctx.current.entry(2).songName, "a.mp3");
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "旧歌");
+    EXPECT_EQ(ctx.session.current.entry(2).songName, "a.mp3");
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_EQ(refreshes, 1);
 }

@@ -1,10 +1,10 @@
 // The hooks through which the windows reach each other: windows made on first
 // use, loaded without being shown, closed and made afresh.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
-#include "core/windowhub.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
+#include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
@@ -36,22 +36,22 @@ protected:
 
 TEST_F(Hub, SongListIsLoadedUnshownThenShownAndMadeAfreshAfterClosing)
 {
-    EXPECT_EQ(ctx.mainWindow, &hub->mainWindow());
-    ASSERT_TRUE(ctx.refreshSongList);
-    ctx.refreshSongList();
+    EXPECT_EQ(ctx.windows().existingMainWindow(), &hub->mainWindow());
+    ASSERT_TRUE(ctx.navigator);
+    ctx.windows().refreshSongList();
     QWidget *list = hub->songListWindow();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->objectName(), "frm歌曲列表");
     EXPECT_FALSE(list->isVisible());
 
-    ctx.showSongList();
+    ctx.windows().showSongList();
     EXPECT_EQ(hub->songListWindow(), list);
     EXPECT_TRUE(list->isVisible());
 
-    ctx.closeSongList();
+    ctx.windows().closeSongList();
     deleteClosed();
     EXPECT_EQ(hub->songListWindow(), nullptr);
-    ctx.showSongList();
+    ctx.windows().showSongList();
     ASSERT_NE(hub->songListWindow(), nullptr);
     EXPECT_TRUE(hub->songListWindow()->isVisible());
 }
@@ -90,10 +90,10 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("not empty");
     f.close();
-    ASSERT_TRUE(ctx.playFile);
-    ctx.playFile(f.fileName());
+    ASSERT_TRUE(ctx.navigator);
+    ctx.windows().playFile(f.fileName());
     EXPECT_EQ(player.urls, QStringList{f.fileName()});
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 }
 
 // Any modal dialog open in the program holds the collection: a handed-over

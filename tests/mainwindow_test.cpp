@@ -1,9 +1,10 @@
 // frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
 // pop-up, minimising and closing.
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
@@ -20,10 +21,13 @@ class MainWindowTest : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.closeSongList = [this] { ++songListCloses; };
-        ctx.closeSearchWindow = [this] { ++searchCloses; };
-        ctx.showSongList = [this] { ++songListShows; };
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        // As in the program: the main window's playFile is the controller's.
+        nav.onPlayFile = [this](const QString &path) { window->controller().playFile(path); };
+        nav.onCloseSongList = [this] { ++songListCloses; };
+        nav.onCloseSearchWindow = [this] { ++searchCloses; };
+        nav.onShowSongList = [this] { ++songListShows; };
         window = std::make_unique<MainWindow>(ctx);
     }
 
@@ -45,9 +49,9 @@ protected:
 TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
 {
     const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
-    ctx.current.count = 1;
-    ctx.current.entry(1).address = QStringLiteral("/m/a.mp3");
-    ctx.playCurrent(1);
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).address = QStringLiteral("/m/a.mp3");
+    playCurrent(ctx, 1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
     player.state = MediaPlayer::Playing;
@@ -153,8 +157,8 @@ TEST_F(MainWindowTest, ClickingLabels)
 
     // A double click on play/pause pauses once rather than pausing and
     // playing again.
-    ctx.current.count = 1;
-    ctx.current.entry(1).address = QStringLiteral("/music/a.mp3");
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).address = QStringLiteral("/music/a.mp3");
     QTest::mouseClick(label(3), Qt::LeftButton);
     ASSERT_EQ(label(3)->text(), "暂停");
     // What the desktop delivers: press, release, press, double click, release.
@@ -194,16 +198,16 @@ TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayIsAvailable)
 TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
 {
     window->show();
-    ctx.current.count = 1;
-    ctx.current.entry(1).songName = QStringLiteral("歌");
-    ctx.current.changed = true;
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).songName = QStringLiteral("歌");
+    ctx.session.current.changed = true;
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(exits, 0);
     EXPECT_TRUE(tray.visible());
 
-    ctx.current.saved = true;
+    ctx.session.current.saved = true;
     EXPECT_TRUE(window->close());
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(tray.visible());

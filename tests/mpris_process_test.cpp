@@ -1,6 +1,6 @@
 // The real player on a private session bus, driven with gdbus as a desktop
 // script would drive it.
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/yyufile.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/mp3gen.h"
@@ -33,7 +33,7 @@ protected:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("LIRAVO_AO", "null");
         env.insert("BROWSER", "true");
-        env.insert("LIRAVO_TRACE", "1");
+        env.insert("QT_LOGGING_RULES", "liravo.window.debug=true");
         env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
     }
     void TearDown() override
@@ -102,6 +102,7 @@ protected:
 TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
 {
     running.setProcessEnvironment(env);
+    running.setProcessChannelMode(QProcess::MergedChannels);
     running.start(QStringLiteral(LIRAVO_BINARY), {mp3("song.mp3", QStringLiteral("开场曲"))});
     ASSERT_TRUE(running.waitForStarted(10000));
 

@@ -1,7 +1,8 @@
 // The media-player interfaces on a private bus, spoken to from a second
 // connection the way a desktop panel or playerctl would.
-#include "core/mprisbridge.h"
-#include "core/playercontroller.h"
+#include "app/mprisbridge.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
 #include "platform/qtmprisservice.h"
 #include "support/fakeservices.h"
 #include "support/privatebus.h"
@@ -36,7 +37,10 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-        fs.ctx.exitProgram = [this] { ++exits; };
+        fs.ctx.navigator = &fs.nav;
+        fs.nav.onExitProgram = [this] { ++exits; };
+        // As in the program: the main window's playFile is the controller's.
+        fs.nav.onPlayFile = [this](const QString &path) { controller.playFile(path); };
         controller.load(QIcon());
         ASSERT_TRUE(bridge.publish());
         for (const char *signal : {"PropertiesChanged", "Seeked"})
@@ -83,9 +87,9 @@ protected:
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
         c.changed = !saved;
-        fs.ctx.current = c;
+        fs.ctx.session.current = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
-        fs.ctx.playCurrent(index);
+        playCurrent(fs.ctx, index);
         fs.player.durationMs = 30000;
         fs.player.positionMs = 12000;
         controller.tick();
@@ -136,7 +140,7 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
         EXPECT_TRUE(prop(QString::fromLatin1(yes)).toBool()) << yes;
 
     // At the end of the list there is no next, exactly as label 5 says.
-    fs.ctx.playCurrent(3);
+    playCurrent(fs.ctx, 3);
     controller.tick();
     EXPECT_FALSE(prop("CanGoNext").toBool());
     EXPECT_EQ(prop("CanGoNext").toBool(), controller.labelEnabled(PlayerController::Next));
@@ -178,7 +182,7 @@ TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
 
     call("Stop");
     EXPECT_EQ(fs.player.calls.last(), "stop");
-    EXPECT_FALSE(fs.ctx.current.playing);
+    EXPECT_FALSE(fs.ctx.session.current.playing);
 
     int shown = 0;
     QObject::connect(&controller, &PlayerController::showNormalRequested, [&] { ++shown; });
@@ -248,7 +252,7 @@ TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(mp3).toString(QUrl::FullyEncoded)}).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), mp3);
-    EXPECT_EQ(fs.ctx.current.count, 1);
+    EXPECT_EQ(fs.ctx.session.current.count, 1);
 
     EXPECT_EQ(call("OpenUri", {"https://music.example/a.mp3"}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), "https://music.example/a.mp3");
@@ -305,7 +309,7 @@ TEST_F(Mpris, CommandsWaitWhileAWebRequestIsOut)
 {
     playingOf(3, 1);
     BusyHttp http;
-    fs.ctx.http = &http;
+    fs.ctx.services.http = &http;
     call("Next");
     QTest::qWait(150);
     EXPECT_EQ(fs.player.urls.last(), "/music/1.mp3");

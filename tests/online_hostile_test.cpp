@@ -2,8 +2,8 @@
 // tools/hostile_server.py: every bad answer ends within its limit as a
 // failure that names its cause, memory stays near the cap, and the user is
 // told in the window.
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/searchwindow.h"
 #include "platform/memorysettingsbackend.h"
@@ -62,18 +62,18 @@ struct Hostile {
 struct Fixture {
     Fixture(const QString &host)
     {
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.http = &http;
-        ctx.resolver = makeResolver(ctx);
+        ctx.services.settings = &settings;
+        ctx.services.player = &player;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.http = &http;
+        ctx.services.resolver = makeResolver(ctx);
         set("搜索主机", host);
         set("查询主机", host);
         set("超时毫秒", QStringLiteral("1500"));
     }
     void set(const char *key, const QString &value)
     {
-        settings.save(Settings::fixedApp(), QStringLiteral("网络"), QString::fromUtf8(key), value);
+        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QString::fromUtf8(key), value);
     }
 
     MemorySettingsBackend backend;
@@ -181,8 +181,9 @@ TEST(HostileServer, EndlessBodiesKeepMemoryNearTheCap)
                   << " MiB: refused after " << clock.elapsed() << " ms, peak RSS "
                   << peakRssKiB() / 1024 << " MiB (grew " << grew << " KiB)\n";
         EXPECT_TRUE(why.contains(QStringLiteral("太大"))) << why.toStdString();
-        if (!kFreedMemoryIsKept)
+        if (!kFreedMemoryIsKept) {
             EXPECT_LT(grew, c.allowedKiB);
+        }
         EXPECT_LT(clock.elapsed(), 10000);
     }
 }
@@ -348,12 +349,12 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
     Hostile h;
     ASSERT_TRUE(h.server.started());
     Fixture f(h.server.host());
-    f.settings.save(Settings::fixedApp(), QStringLiteral("网站"), QStringLiteral("主页"),
+    f.settings.save(Settings::sharedAppName(), QStringLiteral("网站"), QStringLiteral("主页"),
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;
-    f.ctx.downloader = &downloader;
-    f.ctx.launcher = &launcher;
+    f.ctx.services.downloader = &downloader;
+    f.ctx.services.launcher = &launcher;
     QTemporaryDir dir;
     UpdaterWindow w(f.ctx);
     w.setProgramFolder(dir.path());

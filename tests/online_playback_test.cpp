@@ -1,9 +1,9 @@
 // End to end with the real audio engine: search the loopback service, add a
 // result, play it; the MP3 streams from the service and its tags reach the
 // player. A search that hangs afterwards does not stop the music.
-#include "core/appcontext.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/searchwindow.h"
 #include "platform/memorysettingsbackend.h"
@@ -45,9 +45,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
     const QString net = QStringLiteral("网络");
-    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), server.host());
-    settings.save(Settings::fixedApp(), net, QStringLiteral("查询主机"), server.host());
-    settings.save(Settings::fixedApp(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
     GstPlayer::Options options;
     options.audioOutput = QStringLiteral("null");
     GstPlayer player(options);
@@ -55,12 +55,12 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     FakeDialogs dialogs;
     FakeTrayIcon tray;
     AppContext ctx;
-    ctx.tray = &tray;
-    ctx.settings = &settings;
-    ctx.player = &player;
-    ctx.dialogs = &dialogs;
-    ctx.http = &http;
-    ctx.resolver = makeResolver(ctx);
+    ctx.services.tray = &tray;
+    ctx.services.settings = &settings;
+    ctx.services.player = &player;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.http = &http;
+    ctx.services.resolver = makeResolver(ctx);
 
     PlayerController controller(ctx);
     SearchWindow w(ctx);
@@ -74,8 +74,8 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     list->setCurrentRow(0);
     w.addAndPlayCurrentLine();
-    ASSERT_EQ(ctx.current.count, 1);
-    EXPECT_TRUE(ctx.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
+    ASSERT_EQ(ctx.session.current.count, 1);
+    EXPECT_TRUE(ctx.session.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
     ASSERT_TRUE(waitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
         << "state " << player.playState();
     EXPECT_TRUE(waitFor([&] { return !player.title().isEmpty(); }, 5000));
@@ -85,13 +85,13 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     // The playback tick fills the missing singer from the tag.
     controller.tick();
-    EXPECT_EQ(ctx.current.entry(1).singer, QStringLiteral("佚名"));
+    EXPECT_EQ(ctx.session.current.entry(1).singer, QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(PlayerController::Singer), QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
 
     // Now the search service stops answering: the search gives up within the
     // limit with a message, and the song plays on.
-    settings.save(Settings::fixedApp(), net, QStringLiteral("搜索主机"), hanging.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), hanging.host());
     // The tick keeps firing during the wait and skips while the page is out.
     int ticksWhileBusy = 0;
     QTimer timer;

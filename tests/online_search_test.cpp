@@ -1,6 +1,6 @@
 // Scraping result pages and resolving MP3 addresses, over canned replies.
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/encodeurl.h"
 #include "online/songsearch.h"
@@ -309,12 +309,12 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     FakeHttpClient http;
     FakeDialogs dialogs;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.http = &http;
-    ctx.dialogs = &dialogs;
-    settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("查询主机"),
+    ctx.services.settings = &settings;
+    ctx.services.http = &http;
+    ctx.services.dialogs = &dialogs;
+    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
                   QStringLiteral("127.0.0.1:9"));
-    settings.save(Settings::fixedApp(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                   QStringLiteral("3000"));
     const AddressResolver resolve = makeResolver(ctx);
     EXPECT_EQ(resolve(QStringLiteral("歌"), QString(), true), QString());
@@ -326,7 +326,7 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     // Defaults: the historical hosts and 15 s.
     MemorySettingsBackend fresh;
     Settings s2(fresh, QStringLiteral("Liravo"));
-    ctx.settings = &s2;
+    ctx.services.settings = &s2;
     searchSongs(ctx, QStringLiteral("a"), true);
     EXPECT_TRUE(http.requested.last().startsWith(QStringLiteral("http://wap.sogou.com/music/")));
     EXPECT_EQ(http.timeoutMs, 15000);

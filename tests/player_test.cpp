@@ -1,11 +1,13 @@
 // The main window's logic against a fake engine: load, file opening, label
 // buttons, pop-up commands, the playback tick and the play modes.
-#include "core/appcontext.h"
+#include "platform/appcontext.h"
+#include "collection/playentry.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "core/colors.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
+#include "base/colors.h"
+#include "base/playmode.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 
@@ -53,16 +55,19 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.tray = &tray;
-        ctx.resolver = [this](const QString &name, const QString &singer, bool) {
+        ctx.services.settings = &settings;
+        ctx.services.player = &player;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.tray = &tray;
+        ctx.services.resolver = [this](const QString &name, const QString &singer, bool) {
             resolved << name + QLatin1Char('/') + singer;
             return QString();
         };
-        ctx.exitProgram = [this] { ++exits; };
-        ctx.refreshSongList = [this] { ++refreshes; };
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        // As in the program: the main window's playFile is the controller's.
+        nav.onPlayFile = [this](const QString &path) { pc->playFile(path); };
     }
 
     // Loads the window's state the way the window does when it is made.
@@ -104,13 +109,13 @@ protected:
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
         c.changed = !saved; // an unsaved list stands for one the user made
-        ctx.current = c;
+        ctx.session.current = c;
     }
 
     // Playing entry n as playEntry leaves it, then the engine reaching state.
     void playing(int n, int state = MediaPlayer::Playing)
     {
-        ctx.playCurrent(n);
+        playCurrent(ctx, n);
         player.state = state;
     }
 
@@ -121,6 +126,7 @@ protected:
     FakeDialogs dialogs;
     FakeTrayIcon tray;
     AppContext ctx;
+    FakeNavigator nav;
     std::unique_ptr<PlayerController> pc;
     QStringList resolved;
     int exits = 0;
@@ -170,7 +176,7 @@ TEST_F(Player, FirstTickWithNothingLoaded)
 {
     PlayerController &c = loaded();
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     EXPECT_EQ(c.caption(), "[][Liravo]");
     EXPECT_FALSE(c.previousEnabled());
     EXPECT_FALSE(c.nextEnabled());
@@ -206,14 +212,14 @@ TEST_F(Player, PlayFileOpensAnMp3AsALoneSong)
 
     c.playFile(QLatin1Char('"') + mp3 + QLatin1Char('"'));
     EXPECT_EQ(activations, 1);
-    EXPECT_EQ(ctx.current.count, 1);
-    EXPECT_EQ(ctx.current.entry(1).address, mp3);
-    EXPECT_EQ(ctx.current.entry(1).songName, "");
-    EXPECT_EQ(ctx.current.albumName, "专辑");
-    EXPECT_TRUE(ctx.current.saved);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_EQ(ctx.session.current.entry(1).address, mp3);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "");
+    EXPECT_EQ(ctx.session.current.albumName, "专辑");
+    EXPECT_TRUE(ctx.session.current.saved);
+    EXPECT_TRUE(ctx.session.current.playing);
     EXPECT_EQ(player.urls, QStringList{mp3});
-    EXPECT_EQ(ctx.current.entry(2), SongEntry{});
+    EXPECT_EQ(ctx.session.current.entry(2), SongEntry{});
     EXPECT_EQ(refreshes, 0);
 
     player.state = MediaPlayer::Playing;
@@ -227,7 +233,7 @@ TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
 {
     PlayerController &c = loaded();
     collectionOf(3);
-    const SongCollection before = ctx.current;
+    const SongCollection before = ctx.session.current;
     int activations = 0;
     QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
 
@@ -240,7 +246,7 @@ TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
     c.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
     c.playFile(QStringLiteral("relative.mp3"));
 
-    EXPECT_EQ(ctx.current, before);
+    EXPECT_EQ(ctx.session.current, before);
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(dialogs.asked.size(), 0);
     // Only the files that exist bring the window forward.
@@ -253,10 +259,10 @@ TEST_F(Player, PlayFileByType)
     // A playlist replaces the collection like a .yyu, without playing.
     c.playFile(file("歌单.m3u8", "#EXTINF:3,歌手 - 第一首\nsub/1.flac\n2.ogg\n"));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(ctx.current.albumName, "歌单");
-    ASSERT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "第一首");
-    EXPECT_EQ(ctx.current.entry(2).address, dir.filePath("2.ogg"));
+    EXPECT_EQ(ctx.session.current.albumName, "歌单");
+    ASSERT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "第一首");
+    EXPECT_EQ(ctx.session.current.entry(2).address, dir.filePath("2.ogg"));
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(dialogs.asked.size(), 0);
 
@@ -267,15 +273,15 @@ TEST_F(Player, PlayFileByType)
     const QString yyu = file("歌集.yyu", serializeCollection(stored));
     c.playFile(yyu);
     EXPECT_EQ(refreshes, 2);
-    EXPECT_EQ(ctx.current.albumName, "我的歌集");
-    EXPECT_EQ(ctx.current.count, 1);
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.albumName, "我的歌集");
+    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_FALSE(ctx.session.current.playing);
     EXPECT_TRUE(player.urls.isEmpty());
 
     // .m4a plays like .mp3 but leaves the song texts as they were.
     player.state = MediaPlayer::Playing;
     player.titleTag = QStringLiteral("旧歌");
-    ctx.current.playing = true;
+    ctx.session.current.playing = true;
     c.tick();
     ASSERT_EQ(c.labelText(1), "旧歌");
     c.playFile(file("b.m4a"));
@@ -291,7 +297,7 @@ TEST_F(Player, PlayFileByType)
         ASSERT_EQ(c.labelText(1), "旧歌");
         c.playFile(file(name));
         EXPECT_EQ(player.urls.last(), dir.filePath(name)) << name;
-        EXPECT_EQ(ctx.current.count, 1) << name;
+        EXPECT_EQ(ctx.session.current.count, 1) << name;
         EXPECT_EQ(c.labelText(1), "") << name;
     }
 }
@@ -300,8 +306,8 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
 {
     PlayerController &c = loaded();
     collectionOf(3);
-    ctx.current.entry(2).songName.clear();
-    ctx.current.entry(2).singer.clear();
+    ctx.session.current.entry(2).songName.clear();
+    ctx.session.current.entry(2).singer.clear();
     player.titleTag = QStringLiteral("月亮代表我的心");
     player.authorTag = QStringLiteral("邓丽君");
 
@@ -321,8 +327,8 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
 
     player.state = MediaPlayer::Playing;
     c.tick();
-    EXPECT_EQ(ctx.current.entry(2).songName, "月亮代表我的心");
-    EXPECT_EQ(ctx.current.entry(2).singer, "邓丽君");
+    EXPECT_EQ(ctx.session.current.entry(2).songName, "月亮代表我的心");
+    EXPECT_EQ(ctx.session.current.entry(2).singer, "邓丽君");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
     EXPECT_EQ(c.labelText(2), "邓丽君");
     EXPECT_EQ(c.labelText(6), "专辑");
@@ -334,7 +340,7 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     // Names already set stay; the labels show what the engine reports.
     playing(3);
     c.tick();
-    EXPECT_EQ(ctx.current.entry(3).songName, "S3");
+    EXPECT_EQ(ctx.session.current.entry(3).songName, "S3");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
     EXPECT_EQ(c.tooltip(), "正在播放歌曲：A3-S3");
@@ -376,7 +382,7 @@ TEST_F(Player, TickEnablesNeighboursByPosition)
     EXPECT_TRUE(player.urls.isEmpty());
     c.clickLabel(PlayerController::Previous);
     EXPECT_EQ(player.urls, QStringList{"/music/2.mp3"});
-    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_EQ(ctx.session.current.currentIndex, 2);
 }
 
 TEST_F(Player, ListPlayAdvancesAndStopsAfterTheLast)
@@ -385,17 +391,17 @@ TEST_F(Player, ListPlayAdvancesAndStopsAfterTheLast)
     collectionOf(3);
     playing(1, MediaPlayer::Stopped); // ended
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_EQ(ctx.session.current.currentIndex, 2);
     EXPECT_EQ(player.urls.last(), "/music/2.mp3");
 
     playing(3, MediaPlayer::Ready);
     player.urls.clear();
     c.tick();
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_FALSE(ctx.session.current.playing);
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(player.calls.last(), "stop");
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(c.labelText(6), "");
 }
@@ -408,7 +414,7 @@ TEST_F(Player, OtherModesAtTheEndOfASong)
     c.setPlayMode("列表循环");
     playing(3, MediaPlayer::Stopped);
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     EXPECT_EQ(player.urls.last(), "/music/1.mp3");
 
     c.setPlayMode("单曲循环");
@@ -416,17 +422,17 @@ TEST_F(Player, OtherModesAtTheEndOfASong)
     const int urls = player.urls.size();
     const int plays = player.plays;
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 2);
+    EXPECT_EQ(ctx.session.current.currentIndex, 2);
     EXPECT_EQ(player.urls.size(), urls);
     EXPECT_EQ(player.plays, plays + 1);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
 
     c.setPlayMode("单曲播放");
     playing(2, MediaPlayer::Stopped);
     c.tick();
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_FALSE(ctx.session.current.playing);
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
 
     // An unknown stored mode plays one song at a time.
     c.setPlayMode("乱序");
@@ -434,7 +440,7 @@ TEST_F(Player, OtherModesAtTheEndOfASong)
     const QStringList before = player.calls;
     c.tick();
     EXPECT_EQ(player.calls, before);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
 }
 
 TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
@@ -451,8 +457,8 @@ TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
     playing(2, MediaPlayer::Stopped);
     c.tick();
     EXPECT_EQ(player.urls.size(), 4);
-    EXPECT_GE(ctx.current.currentIndex, 1);
-    EXPECT_LE(ctx.current.currentIndex, 3);
+    EXPECT_GE(ctx.session.current.currentIndex, 1);
+    EXPECT_LE(ctx.session.current.currentIndex, 3);
 }
 
 TEST_F(Player, RandomDrawRoundsHalvesToEven)
@@ -477,18 +483,45 @@ TEST_F(Player, RandomSongFavoursTheMiddle)
     constexpr int kDraws = 12000;
     for (int i = 0; i < kDraws; ++i) {
         c.randomSong();
-        ASSERT_GE(ctx.current.currentIndex, 1);
-        ASSERT_LE(ctx.current.currentIndex, 3);
-        ++hits[ctx.current.currentIndex];
+        ASSERT_GE(ctx.session.current.currentIndex, 1);
+        ASSERT_LE(ctx.session.current.currentIndex, 3);
+        ++hits[ctx.session.current.currentIndex];
     }
     EXPECT_NEAR(hits[1] / double(kDraws), 0.25, 0.03);
     EXPECT_NEAR(hits[2] / double(kDraws), 0.50, 0.03);
     EXPECT_NEAR(hits[3] / double(kDraws), 0.25, 0.03);
 
-    ctx.current = SongCollection{};
+    ctx.session.current = SongCollection{};
     player.urls.clear();
     c.randomSong();
     EXPECT_TRUE(player.urls.isEmpty());
+}
+
+// Each stored name maps to its mode and back, steps to the next in the cycle,
+// and an unknown text is kept as it is and never steps.
+TEST(PlayModes, NamesKindsAndSuccessors)
+{
+    const struct {
+        const char *text;
+        PlayMode::Kind kind;
+        const char *next;
+    } cases[] = {
+        {"列表播放", PlayMode::Kind::ListOnce, "列表循环"},
+        {"列表循环", PlayMode::Kind::ListLoop, "随机播放"},
+        {"随机播放", PlayMode::Kind::Shuffle, "单曲播放"},
+        {"单曲播放", PlayMode::Kind::SongOnce, "单曲循环"},
+        {"单曲循环", PlayMode::Kind::SongLoop, "列表播放"},
+        {"乱序", PlayMode::Kind::Other, "乱序"},
+        {"", PlayMode::Kind::Other, ""},
+    };
+    for (const auto &c : cases) {
+        const PlayMode m = PlayMode::fromText(QString::fromUtf8(c.text));
+        EXPECT_EQ(m.kind(), c.kind) << c.text;
+        EXPECT_EQ(m.text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(m.next().text(), QString::fromUtf8(c.next)) << c.text;
+    }
+    EXPECT_EQ(PlayMode().kind(), PlayMode::Kind::ListOnce);
+    EXPECT_EQ(PlayMode().text(), QStringLiteral("列表播放"));
 }
 
 TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
@@ -520,13 +553,13 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
 
     c.clickLabel(PlayerController::PlayPause);
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_FALSE(ctx.session.current.playing);
     for (int i = 0; i < 3; ++i)
         c.tick();
     // The idle rule leaves a paused song alone: no stop, same entry, its
     // names still shown, and stop still offered.
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_EQ(ctx.current.currentIndex, 3);
+    EXPECT_EQ(ctx.session.current.currentIndex, 3);
     EXPECT_EQ(c.labelText(PlayerController::SongName), "T3");
     EXPECT_EQ(c.labelText(3), "播放");
     EXPECT_EQ(c.caption(), "S3[暂停][Liravo]");
@@ -539,7 +572,7 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
     c.clickLabel(PlayerController::PlayPause);
     EXPECT_EQ(player.calls.last(), "play");
     EXPECT_EQ(player.urls.size(), urls);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
     c.tick();
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
 
@@ -557,7 +590,7 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
     c.clickLabel(PlayerController::Stop);
     EXPECT_EQ(player.calls.last(), "stop");
     c.tick();
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     EXPECT_FALSE(c.holdsPause());
 
     // A pause whose collection was replaced meanwhile is not kept.
@@ -567,7 +600,7 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
     collectionOf(3);
     c.tick();
     EXPECT_EQ(player.calls.last(), "stop");
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
 }
 
 TEST_F(Player, MenuPlayPlaysTheCurrentEntryFromItsStart)
@@ -578,10 +611,10 @@ TEST_F(Player, MenuPlayPlaysTheCurrentEntryFromItsStart)
     c.menuPlayPause();
     EXPECT_EQ(player.urls, QStringList{"/music/1.mp3"});
     EXPECT_EQ(c.labelText(3), "暂停");
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
     c.menuPlayPause();
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_FALSE(ctx.current.playing);
+    EXPECT_FALSE(ctx.session.current.playing);
 }
 
 TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
@@ -597,7 +630,7 @@ TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
     EXPECT_EQ(player.urls, QStringList{mp3});
 
     // Cancel or a vanished file opens nothing.
-    ctx.current = SongCollection{};
+    ctx.session.current = SongCollection{};
     dialogs.openAnswers.enqueue(dir.filePath("gone.mp3"));
     c.menuPlayPause();
     c.menuPlayPause();
@@ -617,7 +650,7 @@ TEST_F(Player, HandOffIsPickedUpOnTheTick)
     backend.write("Liravo", "程序多开", "show", "true");
     c.tick();
     EXPECT_EQ(player.urls, QStringList{mp3});
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
     EXPECT_EQ(handOff("show"), "false");
     EXPECT_EQ(shows, 1);
@@ -645,7 +678,7 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
     PlayerController &c = loaded();
     collectionOf(3, false);
     bool dialogOpen = false;
-    ctx.collectionInUse = [&] { return dialogOpen; };
+    nav.onCollectionInUse = [&] { return dialogOpen; };
     const QString other = file("other.yyu", "Other\r\nA|B\r\n");
     const QString mine = dir.filePath("mine.yyu");
     dialogs.inputAnswers << "我的";
@@ -655,14 +688,14 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
         dialogOpen = true;
         backend.write("Liravo", "程序多开", "歌曲文件", other);
         backend.write("Liravo", "程序多开", "show", "true");
-        ctx.current.playing = true;
+        ctx.session.current.playing = true;
         c.tick();
         dialogOpen = false;
     };
-    saveCollection(ctx.current, mine, dialogs);
+    saveCollection(ctx.session.current, mine, dialogs);
     EXPECT_EQ(handOff("歌曲文件"), other);
     EXPECT_EQ(handOff("show"), "false"); // coming forward does not touch the collection
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
     EXPECT_EQ(player.urls.size(), 0);
     SongCollection saved;
     ASSERT_TRUE(loadCollection(saved, mine, settings));
@@ -671,8 +704,8 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
 
     c.tick();
     EXPECT_EQ(handOff("歌曲文件"), "");
-    EXPECT_EQ(ctx.current.filePath, other);
-    EXPECT_EQ(ctx.current.albumName, "Other");
+    EXPECT_EQ(ctx.session.current.filePath, other);
+    EXPECT_EQ(ctx.session.current.albumName, "Other");
 }
 
 TEST_F(Player, ATickNeverRunsInsideAnother)
@@ -710,7 +743,7 @@ TEST_F(Player, ATickNeverRunsInsideAnother)
 
     // While a page is fetched the tick is skipped altogether.
     HttpBusy http;
-    ctx.http = &http;
+    ctx.services.http = &http;
     const int stops = player.stops;
     c.tick();
     EXPECT_EQ(player.stops, stops);
@@ -765,18 +798,18 @@ TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
         {"a loaded file", [&] { c.playFile(yyuPath); }, false},
         {"one song over a list the user made",
          [&] { collectionOf(3, false); c.playFile(mp3); }, false},
-        {"an entry added", [&] { c.playFile(yyuPath); addEntry(ctx.current, "x", "", ""); }, true},
-        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(ctx.current, 1); }, true},
+        {"an entry added", [&] { c.playFile(yyuPath); addEntry(ctx.session.current, "x", "", ""); }, true},
+        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(ctx.session.current, 1); }, true},
         {"an entry renamed",
-         [&] { c.playFile(yyuPath); renameEntry(ctx.current, 1, "y", ""); }, true},
+         [&] { c.playFile(yyuPath); renameEntry(ctx.session.current, 1, "y", ""); }, true},
         {"a song added to a lone song",
-         [&] { c.playFile(mp3); addEntry(ctx.current, "x", "", ""); }, true},
+         [&] { c.playFile(mp3); addEntry(ctx.session.current, "x", "", ""); }, true},
         {"an addition then saved",
-         [&] { c.playFile(yyuPath); addEntry(ctx.current, "x", "", ""); ctx.current.saved = true; },
+         [&] { c.playFile(yyuPath); addEntry(ctx.session.current, "x", "", ""); ctx.session.current.saved = true; },
          false},
     };
     for (const Case &k : cases) {
-        ctx.current = SongCollection{};
+        ctx.session.current = SongCollection{};
         k.steps();
         const int before = dialogs.count("message");
         dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
@@ -794,7 +827,7 @@ TEST_F(Player, UntaggedSongGoesByItsFileName)
     c.tick();
     EXPECT_EQ(c.labelText(1), "夜曲.live");
     EXPECT_EQ(c.caption(), "夜曲.live[播放中...][Liravo]");
-    EXPECT_EQ(ctx.current.entry(1).songName, "夜曲.live");
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "夜曲.live");
 
     // A named entry without a title tag keeps showing its name.
     collectionOf(2);

@@ -2,7 +2,7 @@
 // song list writes for them; the one list of accepted file types.
 #include "collection/audioformats.h"
 #include "collection/playlistfile.h"
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 

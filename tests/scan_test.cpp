@@ -1,5 +1,5 @@
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "system/localscan.h"
@@ -168,10 +168,11 @@ class ScanWindowTest : public ::testing::Test {
 protected:
     ScanWindowTest() : settings(backend, "Liravo")
     {
-        ctx.settings = &settings;
-        ctx.dialogs = &dialogs;
-        ctx.refreshSongList = [this] { ++refreshes; };
-        ctx.showSongList = [this] { ++shows; };
+        ctx.services.settings = &settings;
+        ctx.services.dialogs = &dialogs;
+        ctx.navigator = &nav;
+        nav.onRefreshSongList = [this] { ++refreshes; };
+        nav.onShowSongList = [this] { ++shows; };
         makeMixedFolder(dir.path());
     }
     QListWidget *list() { return window().findChild<QListWidget *>("List1"); }
@@ -188,6 +189,7 @@ protected:
     Settings settings;
     FakeDialogs dialogs;
     AppContext ctx;
+    FakeNavigator nav;
     int refreshes = 0, shows = 0;
     std::unique_ptr<ScanWindow> w;
 };
@@ -222,7 +224,7 @@ TEST_F(ScanWindowTest, ScansListCancelKeepsResultsAndReopenedWindowStartsEmpty)
 
     window().close();
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_EQ(ctx.scanList.count, 2); // the lists outlive the window
+    EXPECT_EQ(ctx.session.scanList.count, 2); // the lists outlive the window
     w.reset();
     EXPECT_EQ(list()->count(), 0);
     dialogs.folderAnswers << dir.path();
@@ -252,10 +254,10 @@ TEST_F(ScanWindowTest, SelectAllAndListClickKeepEachOtherInStep)
 
 TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
 {
-    ctx.current.albumName = "旧歌集";
-    ctx.current.filePath = "/old.yyu";
-    ctx.current.count = 1;
-    ctx.current.entry(1).songName = "old";
+    ctx.session.current.albumName = "旧歌集";
+    ctx.session.current.filePath = "/old.yyu";
+    ctx.session.current.count = 1;
+    ctx.session.current.entry(1).songName = "old";
     dialogs.folderAnswers << dir.path();
     window().show();
     window().startScan();
@@ -263,15 +265,15 @@ TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
     window().findChild<QPushButton *>("Command2")->click();
     window().findChild<QPushButton *>("Command2")->click();
 
-    EXPECT_EQ(ctx.current.count, 2);
-    EXPECT_EQ(ctx.current.entry(1).songName, "d.mp3");
-    EXPECT_EQ(ctx.current.entry(2).songName, "d.mp3");
-    EXPECT_EQ(ctx.current.albumName, "本地歌曲");
-    EXPECT_TRUE(ctx.current.filePath.isEmpty());
-    EXPECT_EQ(ctx.current.currentIndex, 1);
-    EXPECT_FALSE(ctx.current.saved);
-    EXPECT_FALSE(ctx.current.playing);
-    EXPECT_EQ(ctx.current, ctx.localList);
+    EXPECT_EQ(ctx.session.current.count, 2);
+    EXPECT_EQ(ctx.session.current.entry(1).songName, "d.mp3");
+    EXPECT_EQ(ctx.session.current.entry(2).songName, "d.mp3");
+    EXPECT_EQ(ctx.session.current.albumName, "本地歌曲");
+    EXPECT_TRUE(ctx.session.current.filePath.isEmpty());
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_EQ(ctx.session.current, ctx.session.localList);
     EXPECT_EQ(refreshes, 2);
     EXPECT_EQ(shows, 2);
     EXPECT_FALSE(window().isVisible());
@@ -279,13 +281,13 @@ TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
 
 TEST_F(ScanWindowTest, AddWithNothingSelectedGivesFreshCollection)
 {
-    ctx.current.albumName = "旧歌集";
-    ctx.current.count = 1;
-    ctx.current.currentIndex = 1;
+    ctx.session.current.albumName = "旧歌集";
+    ctx.session.current.count = 1;
+    ctx.session.current.currentIndex = 1;
     dialogs.folderAnswers << dir.path();
     window().startScan();
     window().addToLocalList();
-    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(ctx.session.current, SongCollection{});
     EXPECT_EQ(refreshes, 1);
 }
 
@@ -299,7 +301,7 @@ TEST_F(ScanWindowTest, PicksBeyondOneHundredAreLeftOutAndSaid)
     window().addToLocalList();
     EXPECT_EQ(dialogs.count("message"), 0);
     window().addToLocalList();
-    EXPECT_EQ(ctx.current.count, 100);
+    EXPECT_EQ(ctx.session.current.count, 100);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_TRUE(dialogs.asked.last().text.contains("20")) << dialogs.asked.last().text.toStdString();
 }

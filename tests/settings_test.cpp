@@ -1,4 +1,7 @@
-#include "core/settings.h"
+#include "base/handoff.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
+#include "online/onlinesettings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/unprivileged.h"
@@ -75,30 +78,96 @@ TEST(Settings, DefaultsTurnIntoText)
 {
     MemorySettingsBackend store;
     Settings s(store, "Liravo");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "列表播放");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "播放模式", QString("x")), "x");
-    EXPECT_EQ(s.get(s.exeApp(), "设置", "字体颜色", 255), "255");
-    EXPECT_EQ(s.get(s.exeApp(), "设置", "背景颜色", -16777216), "-16777216");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", true), "True");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "设置", "firstRun", false), "False");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "列表播放");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", QString("x")), "x");
+    EXPECT_EQ(s.get(s.programAppName(), "设置", "字体颜色", 255), "255");
+    EXPECT_EQ(s.get(s.programAppName(), "设置", "背景颜色", -16777216), "-16777216");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", true), "True");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", false), "False");
     EXPECT_EQ(store.size(), 0) << "reading must not create entries";
 
-    s.save(Settings::fixedApp(), "歌集", "最后的歌集地址", "");
-    EXPECT_EQ(s.get(Settings::fixedApp(), "歌集", "最后的歌集地址", "default"), "");
-    s.save(Settings::fixedApp(), "设置", "firstRun", "False");
-    EXPECT_FALSE(Settings::toBool(s.get(Settings::fixedApp(), "设置", "firstRun", true)));
+    s.save(Settings::sharedAppName(), "歌集", "最后的歌集地址", "");
+    EXPECT_EQ(s.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "default"), "");
+    s.save(Settings::sharedAppName(), "设置", "firstRun", "False");
+    EXPECT_FALSE(Settings::toBool(s.get(Settings::sharedAppName(), "设置", "firstRun", true)));
 }
 
 TEST(Settings, RenamedExecutableMovesOnlyItsOwnEntries)
 {
     MemorySettingsBackend store;
     Settings old(store, "Liravo");
-    old.save(old.exeApp(), "设置", "顶部标题", "我的播放器");
-    old.save(Settings::fixedApp(), "设置", "播放模式", "随机播放");
+    old.save(old.programAppName(), "设置", "顶部标题", "我的播放器");
+    old.save(Settings::sharedAppName(), "设置", "播放模式", "随机播放");
     Settings renamed(store, "player2");
-    EXPECT_EQ(renamed.get(renamed.exeApp(), "设置", "顶部标题", "Liravo"), "Liravo");
-    EXPECT_EQ(renamed.get(Settings::fixedApp(), "设置", "播放模式", "列表播放"), "随机播放");
-    EXPECT_EQ(old.get(old.exeApp(), "设置", "顶部标题", "Liravo"), "我的播放器");
+    EXPECT_EQ(renamed.get(renamed.programAppName(), "设置", "顶部标题", "Liravo"), "Liravo");
+    EXPECT_EQ(renamed.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "随机播放");
+    EXPECT_EQ(old.get(old.programAppName(), "设置", "顶部标题", "Liravo"), "我的播放器");
+}
+
+// Every key reads its default under its own application name while missing,
+// and writes where a raw look-up of that application, section and key finds it.
+TEST(SettingKeys, EachEntryLivesUnderItsApplicationWithItsDefault)
+{
+    MemorySettingsBackend backend;
+    Settings s(backend, QStringLiteral("Liravo-2"));
+    const struct {
+        const SettingKey &key;
+        QString app;
+        QString fallback;
+    } cases[] = {
+        {SettingKeys::playMode, "Liravo", "列表播放"},
+        {SettingKeys::topCaption, "Liravo-2", "Liravo"},
+        {SettingKeys::fontColor, "Liravo-2", "255"},
+        {SettingKeys::backColor, "Liravo-2", "0"},
+        {SettingKeys::volume, "Liravo", "80"},
+        {SettingKeys::firstRun, "Liravo", "True"},
+        {SettingKeys::currentVersion, "Liravo", "0"},
+        {SettingKeys::handOffShow, "Liravo", "false"},
+        {SettingKeys::httpTimeoutMs, "Liravo", QString::number(kDefaultHttpTimeoutMs)},
+        {SettingKeys::searchLimitMs, "Liravo", QString::number(kDefaultSearchLimitMs)},
+        {SettingKeys::maxReplyBytes, "Liravo", QString::number(kDefaultMaxReplyBytes)},
+    };
+    for (const auto &c : cases) {
+        const QString section = QString::fromUtf8(c.key.section);
+        const QString name = QString::fromUtf8(c.key.name);
+        EXPECT_EQ(s.value(c.key), c.fallback) << name.toStdString();
+        s.store(c.key, QStringLiteral("x"));
+        EXPECT_EQ(backend.read(c.app, section, name).value_or("<missing>"), QStringLiteral("x"))
+            << name.toStdString();
+        // Text that is no number or boolean gives the default as one.
+        EXPECT_EQ(s.number(c.key), Settings::toInt(c.fallback)) << name.toStdString();
+        EXPECT_EQ(s.flag(c.key), Settings::toBool(c.fallback)) << name.toStdString();
+    }
+    // The song list window has a default of its own for the same caption.
+    MemorySettingsBackend empty;
+    Settings fresh(empty, QStringLiteral("Liravo"));
+    EXPECT_EQ(fresh.value(SettingKeys::topCaption,
+                          QString::fromUtf8(SettingKeys::songListTopCaptionFallback)),
+              QStringLiteral("Liravo音乐播放器"));
+}
+
+TEST(HandOffProtocol, FileAndShowRequestAreTakenOnce)
+{
+    MemorySettingsBackend backend;
+    Settings s(backend, QStringLiteral("Liravo"));
+    HandOff running(s), second(s);
+
+    EXPECT_FALSE(second.runningCopyKnown());
+    running.recordRunning(4711);
+    EXPECT_TRUE(second.runningCopyKnown());
+
+    ASSERT_TRUE(second.leaveFile(QStringLiteral("/music/a.mp3"), 0));
+    // The slot holds one file: a second one waits, then gives up and says why.
+    EXPECT_FALSE(second.leaveFile(QStringLiteral("/music/b.mp3"), 0));
+    EXPECT_FALSE(second.why().isEmpty());
+    EXPECT_EQ(running.takeFile().value_or("<none>"), QStringLiteral("/music/a.mp3"));
+    EXPECT_FALSE(running.takeFile().has_value());
+
+    EXPECT_FALSE(running.takeShowRequest());
+    second.requestShow();
+    EXPECT_TRUE(running.takeShowRequest());
+    EXPECT_FALSE(running.takeShowRequest());
+    EXPECT_EQ(backend.read("Liravo", "程序多开", "show").value_or("<missing>"), QStringLiteral("false"));
 }
 
 TEST(Settings, Conversions)

@@ -1,5 +1,6 @@
-#include "collection/songcollection.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "collection/playentry.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 
@@ -21,7 +22,7 @@ SongCollection make(std::initializer_list<SongEntry> entries)
 {
     SongCollection c;
     for (const SongEntry &e : entries)
-        c.slots[std::size_t(c.count++)] = e;
+        c.entries[std::size_t(c.count++)] = e;
     return c;
 }
 
@@ -54,7 +55,7 @@ struct Playing : ::testing::Test {
 
     QString lastPosition()
     {
-        return settings.get(Settings::fixedApp(), "歌集", "最后的播放位置", "unset");
+        return settings.get(Settings::sharedAppName(), "歌集", "最后的播放位置", "unset");
     }
 };
 

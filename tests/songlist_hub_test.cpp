@@ -1,11 +1,11 @@
 // The song list window as the rest of the player reaches it: through the
 // window hub's hooks and the main window's menu, with the doubles underneath.
 #include "collection/songlistwindow.h"
-#include "core/appcontext.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/settings.h"
-#include "core/windowhub.h"
+#include "platform/appcontext.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
+#include "base/settings.h"
+#include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
@@ -59,7 +59,7 @@ protected:
 TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
-    ctx.playFile(path);
+    ctx.windows().playFile(path);
     QWidget *w = hub->songListWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
@@ -75,16 +75,16 @@ TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 
 TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
 {
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
-    ctx.showSongList();
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
+    ctx.windows().showSongList();
     QPointer<QWidget> first = hub->songListWindow();
     ASSERT_TRUE(first);
-    ctx.closeSongList();
+    ctx.windows().closeSongList();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 
-    ctx.showSongList();
+    ctx.windows().showSongList();
     EXPECT_EQ(rows(), QStringList{"A-a"});
 }
 
@@ -97,13 +97,13 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
     EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
                                                   "*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
-    EXPECT_EQ(ctx.current.albumName, QString("Evening"));
+    EXPECT_EQ(ctx.session.current.albumName, QString("Evening"));
 }
 
 TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
 {
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
-    ctx.showSongList();
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.windows().showSongList();
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
     // Untagged: the song goes by its file's name once the engine plays it.
@@ -116,10 +116,10 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     player.state = MediaPlayer::Playing;
     c.tick();
     EXPECT_EQ(rows(), QStringList{"晚风"});
-    EXPECT_EQ(ctx.current.count, 1);
+    EXPECT_EQ(ctx.session.current.count, 1);
 
     // A song that never plays leaves no stale rows either.
-    ctx.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
     player.stateAfterPlay = MediaPlayer::Stopped;
     c.playFile(mp3.fileName());

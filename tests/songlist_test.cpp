@@ -1,11 +1,12 @@
 // The song list window under the offscreen platform, with dialog and player
 // doubles: what it shows, what its commands do to the current collection.
 #include "collection/songlistwindow.h"
+#include "collection/playentry.h"
 
-#include "collection/songcollection.h"
-#include "core/appcontext.h"
-#include "core/colors.h"
-#include "core/settings.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 
@@ -45,10 +46,10 @@ protected:
     void SetUp() override
     {
         settings = std::make_unique<Settings>(backend, QStringLiteral("Liravo"));
-        ctx.settings = settings.get();
-        ctx.player = &player;
-        ctx.dialogs = &dialogs;
-        ctx.resolver = [this](const QString &name, const QString &singer, bool) {
+        ctx.services.settings = settings.get();
+        ctx.services.player = &player;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.resolver = [this](const QString &name, const QString &singer, bool) -> QString {
             lookups << singer + "/" + name;
             return QStringLiteral("http://127.0.0.1/") + name;
         };
@@ -63,7 +64,7 @@ protected:
         c.albumName = album;
         c.saved = saved;
         c.changed = !saved; // an unsaved list stands for one the user made
-        ctx.current = c;
+        ctx.session.current = c;
     }
 
     SongListWindow &window()
@@ -112,6 +113,7 @@ protected:
     FakeMediaPlayer player;
     FakeDialogs dialogs;
     AppContext ctx;
+    FakeNavigator nav;
     QStringList lookups;
     std::unique_ptr<SongListWindow> win;
 };
@@ -169,7 +171,8 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 {
     QWidget main;
     main.setGeometry(100, 50, 400, 200);
-    ctx.mainWindow = &main;
+    nav.main = &main;
+    ctx.navigator = &nav;
     SongListWindow first(ctx);
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
     EXPECT_EQ(first.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
@@ -192,8 +195,8 @@ TEST_F(SongListTest, ClosingUnloadsSoTheNextUseLoadsAfresh)
     showAndWait();
     window().close();
     settings->save("Liravo", "设置", "顶部标题", "新标题");
-    ctx.current.entry(++ctx.current.count) = online("", "b");
-    window().refresh_list();
+    ctx.session.current.entry(++ctx.session.current.count) = online("", "b");
+    window().refreshList();
     EXPECT_FALSE(window().isVisible());
     EXPECT_EQ(window().windowTitle(), QString("新标题[创建属于我的歌集]"));
     EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
@@ -207,10 +210,10 @@ TEST_F(SongListTest, RowsAreSingerDashNameAndLoadTidies)
     window();
     // The empty-named entry and the later duplicate are gone at once.
     EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two", "track3.mp3"}));
-    EXPECT_EQ(ctx.current.count, 3);
+    EXPECT_EQ(ctx.session.current.count, 3);
     ASSERT_EQ(list2()->count(), 1);
     EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_TRUE(action("m_New")->isEnabled());
     EXPECT_TRUE(action("m_check")->isEnabled());
@@ -221,11 +224,11 @@ TEST_F(SongListTest, SaveOfferedOnlyForUnsavedSongs)
     setCollection({online("A", "a")}, "x", true);
     window();
     EXPECT_FALSE(action("m_Save")->isEnabled());
-    ctx.current.saved = false;
-    window().refresh_list();
+    ctx.session.current.saved = false;
+    window().refreshList();
     EXPECT_TRUE(action("m_Save")->isEnabled());
     setCollection({}, "", false);
-    window().refresh_list();
+    window().refreshList();
     EXPECT_FALSE(action("m_Save")->isEnabled());
     ASSERT_EQ(list2()->count(), 1); // an empty row for a nameless collection
     EXPECT_EQ(list2()->item(0)->text(), QString());
@@ -247,7 +250,7 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     EXPECT_EQ(dialogs.asked[0].title, QString());
     EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two"}));
     EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
-    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_TRUE(ctx.session.current.saved);
     EXPECT_FALSE(action("m_Save")->isEnabled());
     EXPECT_EQ(player.plays, 0); // opening never starts playback
 
@@ -255,7 +258,7 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     dialogs.openAnswers << dirty;
     action("m_Open")->trigger();
     EXPECT_EQ(rows(), (QStringList{"B-x", "y"}));
-    EXPECT_TRUE(ctx.current.entry(2).isLocal);
+    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }
 
@@ -277,10 +280,10 @@ TEST_F(SongListTest, OpensPlaylistsAndSavesTheCollectionAsOne)
     action("m_SavePlaylist")->trigger();
     EXPECT_EQ(dialogs.asked.last().text, QString("已经保存！"));
     EXPECT_TRUE(QFile::exists(out + ".m3u8"));
-    EXPECT_TRUE(ctx.current.saved); // a copy for other players; the collection is unchanged
+    EXPECT_TRUE(ctx.session.current.saved); // a copy for other players; the collection is unchanged
 
     action("m_New")->trigger();
-    window().refresh_list();
+    window().refreshList();
     EXPECT_FALSE(action("m_SavePlaylist")->isEnabled());
 }
 
@@ -289,7 +292,7 @@ TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)
     const QString path = writeFile("Evening.yyu", "Evening\r\nA|a\r\n");
     setCollection({online("old", "song")}, "Old");
     window();
-    const SongCollection before = ctx.current;
+    const SongCollection before = ctx.session.current;
 
     dialogs.openAnswers << QString();                            // cancel
     dialogs.openAnswers << "Evening.yyu";                        // not a full path
@@ -297,7 +300,7 @@ TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)
     dialogs.openAnswers << path + ".missing";
     for (int i = 0; i < 4; ++i) {
         action("m_Open")->trigger();
-        EXPECT_EQ(ctx.current, before) << i;
+        EXPECT_EQ(ctx.session.current, before) << i;
         EXPECT_EQ(rows(), QStringList{"old-song"}) << i;
     }
     EXPECT_EQ(dialogs.count("message"), 0);
@@ -320,9 +323,9 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     EXPECT_EQ(dialogs.asked[1].extra, QString());
     EXPECT_EQ(rows(), (QStringList{"A-a", "X", "C-c"}));
     // The address goes so the next play looks the new name up; still local.
-    EXPECT_TRUE(ctx.current.entry(2).address.isEmpty());
-    EXPECT_TRUE(ctx.current.entry(2).isLocal);
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_TRUE(ctx.session.current.entry(2).address.isEmpty());
+    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_EQ(window().selectedRow(), -1); // the refresh drops the selection
 
@@ -331,7 +334,7 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     action("m_adit")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
 
-    ctx.playCurrent(2);
+    playCurrent(ctx, 2);
     EXPECT_EQ(lookups, QStringList{"Y/X"});
 }
 
@@ -343,15 +346,15 @@ TEST_F(SongListTest, EditWithEmptyNameChangesNothingButAsksBoth)
     dialogs.inputAnswers << "" << "Z";
     action("m_adit")->trigger();
     EXPECT_EQ(dialogs.count("input"), 2);
-    EXPECT_EQ(ctx.current.entry(1), online("A", "a"));
-    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_EQ(ctx.session.current.entry(1), online("A", "a"));
+    EXPECT_TRUE(ctx.session.current.saved);
 }
 
 TEST_F(SongListTest, CommandsWithoutSelectionLeaveTheCollectionIntact)
 {
     setCollection({online("A", "a"), online("B", "b")}, "", true);
     showAndWait();
-    const SongCollection before = ctx.current;
+    const SongCollection before = ctx.session.current;
     ASSERT_EQ(window().selectedRow(), -1);
 
     action("m_adit")->trigger();
@@ -359,7 +362,7 @@ TEST_F(SongListTest, CommandsWithoutSelectionLeaveTheCollectionIntact)
     window().playSelected();
     // A double click on the empty part of the list, below the rows.
     doubleClick(QPoint(10, list1()->viewport()->height() - 5));
-    EXPECT_EQ(ctx.current, before);
+    EXPECT_EQ(ctx.session.current, before);
     EXPECT_EQ(dialogs.asked.size(), 0);
     EXPECT_EQ(player.plays, 0);
 }
@@ -371,7 +374,7 @@ TEST_F(SongListTest, DeleteRemovesTheSelectedEntry)
     list1()->setCurrentRow(1);
     action("m_Delete")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "C-c"}));
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }
 
@@ -381,11 +384,11 @@ TEST_F(SongListTest, EditSurvivesTheCollectionShrinkingDuringTheQuestion)
     window();
     list1()->setCurrentRow(1);
     // Another window replaces the collection while the name box is open.
-    dialogs.onAsk = [this](const FakeDialogs::Asked &) { ctx.current = SongCollection{}; };
+    dialogs.onAsk = [this](const FakeDialogs::Asked &) { ctx.session.current = SongCollection{}; };
     dialogs.inputAnswers << "X" << "Y";
     action("m_adit")->trigger();
-    EXPECT_EQ(ctx.current.count, 0);
-    EXPECT_TRUE(ctx.current.entry(2).songName.isEmpty());
+    EXPECT_EQ(ctx.session.current.count, 0);
+    EXPECT_TRUE(ctx.session.current.entry(2).songName.isEmpty());
 }
 
 TEST_F(SongListTest, DoubleClickPlaysTheRowUnderTheMouse)
@@ -395,8 +398,8 @@ TEST_F(SongListTest, DoubleClickPlaysTheRowUnderTheMouse)
     const QRect r = list1()->visualItemRect(list1()->item(1));
     doubleClick(r.center());
     EXPECT_EQ(player.urls, QStringList{"/music/b.mp3"});
-    EXPECT_EQ(ctx.current.currentIndex, 2);
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_EQ(ctx.session.current.currentIndex, 2);
+    EXPECT_TRUE(ctx.session.current.playing);
 }
 
 TEST_F(SongListTest, RightButtonOffersThePopupOnlyWithASelectionAndKeepsIt)
@@ -427,22 +430,22 @@ TEST_F(SongListTest, NewAsksOnlyAboutUnsavedSongs)
     window();
     action("m_New")->trigger();
     EXPECT_EQ(dialogs.count("message"), 0);
-    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(ctx.session.current, SongCollection{});
     EXPECT_EQ(list1()->count(), 0);
     EXPECT_EQ(list2()->count(), 0);
 
     setCollection({}, "Empty", false);
     action("m_New")->trigger();
     EXPECT_EQ(dialogs.count("message"), 0);
-    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(ctx.session.current, SongCollection{});
 }
 
 TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
 {
     setCollection({online("A", "a"), online("B", "b")}, "Evening");
-    ctx.playCurrent(2);
+    playCurrent(ctx, 2);
     window();
-    const SongCollection before = ctx.current;
+    const SongCollection before = ctx.session.current;
 
     dialogs.messageAnswers << Dialogs::Answer::No;
     action("m_New")->trigger();
@@ -450,12 +453,12 @@ TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
     EXPECT_EQ(dialogs.asked[0].text, QString("当前歌集尚未保存，是否舍去当前歌集？"));
     EXPECT_EQ(dialogs.asked[0].title, QString("未保存"));
     EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::YesNo);
-    EXPECT_EQ(ctx.current, before);
+    EXPECT_EQ(ctx.session.current, before);
     EXPECT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
     dialogs.messageAnswers << Dialogs::Answer::Yes;
     action("m_New")->trigger();
-    EXPECT_EQ(ctx.current, SongCollection{});
+    EXPECT_EQ(ctx.session.current, SongCollection{});
     EXPECT_EQ(list1()->count(), 0);
     EXPECT_EQ(player.stops, 0); // the song playing goes on
 }
@@ -471,7 +474,7 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     action("m_定位当前歌曲")->trigger(); // loaded, not playing
     EXPECT_EQ(window().selectedRow(), -1);
 
-    ctx.playCurrent(3);
+    playCurrent(ctx, 3);
     action("m_定位当前歌曲")->trigger();
     EXPECT_EQ(window().selectedRow(), 2);
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));
@@ -491,11 +494,11 @@ TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesItAsACollectionFile)
     EXPECT_EQ(dialogs.asked[0].title, QString("Evening"));
     // Typed without an extension, so it gets the one the open dialog looks for.
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Evening.yyu"});
-    EXPECT_EQ(ctx.current.filePath, target + ".yyu");
+    EXPECT_EQ(ctx.session.current.filePath, target + ".yyu");
     QFile f(target + ".yyu");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("Evening\r\nSinger A|Song one\r\n|Song two\r\n"));
-    EXPECT_TRUE(ctx.current.saved);
+    EXPECT_TRUE(ctx.session.current.saved);
     EXPECT_FALSE(action("m_Save")->isEnabled());
 }
 
@@ -506,6 +509,6 @@ TEST_F(SongListTest, SaveCancelledWritesNothing)
     dialogs.inputAnswers << "Evening";
     action("m_Save")->trigger(); // the save dialog answers "" (cancel)
     EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(ctx.current.saved);
+    EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }

@@ -27,7 +27,8 @@ protected:
         env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("LIRAVO_AO", "null");
-        env.insert("LIRAVO_TRACE", "1");
+        // The window says what it shows on its logging category.
+        env.insert("QT_LOGGING_RULES", "liravo.window.debug=true");
         env.insert("BROWSER", "true");
     }
 
@@ -43,7 +44,7 @@ protected:
     void start(QProcess &p, const QStringList &args)
     {
         p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QStringLiteral(LIRAVO_BINARY), args);
         ASSERT_TRUE(p.waitForStarted(10000));
     }
@@ -76,7 +77,7 @@ protected:
 TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
 {
     start(running, {});
-    ASSERT_TRUE(waitForLine(QStringLiteral("caption [][Liravo]"))) << output.toStdString();
+    ASSERT_TRUE(waitForLine(QStringLiteral("liravo.window: caption [][Liravo]"))) << output.toStdString();
     EXPECT_EQ(stored("版本更新", "当前版本"), "20140529");
     EXPECT_EQ(stored("设置", "firstRun"), "False");
     EXPECT_EQ(stored("设置", "播放模式"), "列表播放");
@@ -96,15 +97,15 @@ TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
 
-    EXPECT_TRUE(waitForLine(QStringLiteral("shown"), 5000)) << output.toStdString();
-    EXPECT_TRUE(waitForLine(QStringLiteral("caption 测试歌曲[播放中...][Liravo]"), 10000))
+    EXPECT_TRUE(waitForLine(QStringLiteral("liravo.window: shown"), 5000)) << output.toStdString();
+    EXPECT_TRUE(waitForLine(QStringLiteral("liravo.window: caption 测试歌曲[播放中...][Liravo]"), 10000))
         << output.toStdString();
     EXPECT_EQ(stored("程序多开", "歌曲文件"), "");
     EXPECT_EQ(stored("程序多开", "show"), "false");
 
     // A copy started without a file only brings the running one forward.
-    const int shownBefore = output.count(QStringLiteral("\nshown\n"));
-    const int captionsBefore = output.count(QStringLiteral("caption "));
+    const int shownBefore = output.count(QStringLiteral("\nliravo.window: shown\n"));
+    const int captionsBefore = output.count(QStringLiteral("liravo.window: caption "));
     QProcess third;
     third.setProcessEnvironment(env);
     third.start(QStringLiteral(LIRAVO_BINARY), {});
@@ -113,13 +114,13 @@ TEST_F(TwoCopies, SecondCopyHandsOverItsSongAndEnds)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             output += QString::fromUtf8(running.readAllStandardOutput());
-            return output.count(QStringLiteral("\nshown\n")) > shownBefore;
+            return output.count(QStringLiteral("\nliravo.window: shown\n")) > shownBefore;
         },
         5000))
         << output.toStdString();
     QTest::qWait(300);
     output += QString::fromUtf8(running.readAllStandardOutput());
-    EXPECT_EQ(output.count(QStringLiteral("caption ")), captionsBefore) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral("liravo.window: caption ")), captionsBefore) << output.toStdString();
     EXPECT_EQ(running.state(), QProcess::Running);
 }
 
@@ -132,7 +133,7 @@ TEST_F(TwoCopies, SoleCopyStartedWithASongShowsItsTitle)
     const QString mp3 = home.filePath("open.mp3");
     ASSERT_TRUE(writeMp3(mp3, recipe));
     start(running, {mp3});
-    EXPECT_TRUE(waitForLine(QStringLiteral("caption 开场曲[播放中...][Liravo]"), 10000))
+    EXPECT_TRUE(waitForLine(QStringLiteral("liravo.window: caption 开场曲[播放中...][Liravo]"), 10000))
         << output.toStdString();
     EXPECT_EQ(stored("歌集", "最后的播放位置"), "1");
 }
@@ -140,7 +141,7 @@ TEST_F(TwoCopies, SoleCopyStartedWithASongShowsItsTitle)
 TEST_F(TwoCopies, RelativePathIsHandedOverAsAFullPath)
 {
     start(running, {});
-    ASSERT_TRUE(waitForLine(QStringLiteral("caption [][Liravo]"))) << output.toStdString();
+    ASSERT_TRUE(waitForLine(QStringLiteral("liravo.window: caption [][Liravo]"))) << output.toStdString();
 
     Mp3Recipe recipe;
     recipe.seconds = 30;
@@ -150,6 +151,6 @@ TEST_F(TwoCopies, RelativePathIsHandedOverAsAFullPath)
     second.setWorkingDirectory(home.filePath("music"));
     start(second, {QStringLiteral("rel.mp3")});
     ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_TRUE(waitForLine(QStringLiteral("caption 相对路径[播放中...][Liravo]"), 10000))
+    EXPECT_TRUE(waitForLine(QStringLiteral("liravo.window: caption 相对路径[播放中...][Liravo]"), 10000))
         << output.toStdString();
 }

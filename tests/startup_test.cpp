@@ -1,13 +1,14 @@
 // The start-up procedure, the first activation, the single-copy rule and its
 // lock, and the engine that is only loaded when the first song is set.
-#include "core/appcontext.h"
-#include "core/lazymediaplayer.h"
-#include "core/settings.h"
-#include "core/startup.h"
+#include "platform/appcontext.h"
+#include "platform/lazymediaplayer.h"
+#include "base/settings.h"
+#include "app/startup.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtinstancelock.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -24,25 +25,22 @@ void PrintTo(const QString &s, std::ostream *os)
 }
 
 namespace {
-class Startup : public ::testing::Test {
+class Startup : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.settings = &settings;
-        ctx.player = &player;
-        ctx.browser = &browser;
-        ctx.tray = &tray;
-        ctx.instanceLock = &lock;
-        ctx.playFile = [this](const QString &path) {
+        wireEverything();
+        ctx.navigator = &nav;
+        nav.onPlayFile = [this](const QString &path) {
             played << path;
             // What playFile does with a .yyu or .mp3: the collection fills.
-            ctx.current.count = 2;
-            ctx.current.playing = true;
-            ctx.current.currentIndex = 2;
+            ctx.session.current.count = 2;
+            ctx.session.current.playing = true;
+            ctx.session.current.currentIndex = 2;
         };
-        ctx.showSongList = [this] { ++songListShows; };
-        ctx.exitProgram = [this] { ++exits; };
+        nav.onShowSongList = [this] { ++songListShows; };
+        nav.onExitProgram = [this] { ++exits; };
         tray.add(QIcon(), QStringLiteral("Liravo"));
     }
 
@@ -59,14 +57,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeDialogs dialogs;
-    FakeMediaPlayer player;
-    FakeBrowser browser;
-    FakeTrayIcon tray;
-    FakeInstanceLock lock;
-    AppContext ctx;
     QStringList played;
     int songListShows = 0;
     int exits = 0;
@@ -132,8 +122,8 @@ TEST_F(Startup, LastCollectionIsReopenedOnlyWhenItExistsAndNothingIsLoaded)
     EXPECT_EQ(kept.lastCollectionPath(), yyu);
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played, QStringList{yyu});
-    EXPECT_FALSE(ctx.current.playing);
-    EXPECT_EQ(ctx.current.currentIndex, 1);
+    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_EQ(ctx.session.current.currentIndex, 1);
     // Later activations (restoring from the tray) repeat nothing.
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played.size(), 1);
@@ -146,11 +136,11 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
     // A hand-off nobody took yet stays for the playback tick.
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/waiting.mp3");
-    ctx.commandLine = QStringLiteral("\"/music/a.mp3\"");
+    ctx.session.commandLine = QStringLiteral("\"/music/a.mp3\"");
     QStringList order;
-    ctx.refreshSongList = [&] { order << "list loaded"; };
-    const auto play = ctx.playFile;
-    ctx.playFile = [&](const QString &path) {
+    nav.onRefreshSongList = [&] { order << "list loaded"; };
+    const auto play = nav.onPlayFile;
+    nav.onPlayFile = [&](const QString &path) {
         order << "play";
         play(path);
     };
@@ -162,7 +152,7 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/waiting.mp3");
     // The song fills the collection, so the last collection stays closed.
     EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
     EXPECT_EQ(exits, 0);
     // The song list is loaded before the untitled song is added.
     EXPECT_EQ(order, (QStringList{"list loaded", "play"}));
@@ -181,10 +171,10 @@ TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
 TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 {
     lock.otherCopyRunning = true;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "句柄", "1234");
     backend.write("Liravo", "程序多开", "歌曲文件", "");
-    ctx.commandLine = QStringLiteral("/music/new.mp3");
+    ctx.session.commandLine = QStringLiteral("/music/new.mp3");
     StartupProcedure s(ctx);
     s.run();
     EXPECT_FALSE(s.firstActivation(99));
@@ -200,7 +190,7 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
     // Without a file a waiting hand-off is left alone; with no handle stored
     // it asks nobody to come forward.
     backend.clear();
-    ctx.commandLine.clear();
+    ctx.session.commandLine.clear();
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/old.mp3");
     StartupProcedure t(ctx);
     EXPECT_FALSE(t.firstActivation(99));
@@ -213,9 +203,9 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
 {
     lock.otherCopyRunning = true;
-    ctx.dialogs = &dialogs;
+    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
-    ctx.commandLine = QStringLiteral("/music/c.yyu");
+    ctx.session.commandLine = QStringLiteral("/music/c.yyu");
     StartupProcedure s(ctx);
     s.setHandOffWait(300);
     QElapsedTimer clock;
@@ -232,7 +222,7 @@ TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
     const QString db = dir.filePath("settings.sqlite3");
     SqliteSettingsBackend store(db);
     Settings real{store, QStringLiteral("Liravo")};
-    ctx.settings = &real;
+    ctx.services.settings = &real;
     store.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
     dialogs.asked.clear();
     StartupProcedure t(ctx);

@@ -1,9 +1,10 @@
 // Timer1 sleeps while no tick can change anything and wakes on user input,
 // engine events and a second copy's hand-off, which reaches the running copy
 // through the settings file without the store being read while idle.
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
-#include "core/tickscheduler.h"
+#include "app/mainwindow.h"
+#include "collection/playentry.h"
+#include "app/playercontroller.h"
+#include "app/tickscheduler.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"
 #include "support/fakeservices.h"
@@ -63,7 +64,7 @@ class TickSleep : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        ctx.player = &engine;
+        ctx.services.player = &engine;
         window = std::make_unique<MainWindow>(ctx);
         timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
         ASSERT_NE(timer, nullptr);
@@ -98,17 +99,17 @@ TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
 TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 {
     ASSERT_TRUE(asleep());
-    SongEntry &e = ctx.current.entry(++ctx.current.count);
+    SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
     e.address = QStringLiteral("/music/a.mp3");
     e.isLocal = true;
-    ctx.playCurrent(1);
+    playCurrent(ctx, 1);
     engine.report(MediaPlayer::Playing);
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
 
     engine.report(MediaPlayer::Paused);
     ASSERT_TRUE(asleep());
-    EXPECT_TRUE(ctx.current.playing);
+    EXPECT_TRUE(ctx.session.current.playing);
 
     // The song ending while paused (a stream that broke) is still seen.
     engine.report(MediaPlayer::Stopped);
@@ -123,7 +124,7 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
     ASSERT_TRUE(store.store.isOpen());
     FakeServices services;
     Settings settings(store, QStringLiteral("Liravo"));
-    services.ctx.settings = &settings;
+    services.ctx.services.settings = &settings;
     MainWindow window(services.ctx);
     StoreWatch watch(db);
     ASSERT_TRUE(watch.watching());
@@ -147,11 +148,11 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
         SqliteSettingsBackend second(db);
         QElapsedTimer clock;
         clock.start();
-        second.write(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+        second.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
         ASSERT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
         EXPECT_LT(clock.elapsed(), 200);
     }
-    EXPECT_EQ(settings.get(Settings::fixedApp(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
+    EXPECT_EQ(settings.get(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
               QString());
 }
 

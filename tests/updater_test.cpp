@@ -1,5 +1,5 @@
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtdownloader.h"
 #include "platform/qthttpclient.h"
@@ -210,8 +210,8 @@ TEST_F(UpdaterTest, NamesOfTheUpdateMachineryAreRefusedAndShown)
         20140601, {"甲：http://h.test/copyfile.bat", "乙：http://h.test/temp", "丙：http://h.test/COPYFILE.BAT",
                    "丁：http://h.test/copyfile.log", "戊：http://h.test/Liravo.liravo-old",
                    "己：http://h.test/ok.txt"});
-    for (const QString &n : {"copyfile.bat", "temp", "COPYFILE.BAT", "copyfile.log",
-                             "Liravo.liravo-old", "ok.txt"})
+    for (const QString n : {"copyfile.bat", "temp", "COPYFILE.BAT", "copyfile.log",
+                            "Liravo.liravo-old", "ok.txt"})
         downloader.files["http://h.test/" + n] = "echo pwned";
     Updater u = make();
     u.load(kManifestUrl);
@@ -221,7 +221,7 @@ TEST_F(UpdaterTest, NamesOfTheUpdateMachineryAreRefusedAndShown)
     EXPECT_EQ(u.skipped().size(), 5);
     EXPECT_EQ(readAll(program + "/copyfile.bat"), Updater::scriptText());
     ASSERT_EQ(dialogs.count("message"), 2);
-    for (const QString &n : {"copyfile.bat", "temp", "COPYFILE.BAT", "Liravo.liravo-old"})
+    for (const QString n : {"copyfile.bat", "temp", "COPYFILE.BAT", "Liravo.liravo-old"})
         EXPECT_TRUE(dialogs.asked[1].text.contains(n)) << n.toStdString();
 }
 
@@ -281,8 +281,9 @@ TEST(UpdateScript, InstallsAllOrNothing)
         EXPECT_EQ(left, expected) << k.what;
         const QString report = Updater::takeFailureReport(program);
         EXPECT_EQ(report.isEmpty(), k.installed) << k.what;
-        if (!k.installed)
+        if (!k.installed) {
             EXPECT_TRUE(report.contains("libb.so")) << report.toStdString();
+        }
         EXPECT_FALSE(QFile::exists(program + "/copyfile.log"));
     }
 }
@@ -315,11 +316,12 @@ protected:
     {
         backend.write("Liravo", "版本更新", "当前版本", "20140529");
         backend.write("Liravo", "网站", "主页", kHost);
-        ctx.settings = &settings;
-        ctx.dialogs = &dialogs;
-        ctx.downloader = &downloader;
-        ctx.launcher = &launcher;
-        ctx.exitProgram = [this] { ++exits; };
+        ctx.services.settings = &settings;
+        ctx.services.dialogs = &dialogs;
+        ctx.services.downloader = &downloader;
+        ctx.services.launcher = &launcher;
+        ctx.navigator = &nav;
+        nav.onExitProgram = [this] { ++exits; };
         QDir().mkpath(scratch.path() + "/program");
         window.setProgramFolder(scratch.path() + "/program");
         window.setManifestCopyPath(scratch.path() + "/version.ini");
@@ -335,6 +337,7 @@ protected:
     FakeDownloader downloader;
     FakeProcessLauncher launcher;
     AppContext ctx;
+    FakeNavigator nav;
     int exits = 0;
     UpdaterWindow window{ctx};
 };
@@ -466,12 +469,14 @@ TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
     FakeDialogs dialogs;
     dialogs.messageAnswers << Dialogs::Answer::Yes;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.dialogs = &dialogs;
-    ctx.downloader = &downloader;
-    ctx.launcher = &launcher;
+    ctx.services.settings = &settings;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.downloader = &downloader;
+    ctx.services.launcher = &launcher;
     int exits = 0;
-    ctx.exitProgram = [&] { ++exits; };
+    FakeNavigator nav;
+    ctx.navigator = &nav;
+    nav.onExitProgram = [&] { ++exits; };
 
     UpdaterWindow window(ctx);
     window.setProgramFolder(program);

@@ -1,8 +1,8 @@
 // Every text on a window's own back colour stays readable whatever colour the
 // user stored: the windows are rendered and the pixels of each text checked.
-#include "core/colors.h"
-#include "core/mainwindow.h"
-#include "core/playercontroller.h"
+#include "base/colors.h"
+#include "app/mainwindow.h"
+#include "app/playercontroller.h"
 #include "support/fakeservices.h"
 #include "system/scanwindow.h"
 #include "system/updaterwindow.h"
@@ -63,7 +63,7 @@ TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
     for (qint32 stored : {0, 0xFFFFFF, 0xBEBEBE, 0x808080, 0x0000FF, 0x800000}) {
         FakeServices fx;
         if (stored != 0)
-            fx.settings.save(fx.settings.exeApp(), QStringLiteral("设置"),
+            fx.settings.save(fx.settings.programAppName(), QStringLiteral("设置"),
                              QStringLiteral("背景颜色"), QString::number(stored));
         const QColor back = colorFromValue(stored);
         for (const Window &win : windows) {

@@ -1,6 +1,6 @@
-#include "collection/songcollection.h"
+#include "base/songcollection.h"
 #include "collection/yyufile.h"
-#include "core/settings.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
@@ -44,7 +44,7 @@ SongCollection make(const QString &album, std::initializer_list<SongEntry> entri
     SongCollection c;
     c.albumName = album;
     for (const SongEntry &e : entries)
-        c.slots[std::size_t(c.count++)] = e;
+        c.entries[std::size_t(c.count++)] = e;
     return c;
 }
 
@@ -270,7 +270,7 @@ struct YyuFiles : ::testing::Test {
     QString path(const QString &name) const { return dir.path() + "/" + name; }
     QString lastPath()
     {
-        return settings.get(Settings::fixedApp(), "歌集", "最后的歌集地址", "unset");
+        return settings.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "unset");
     }
 };
 
@@ -400,8 +400,9 @@ TEST_F(YyuFiles, SaveWritesAfterTheNamePromptAndTwiceGivesTheSameBytes)
     const QString p = path("out.yyu");
     dialogs.inputAnswers << "新名字" << "新名字";
     dialogs.onAsk = [&](const FakeDialogs::Asked &a) {
-        if (a.kind == "message")
+        if (a.kind == "message") {
             EXPECT_TRUE(QFile::exists(p)) << "the file is complete before saying so";
+        }
     };
     saveCollection(c, p, dialogs);
     ASSERT_EQ(dialogs.asked.size(), 2);

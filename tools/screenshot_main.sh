@@ -1,30 +1,32 @@
 #!/bin/sh
 # Takes the picture of the main window for the documentation: starts the
-# player on a virtual X display (Xvfb, with trayer as the tray host) or, where
-# there is none, on the offscreen platform, plays a generated silent MP3 with
-# Chinese tags, and has the player save its window to docs/main-window.png.
-# Usage: tools/screenshot_main.sh [build-directory]   (default: build)
+# player on a private Xvfb display with its own empty home, plays a generated
+# silent MP3 with Chinese tags and, once the caption has said "[播放中...]"
+# for a moment, cuts the window from the screen into docs/main-window.png.
+# Usage: tools/screenshot_main.sh [path/to/Liravo]   (default: build/Liravo)
+# Needs Xvfb, xwininfo and ImageMagick (tools/deps.sh installs them).
 set -eu
 cd "$(dirname "$0")/.."
-ROOT=$(pwd)
-BUILD=${1:-build}
-BIN="$ROOT/$BUILD/Liravo"
-OUT="$ROOT/docs/main-window.png"
-[ -x "$BIN" ] || { echo "screenshot_main.sh: $BIN is missing; build the Liravo target first" >&2; exit 1; }
+bin=${1:-build/Liravo}
+out=docs/main-window.png
+[ -x "$bin" ] || { echo "screenshot_main: no player at $bin (cmake --build build --target Liravo)" >&2; exit 1; }
+for tool in Xvfb xwininfo import python3; do
+    command -v "$tool" >/dev/null || { echo "screenshot_main: $tool is missing (tools/deps.sh)" >&2; exit 1; }
+done
 
-WORK=$(mktemp -d)
-XVFB_PID=""
-TRAYER_PID=""
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
 cleanup() {
-    [ -n "$TRAYER_PID" ] && kill "$TRAYER_PID" 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$WORK"
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
 # A 20-second silent MP3 (MPEG-1 Layer III frames with empty side information)
 # behind an ID3v2.3 tag whose title and artist are UTF-16 text.
-python3 - "$WORK/demo.mp3" <<'PY'
+python3 - "$work/demo.mp3" <<'PY'
 import struct, sys
 def frame(fid, text):
     body = b"\x01" + b"\xff\xfe" + text.encode("utf-16-le")
@@ -38,37 +40,47 @@ with open(sys.argv[1], "wb") as f:
     f.write(header + frames + mp3frame * int(20 * 44100 / 1152))
 PY
 
-mkdir -p "$WORK/cfg/Liravo" "$WORK/run"
-chmod 700 "$WORK/run"
+# Xvfb picks a display number nobody uses and reports it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+tries=0
+until [ -s "$work/display" ]; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 50 ] || { echo "screenshot_main: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+display=":$(tr -d '[:space:]' <"$work/display")"
+
+mkdir -p "$work/home" "$work/run"
+chmod 700 "$work/run"
 # Not a first run: no browser is started for the introduction page.
-sqlite3 "$WORK/cfg/Liravo/settings.sqlite3" \
+mkdir -p "$work/home/.config/Liravo"
+sqlite3 "$work/home/.config/Liravo/settings.sqlite3" \
     "CREATE TABLE IF NOT EXISTS settings(app TEXT, section TEXT, key TEXT, value TEXT, PRIMARY KEY(app, section, key));
      INSERT OR REPLACE INTO settings VALUES('Liravo','设置','firstRun','False');"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run" \
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb BROWSER=true LIRAVO_AO=null \
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+"$bin" "$work/demo.mp3" >"$work/player.log" 2>&1 &
+app_pid=$!
 
-PLATFORM=offscreen
-if command -v Xvfb >/dev/null 2>&1; then
-    DISPLAY_NUMBER=97
-    while [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] || [ -e "/tmp/.X$DISPLAY_NUMBER-lock" ]; do
-        DISPLAY_NUMBER=$((DISPLAY_NUMBER + 1))
-    done
-    Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    i=0
-    while [ ! -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
-    export DISPLAY=":$DISPLAY_NUMBER"
-    PLATFORM=xcb
-    if command -v trayer >/dev/null 2>&1; then
-        trayer --edge bottom --align right --widthtype pixel --width 64 >/dev/null 2>&1 &
-        TRAYER_PID=$!
-        sleep 0.5
+# The main window is the top-level window whose caption says it plays.
+window=""
+tries=0
+while [ -z "$window" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 150 ]; then
+        echo "screenshot_main: the song did not start; player log:" >&2
+        cat "$work/player.log" >&2
+        exit 1
     fi
-fi
-
-mkdir -p "$ROOT/docs"
-rm -f "$OUT.new"
-HOME="$WORK" XDG_CONFIG_HOME="$WORK/cfg" XDG_RUNTIME_DIR="$WORK/run" \
-    QT_QPA_PLATFORM=$PLATFORM LIRAVO_AO=null \
-    LIRAVO_SCREENSHOT="$OUT.new" LIRAVO_SCREENSHOT_QUIT=1 \
-    timeout 60 "$BIN" "$WORK/demo.mp3"
-mv "$OUT.new" "$OUT"
-echo "saved $OUT"
+    sleep 0.2
+    window=$(xwininfo -display "$display" -root -children 2>/dev/null \
+        | grep -F '[播放中...]' | awk '{print $1}' | head -n 1)
+done
+# Let the labels settle on the song's tags before the picture.
+sleep 1.6
+mkdir -p docs
+import -display "$display" -window "$window" "png:$out.new"
+mv "$out.new" "$out"
+echo "screenshot_main: $out"

@@ -4,9 +4,10 @@
 // window. tools/screenshot_dialogs.sh builds and runs it.
 //
 //   liravo_screenshots <output folder> <folder the open dialog shows>
-#include "core/appcontext.h"
-#include "core/leanstyle.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "platform/leanstyle.h"
+#include "base/settings.h"
+#include "app/startup.h"
 #include "platform/lazyhttpclient.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtdialogs.h"
@@ -67,17 +68,17 @@ int main(int argc, char **argv)
 
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
-    settings.save(Settings::fixedApp(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
-                  QStringLiteral("20140529"));
+    settings.save(Settings::sharedAppName(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
+                  StartupProcedure::version());
     QtDialogs dialogs(false);
     LazyHttpClient http;
     QtDownloader downloader(http);
     QtProcessLauncher launcher;
     AppContext ctx;
-    ctx.settings = &settings;
-    ctx.dialogs = &dialogs;
-    ctx.downloader = &downloader;
-    ctx.launcher = &launcher;
+    ctx.services.settings = &settings;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.downloader = &downloader;
+    ctx.services.launcher = &launcher;
 
     bool ok = true, shot = false;
     grabNextDialog(out.filePath(QStringLiteral("open-file-dialog.png")), &shot);

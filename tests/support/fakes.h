@@ -1,5 +1,6 @@
 #pragma once
 // Test doubles for the platform services.
+#include "base/navigator.h"
 #include "platform/browser.h"
 #include "platform/dialogs.h"
 #include "platform/downloader.h"
@@ -167,4 +168,37 @@ public:
     struct Started { QString program; QStringList args; QString workingDir; };
     QList<Started> started;
     bool succeed = true;
+};
+
+// The calls windows make on each other, each forwarded to its function when
+// one is set; `main` is the main window the windows see.
+struct FakeNavigator : Navigator {
+    QWidget *existingMainWindow() override { return main; }
+    void refreshSongList() override { call(onRefreshSongList); }
+    void showSongList() override { call(onShowSongList); }
+    void closeSongList() override { call(onCloseSongList); }
+    void showSearchWindow() override { call(onShowSearchWindow); }
+    void closeSearchWindow() override { call(onCloseSearchWindow); }
+    void showScanWindow() override { call(onShowScanWindow); }
+    void showUpdaterWindow() override { call(onShowUpdaterWindow); }
+    void playFile(const QString &path) override
+    {
+        if (onPlayFile)
+            onPlayFile(path);
+    }
+    void exitProgram() override { call(onExitProgram); }
+    bool collectionInUse() override { return onCollectionInUse && onCollectionInUse(); }
+
+    QWidget *main = nullptr;
+    std::function<void()> onRefreshSongList, onShowSongList, onCloseSongList, onShowSearchWindow,
+        onCloseSearchWindow, onShowScanWindow, onShowUpdaterWindow, onExitProgram;
+    std::function<void(const QString &)> onPlayFile;
+    std::function<bool()> onCollectionInUse;
+
+private:
+    static void call(const std::function<void()> &f)
+    {
+        if (f)
+            f();
+    }
 };

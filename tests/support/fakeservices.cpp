@@ -2,19 +2,19 @@
 
 FakeServices::FakeServices()
 {
-    ctx.settings = &settings;
-    ctx.player = &player;
-    ctx.dialogs = &dialogs;
-    ctx.tray = &tray;
-    ctx.resolver = [](const QString &, const QString &, bool) { return QString(); };
+    ctx.services.settings = &settings;
+    ctx.services.player = &player;
+    ctx.services.dialogs = &dialogs;
+    ctx.services.tray = &tray;
+    ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
 }
 
 void FakeServices::wireEverything()
 {
-    ctx.http = &http;
-    ctx.browser = &browser;
-    ctx.downloader = &downloader;
-    ctx.launcher = &launcher;
-    ctx.fileAssociation = &association;
-    ctx.instanceLock = &lock;
+    ctx.services.http = &http;
+    ctx.services.browser = &browser;
+    ctx.services.downloader = &downloader;
+    ctx.services.launcher = &launcher;
+    ctx.services.fileAssociation = &association;
+    ctx.services.instanceLock = &lock;
 }

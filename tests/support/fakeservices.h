@@ -3,8 +3,8 @@
 // sets up only what it changes.
 #include "fakes.h"
 
-#include "core/appcontext.h"
-#include "core/settings.h"
+#include "platform/appcontext.h"
+#include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 
 struct FakeServices {
@@ -27,4 +27,7 @@ struct FakeServices {
     FakeFileAssociation association;
     FakeInstanceLock lock;
     AppContext ctx;
+    // Not wired into ctx: a test that follows what windows ask of each other
+    // sets ctx.navigator = &nav.
+    FakeNavigator nav;
 };

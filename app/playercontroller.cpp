@@ -1,0 +1,618 @@
+#include "app/playercontroller.h"
+
+#include "app/playbackadvance.h"
+#include "app/statustexts.h"
+#include "collection/playentry.h"
+
+#include "collection/audioformats.h"
+#include "collection/fileexists.h"
+#include "collection/playlistfile.h"
+#include "collection/songlistlogic.h"
+#include "collection/yyufile.h"
+#include "platform/appcontext.h"
+#include "base/colors.h"
+#include "base/makerhosts.h"
+#include "base/handoff.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
+#include "platform/dialogs.h"
+#include "platform/httpclient.h"
+#include "platform/mediaplayer.h"
+#include "base/settingsbackend.h"
+#include "platform/trayicon.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace {
+const QString kPlayText = QStringLiteral("播放");
+const QString kPauseText = QStringLiteral("暂停");
+
+} // namespace
+
+int PlayerController::randomIndexFor(float r, int count)
+{
+    return PlaybackAdvance::randomIndexFor(r, count);
+}
+
+QColor PlayerController::defaultGreyText()
+{
+    return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+}
+
+QString PlayerController::fileNameOf(const QString &address)
+{
+    return StatusTexts::fileNameOf(address);
+}
+
+QString PlayerController::fileBaseName(const QString &address)
+{
+    const QString name = fileNameOf(address);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *parent)
+    : QObject(parent), ctx_(ctx), grey_(greyText)
+{
+    labelText_ = {QStringLiteral("上一首"), QStringLiteral("text 歌曲名"), QStringLiteral("text 歌手"),
+                  kPlayText, QStringLiteral("停止"), QStringLiteral("下一首"),
+                  QStringLiteral("text 专辑")};
+    labelColor_.fill(Qt::black);
+    caption_ = designCaption();
+    backColor_ = QColor(128, 128, 128);
+}
+
+void PlayerController::load(const QIcon &windowIcon)
+{
+    Settings &s = *ctx_.services.settings;
+    setLabel(SongName, {});
+    setLabel(Singer, {});
+    setLabel(Album, {});
+
+    playMode_ = PlayMode::fromText(s.value(SettingKeys::playMode));
+    applyPlayMode();
+
+    topCaption_ = s.value(SettingKeys::topCaption);
+    setFontColor(qint32(s.number(SettingKeys::fontColor)));
+    setBackColor(qint32(s.number(SettingKeys::backColor)));
+
+    const qint64 volume = s.number(SettingKeys::volume);
+    ctx_.services.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    // The site shown in the tooltip cannot change while the program runs, so
+    // the tick does not read it again ten times a second.
+    siteUrl_ = makerSiteUrl(s);
+    if (ctx_.services.tray)
+        ctx_.services.tray->add(windowIcon, caption_);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::setLabel(int index, const QString &text)
+{
+    labelText_[index] = text;
+}
+
+void PlayerController::grey(int index)
+{
+    labelColor_[index] = grey_;
+}
+
+void PlayerController::enable(int index)
+{
+    labelColor_[index] = labelColor_[PlayPause];
+}
+
+void PlayerController::playFile(const QString &given)
+{
+    if (given.isEmpty())
+        return;
+    QString path = given;
+    if (path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    // A command line with several paths, a handed-over file deleted meanwhile
+    // or a typo must not replace the collection or stop what is playing.
+    if (!fileExists(path))
+        return;
+    Q_EMIT activateRequested();
+
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return;
+    const QString type = path.mid(dot);
+    if (QFileInfo(path).size() == 0)
+        return;
+
+    SongCollection &c = ctx_.session.current;
+    if (type == QLatin1String(".yyu")) {
+        loadCollection(c, path, *ctx_.services.settings, ctx_.services.dialogs);
+        ctx_.windows().refreshSongList();
+    } else if (isPlaylistFile(path)) {
+        if (PlaylistFile::load(c, path, *ctx_.services.settings, *ctx_.services.dialogs))
+            ctx_.windows().refreshSongList();
+    } else if (isAudioFile(path)) {
+        // .m4a has always kept the texts of the song before it.
+        if (fileExtension(path) != QLatin1String(".m4a")) {
+            setLabel(SongName, {});
+            setLabel(Singer, {});
+            setLabel(Album, {});
+        }
+        playLoneSong(path);
+    }
+    Q_EMIT stateChanged();
+}
+
+QString PlayerController::playerStateText() const
+{
+    return StatusTexts::stateText(ctx_.services.player->playState());
+}
+
+void PlayerController::playIfInRange(int n)
+{
+    // Previous and next have no target outside the list; their buttons are
+    // greyed there, and a command that arrives anyway does nothing.
+    if (n < 1 || n > ctx_.session.current.count)
+        return;
+    playCurrent(ctx_, n);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::clickLabel(int index)
+{
+    if (index < 0 || index >= kLabelCount || !labelEnabled(index))
+        return;
+    SongCollection &c = ctx_.session.current;
+    switch (index) {
+    case Previous:
+        playIfInRange(c.currentIndex - 1);
+        break;
+    case PlayPause:
+        // While a song is wanted the label only lags behind the engine by a
+        // tick; it starts nothing anew.
+        if (!pauseOrOpenFile() && !c.playing)
+            startOrResume();
+        Q_EMIT stateChanged();
+        break;
+    case Stop:
+        ctx_.services.player->stop();
+        setLabel(PlayPause, kPlayText);
+        c.playing = false;
+        paused_ = false;
+        Q_EMIT stateChanged();
+        break;
+    case Next:
+        playIfInRange(c.currentIndex + 1);
+        break;
+    default:
+        break;
+    }
+}
+
+bool PlayerController::pauseOrOpenFile()
+{
+    SongCollection &c = ctx_.session.current;
+    if (labelText_[PlayPause] == kPauseText) {
+        pauseSong();
+        return true;
+    }
+    if (c.count == 0) {
+        openFileCommand();
+        return true;
+    }
+    return false;
+}
+
+void PlayerController::menuPlayPause()
+{
+    // A paused song goes on where it stood; otherwise the menu entry plays
+    // the current entry again from its start, even while it plays.
+    if (holdsPause()) {
+        clickLabel(PlayPause);
+        return;
+    }
+    if (!pauseOrOpenFile()) {
+        setLabel(PlayPause, kPauseText);
+        playCurrent(ctx_, qMax<int>(1, ctx_.session.current.currentIndex));
+    }
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::previous()
+{
+    playIfInRange(ctx_.session.current.currentIndex - 1);
+}
+
+void PlayerController::next()
+{
+    playIfInRange(ctx_.session.current.currentIndex + 1);
+}
+
+void PlayerController::randomSong()
+{
+    const int n = PlaybackAdvance::drawRandomIndex(ctx_.session.current.count);
+    if (ctx_.session.current.count == 0)
+        return;
+    playCurrent(ctx_, n);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::showWindow()
+{
+    Q_EMIT showNormalRequested();
+}
+
+void PlayerController::applyPlayMode()
+{
+    ctx_.services.settings->store(SettingKeys::playMode, playMode_.text());
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::cyclePlayMode()
+{
+    playMode_ = playMode_.next();
+    applyPlayMode();
+}
+
+void PlayerController::openFileCommand()
+{
+    const QString file = ctx_.services.dialogs->openFile(QStringLiteral("音频文件|") % audioFilePatterns()
+                                                    % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
+                                                QString());
+    if (!file.isEmpty() && fileExists(file)) {
+        // Without the windows, the controller opens the file itself.
+        if (ctx_.navigator)
+            ctx_.navigator->playFile(file);
+        else
+            playFile(file);
+    }
+}
+
+void PlayerController::topCaptionCommand()
+{
+    const QString answer = ctx_.services.dialogs->inputBox(QStringLiteral("输入你需要显示的文字"),
+                                                  QStringLiteral("文字更换"), topCaption_);
+    if (answer.isEmpty())
+        return;
+    caption_ = answer;
+    topCaption_ = answer;
+    Settings &s = *ctx_.services.settings;
+    s.store(SettingKeys::topCaption, answer);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::fontColorCommand()
+{
+    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
+    if (chosen && *chosen != 0)
+        setFontColor(*chosen);
+}
+
+void PlayerController::backColorCommand()
+{
+    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
+    if (chosen && *chosen != 0)
+        setBackColor(*chosen);
+}
+
+void PlayerController::setFontColor(qint32 color)
+{
+    const QColor c = colorFromValue(color);
+    for (QColor &label : labelColor_)
+        label = c;
+    Settings &s = *ctx_.services.settings;
+    s.store(SettingKeys::fontColor, QString::number(color));
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::setBackColor(qint32 color)
+{
+    Settings &s = *ctx_.services.settings;
+    s.store(SettingKeys::backColor, QString::number(color));
+    backColor_ = colorFromValue(color);
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::exitCommand()
+{
+    if (wouldLoseUserChanges(ctx_.session.current)) {
+        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
+            QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
+            Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+        if (a != Dialogs::Answer::Yes)
+            return false;
+    }
+    if (ctx_.services.tray)
+        ctx_.services.tray->remove();
+    ctx_.windows().exitProgram();
+    return true;
+}
+
+void PlayerController::tick()
+{
+    if (held_ || inTick_ || (ctx_.services.http && ctx_.services.http->busy()))
+        return;
+    inTick_ = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{inTick_};
+
+    // Settings the store refused earlier are written once it takes them.
+    ctx_.services.settings->retryUnsaved();
+
+    // A dialog or a window's operation holds the collection: replacing or
+    // editing it now would pull it from under the user (a save would write
+    // the other copy's songs). Only the show request is answered; the rest
+    // runs on the first tick after.
+    if (collectionInUse()) {
+        pickUpHandOff();
+        updateCaptionAndTooltip();
+        Q_EMIT stateChanged();
+        return;
+    }
+
+    SongCollection &c = ctx_.session.current;
+    MediaPlayer &player = *ctx_.services.player;
+
+    // 1. Nothing wanted: keep the player stopped and the song texts empty.
+    // A paused song stays where it stood, so that play resumes it.
+    const bool pausedSong = holdsPause();
+    paused_ = pausedSong;
+    if (!c.playing && !pausedSong) {
+        player.stop();
+        c.currentIndex = 1;
+        setLabel(SongName, {});
+        setLabel(Singer, {});
+        setLabel(Album, {});
+    }
+
+    // 2. What is playing now; an entry without names takes them from the tags.
+    if (player.playState() == MediaPlayer::Playing && c.currentIndex > 0
+        && c.currentIndex <= SongCollection::kCapacity) {
+        SongEntry &e = c.entry(c.currentIndex);
+        // A song without a title tag goes by its name in the list, or else
+        // by its file's name.
+        QString title = player.title();
+        if (title.isEmpty())
+            title = e.songName.isEmpty() ? fileBaseName(e.address) : e.songName;
+        const QString author = player.author();
+        if (e.singer.isEmpty())
+            e.singer = author;
+        if (e.songName.isEmpty())
+            e.songName = title;
+        setLabel(SongName, title);
+        setLabel(Singer, author);
+        setLabel(Album, c.albumName);
+        setLabel(PlayPause, kPauseText);
+        enable(Stop);
+    } else {
+        setLabel(PlayPause, kPlayText);
+        if (pausedSong)
+            enable(Stop);
+        else
+            grey(Stop);
+    }
+
+    // 3. Previous, next and random need more than one song.
+    if (c.count <= 1) {
+        grey(Previous);
+        grey(Next);
+        preEnabled_ = nextEnabled_ = rndEnabled_ = false;
+    } else {
+        enable(Previous);
+        enable(Next);
+        preEnabled_ = nextEnabled_ = rndEnabled_ = true;
+    }
+
+    // 4. No previous before the first song, no next after the last.
+    if (c.currentIndex == 1) {
+        grey(Previous);
+        preEnabled_ = false;
+    }
+    if (c.currentIndex == c.count) {
+        grey(Next);
+        nextEnabled_ = false;
+    }
+
+    // 5. The song ended (or never started): go on by the play mode.
+    autoAdvance();
+
+    if (listRefreshPending_ && (!c.playing || c.count < 1 || !c.entry(1).songName.isEmpty())) {
+        listRefreshPending_ = false;
+        Q_EMIT collectionReplaced();
+    }
+
+    // 6. A file or a show request left by a second copy.
+    if (!handOffWatched_ || handOffChecksLeft_ > 0) {
+        if (handOffChecksLeft_ > 0)
+            --handOffChecksLeft_;
+        pickUpHandOff();
+    }
+
+    // 7-8.
+    updateCaptionAndTooltip();
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::ticksWanted() const
+{
+    if (held_)
+        return false; // releasing the hold wakes the timer
+    if (handOffChecksLeft_ > 0 || listRefreshPending_)
+        return true;
+    return ctx_.session.current.playing && ctx_.services.player->playState() != MediaPlayer::Paused;
+}
+
+void PlayerController::holdTicks(bool hold)
+{
+    held_ = hold;
+    if (!hold) {
+        // Anything handed over while held is collected now.
+        handOffChecksLeft_ = qMax(handOffChecksLeft_, 1);
+        Q_EMIT wakeRequested();
+    }
+}
+
+void PlayerController::handOffMayHaveChanged()
+{
+    handOffChecksLeft_ = 3;
+    Q_EMIT wakeRequested();
+}
+
+void PlayerController::autoAdvance()
+{
+    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
+}
+
+bool PlayerController::collectionInUse() const
+{
+    return ctx_.windows().collectionInUse();
+}
+
+void PlayerController::pickUpHandOff()
+{
+    HandOff handOff(*ctx_.services.settings);
+    // Taken and emptied in one step: a second copy waits for the empty slot
+    // before it writes, so no hand-off is overwritten or taken twice. While
+    // the collection is in use the file waits in the store.
+    if (!collectionInUse()) {
+        if (const std::optional<QString> file = handOff.takeFile())
+            playFile(*file);
+    }
+    if (handOff.takeShowRequest())
+        Q_EMIT showNormalRequested();
+}
+
+void PlayerController::updateCaptionAndTooltip()
+{
+    const SongCollection &c = ctx_.session.current;
+    const int state = ctx_.services.player->playState();
+    caption_ = StatusTexts::caption(c, state, topCaption_);
+    tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings->programAppName(), siteUrl_);
+    if (ctx_.services.tray)
+        ctx_.services.tray->modify(tooltip_);
+}
+
+void PlayerController::playLoneSong(const QString &address)
+{
+    SongCollection &c = ctx_.session.current;
+    // The slots the old list used are emptied, so no later step can find
+    // a stale song above count.
+    for (int n = 2; n <= SongCollection::kCapacity; ++n)
+        c.entry(n) = SongEntry{};
+    c.count = 1;
+    SongEntry &e = c.entry(1);
+    e.songName.clear();
+    e.singer.clear();
+    e.address = address;
+    // A song opened on its own is nothing the user would want to keep.
+    c.changed = false;
+    // An open song list would show the old rows; it refreshes once the
+    // entry has its name, since the list's tidying drops unnamed entries.
+    listRefreshPending_ = true;
+    paused_ = false;
+    playCurrent(ctx_, 1);
+    Q_EMIT stateChanged();
+}
+
+bool PlayerController::holdsPause() const
+{
+    // Only while the engine still holds the very song that was paused: a
+    // collection replaced meanwhile, or an engine that moved on, ends it.
+    const SongCollection &c = ctx_.session.current;
+    const MediaPlayer &player = *ctx_.services.player;
+    return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
+           && c.currentIndex >= 1 && c.currentIndex <= c.count
+           && c.entry(c.currentIndex).address == player.url();
+}
+
+void PlayerController::startOrResume()
+{
+    SongCollection &c = ctx_.session.current;
+    setLabel(PlayPause, kPauseText);
+    // A paused song goes on where it stood. Anything else plays the current
+    // entry: the engine may hold nothing yet (a collection just loaded) or a
+    // song the idle rule has moved away from.
+    if (holdsPause()) {
+        ctx_.services.player->play();
+        c.playing = true;
+    } else {
+        playCurrent(ctx_, qMax<int>(1, c.currentIndex));
+    }
+    paused_ = false;
+}
+
+void PlayerController::pauseSong()
+{
+    setLabel(PlayPause, kPlayText);
+    ctx_.services.player->pause();
+    ctx_.session.current.playing = false;
+    paused_ = ctx_.services.player->playState() == MediaPlayer::Paused;
+}
+
+// Play and pause go by what is wanted, not by label 3's text, which the
+// next tick may still have to bring up to date.
+void PlayerController::play()
+{
+    if (ctx_.session.current.playing || ctx_.session.current.count == 0)
+        return;
+    startOrResume();
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::pause()
+{
+    if (!ctx_.session.current.playing)
+        return;
+    pauseSong();
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::stopPlayback()
+{
+    clickLabel(Stop);
+}
+
+void PlayerController::seek(qint64 ms)
+{
+    MediaPlayer &player = *ctx_.services.player;
+    if (player.position() < 0)
+        return;
+    // The engine moves on its own thread; the place announced is the one
+    // asked for, within the song.
+    qint64 target = qMax<qint64>(0, ms);
+    if (const qint64 length = player.duration(); length > 0)
+        target = qMin(target, length);
+    player.seek(target);
+    Q_EMIT seeked(target);
+}
+
+void PlayerController::seekBy(qint64 deltaMs)
+{
+    const qint64 now = ctx_.services.player->position();
+    if (now >= 0)
+        seek(now + deltaMs);
+}
+
+int PlayerController::volume() const
+{
+    return ctx_.services.player->volume();
+}
+
+void PlayerController::setVolume(int volume)
+{
+    volume = qBound(0, volume, 100);
+    ctx_.services.player->setVolume(volume);
+    ctx_.services.settings->store(SettingKeys::volume, QString::number(volume));
+    Q_EMIT volumeChanged(volume);
+    Q_EMIT stateChanged();
+}
+
+void PlayerController::choosePlayMode(const QString &mode)
+{
+    const PlayMode chosen = PlayMode::fromText(mode);
+    if (chosen.kind() == PlayMode::Kind::Other)
+        return;
+    playMode_ = chosen;
+    applyPlayMode();
+}

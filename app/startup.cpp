@@ -1,0 +1,97 @@
+#include "app/startup.h"
+
+#include "collection/fileexists.h"
+#include "platform/appcontext.h"
+#include "base/makerhosts.h"
+#include "base/handoff.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
+#include "platform/browser.h"
+#include "platform/instancelock.h"
+#include "platform/dialogs.h"
+#include "platform/trayicon.h"
+
+#include <QDir>
+
+StartupProcedure::StartupProcedure(AppContext &ctx) : ctx_(ctx) {}
+
+void StartupProcedure::run()
+{
+    Settings &s = *ctx_.services.settings;
+    s.store(SettingKeys::currentVersion, version());
+
+    lastCollectionPath_ = s.value(SettingKeys::lastCollectionPath);
+    if (!fileExists(lastCollectionPath_))
+        lastCollectionPath_.clear();
+
+    if (s.flag(SettingKeys::firstRun)) {
+        // A desktop without a browser still gets its player, and without a
+        // blog there is no page to show.
+        const QString page = firstRunPageUrl(s);
+        if (ctx_.services.browser && !page.isEmpty())
+            ctx_.services.browser->openUrl(page);
+        s.store(SettingKeys::firstRun, QStringLiteral("False"));
+    }
+}
+
+bool StartupProcedure::firstActivation(qint64 windowHandle)
+{
+    if (activatedOnce_)
+        return true;
+    // Set first: playFile below may open a modal message, and the window
+    // activations it causes must not run this sequence again.
+    activatedOnce_ = true;
+
+    if (!enforceSingleInstance(windowHandle, ctx_.session.commandLine))
+        return false;
+
+    SongCollection &c = ctx_.session.current;
+    if (!lastCollectionPath_.isEmpty() && c.count == 0) {
+        ctx_.windows().playFile(lastCollectionPath_);
+        c.playing = false;
+        c.currentIndex = 1;
+    }
+    ctx_.windows().showSongList();
+    return true;
+}
+
+bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString &given)
+{
+    HandOff handOff(*ctx_.services.settings);
+    const bool sole = !ctx_.services.instanceLock || ctx_.services.instanceLock->tryLock();
+    if (!sole) {
+        // The file first, then the request to come forward: the running copy
+        // reads them in the same order on its tick. Without a file nothing
+        // is written, so a file another copy left just before stays.
+        const bool handed = given.isEmpty() || handOff.leaveFile(given, handOffWaitMs_);
+        if (handOff.runningCopyKnown())
+            handOff.requestShow();
+        if (!handed && ctx_.services.dialogs)
+            ctx_.services.dialogs->messageBox(
+                QStringLiteral("无法把“%1”交给正在运行的 Liravo，文件没有打开。\n%2")
+                    .arg(QDir::toNativeSeparators(given), handOff.why()),
+                QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        if (ctx_.services.tray)
+            ctx_.services.tray->remove();
+        ctx_.windows().exitProgram();
+        return false;
+    }
+
+    handOff.recordRunning(windowHandle);
+    // A hand-off left by a copy that found no one to take it is taken over
+    // now; when this copy has a file of its own, the waiting one stays and
+    // the playback tick opens it after this one.
+    QString file = given;
+    if (file.isEmpty())
+        file = handOff.takeFile().value_or(QString());
+    if (!file.isEmpty()) {
+        // The song list window tidies the collection when it loads, and tidying
+        // drops entries without a name. A lone song opened here has no name
+        // until its tags are read on a later tick, so the list is loaded
+        // before the song is added, or showing it right after would throw the
+        // song away.
+        ctx_.windows().refreshSongList();
+        ctx_.windows().playFile(file);
+    }
+    return true;
+}

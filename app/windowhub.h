@@ -1,0 +1,50 @@
+#pragma once
+#include "base/navigator.h"
+
+#include <QObject>
+#include <QPointer>
+
+struct AppContext;
+class MainWindow;
+class QWidget;
+
+// Owns the main window and makes every other window on first use. It is the
+// context's navigator, so windows reach each other without including each
+// other's headers. A closed window is deleted and made afresh when next asked
+// for; the main window lives until the program ends.
+class WindowHub : public QObject, public Navigator {
+    Q_OBJECT
+public:
+    explicit WindowHub(AppContext &ctx, QObject *parent = nullptr);
+    ~WindowHub() override;
+
+    // Makes the main window (running its load sequence) on the first call.
+    MainWindow &mainWindow();
+
+    QWidget *songListWindow() const;
+    QWidget *searchWindow() const;
+    QWidget *scanWindow() const;
+    QWidget *updaterWindow() const;
+
+    QWidget *existingMainWindow() override;
+    void refreshSongList() override;
+    void showSongList() override;
+    void closeSongList() override;
+    void showSearchWindow() override;
+    void closeSearchWindow() override;
+    void showScanWindow() override;
+    void showUpdaterWindow() override;
+    void playFile(const QString &path) override;
+    void exitProgram() override;
+    bool collectionInUse() override;
+
+private:
+    void showWindow(QWidget *w);
+
+    AppContext &ctx_;
+    MainWindow *main_ = nullptr;
+    QPointer<QWidget> songList_;
+    QPointer<QWidget> search_;
+    QPointer<QWidget> scan_;
+    QPointer<QWidget> updater_;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+// Every entry the player keeps in its settings store: the application name it
+// lives under, its section, its key and the text read while it is missing.
+// Settings::value() and Settings::store() take these, so each key and its
+// default are written down once.
+struct SettingKey {
+    enum class Scope {
+        Shared,  // the fixed name "Liravo", the same for every copy of the program
+        Program, // the running executable's base name
+    };
+    Scope scope;
+    const char *section;
+    const char *name;
+    const char *fallback; // UTF-8
+};
+
+namespace SettingKeys {
+using enum SettingKey::Scope;
+
+inline constexpr SettingKey playMode{Shared, "设置", "播放模式", "列表播放"};
+// The main window falls back to "Liravo"; the song list window, which puts
+// its own words after the caption, to songListTopCaptionFallback.
+inline constexpr SettingKey topCaption{Program, "设置", "顶部标题", "Liravo"};
+inline constexpr char songListTopCaptionFallback[] = "Liravo音乐播放器";
+inline constexpr SettingKey fontColor{Program, "设置", "字体颜色", "255"};
+inline constexpr SettingKey backColor{Program, "设置", "背景颜色", "0"};
+inline constexpr SettingKey volume{Shared, "设置", "音量", "80"};
+inline constexpr SettingKey firstRun{Shared, "设置", "firstRun", "True"};
+
+inline constexpr SettingKey lastCollectionPath{Shared, "歌集", "最后的歌集地址", ""};
+// Written on every play, never read back.
+inline constexpr SettingKey lastPlayPosition{Shared, "歌集", "最后的播放位置", ""};
+
+inline constexpr SettingKey currentVersion{Shared, "版本更新", "当前版本", "0"};
+
+// The single-copy hand-off; only HandOff uses these.
+inline constexpr SettingKey handOffFile{Shared, "程序多开", "歌曲文件", ""};
+inline constexpr SettingKey handOffShow{Shared, "程序多开", "show", "false"};
+inline constexpr SettingKey handOffHandle{Shared, "程序多开", "句柄", "0"};
+
+// Hosts: empty means there is no such site.
+inline constexpr SettingKey makerSite{Shared, "网站", "主页", ""};
+inline constexpr SettingKey makerBlog{Shared, "网站", "博客", ""};
+
+inline constexpr SettingKey searchHost{Shared, "网络", "搜索主机", "wap.sogou.com"};
+inline constexpr SettingKey lookupHost{Shared, "网络", "查询主机", "box.zhangmen.baidu.com"};
+inline constexpr SettingKey httpTimeoutMs{Shared, "网络", "超时毫秒", "15000"};
+inline constexpr SettingKey searchLimitMs{Shared, "网络", "搜索总毫秒", "60000"};
+inline constexpr SettingKey maxReplyBytes{Shared, "网络", "应答上限字节", "4194304"};
+} // namespace SettingKeys

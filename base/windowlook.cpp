@@ -1,0 +1,33 @@
+#include "base/windowlook.h"
+
+#include "base/colors.h"
+
+#include <QFont>
+#include <QWidget>
+
+int twipsToPixels(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
+}
+
+void setUpFixedWindow(QWidget *window, const QString &objectName, const QString &caption,
+                      int widthTwips, int heightTwips)
+{
+    window->setObjectName(objectName);
+    window->setWindowTitle(caption);
+    useCjkFont(window);
+    window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+}
+
+void useCjkFont(QWidget *window)
+{
+    QFont f = window->font();
+    f.setFamilies(cjkFontFamilies());
+    window->setFont(f);
+}

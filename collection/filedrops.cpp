@@ -1,0 +1,92 @@
+#include "collection/filedrops.h"
+
+#include "collection/audioformats.h"
+#include "base/songcollection.h"
+#include "platform/appcontext.h"
+#include "platform/dialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
+{
+    const QDir dir(folder);
+    for (const QFileInfo &f : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        if (isDroppableSong(f.absoluteFilePath()))
+            out << f.absoluteFilePath();
+    }
+    if (!withSubfolders)
+        return;
+    for (const QFileInfo &d : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        addFolder(d.absoluteFilePath(), out, false);
+}
+
+void tellLeftOut(AppContext &ctx, const QString &text, int leftOut)
+{
+    if (leftOut > 0 && ctx.services.dialogs)
+        ctx.services.dialogs->messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
+}
+} // namespace
+
+bool isDroppableSong(const QString &path)
+{
+    return isAudioFile(path);
+}
+
+QStringList songFilesIn(const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            addFolder(info.absoluteFilePath(), out, true);
+        else if (info.isFile() && isDroppableSong(path))
+            out << info.absoluteFilePath();
+    }
+    return out;
+}
+
+int appendSongFiles(SongCollection &c, const QStringList &files)
+{
+    SongCollection added;
+    for (const QString &file : files) {
+        if (added.count + c.count >= SongCollection::kCapacity)
+            break;
+        SongEntry &e = added.entry(++added.count);
+        e.address = file;
+        e.isLocal = true;
+    }
+    nameLocalEntries(added);
+    for (int n = 1; n <= added.count; ++n)
+        c.entry(++c.count) = added.entry(n);
+    if (added.count > 0)
+        c.saved = false;
+    return int(files.size()) - added.count;
+}
+
+void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
+{
+    if (paths.size() == 1 && QFileInfo(paths.first()).isFile()) {
+        ctx.windows().playFile(paths.first());
+        return;
+    }
+    const QStringList files = songFilesIn(paths);
+    if (files.isEmpty())
+        return;
+    SongCollection c;
+    const int leftOut = appendSongFiles(c, files);
+    c.albumName = localAlbumName();
+    c.currentIndex = 1;
+    ctx.session.current = c;
+    tellLeftOut(ctx, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+    ctx.windows().refreshSongList();
+    ctx.windows().showSongList();
+}
+
+void dropOnSongList(AppContext &ctx, const QStringList &paths)
+{
+    const int leftOut = appendSongFiles(ctx.session.current, songFilesIn(paths));
+    tellLeftOut(ctx, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+    ctx.windows().refreshSongList();
+}

@@ -1,0 +1,3 @@
+#pragma once
+// Planted: the base must not know the application.
+#include "app/high.h"
