@@ -39,8 +39,10 @@ QByteArray oggPages(const QList<QByteArray> &packets)
         for (qsizetype seg = 0, at = 0; seg < lacing.size(); seg += 255) {
             const QByteArray lace = lacing.mid(seg, 255);
             const qsizetype n = qMin(packet.size() - at, lace.size() * 255);
-            out += QByteArray("OggS", 4) + char(0) + char(seg ? 1 : sequence ? 0 : 2) + QByteArray(8, 0)
-                + le32(0x1234) + le32(sequence++) + le32(0) + char(lace.size()) + lace + packet.mid(at, n);
+            const char flags = seg ? 1 : sequence ? 0 : 2; // continued, or first of the stream
+            out += QByteArray("OggS", 4) + char(0) + flags + QByteArray(8, 0)
+                + le32(0x1234) + le32(sequence) + le32(0) + char(lace.size()) + lace + packet.mid(at, n);
+            ++sequence;
             at += n;
         }
     }
