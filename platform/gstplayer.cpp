@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 #include <limits>
@@ -191,8 +192,22 @@ GstPlayer::Options GstPlayer::optionsFromEnvironment()
 GstPlayer::GstPlayer(QObject *parent) : GstPlayer(optionsFromEnvironment(), parent) {}
 
 GstPlayer::GstPlayer(const Options &options, QObject *parent)
-    : QObject(parent), options_(options), gates_(std::make_unique<StreamGates>())
+    : QObject(parent), options_(options), gates_(std::make_unique<StreamGates>()),
+      openLimit_(new QTimer(this))
 {
+    // The player waits for a song while it opens: one that never does must
+    // not hold it for ever.
+    openLimit_->setSingleShot(true);
+    openLimit_->setInterval(options_.openLimitMs);
+    connect(openLimit_, &QTimer::timeout, this, [this] {
+        if (!active_ || loaded_ || state_ != Transitioning)
+            return;
+        qCWarning(lcEngine) << "cannot play" << url_ << ": it did not open within"
+                            << options_.openLimitMs << "ms";
+        dropPipeline(); // not trusted with the next source
+        halt();
+        setState(Stopped);
+    });
 }
 
 GstPlayer::~GstPlayer()
@@ -321,6 +336,7 @@ void GstPlayer::startSource()
         setState(Stopped);
         return;
     }
+    openLimit_->start();
     setState(Transitioning);
 }
 
@@ -337,6 +353,8 @@ void GstPlayer::play()
         if (active_) {
             if (!buffering_)
                 gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+            if (!loaded_)
+                openLimit_->start();
             setState(!loaded_ ? Transitioning : buffering_ ? Buffering : Playing);
             return;
         }
@@ -471,6 +489,8 @@ void GstPlayer::handle(GstMessage *msg)
         if (next != GST_STATE_PLAYING)
             break;
         loaded_ = true;
+        if (buffering_)
+            gst_element_set_state(pipeline_, GST_STATE_PAUSED);
         if (pendingSeek_ >= 0)
             applySeek(pendingSeek_);
         if (state_ == Transitioning)
@@ -492,9 +512,13 @@ void GstPlayer::handle(GstMessage *msg)
         buffering_ = low;
         if (state_ == Paused)
             break; // play() decides when it resumes
+        // While the source opens, the pipeline is on its way to playing;
+        // pausing and resuming it in the middle of that can leave it waiting
+        // for ever. It pauses for the buffer once it plays.
+        if (!loaded_)
+            break;
         gst_element_set_state(pipeline_, low ? GST_STATE_PAUSED : GST_STATE_PLAYING);
-        if (loaded_)
-            setState(low ? Buffering : Playing);
+        setState(low ? Buffering : Playing);
         break;
     }
     case GST_MESSAGE_EOS:

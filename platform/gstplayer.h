@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+class QTimer;
 class StreamGates;
 
 typedef struct _GstBus GstBus;
@@ -28,6 +29,9 @@ public:
         QString audioOutput;
         // With the silent output: run as fast as the decoder can (tests).
         bool untimed = false;
+        // How long a source may take to start playing before it counts as
+        // failed: as long as the network may stay silent.
+        int openLimitMs = 15000;
     };
     // Options from LIRAVO_AO.
     static Options optionsFromEnvironment();
@@ -90,4 +94,5 @@ private:
     bool active_ = false;    // the pipeline holds the current source
     qint64 pendingSeek_ = -1;
     bool silent_ = false;    // the output failed to open: play silently
+    QTimer *openLimit_;      // gives up on a source that never opens
 };

@@ -388,6 +388,21 @@ TEST_F(GstPlayerTest, PlaysAWebAddressAndFailsOnAMissingOne)
     EXPECT_FALSE(rec.states.contains(MediaPlayer::Playing));
 }
 
+TEST_F(GstPlayerTest, GivesUpOnAWebAddressThatNeverAnswers)
+{
+    QTcpServer silent; // takes the connection and says nothing
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    GstPlayer::Options o;
+    o.audioOutput = "null";
+    o.openLimitMs = 500;
+    GstPlayer p(o);
+    Recorder rec(p);
+    p.setUrl(QStringLiteral("http://127.0.0.1:%1/song.mp3").arg(silent.serverPort()));
+    ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 5000));
+    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Stopped}));
+    EXPECT_FALSE(p.engineStarted()); // the next song gets a fresh pipeline
+}
+
 TEST_F(GstPlayerTest, StartsUnderAChineseNumberLocale)
 {
     // QApplication takes the user's locale; the engine refuses to start
