@@ -55,11 +55,9 @@ bool linkSoundPlugins(const QString &dir)
 
 bool userChosePlugins()
 {
-    for (const char *name : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_SYSTEM_PATH", "GST_REGISTRY_1_0",
-                             "GST_REGISTRY"})
-        if (qEnvironmentVariableIsSet(name))
-            return true;
-    return false;
+    return qEnvironmentVariableIsSet("GST_PLUGIN_SYSTEM_PATH_1_0")
+           || qEnvironmentVariableIsSet("GST_PLUGIN_SYSTEM_PATH")
+           || qEnvironmentVariableIsSet("GST_REGISTRY_1_0") || qEnvironmentVariableIsSet("GST_REGISTRY");
 }
 
 // Native decoders first: FFmpeg's (gst-libav) would otherwise win for MP3
