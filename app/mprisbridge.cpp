@@ -91,7 +91,7 @@ MprisValues MprisBridge::values() const
 {
     const SongCollection &c = ctx_.session.current;
     const MediaPlayer &player = *ctx_.services.player;
-    const int state = player.playState();
+    const PlayState state = player.playState();
     MprisValues v;
     if (controller_.holdsPause() || state == MediaPlayer::Paused)
         v.playbackStatus = QStringLiteral("Paused");

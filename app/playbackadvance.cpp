@@ -43,7 +43,7 @@ void PlaybackAdvance::afterSongEnded(const PlayMode &mode, AppContext &ctx,
 {
     SongCollection &c = ctx.session.current;
     MediaPlayer &player = *ctx.services.player;
-    const int state = player.playState();
+    const PlayState state = player.playState();
     if (!(c.count >= c.currentIndex && c.playing
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
         return;

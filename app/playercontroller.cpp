@@ -486,7 +486,7 @@ void PlayerController::pickUpHandOff()
 void PlayerController::updateCaptionAndTooltip()
 {
     const SongCollection &c = ctx_.session.current;
-    const int state = ctx_.services.player->playState();
+    const PlayState state = ctx_.services.player->playState();
     caption_ = StatusTexts::caption(c, state, topCaption_);
     tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings->programAppName(), siteUrl_);
     if (ctx_.services.tray)

@@ -46,7 +46,7 @@ PositionBar::PositionBar(MediaPlayer &player, QWidget *parent)
 
 void PositionBar::refresh()
 {
-    const int state = player_.playState();
+    const PlayState state = player_.playState();
     const bool open = state == MediaPlayer::Playing || state == MediaPlayer::Paused
                       || state == MediaPlayer::Buffering;
     const qint64 pos = open ? player_.position() : -1;

@@ -13,7 +13,7 @@ bool hasCurrentEntry(const SongCollection &c)
 }
 } // namespace
 
-QString StatusTexts::stateText(int playState)
+QString StatusTexts::stateText(PlayState playState)
 {
     switch (playState) {
     case MediaPlayer::Stopped: return QStringLiteral("停止");
@@ -26,7 +26,7 @@ QString StatusTexts::stateText(int playState)
     }
 }
 
-QString StatusTexts::caption(const SongCollection &c, int playState, const QString &topCaption)
+QString StatusTexts::caption(const SongCollection &c, PlayState playState, const QString &topCaption)
 {
     if (!hasCurrentEntry(c))
         return topCaption;
@@ -34,7 +34,7 @@ QString StatusTexts::caption(const SongCollection &c, int playState, const QStri
            + QStringLiteral("][") + topCaption + QLatin1Char(']');
 }
 
-QString StatusTexts::tooltip(const SongCollection &c, int playState, const QString &programName,
+QString StatusTexts::tooltip(const SongCollection &c, PlayState playState, const QString &programName,
                              const QString &siteUrl)
 {
     const bool notPlaying = playState == MediaPlayer::Undefined || playState == MediaPlayer::Stopped

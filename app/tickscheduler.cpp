@@ -16,8 +16,8 @@ TickScheduler::TickScheduler(PlayerController &controller, QTimer &timer, MediaP
     // Engines that report their state changes are QObjects of types this
     // code does not know (the real one lives in a module).
     if (auto *engine = dynamic_cast<QObject *>(player))
-        if (engine->metaObject()->indexOfSignal("stateChanged(int)") >= 0)
-            connect(engine, SIGNAL(stateChanged(int)), this, SLOT(wake()));
+        if (engine->metaObject()->indexOfSignal("stateChanged(PlayState)") >= 0)
+            connect(engine, SIGNAL(stateChanged(PlayState)), this, SLOT(wake()));
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
     timer_.start();

@@ -94,7 +94,7 @@ double cpuSeconds()
         + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-bool waitForState(GstPlayer &p, int state, int ms)
+bool waitForState(GstPlayer &p, PlayState state, int ms)
 {
     QDeadlineTimer deadline(ms);
     while (p.playState() != state) {

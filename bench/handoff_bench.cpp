@@ -30,7 +30,7 @@ public:
     void play() override {}
     void pause() override {}
     void stop() override { if (state_ != Undefined) state_ = Stopped; }
-    int playState() const override { return state_; }
+    PlayState playState() const override { return state_; }
     QString title() const override { return {}; }
     QString author() const override { return {}; }
     void setVolume(int v) override { volume_ = v; }
@@ -41,7 +41,7 @@ public:
 
 private:
     QString url_;
-    int state_ = Undefined;
+    PlayState state_ = Undefined;
     int volume_ = 0;
 };
 

@@ -25,7 +25,7 @@ public:
     void play() override {}
     void pause() override {}
     void stop() override {}
-    int playState() const override { return Playing; }
+    PlayState playState() const override { return Playing; }
     QString title() const override { return QStringLiteral("稻香"); }
     QString author() const override { return QStringLiteral("周杰伦"); }
     void setVolume(int v) override { volume_ = v; }

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <unistd.h>
 #include <gst/gst.h>
@@ -304,7 +303,7 @@ void GstPlayer::halt()
     pendingSeek_ = -1;
 }
 
-void GstPlayer::setState(int state)
+void GstPlayer::setState(PlayState state)
 {
     if (state_ == state)
         return;
@@ -400,14 +399,6 @@ void GstPlayer::setVolume(int volume0to100)
     volume_ = qBound(0, volume0to100, 100);
     if (pipeline_)
         g_object_set(pipeline_, "volume", linearVolume(volume_), nullptr);
-}
-
-double GstPlayer::engineVolume() const
-{
-    double v = std::numeric_limits<double>::quiet_NaN();
-    if (pipeline_)
-        g_object_get(pipeline_, "volume", &v, nullptr);
-    return v;
 }
 
 qint64 GstPlayer::position() const

@@ -45,7 +45,7 @@ public:
     void play() override;
     void pause() override;
     void stop() override;
-    int playState() const override { return state_; }
+    PlayState playState() const override { return state_; }
     QString title() const override { return title_; }
     QString author() const override { return author_; }
     void setVolume(int volume0to100) override;
@@ -54,19 +54,13 @@ public:
     qint64 duration() const override;
     void seek(qint64 ms) override;
 
-    // Whether a pipeline exists now; for diagnostics and tests.
-    bool engineStarted() const { return pipeline_ != nullptr; }
-    // The playbin's own linear volume (1.0 is unchanged); NaN without one.
-    double engineVolume() const;
-    // The pipeline, for diagnostics and tests; null before the first source.
-    GstElement *pipeline() const { return pipeline_; }
-
 Q_SIGNALS:
     // Every change of playState(), including the short-lived ones a poll
     // would miss.
-    void stateChanged(int state);
+    void stateChanged(PlayState state);
 
 private:
+    friend struct GstPlayerProbe; // tests look at the pipeline
     static int onBusMessage(GstBus *bus, GstMessage *msg, void *self);
     bool ensurePipeline();
     void dropPipeline();
@@ -74,7 +68,7 @@ private:
     void startSource();
     void handle(GstMessage *msg);
     void takeTags(GstMessage *msg);
-    void setState(int state);
+    void setState(PlayState state);
     void applySeek(qint64 ms);
 
     Options options_;
@@ -87,7 +81,7 @@ private:
     QString url_;
     QString title_;
     QString author_;
-    int state_ = Undefined;
+    PlayState state_ = Undefined;
     int volume_ = 100;
     bool loaded_ = false;    // the current source reached playing once
     bool buffering_ = false; // a stream refills its buffer

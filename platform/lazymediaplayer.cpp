@@ -13,7 +13,7 @@ void LazyMediaPlayer::setUrl(const QString &url)
             engine_->setVolume(volume_);
             // The engine is a QObject of a type only its module knows.
             if (auto *o = dynamic_cast<QObject *>(engine_.get()))
-                connect(o, SIGNAL(stateChanged(int)), this, SIGNAL(stateChanged(int)));
+                connect(o, SIGNAL(stateChanged(PlayState)), this, SIGNAL(stateChanged(PlayState)));
         }
     }
     if (engine_) {
@@ -50,7 +50,7 @@ void LazyMediaPlayer::stop()
         engine_->stop();
 }
 
-int LazyMediaPlayer::playState() const
+PlayState LazyMediaPlayer::playState() const
 {
     return engine_ ? engine_->playState() : state_;
 }

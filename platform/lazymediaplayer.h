@@ -22,7 +22,7 @@ public:
     void play() override;
     void pause() override;
     void stop() override;
-    int playState() const override;
+    PlayState playState() const override;
     QString title() const override;
     QString author() const override;
     void setVolume(int volume0to100) override;
@@ -31,17 +31,15 @@ public:
     qint64 duration() const override;
     void seek(qint64 ms) override;
 
-    bool engineLoaded() const { return engine_ != nullptr; }
-
 Q_SIGNALS:
-    // The engine's own stateChanged(int), when it has one.
-    void stateChanged(int state);
+    // The engine's own stateChanged, when it has one.
+    void stateChanged(PlayState state);
 
 private:
     Factory factory_;
     std::unique_ptr<MediaPlayer> engine_;
     bool factoryTried_ = false;
     QString url_;
-    int state_ = Undefined; // without an engine
+    PlayState state_ = Undefined; // without an engine
     int volume_ = 100;
 };

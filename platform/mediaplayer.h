@@ -1,22 +1,24 @@
 #pragma once
 #include <QString>
 
-// The audio engine as the player sees it: a source, transport, a numeric play
-// state and two tags. The real engine (GStreamer) lives in gstplayer.*; tests
-// use FakeMediaPlayer.
+// Play states; the numbers are the ones the status line has always shown.
+enum class PlayState : int {
+    Undefined = 0,   // nothing open
+    Stopped = 1,     // stopped, or the source ended or failed
+    Paused = 2,
+    Playing = 3,
+    Buffering = 6,
+    Waiting = 7,
+    Transitioning = 9, // a source was set and is being opened
+    Ready = 10,
+};
+
+// The audio engine as the player sees it: a source, transport, a play state
+// and two tags. The real engine (GStreamer) lives in gstplayer.*; tests use
+// FakeMediaPlayer.
 class MediaPlayer {
 public:
-    // Play states, numbered as the rest of the program expects them.
-    enum State : int {
-        Undefined = 0,   // nothing open
-        Stopped = 1,     // stopped, or the source ended or failed
-        Paused = 2,
-        Playing = 3,
-        Buffering = 6,
-        Waiting = 7,
-        Transitioning = 9, // a source was set and is being opened
-        Ready = 10,
-    };
+    using enum PlayState;
 
     virtual ~MediaPlayer() = default;
 
@@ -31,7 +33,7 @@ public:
     virtual void pause() = 0;
     // Halts playback; the source stays open.
     virtual void stop() = 0;
-    virtual int playState() const = 0;
+    virtual PlayState playState() const = 0;
     // "Title" and "Author" tags of the current source, empty when absent.
     virtual QString title() const = 0;
     virtual QString author() const = 0;

@@ -36,7 +36,7 @@ protected:
         ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
         controller = std::make_unique<PlayerController>(ctx);
         controller->load(QIcon());
-        QObject::connect(player.get(), &GstPlayer::stateChanged, [this](int s) {
+        QObject::connect(player.get(), &GstPlayer::stateChanged, [this](PlayState s) {
             if (s == MediaPlayer::Playing)
                 started << player->url();
         });

@@ -23,17 +23,31 @@
 #include <functional>
 #include <memory>
 
+// What the tests look at inside the engine: whether a pipeline exists, its
+// own linear volume (1.0 is unchanged), and the pipeline itself.
+struct GstPlayerProbe {
+    static GstElement *pipeline(const GstPlayer &p) { return p.pipeline_; }
+    static bool started(const GstPlayer &p) { return p.pipeline_ != nullptr; }
+    static double volume(const GstPlayer &p)
+    {
+        double v = std::nan("");
+        if (p.pipeline_)
+            g_object_get(p.pipeline_, "volume", &v, nullptr);
+        return v;
+    }
+};
+
 namespace {
 
 // Records every state the player passes through, however short-lived.
 struct Recorder {
     explicit Recorder(GstPlayer &p)
-        : link(QObject::connect(&p, &GstPlayer::stateChanged, [this](int s) { states << s; }))
+        : link(QObject::connect(&p, &GstPlayer::stateChanged, [this](PlayState s) { states << s; }))
     {
     }
     ~Recorder() { QObject::disconnect(link); }
     QMetaObject::Connection link;
-    QList<int> states;
+    QList<PlayState> states;
 };
 
 bool waitFor(const std::function<bool()> &done, int ms = 5000)
@@ -124,7 +138,7 @@ TEST_F(GstPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
     // Right away, before any engine event: the timer must not see a finished song.
     EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
     ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }));
-    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Playing,
+    EXPECT_EQ(rec.states, (QList<PlayState>{MediaPlayer::Transitioning, MediaPlayer::Playing,
                                       MediaPlayer::Stopped}));
     QTest::qWait(150);
     EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
@@ -135,7 +149,7 @@ TEST_F(GstPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
     p->play();
     EXPECT_EQ(p->playState(), MediaPlayer::Transitioning);
     ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }));
-    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Playing,
+    EXPECT_EQ(rec.states, (QList<PlayState>{MediaPlayer::Transitioning, MediaPlayer::Playing,
                                       MediaPlayer::Stopped}));
 }
 
@@ -291,14 +305,14 @@ TEST_F(GstPlayerTest, EngineStartsOnlyWithTheFirstSourceAndKeepsTheVolume)
     EXPECT_EQ(p->playState(), MediaPlayer::Undefined); // nothing open: no state text
     p->setUrl(dir.filePath("missing.mp3"));
     EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
-    EXPECT_FALSE(p->engineStarted());
+    EXPECT_FALSE(GstPlayerProbe::started(*p));
 
     p->setUrl(song("a.mp3"));
-    EXPECT_TRUE(p->engineStarted());
-    EXPECT_NEAR(p->engineVolume(), 0.8 * 0.8 * 0.8, 1e-6); // heard as even steps
+    EXPECT_TRUE(GstPlayerProbe::started(*p));
+    EXPECT_NEAR(GstPlayerProbe::volume(*p), 0.8 * 0.8 * 0.8, 1e-6); // heard as even steps
     p->setVolume(130);
     EXPECT_EQ(p->volume(), 100);
-    EXPECT_DOUBLE_EQ(p->engineVolume(), 1.0);
+    EXPECT_DOUBLE_EQ(GstPlayerProbe::volume(*p), 1.0);
     p->setVolume(-5);
     EXPECT_EQ(p->volume(), 0);
 }
@@ -310,12 +324,12 @@ TEST_F(GstPlayerTest, AnEngineThatQuitsIsReplacedByTheNextSource)
     p->setUrl(a);
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
     // The output breaking under the engine, as a vanished sound server does.
-    GstElement *pipeline = p->pipeline();
+    GstElement *pipeline = GstPlayerProbe::pipeline(*p);
     GError *gone = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "gone");
     gst_element_post_message(pipeline, gst_message_new_error(GST_OBJECT(pipeline), gone, "test"));
     g_error_free(gone);
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
-    EXPECT_FALSE(p->engineStarted());
+    EXPECT_FALSE(GstPlayerProbe::started(*p));
     p->setUrl(a);
     EXPECT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
 }
@@ -324,9 +338,12 @@ TEST_F(GstPlayerTest, WithoutTheEngineModuleEverySourceEndsStopped)
 {
     QString error;
     int asked = 0;
+    bool made = false;
     LazyMediaPlayer p([&] {
         ++asked;
-        return loadEngineModule({dir.filePath("libliravo-no-such-engine.so")}, &error);
+        auto engine = loadEngineModule({dir.filePath("libliravo-no-such-engine.so")}, &error);
+        made = engine != nullptr;
+        return engine;
     });
     p.setUrl(song("a.mp3"));
     EXPECT_EQ(p.playState(), MediaPlayer::Stopped);
@@ -335,19 +352,24 @@ TEST_F(GstPlayerTest, WithoutTheEngineModuleEverySourceEndsStopped)
     p.setUrl(song("b.mp3"));
     EXPECT_EQ(p.playState(), MediaPlayer::Stopped);
     EXPECT_EQ(asked, 1); // the failure is reported once
-    EXPECT_FALSE(p.engineLoaded());
+    EXPECT_FALSE(made);
 }
 
 TEST_F(GstPlayerTest, TheModuleMakesAWorkingEngine)
 {
     QString error;
-    LazyMediaPlayer p([&] { return loadEngineModule({LIRAVO_ENGINE_MODULE}, &error); });
-    QList<int> states;
-    QObject::connect(&p, &LazyMediaPlayer::stateChanged, [&](int s) { states << s; });
+    bool made = false;
+    LazyMediaPlayer p([&] {
+        auto engine = loadEngineModule({LIRAVO_ENGINE_MODULE}, &error);
+        made = engine != nullptr;
+        return engine;
+    });
+    QList<PlayState> states;
+    QObject::connect(&p, &LazyMediaPlayer::stateChanged, [&](PlayState s) { states << s; });
     p.setVolume(40);
-    EXPECT_FALSE(p.engineLoaded());
+    EXPECT_FALSE(made);
     p.setUrl(song("a.mp3", {.seconds = 0.3}));
-    ASSERT_TRUE(p.engineLoaded()) << error.toStdString();
+    ASSERT_TRUE(made) << error.toStdString();
     EXPECT_EQ(p.volume(), 40);
     ASSERT_TRUE(waitFor([&] { return states.contains(MediaPlayer::Stopped); }, 10000));
     EXPECT_TRUE(states.contains(MediaPlayer::Playing));
@@ -399,8 +421,8 @@ TEST_F(GstPlayerTest, GivesUpOnAWebAddressThatNeverAnswers)
     Recorder rec(p);
     p.setUrl(QStringLiteral("http://127.0.0.1:%1/song.mp3").arg(silent.serverPort()));
     ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 5000));
-    EXPECT_EQ(rec.states, (QList<int>{MediaPlayer::Transitioning, MediaPlayer::Stopped}));
-    EXPECT_FALSE(p.engineStarted()); // the next song gets a fresh pipeline
+    EXPECT_EQ(rec.states, (QList<PlayState>{MediaPlayer::Transitioning, MediaPlayer::Stopped}));
+    EXPECT_FALSE(GstPlayerProbe::started(p)); // the next song gets a fresh pipeline
 }
 
 TEST_F(GstPlayerTest, StartsUnderAChineseNumberLocale)

@@ -77,7 +77,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     ASSERT_EQ(ctx.session.current.count, 1);
     EXPECT_TRUE(ctx.session.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
     ASSERT_TRUE(waitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
-        << "state " << player.playState();
+        << "state " << int(player.playState());
     EXPECT_TRUE(waitFor([&] { return !player.title().isEmpty(); }, 5000));
     EXPECT_EQ(player.title(), QStringLiteral("无名小调"));
     EXPECT_EQ(player.author(), QStringLiteral("佚名"));

@@ -113,7 +113,7 @@ protected:
     }
 
     // Playing entry n as playEntry leaves it, then the engine reaching state.
-    void playing(int n, int state = MediaPlayer::Playing)
+    void playing(int n, PlayState state = MediaPlayer::Playing)
     {
         playCurrent(ctx, n);
         player.state = state;
@@ -197,7 +197,7 @@ TEST_F(Player, PlayerStateTexts)
         {1, "停止"}, {2, "暂停"}, {3, "播放中..."}, {6, "正在缓冲..."},
         {9, "正在连接..."}, {10, "准备就绪"}, {0, ""}, {7, ""}, {42, ""}};
     for (const auto &[state, text] : table) {
-        player.state = state;
+        player.state = PlayState(state);
         EXPECT_EQ(c.playerStateText(), text) << state;
     }
 }

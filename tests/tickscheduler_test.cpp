@@ -34,13 +34,13 @@ bool waitFor(const std::function<bool()> &done, int ms)
 class SignallingPlayer : public QObject, public FakeMediaPlayer {
     Q_OBJECT
 public:
-    void report(int s)
+    void report(PlayState s)
     {
         state = s;
         Q_EMIT stateChanged(s);
     }
 Q_SIGNALS:
-    void stateChanged(int state);
+    void stateChanged(PlayState state);
 };
 
 // The real store, counting the reads that reach it.

@@ -28,7 +28,7 @@ public:
     void play() override;
     void pause() override;
     void stop() override;
-    int playState() const override { return state; }
+    PlayState playState() const override { return state; }
     QString title() const override { return titleTag; }
     QString author() const override { return authorTag; }
     void setVolume(int v) override { volume_ = v; calls << QStringLiteral("volume %1").arg(v); }
@@ -37,7 +37,7 @@ public:
     qint64 duration() const override { return durationMs; }
     void seek(qint64 ms) override;
 
-    int state = Undefined;
+    PlayState state = Undefined;
     qint64 positionMs = -1;
     qint64 durationMs = -1;
     QList<qint64> seeks; // every seek asked for, in order
@@ -47,7 +47,7 @@ public:
     QStringList urls;  // every URL set, in order
     int plays = 0, pauses = 0, stops = 0;
     // The state play() moves to (Transitioning by default; tests set Playing).
-    int stateAfterPlay = Transitioning;
+    PlayState stateAfterPlay = Transitioning;
 
 private:
     QString url_;
