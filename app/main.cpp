@@ -62,13 +62,9 @@ int main(int argc, char **argv)
     QApplication::setStyle(new LeanStyle(QApplication::style()->name()));
     QApplication::setWindowIcon(MainWindow::appIcon());
 
-    AppContext ctx;
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
     Settings settings(*backend, Settings::executableBaseName());
-    ctx.services.settings = &settings;
-
     QtDialogs dialogs;
-    ctx.services.dialogs = &dialogs;
     // Shown after the write that failed has returned, not inside it.
     settings.setCannotSaveHandler([&app, &dialogs](const QString &why) {
         QTimer::singleShot(0, &app, [&dialogs, why] {
@@ -86,31 +82,34 @@ int main(int argc, char **argv)
                                QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                Dialogs::Icon::Warning);
         });
-    LazyMediaPlayer player([&ctx]() -> std::unique_ptr<MediaPlayer> {
+    LazyMediaPlayer player([&dialogs]() -> std::unique_ptr<MediaPlayer> {
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
         if (!engine)
-            ctx.services.dialogs->messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
-                                    QStringLiteral("播放"), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Critical);
+            dialogs.messageBox(QStringLiteral("音频引擎无法加载，歌曲将无法播放：") + error,
+                               QStringLiteral("播放"), Dialogs::Buttons::Ok,
+                               Dialogs::Icon::Critical);
         return engine;
     });
-    ctx.services.player = &player;
     LazyHttpClient http;
-    ctx.services.http = &http;
-    ctx.services.resolver = makeResolver(ctx);
     QtDownloader downloader(http);
-    ctx.services.downloader = &downloader;
     QtProcessLauncher launcher;
-    ctx.services.launcher = &launcher;
     XdgFileAssociation association;
-    ctx.services.fileAssociation = &association;
     QtBrowser browser;
-    ctx.services.browser = &browser;
     QtTrayIcon tray;
-    ctx.services.tray = &tray;
     QtInstanceLock lock(settings.programAppName());
-    ctx.services.instanceLock = &lock;
+    AppContext ctx{{.settings = settings,
+                    .player = player,
+                    .dialogs = dialogs,
+                    .http = http,
+                    .browser = browser,
+                    .tray = tray,
+                    .instanceLock = lock,
+                    .fileAssociation = association,
+                    .downloader = downloader,
+                    .launcher = launcher,
+                    .resolver = {}}};
+    ctx.services.resolver = makeResolver(ctx);
     ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
 
     StartupProcedure startup(ctx);

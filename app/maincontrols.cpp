@@ -14,7 +14,7 @@
 MainControls::MainControls(QWidget &window, QWidget &client, PlayerController &controller,
                            AppContext &ctx)
     : QObject(&window), window_(window), controller_(controller),
-      bar_(new PositionBar(*ctx.services.player, &client))
+      bar_(new PositionBar(ctx.services.player, &client))
 {
     setObjectName(QStringLiteral("mainControls"));
     bar_->setGeometry(0, client.height() - PositionBar::kHeight, client.width(), PositionBar::kHeight);

@@ -90,13 +90,11 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     connect(controller_, &PlayerController::showNormalRequested, this,
             &MainWindow::showNormalAndRaise);
 
-    if (ctx_.services.tray) {
-        ctx_.services.tray->onRightPress = [this](const QPoint &pos) {
-            activateWindow();
-            trayMenu_->popup(pos);
-        };
-        ctx_.services.tray->onDoubleClick = [this] { showNormalAndRaise(); };
-    }
+    ctx_.services.tray.onRightPress = [this](const QPoint &pos) {
+        activateWindow();
+        trayMenu_->popup(pos);
+    };
+    ctx_.services.tray.onDoubleClick = [this] { showNormalAndRaise(); };
 
     controller_->load(windowIcon());
     sync();
@@ -105,15 +103,13 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     timer_->setObjectName(QStringLiteral("Timer1"));
     timer_->setInterval(100);
     // Ticks run while they can change something and sleep otherwise.
-    new TickScheduler(*controller_, *timer_, ctx_.services.player, this);
+    new TickScheduler(*controller_, *timer_, &ctx_.services.player, this);
 }
 
 MainWindow::~MainWindow()
 {
-    if (ctx_.services.tray) {
-        ctx_.services.tray->onRightPress = nullptr;
-        ctx_.services.tray->onDoubleClick = nullptr;
-    }
+    ctx_.services.tray.onRightPress = nullptr;
+    ctx_.services.tray.onDoubleClick = nullptr;
 }
 
 // The icons are compiled into the static library; a program linking it has
@@ -321,7 +317,7 @@ void MainWindow::changeEvent(QEvent *event)
         return;
     // Without a tray host a hidden window could never be brought back, so it
     // then stays an ordinary minimised window.
-    if (ctx_.services.tray && ctx_.services.tray->available())
+    if (ctx_.services.tray.available())
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
     ctx_.windows().closeSongList();
     ctx_.windows().closeSearchWindow();

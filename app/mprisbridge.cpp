@@ -90,7 +90,7 @@ bool MprisBridge::publish()
 MprisValues MprisBridge::values() const
 {
     const SongCollection &c = ctx_.session.current;
-    const MediaPlayer &player = *ctx_.services.player;
+    const MediaPlayer &player = ctx_.services.player;
     const PlayState state = player.playState();
     MprisValues v;
     if (controller_.holdsPause() || state == MediaPlayer::Paused)
@@ -136,7 +136,7 @@ MprisValues MprisBridge::values() const
 
 qint64 MprisBridge::positionUs() const
 {
-    return qMax<qint64>(0, ctx_.services.player->position()) * 1000;
+    return qMax<qint64>(0, ctx_.services.player.position()) * 1000;
 }
 
 QStringList MprisBridge::supportedMimeTypes() const
@@ -178,7 +178,7 @@ void MprisBridge::announceChanges()
 
 void MprisBridge::perform(std::function<void()> command)
 {
-    const bool busy = controller_.tickRunning() || (ctx_.services.http && ctx_.services.http->busy())
+    const bool busy = controller_.tickRunning() || ctx_.services.http.busy()
                       || QGuiApplication::modalWindow() != nullptr;
     if (!busy) {
         command();

@@ -42,7 +42,7 @@ void PlaybackAdvance::afterSongEnded(const PlayMode &mode, AppContext &ctx,
                                      const std::function<void()> &playRandom)
 {
     SongCollection &c = ctx.session.current;
-    MediaPlayer &player = *ctx.services.player;
+    MediaPlayer &player = ctx.services.player;
     const PlayState state = player.playState();
     if (!(c.count >= c.currentIndex && c.playing
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))

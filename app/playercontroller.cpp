@@ -66,7 +66,7 @@ PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *pa
 
 void PlayerController::load(const QIcon &windowIcon)
 {
-    Settings &s = *ctx_.services.settings;
+    Settings &s = ctx_.services.settings;
     setLabel(SongName, {});
     setLabel(Singer, {});
     setLabel(Album, {});
@@ -79,12 +79,11 @@ void PlayerController::load(const QIcon &windowIcon)
     setBackColor(qint32(s.number(SettingKeys::backColor)));
 
     const qint64 volume = s.number(SettingKeys::volume);
-    ctx_.services.player->setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    ctx_.services.player.setVolume(int(qBound(qint64(0), volume, qint64(100))));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);
-    if (ctx_.services.tray)
-        ctx_.services.tray->add(windowIcon, caption_);
+    ctx_.services.tray.add(windowIcon, caption_);
     Q_EMIT stateChanged();
 }
 
@@ -125,10 +124,10 @@ void PlayerController::playFile(const QString &given)
 
     SongCollection &c = ctx_.session.current;
     if (type == QLatin1String(".yyu")) {
-        loadCollection(c, path, *ctx_.services.settings, ctx_.services.dialogs);
+        loadCollection(c, path, ctx_.services.settings, &ctx_.services.dialogs);
         ctx_.windows().refreshSongList();
     } else if (isPlaylistFile(path)) {
-        if (PlaylistFile::load(c, path, *ctx_.services.settings, *ctx_.services.dialogs))
+        if (PlaylistFile::load(c, path, ctx_.services.settings, ctx_.services.dialogs))
             ctx_.windows().refreshSongList();
     } else if (isAudioFile(path)) {
         // .m4a has always kept the texts of the song before it.
@@ -144,7 +143,7 @@ void PlayerController::playFile(const QString &given)
 
 QString PlayerController::playerStateText() const
 {
-    return StatusTexts::stateText(ctx_.services.player->playState());
+    return StatusTexts::stateText(ctx_.services.player.playState());
 }
 
 void PlayerController::playIfInRange(int n)
@@ -174,7 +173,7 @@ void PlayerController::clickLabel(int index)
         Q_EMIT stateChanged();
         break;
     case Stop:
-        ctx_.services.player->stop();
+        ctx_.services.player.stop();
         setLabel(PlayPause, kPlayText);
         c.playing = false;
         paused_ = false;
@@ -243,7 +242,7 @@ void PlayerController::showWindow()
 
 void PlayerController::applyPlayMode()
 {
-    ctx_.services.settings->store(SettingKeys::playMode, playMode_.text());
+    ctx_.services.settings.store(SettingKeys::playMode, playMode_.text());
     Q_EMIT stateChanged();
 }
 
@@ -255,7 +254,7 @@ void PlayerController::cyclePlayMode()
 
 void PlayerController::openFileCommand()
 {
-    const QString file = ctx_.services.dialogs->openFile(QStringLiteral("音频文件|") % audioFilePatterns()
+    const QString file = ctx_.services.dialogs.openFile(QStringLiteral("音频文件|") % audioFilePatterns()
                                                     % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
                                                 QString());
     if (!file.isEmpty() && fileExists(file)) {
@@ -269,27 +268,27 @@ void PlayerController::openFileCommand()
 
 void PlayerController::topCaptionCommand()
 {
-    const QString answer = ctx_.services.dialogs->inputBox(QStringLiteral("输入你需要显示的文字"),
+    const QString answer = ctx_.services.dialogs.inputBox(QStringLiteral("输入你需要显示的文字"),
                                                   QStringLiteral("文字更换"), topCaption_);
     if (answer.isEmpty())
         return;
     caption_ = answer;
     topCaption_ = answer;
-    Settings &s = *ctx_.services.settings;
+    Settings &s = ctx_.services.settings;
     s.store(SettingKeys::topCaption, answer);
     Q_EMIT stateChanged();
 }
 
 void PlayerController::fontColorCommand()
 {
-    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
+    const std::optional<qint32> chosen = ctx_.services.dialogs.chooseColor();
     if (chosen && *chosen != 0)
         setFontColor(*chosen);
 }
 
 void PlayerController::backColorCommand()
 {
-    const std::optional<qint32> chosen = ctx_.services.dialogs->chooseColor();
+    const std::optional<qint32> chosen = ctx_.services.dialogs.chooseColor();
     if (chosen && *chosen != 0)
         setBackColor(*chosen);
 }
@@ -299,14 +298,14 @@ void PlayerController::setFontColor(qint32 color)
     const QColor c = colorFromValue(color);
     for (QColor &label : labelColor_)
         label = c;
-    Settings &s = *ctx_.services.settings;
+    Settings &s = ctx_.services.settings;
     s.store(SettingKeys::fontColor, QString::number(color));
     Q_EMIT stateChanged();
 }
 
 void PlayerController::setBackColor(qint32 color)
 {
-    Settings &s = *ctx_.services.settings;
+    Settings &s = ctx_.services.settings;
     s.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
@@ -315,21 +314,20 @@ void PlayerController::setBackColor(qint32 color)
 bool PlayerController::exitCommand()
 {
     if (wouldLoseUserChanges(ctx_.session.current)) {
-        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
+        const Dialogs::Answer a = ctx_.services.dialogs.messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
         if (a != Dialogs::Answer::Yes)
             return false;
     }
-    if (ctx_.services.tray)
-        ctx_.services.tray->remove();
+    ctx_.services.tray.remove();
     ctx_.windows().exitProgram();
     return true;
 }
 
 void PlayerController::tick()
 {
-    if (held_ || inTick_ || (ctx_.services.http && ctx_.services.http->busy()))
+    if (held_ || inTick_ || ctx_.services.http.busy())
         return;
     inTick_ = true;
     struct Done {
@@ -338,7 +336,7 @@ void PlayerController::tick()
     } done{inTick_};
 
     // Settings the store refused earlier are written once it takes them.
-    ctx_.services.settings->retryUnsaved();
+    ctx_.services.settings.retryUnsaved();
 
     // A dialog or a window's operation holds the collection: replacing or
     // editing it now would pull it from under the user (a save would write
@@ -352,7 +350,7 @@ void PlayerController::tick()
     }
 
     SongCollection &c = ctx_.session.current;
-    MediaPlayer &player = *ctx_.services.player;
+    MediaPlayer &player = ctx_.services.player;
 
     // 1. Nothing wanted: keep the player stopped and the song texts empty.
     // A paused song stays where it stood, so that play resumes it.
@@ -440,7 +438,7 @@ bool PlayerController::ticksWanted() const
         return false; // releasing the hold wakes the timer
     if (handOffChecksLeft_ > 0 || listRefreshPending_)
         return true;
-    return ctx_.session.current.playing && ctx_.services.player->playState() != MediaPlayer::Paused;
+    return ctx_.session.current.playing && ctx_.services.player.playState() != MediaPlayer::Paused;
 }
 
 void PlayerController::holdTicks(bool hold)
@@ -471,7 +469,7 @@ bool PlayerController::collectionInUse() const
 
 void PlayerController::pickUpHandOff()
 {
-    HandOff handOff(*ctx_.services.settings);
+    HandOff handOff(ctx_.services.settings);
     // Taken and emptied in one step: a second copy waits for the empty slot
     // before it writes, so no hand-off is overwritten or taken twice. While
     // the collection is in use the file waits in the store.
@@ -486,11 +484,10 @@ void PlayerController::pickUpHandOff()
 void PlayerController::updateCaptionAndTooltip()
 {
     const SongCollection &c = ctx_.session.current;
-    const PlayState state = ctx_.services.player->playState();
+    const PlayState state = ctx_.services.player.playState();
     caption_ = StatusTexts::caption(c, state, topCaption_);
-    tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings->programAppName(), siteUrl_);
-    if (ctx_.services.tray)
-        ctx_.services.tray->modify(tooltip_);
+    tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings.programAppName(), siteUrl_);
+    ctx_.services.tray.modify(tooltip_);
 }
 
 void PlayerController::playLoneSong(const QString &address)
@@ -520,7 +517,7 @@ bool PlayerController::holdsPause() const
     // Only while the engine still holds the very song that was paused: a
     // collection replaced meanwhile, or an engine that moved on, ends it.
     const SongCollection &c = ctx_.session.current;
-    const MediaPlayer &player = *ctx_.services.player;
+    const MediaPlayer &player = ctx_.services.player;
     return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
            && c.currentIndex >= 1 && c.currentIndex <= c.count
            && c.entry(c.currentIndex).address == player.url();
@@ -534,7 +531,7 @@ void PlayerController::startOrResume()
     // entry: the engine may hold nothing yet (a collection just loaded) or a
     // song the idle rule has moved away from.
     if (holdsPause()) {
-        ctx_.services.player->play();
+        ctx_.services.player.play();
         c.playing = true;
     } else {
         playCurrent(ctx_, qMax<int>(1, c.currentIndex));
@@ -545,9 +542,9 @@ void PlayerController::startOrResume()
 void PlayerController::pauseSong()
 {
     setLabel(PlayPause, kPlayText);
-    ctx_.services.player->pause();
+    ctx_.services.player.pause();
     ctx_.session.current.playing = false;
-    paused_ = ctx_.services.player->playState() == MediaPlayer::Paused;
+    paused_ = ctx_.services.player.playState() == MediaPlayer::Paused;
 }
 
 // Play and pause go by what is wanted, not by label 3's text, which the
@@ -575,7 +572,7 @@ void PlayerController::stopPlayback()
 
 void PlayerController::seek(qint64 ms)
 {
-    MediaPlayer &player = *ctx_.services.player;
+    MediaPlayer &player = ctx_.services.player;
     if (player.position() < 0)
         return;
     // The engine moves on its own thread; the place announced is the one
@@ -589,21 +586,21 @@ void PlayerController::seek(qint64 ms)
 
 void PlayerController::seekBy(qint64 deltaMs)
 {
-    const qint64 now = ctx_.services.player->position();
+    const qint64 now = ctx_.services.player.position();
     if (now >= 0)
         seek(now + deltaMs);
 }
 
 int PlayerController::volume() const
 {
-    return ctx_.services.player->volume();
+    return ctx_.services.player.volume();
 }
 
 void PlayerController::setVolume(int volume)
 {
     volume = qBound(0, volume, 100);
-    ctx_.services.player->setVolume(volume);
-    ctx_.services.settings->store(SettingKeys::volume, QString::number(volume));
+    ctx_.services.player.setVolume(volume);
+    ctx_.services.settings.store(SettingKeys::volume, QString::number(volume));
     Q_EMIT volumeChanged(volume);
     Q_EMIT stateChanged();
 }

@@ -17,7 +17,7 @@ StartupProcedure::StartupProcedure(AppContext &ctx) : ctx_(ctx) {}
 
 void StartupProcedure::run()
 {
-    Settings &s = *ctx_.services.settings;
+    Settings &s = ctx_.services.settings;
     s.store(SettingKeys::currentVersion, version());
 
     lastCollectionPath_ = s.value(SettingKeys::lastCollectionPath);
@@ -28,8 +28,8 @@ void StartupProcedure::run()
         // A desktop without a browser still gets its player, and without a
         // blog there is no page to show.
         const QString page = firstRunPageUrl(s);
-        if (ctx_.services.browser && !page.isEmpty())
-            ctx_.services.browser->openUrl(page);
+        if (!page.isEmpty())
+            ctx_.services.browser.openUrl(page);
         s.store(SettingKeys::firstRun, QStringLiteral("False"));
     }
 }
@@ -57,8 +57,8 @@ bool StartupProcedure::firstActivation(qint64 windowHandle)
 
 bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString &given)
 {
-    HandOff handOff(*ctx_.services.settings);
-    const bool sole = !ctx_.services.instanceLock || ctx_.services.instanceLock->tryLock();
+    HandOff handOff(ctx_.services.settings);
+    const bool sole = ctx_.services.instanceLock.tryLock();
     if (!sole) {
         // The file first, then the request to come forward: the running copy
         // reads them in the same order on its tick. Without a file nothing
@@ -66,13 +66,12 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
         const bool handed = given.isEmpty() || handOff.leaveFile(given, handOffWaitMs_);
         if (handOff.runningCopyKnown())
             handOff.requestShow();
-        if (!handed && ctx_.services.dialogs)
-            ctx_.services.dialogs->messageBox(
+        if (!handed)
+            ctx_.services.dialogs.messageBox(
                 QStringLiteral("无法把“%1”交给正在运行的 Liravo，文件没有打开。\n%2")
                     .arg(QDir::toNativeSeparators(given), handOff.why()),
                 QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-        if (ctx_.services.tray)
-            ctx_.services.tray->remove();
+        ctx_.services.tray.remove();
         ctx_.windows().exitProgram();
         return false;
     }

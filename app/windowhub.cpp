@@ -65,8 +65,7 @@ void WindowHub::playFile(const QString &path)
 void WindowHub::exitProgram()
 {
     // Nothing is unloaded window by window: the program just ends.
-    if (ctx_.services.tray)
-        ctx_.services.tray->remove();
+    ctx_.services.tray.remove();
     QCoreApplication::exit(0);
 }
 

@@ -2,7 +2,7 @@
 // the moment its write to the settings store returns until the running
 // window plays the handed-over song, with the window's timer asleep before
 // (as it is while the player idles) and the store watched as in the program.
-#include "platform/appcontext.h"
+#include "support/fakeservices.h"
 #include "app/mainwindow.h"
 #include "app/playercontroller.h"
 #include "base/settings.h"
@@ -52,10 +52,8 @@ void BM_HandOffPickedUp(benchmark::State &state)
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::open(db);
     Settings settings(*backend, QStringLiteral("Liravo"));
     SilentPlayer player;
-    AppContext ctx;
-    ctx.services.settings = &settings;
-    ctx.services.player = &player;
-    ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
+    FakeServices services{{.settings = &settings, .player = &player}};
+    AppContext &ctx = services.ctx;
     MainWindow w(ctx);
     StoreWatch watch(db);
     w.controller().setHandOffWatched(true);

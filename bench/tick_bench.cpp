@@ -1,7 +1,7 @@
 // The cost of one playback tick (ten a second, for as long as the player
 // runs): the controller alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.
-#include "platform/appcontext.h"
+#include "support/fakeservices.h"
 #include "app/mainwindow.h"
 #include "app/mprisbridge.h"
 #include "app/playercontroller.h"
@@ -41,18 +41,15 @@ private:
 
 struct Fixture {
     QTemporaryDir dir;
-    std::unique_ptr<SettingsBackend> backend;
-    std::unique_ptr<Settings> settings;
+    std::unique_ptr<SettingsBackend> backend =
+        SqliteSettingsBackend::open(dir.filePath(QStringLiteral("settings.sqlite3")));
+    Settings settings{*backend, QStringLiteral("Liravo")};
     PlayingPlayer player;
-    AppContext ctx;
+    FakeServices services{{.settings = &settings, .player = &player}};
+    AppContext &ctx = services.ctx;
 
     Fixture()
     {
-        backend = SqliteSettingsBackend::open(dir.filePath(QStringLiteral("settings.sqlite3")));
-        settings = std::make_unique<Settings>(*backend, QStringLiteral("Liravo"));
-        ctx.services.settings = settings.get();
-        ctx.services.player = &player;
-        ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
         for (int i = 1; i <= 20; ++i) {
             SongEntry &e = ctx.session.current.entry(i);
             e.songName = QStringLiteral("歌曲%1").arg(i);

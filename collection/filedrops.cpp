@@ -24,8 +24,8 @@ void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
 
 void tellLeftOut(AppContext &ctx, const QString &text, int leftOut)
 {
-    if (leftOut > 0 && ctx.services.dialogs)
-        ctx.services.dialogs->messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
+    if (leftOut > 0)
+        ctx.services.dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
 }
 } // namespace
 

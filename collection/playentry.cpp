@@ -31,5 +31,5 @@ void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResol
 
 void playCurrent(AppContext &ctx, int n)
 {
-    playEntry(ctx.session.current, n, *ctx.services.player, ctx.services.resolver, *ctx.services.settings);
+    playEntry(ctx.session.current, n, ctx.services.player, ctx.services.resolver, ctx.services.settings);
 }

@@ -105,12 +105,12 @@ void SongListWindow::buildMenus()
 void SongListWindow::load()
 {
     loaded_ = true;
-    setWindowTitle(ctx_.services.settings->value(SettingKeys::topCaption,
+    setWindowTitle(ctx_.services.settings.value(SettingKeys::topCaption,
                                         QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
-    applyStoredBackColor(centralWidget(), *ctx_.services.settings);
+    applyStoredBackColor(centralWidget(), ctx_.services.settings);
     refreshList();
     placeBesideMainWindow();
     framePending_ = true;
@@ -176,9 +176,9 @@ void SongListWindow::editSelected()
     const int n = row + 1;
     // Both questions are asked even when the first is left empty.
     const SongEntry before = ctx_.session.current.entry(n);
-    const QString name = ctx_.services.dialogs->inputBox(QStringLiteral("请输入歌曲的名称"),
+    const QString name = ctx_.services.dialogs.inputBox(QStringLiteral("请输入歌曲的名称"),
                                                 QStringLiteral("名称"), before.songName);
-    const QString singer = ctx_.services.dialogs->inputBox(
+    const QString singer = ctx_.services.dialogs.inputBox(
         QStringLiteral("请输入歌手名，如果不清楚可以留空。"), QStringLiteral("歌手"), before.singer);
     // The dialogs run their own event loops; whatever ran meanwhile may have
     // shrunk the collection, so the entry is checked again before it changes.
@@ -206,7 +206,7 @@ void SongListWindow::removeDuplicates()
 void SongListWindow::startNewCollection()
 {
     if (wouldLoseUserChanges(ctx_.session.current)) {
-        const Dialogs::Answer a = ctx_.services.dialogs->messageBox(
+        const Dialogs::Answer a = ctx_.services.dialogs.messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
         if (a != Dialogs::Answer::Yes)
@@ -220,32 +220,32 @@ void SongListWindow::startNewCollection()
 
 void SongListWindow::openCollection()
 {
-    const QString path = ctx_.services.dialogs->openFile(
+    const QString path = ctx_.services.dialogs.openFile(
         QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
     if (!path.isEmpty() && fileExists(path)) {
         if (isPlaylistFile(path))
-            PlaylistFile::load(ctx_.session.current, path, *ctx_.services.settings, *ctx_.services.dialogs);
+            PlaylistFile::load(ctx_.session.current, path, ctx_.services.settings, ctx_.services.dialogs);
         else
-            loadCollection(ctx_.session.current, path, *ctx_.services.settings, ctx_.services.dialogs);
+            loadCollection(ctx_.session.current, path, ctx_.services.settings, &ctx_.services.dialogs);
     }
     refreshList();
 }
 
 void SongListWindow::saveAsPlaylist()
 {
-    QString path = ctx_.services.dialogs->saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.session.current.albumName);
+    QString path = ctx_.services.dialogs.saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.session.current.albumName);
     if (path.isEmpty())
         return;
     if (fileExtension(path) != QLatin1String(".m3u8"))
         path += QStringLiteral(".m3u8");
-    PlaylistFile::save(ctx_.session.current, path, *ctx_.services.dialogs);
+    PlaylistFile::save(ctx_.session.current, path, ctx_.services.dialogs);
 }
 
 void SongListWindow::saveCurrentCollection()
 {
     const QString path =
-        ctx_.services.dialogs->saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.session.current.albumName);
-    saveCollection(ctx_.session.current, path, *ctx_.services.dialogs);
+        ctx_.services.dialogs.saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.session.current.albumName);
+    saveCollection(ctx_.session.current, path, ctx_.services.dialogs);
     if (ctx_.session.current.saved)
         ctx_.session.current.changed = false;
     refreshList();

@@ -112,13 +112,11 @@ ResolveOutcome resolveMp3Address(HttpClient &http, const QString &host, const QS
 AddressResolver makeResolver(AppContext &ctx)
 {
     return [&ctx](const QString &songName, const QString &singer, bool quiet) -> QString {
-        if (!ctx.services.http || !ctx.services.settings)
-            return {};
-        const int timeoutMs = httpTimeoutMs(*ctx.services.settings);
-        ctx.services.http->setTimeoutMs(timeoutMs);
-        ctx.services.http->setMaxBodyBytes(maxReplyBytes(*ctx.services.settings));
-        return resolveMp3Address(*ctx.services.http, lookupHost(*ctx.services.settings), songName, singer, quiet,
-                                 ctx.services.dialogs, timeoutMs)
+        const int timeoutMs = httpTimeoutMs(ctx.services.settings);
+        ctx.services.http.setTimeoutMs(timeoutMs);
+        ctx.services.http.setMaxBodyBytes(maxReplyBytes(ctx.services.settings));
+        return resolveMp3Address(ctx.services.http, lookupHost(ctx.services.settings), songName, singer, quiet,
+                                 &ctx.services.dialogs, timeoutMs)
             .address;
     };
 }

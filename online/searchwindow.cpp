@@ -77,8 +77,7 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     refreshResults();
     if (QWidget *main = ctx_.windows().existingMainWindow())
         move(main->pos());
-    if (ctx_.services.settings)
-        applyStoredBackColor(this, *ctx_.services.settings);
+    applyStoredBackColor(this, ctx_.services.settings);
 }
 
 void SearchWindow::showEvent(QShowEvent *event)
@@ -163,8 +162,7 @@ void SearchWindow::search()
         // The wait lets input through so "取消" and Esc work; the gate keeps
         // everything else out.
         InputGate gate(this, cancel_, [this] { cancelSearch(); });
-        if (ctx_.services.http)
-            ctx_.services.http->setInterruptible(true);
+        ctx_.services.http.setInterruptible(true);
         SearchOptions options;
         options.canceled = [this] { return canceled_; };
         options.pageStarted = [this](int page, int songs) {
@@ -173,8 +171,7 @@ void SearchWindow::search()
                                  .arg(songs));
         };
         outcome = searchSongs(ctx_, ctx_.session.searchText, false, options);
-        if (ctx_.services.http)
-            ctx_.services.http->setInterruptible(false);
+        ctx_.services.http.setInterruptible(false);
     }
     setBusy(false);
     if (outcome.error == HttpClient::Error::Canceled)
@@ -190,8 +187,7 @@ void SearchWindow::cancelSearch()
     if (!searching_)
         return;
     canceled_ = true;
-    if (ctx_.services.http)
-        ctx_.services.http->cancel();
+    ctx_.services.http.cancel();
 }
 
 void SearchWindow::setBusy(bool busy)
@@ -223,11 +219,10 @@ void SearchWindow::closeEvent(QCloseEvent *event)
 
 void SearchWindow::tellCollectionFull()
 {
-    if (ctx_.services.dialogs)
-        ctx_.services.dialogs->messageBox(
-            QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
-                .arg(SongCollection::kCapacity),
-            QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+    ctx_.services.dialogs.messageBox(
+        QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
+            .arg(SongCollection::kCapacity),
+        QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
 
 void SearchWindow::addAndPlayCurrentLine()
@@ -261,9 +256,9 @@ void SearchWindow::addSelectedLines()
 
 void SearchWindow::saveResultsAsCollection()
 {
-    if (!hasSelection() || !ctx_.services.dialogs)
+    if (!hasSelection())
         return;
-    Dialogs &dialogs = *ctx_.services.dialogs;
+    Dialogs &dialogs = ctx_.services.dialogs;
     const QString name = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
                                           QStringLiteral("专辑名称"), ctx_.session.searchText);
     ctx_.session.searchResults.albumName = name;

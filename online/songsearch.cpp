@@ -173,11 +173,9 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
 SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
                           SearchOptions options)
 {
-    if (!ctx.services.http || !ctx.services.settings)
-        return {};
-    options.timeoutMs = httpTimeoutMs(*ctx.services.settings);
-    options.overallMs = searchLimitMs(*ctx.services.settings);
-    ctx.services.http->setTimeoutMs(options.timeoutMs);
-    ctx.services.http->setMaxBodyBytes(maxReplyBytes(*ctx.services.settings));
-    return searchSongs(*ctx.services.http, searchHost(*ctx.services.settings), text, quiet, ctx.services.dialogs, options);
+    options.timeoutMs = httpTimeoutMs(ctx.services.settings);
+    options.overallMs = searchLimitMs(ctx.services.settings);
+    ctx.services.http.setTimeoutMs(options.timeoutMs);
+    ctx.services.http.setMaxBodyBytes(maxReplyBytes(ctx.services.settings));
+    return searchSongs(ctx.services.http, searchHost(ctx.services.settings), text, quiet, &ctx.services.dialogs, options);
 }

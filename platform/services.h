@@ -13,18 +13,19 @@ class Downloader;
 class ProcessLauncher;
 
 // The platform services the windows and modules use: the real ones in main(),
-// doubles in tests (tests/support/fakeservices.*).
+// doubles in tests (tests/support/fakeservices.*). Every one is given when
+// the struct is made, so none is ever missing.
 struct Services {
-    Settings *settings = nullptr;
-    MediaPlayer *player = nullptr;
-    Dialogs *dialogs = nullptr;
-    HttpClient *http = nullptr;
-    Browser *browser = nullptr;
-    TrayIcon *tray = nullptr;
-    InstanceLock *instanceLock = nullptr;
-    FileAssociation *fileAssociation = nullptr;
-    Downloader *downloader = nullptr;
-    ProcessLauncher *launcher = nullptr;
+    Settings &settings;
+    MediaPlayer &player;
+    Dialogs &dialogs;
+    HttpClient &http;
+    Browser &browser;
+    TrayIcon &tray;
+    InstanceLock &instanceLock;
+    FileAssociation &fileAssociation;
+    Downloader &downloader;
+    ProcessLauncher &launcher;
     // resolveMp3Address as playEntry calls it.
     AddressResolver resolver;
 };

@@ -31,10 +31,7 @@ QString associationMessage(bool succeeded)
 
 void associateMp3(AppContext &ctx)
 {
-    if (!ctx.services.fileAssociation)
-        return;
-    const bool ok = ctx.services.fileAssociation->associateMp3(QCoreApplication::applicationFilePath());
-    if (ctx.services.dialogs)
-        ctx.services.dialogs->messageBox(associationMessage(ok), QStringLiteral("Liravo"),
-                                Dialogs::Buttons::Ok);
+    const bool ok = ctx.services.fileAssociation.associateMp3(QCoreApplication::applicationFilePath());
+    ctx.services.dialogs.messageBox(associationMessage(ok), QStringLiteral("Liravo"),
+                                    Dialogs::Buttons::Ok);
 }

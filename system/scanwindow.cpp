@@ -44,8 +44,7 @@ ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     });
     connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
-    if (ctx_.services.settings)
-        applyStoredBackColor(this, *ctx_.services.settings);
+    applyStoredBackColor(this, ctx_.services.settings);
 }
 
 void ScanWindow::startScan()
@@ -54,9 +53,8 @@ void ScanWindow::startScan()
     list_->clear();
     fillingList_ = false;
 
-    const QString folder = ctx_.services.dialogs ? ctx_.services.dialogs->browseForFolder(
-                                              QStringLiteral("文件夹选择"), this)
-                                        : QString();
+    const QString folder =
+        ctx_.services.dialogs.browseForFolder(QStringLiteral("文件夹选择"), this);
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         scanFolder(ctx_.session.scanList, folder);
@@ -104,8 +102,8 @@ void ScanWindow::addToLocalList()
     }
     const int leftOut = addPicksToLocalList(ctx_.session.localList, ctx_.session.scanList, rows);
     ctx_.session.current = ctx_.session.localList;
-    if (leftOut > 0 && ctx_.services.dialogs) {
-        ctx_.services.dialogs->messageBox(
+    if (leftOut > 0) {
+        ctx_.services.dialogs.messageBox(
             QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。")
                 .arg(SongCollection::kCapacity)
                 .arg(leftOut));

@@ -42,8 +42,7 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
-    if (ctx_.services.settings)
-        applyStoredBackColor(this, *ctx_.services.settings);
+    applyStoredBackColor(this, ctx_.services.settings);
 }
 
 UpdaterWindow::~UpdaterWindow() = default;
@@ -91,14 +90,14 @@ void UpdaterWindow::loadManifest()
 {
     loaded_ = true;
     loadQueued_ = false;
-    if (busy_ || !ctx_.services.downloader || !ctx_.services.launcher || !ctx_.services.dialogs || !ctx_.services.settings)
+    if (busy_)
         return;
-    const QString site = makerSiteHost(*ctx_.services.settings);
+    const QString site = makerSiteHost(ctx_.services.settings);
     if (site.isEmpty()) {
         // The design-time versions would read as if an update had been looked for.
         newest_->setText(QStringLiteral("最新版本：未知"));
         installed_->setText(QStringLiteral("当前版本：")
-                            + ctx_.services.settings->value(SettingKeys::currentVersion, QString()));
+                            + ctx_.services.settings.value(SettingKeys::currentVersion, QString()));
         for (QLabel *l : {newest_, installed_})
             l->resize(l->size().expandedTo(l->sizeHint()));
         notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
@@ -109,11 +108,11 @@ void UpdaterWindow::loadManifest()
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
     updater_ = manifestCopyPath_.isEmpty()
-                   ? std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
+                   ? std::make_unique<Updater>(ctx_.services.downloader, ctx_.services.launcher, ctx_.services.dialogs,
                                                folder)
-                   : std::make_unique<Updater>(*ctx_.services.downloader, *ctx_.services.launcher, *ctx_.services.dialogs,
+                   : std::make_unique<Updater>(ctx_.services.downloader, ctx_.services.launcher, ctx_.services.dialogs,
                                                folder, manifestCopyPath_);
-    const qint64 installed = ctx_.services.settings->number(SettingKeys::currentVersion);
+    const qint64 installed = ctx_.services.settings.number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(site));
@@ -127,7 +126,7 @@ void UpdaterWindow::loadManifest()
     }
     if (result == Updater::LoadResult::Rejected) {
         // Only this window goes: a bad server reply is no reason to stop the music.
-        ctx_.services.dialogs->messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
+        ctx_.services.dialogs.messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
                                  QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                  Dialogs::Icon::Critical);
         close();

@@ -7,7 +7,7 @@
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/gstplayer.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "support/mp3gen.h"
 
 #include <QDeadlineTimer>
@@ -26,14 +26,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        GstPlayer::Options o;
-        o.audioOutput = QStringLiteral("null");
-        player = std::make_unique<GstPlayer>(o);
-        ctx.services.settings = &settings;
-        ctx.services.player = player.get();
-        ctx.services.dialogs = &dialogs;
-        ctx.services.tray = &tray;
-        ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
         controller = std::make_unique<PlayerController>(ctx);
         controller->load(QIcon());
         QObject::connect(player.get(), &GstPlayer::stateChanged, [this](PlayState s) {
@@ -76,8 +68,10 @@ protected:
     Settings settings{backend, QStringLiteral("Liravo")};
     FakeDialogs dialogs;
     FakeTrayIcon tray;
-    AppContext ctx;
-    std::unique_ptr<GstPlayer> player;
+    std::unique_ptr<GstPlayer> player =
+        std::make_unique<GstPlayer>(GstPlayer::Options{.audioOutput = QStringLiteral("null")});
+    FakeServices services{{.settings = &settings, .player = player.get(), .dialogs = &dialogs, .tray = &tray}};
+    AppContext &ctx = services.ctx;
     std::unique_ptr<PlayerController> controller;
     QTimer timer;
     QStringList started;  // every source that reached the playing state

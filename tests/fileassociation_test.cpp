@@ -1,6 +1,6 @@
 #include "platform/appcontext.h"
 #include "platform/xdgfileassociation.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "support/unprivileged.h"
 #include "system/associatemp3.h"
 
@@ -148,9 +148,8 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
 {
     FakeFileAssociation fa;
     FakeDialogs dialogs;
-    AppContext ctx;
-    ctx.services.fileAssociation = &fa;
-    ctx.services.dialogs = &dialogs;
+    FakeServices services{{.dialogs = &dialogs, .fileAssociation = &fa}};
+    AppContext &ctx = services.ctx;
     associateMp3(ctx);
     EXPECT_EQ(fa.registered, QStringList{QCoreApplication::applicationFilePath()});
     ASSERT_EQ(dialogs.asked.size(), 1);

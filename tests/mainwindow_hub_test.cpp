@@ -20,7 +20,6 @@ class Hub : public ::testing::Test, protected FakeServices {
 protected:
     void SetUp() override
     {
-        wireEverything();
         hub = std::make_unique<WindowHub>(ctx);
         hub->mainWindow();
     }

@@ -299,21 +299,14 @@ TEST_F(Mpris, QuitAsksFirstAboutAnUnsavedCollection)
 }
 
 // A web request in flight (a lookup inside a tick) holds commands until it is over.
-class BusyHttp : public FakeHttpClient {
-public:
-    bool busy() const override { return isBusy; }
-    bool isBusy = true;
-};
-
 TEST_F(Mpris, CommandsWaitWhileAWebRequestIsOut)
 {
     playingOf(3, 1);
-    BusyHttp http;
-    fs.ctx.services.http = &http;
+    fs.http.isBusy = true;
     call("Next");
     QTest::qWait(150);
     EXPECT_EQ(fs.player.urls.last(), "/music/1.mp3");
-    http.isBusy = false;
+    fs.http.isBusy = false;
     EXPECT_TRUE(QTest::qWaitFor([&] { return fs.player.urls.last() == "/music/2.mp3"; }, 2000));
 }
 

@@ -9,7 +9,7 @@
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtdownloader.h"
 #include "platform/qthttpclient.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 #include "system/updaterwindow.h"
 
@@ -62,10 +62,6 @@ struct Hostile {
 struct Fixture {
     Fixture(const QString &host)
     {
-        ctx.services.settings = &settings;
-        ctx.services.player = &player;
-        ctx.services.dialogs = &dialogs;
-        ctx.services.http = &http;
         ctx.services.resolver = makeResolver(ctx);
         set("搜索主机", host);
         set("查询主机", host);
@@ -81,7 +77,8 @@ struct Fixture {
     FakeMediaPlayer player;
     FakeDialogs dialogs;
     QtHttpClient http;
-    AppContext ctx;
+    FakeServices services{{.settings = &settings, .player = &player, .dialogs = &dialogs, .http = &http}};
+    AppContext &ctx = services.ctx;
 };
 
 QStringList lines(SearchWindow &w)
@@ -353,10 +350,10 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;
-    f.ctx.services.downloader = &downloader;
-    f.ctx.services.launcher = &launcher;
+    FakeServices updating{{.settings = &f.settings, .dialogs = &f.dialogs, .http = &f.http,
+                           .downloader = &downloader, .launcher = &launcher}};
     QTemporaryDir dir;
-    UpdaterWindow w(f.ctx);
+    UpdaterWindow w(updating.ctx);
     w.setProgramFolder(dir.path());
     w.setManifestCopyPath(dir.filePath(QStringLiteral("version.ini")));
     QElapsedTimer clock;

@@ -9,7 +9,7 @@
 #include "platform/memorysettingsbackend.h"
 #include "platform/gstplayer.h"
 #include "platform/qthttpclient.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 
 #include <QDeadlineTimer>
@@ -54,12 +54,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     QtHttpClient http;
     FakeDialogs dialogs;
     FakeTrayIcon tray;
-    AppContext ctx;
-    ctx.services.tray = &tray;
-    ctx.services.settings = &settings;
-    ctx.services.player = &player;
-    ctx.services.dialogs = &dialogs;
-    ctx.services.http = &http;
+    FakeServices services{
+        {.settings = &settings, .player = &player, .dialogs = &dialogs, .http = &http, .tray = &tray}};
+    AppContext &ctx = services.ctx;
     ctx.services.resolver = makeResolver(ctx);
 
     PlayerController controller(ctx);

@@ -5,7 +5,7 @@
 #include "online/encodeurl.h"
 #include "online/songsearch.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -308,10 +308,8 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     Settings settings(backend, QStringLiteral("Liravo"));
     FakeHttpClient http;
     FakeDialogs dialogs;
-    AppContext ctx;
-    ctx.services.settings = &settings;
-    ctx.services.http = &http;
-    ctx.services.dialogs = &dialogs;
+    FakeServices services{{.settings = &settings, .dialogs = &dialogs, .http = &http}};
+    AppContext &ctx = services.ctx;
     settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
                   QStringLiteral("127.0.0.1:9"));
     settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
@@ -326,8 +324,8 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     // Defaults: the historical hosts and 15 s.
     MemorySettingsBackend fresh;
     Settings s2(fresh, QStringLiteral("Liravo"));
-    ctx.services.settings = &s2;
-    searchSongs(ctx, QStringLiteral("a"), true);
+    FakeServices withDefaults{{.settings = &s2, .dialogs = &dialogs, .http = &http}};
+    searchSongs(withDefaults.ctx, QStringLiteral("a"), true);
     EXPECT_TRUE(http.requested.last().startsWith(QStringLiteral("http://wap.sogou.com/music/")));
     EXPECT_EQ(http.timeoutMs, 15000);
 }

@@ -9,7 +9,7 @@
 #include "app/playercontroller.h"
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -38,27 +38,11 @@ public:
     }
 };
 
-class HttpBusy : public HttpClient {
-public:
-    Response get(const QString &) override { return {}; }
-    Response download(const QString &, QIODevice &, qint64, const Progress &) override { return {}; }
-    void setTimeoutMs(int) override {}
-    void setMaxBodyBytes(qint64) override {}
-    void setInterruptible(bool) override {}
-    void cancel() override {}
-    bool busy() const override { return isBusy; }
-    bool isBusy = true;
-};
-
 class Player : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ctx.services.settings = &settings;
-        ctx.services.player = &player;
-        ctx.services.dialogs = &dialogs;
-        ctx.services.tray = &tray;
         ctx.services.resolver = [this](const QString &name, const QString &singer, bool) {
             resolved << name + QLatin1Char('/') + singer;
             return QString();
@@ -125,7 +109,8 @@ protected:
     EnginePlayer player;
     FakeDialogs dialogs;
     FakeTrayIcon tray;
-    AppContext ctx;
+    FakeServices services{{.settings = &settings, .player = &player, .dialogs = &dialogs, .tray = &tray}};
+    AppContext &ctx = services.ctx;
     FakeNavigator nav;
     std::unique_ptr<PlayerController> pc;
     QStringList resolved;
@@ -742,12 +727,11 @@ TEST_F(Player, ATickNeverRunsInsideAnother)
     EXPECT_EQ(handOff("show"), "false");
 
     // While a page is fetched the tick is skipped altogether.
-    HttpBusy http;
-    ctx.services.http = &http;
+    services.http.isBusy = true;
     const int stops = player.stops;
     c.tick();
     EXPECT_EQ(player.stops, stops);
-    http.isBusy = false;
+    services.http.isBusy = false;
     c.tick();
     EXPECT_EQ(player.stops, stops + 1);
 }

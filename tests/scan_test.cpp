@@ -1,7 +1,7 @@
 #include "platform/appcontext.h"
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "system/localscan.h"
 #include "support/unprivileged.h"
 #include "system/scanwindow.h"
@@ -168,8 +168,6 @@ class ScanWindowTest : public ::testing::Test {
 protected:
     ScanWindowTest() : settings(backend, "Liravo")
     {
-        ctx.services.settings = &settings;
-        ctx.services.dialogs = &dialogs;
         ctx.navigator = &nav;
         nav.onRefreshSongList = [this] { ++refreshes; };
         nav.onShowSongList = [this] { ++shows; };
@@ -188,7 +186,8 @@ protected:
     MemorySettingsBackend backend;
     Settings settings;
     FakeDialogs dialogs;
-    AppContext ctx;
+    FakeServices services{{.settings = &settings, .dialogs = &dialogs}};
+    AppContext &ctx = services.ctx;
     FakeNavigator nav;
     int refreshes = 0, shows = 0;
     std::unique_ptr<ScanWindow> w;

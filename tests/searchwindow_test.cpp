@@ -9,7 +9,7 @@
 #include "online/songsearch.h"
 #include "platform/memorysettingsbackend.h"
 #include "platform/qthttpclient.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 
 #include <QAction>
@@ -28,13 +28,10 @@ namespace {
 
 const QString kSearchHost = QStringLiteral("search.test");
 
-struct Fixture {
-    Fixture()
+// The fake web, or the real client given.
+struct Fixture : FakeServices {
+    explicit Fixture(HttpClient *web = nullptr) : FakeServices({.http = web})
     {
-        ctx.services.settings = &settings;
-        ctx.services.player = &player;
-        ctx.services.dialogs = &dialogs;
-        ctx.services.http = &http;
         ctx.services.resolver = makeResolver(ctx);
         ctx.navigator = &nav;
         nav.onRefreshSongList = [this] { ++refreshes; };
@@ -46,13 +43,6 @@ struct Fixture {
         settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"), lookup);
     }
 
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeHttpClient http;
-    AppContext ctx;
-    FakeNavigator nav;
     int refreshes = 0;
 };
 
@@ -375,9 +365,8 @@ TEST(SearchWindow, SearchesTheLoopbackServiceAndPlaysADoubleClickedSong)
 {
     LoopbackServer server;
     ASSERT_TRUE(server.started());
-    Fixture f;
     QtHttpClient http;
-    f.ctx.services.http = &http;
+    Fixture f(&http);
     f.setHosts(server.host(), server.host());
 
     SearchWindow w(f.ctx);
@@ -413,9 +402,8 @@ TEST(SearchWindow, SilentServiceEndsTheSearchWithinTheLimitWithAMessage)
 {
     LoopbackServer hanging({QStringLiteral("--hang")});
     ASSERT_TRUE(hanging.started());
-    Fixture f;
     QtHttpClient http;
-    f.ctx.services.http = &http;
+    Fixture f(&http);
     f.setHosts(hanging.host(), hanging.host());
     f.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                     QStringLiteral("1500"));

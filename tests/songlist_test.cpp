@@ -8,7 +8,7 @@
 #include "base/colors.h"
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -45,10 +45,6 @@ class SongListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings = std::make_unique<Settings>(backend, QStringLiteral("Liravo"));
-        ctx.services.settings = settings.get();
-        ctx.services.player = &player;
-        ctx.services.dialogs = &dialogs;
         ctx.services.resolver = [this](const QString &name, const QString &singer, bool) -> QString {
             lookups << singer + "/" + name;
             return QStringLiteral("http://127.0.0.1/") + name;
@@ -109,10 +105,11 @@ protected:
 
     QTemporaryDir tmp;
     MemorySettingsBackend backend;
-    std::unique_ptr<Settings> settings;
+    std::unique_ptr<Settings> settings = std::make_unique<Settings>(backend, QStringLiteral("Liravo"));
     FakeMediaPlayer player;
     FakeDialogs dialogs;
-    AppContext ctx;
+    FakeServices services{{.settings = settings.get(), .player = &player, .dialogs = &dialogs}};
+    AppContext &ctx = services.ctx;
     FakeNavigator nav;
     QStringList lookups;
     std::unique_ptr<SongListWindow> win;

@@ -7,7 +7,6 @@
 #include "platform/memorysettingsbackend.h"
 #include "platform/qtinstancelock.h"
 #include "platform/sqlitesettingsbackend.h"
-#include "support/fakes.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +29,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        wireEverything();
         ctx.navigator = &nav;
         nav.onPlayFile = [this](const QString &path) {
             played << path;
@@ -171,7 +169,6 @@ TEST_F(Startup, SoleCopyTakesOverAnUncollectedHandOff)
 TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 {
     lock.otherCopyRunning = true;
-    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "句柄", "1234");
     backend.write("Liravo", "程序多开", "歌曲文件", "");
     ctx.session.commandLine = QStringLiteral("/music/new.mp3");
@@ -203,7 +200,6 @@ TEST_F(Startup, SecondCopyHandsItsFileOverAndEnds)
 TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
 {
     lock.otherCopyRunning = true;
-    ctx.services.dialogs = &dialogs;
     backend.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
     ctx.session.commandLine = QStringLiteral("/music/c.yyu");
     StartupProcedure s(ctx);
@@ -222,10 +218,12 @@ TEST_F(Startup, SecondHandOffWaitsForTheSlotAndReportsWhenItStaysFull)
     const QString db = dir.filePath("settings.sqlite3");
     SqliteSettingsBackend store(db);
     Settings real{store, QStringLiteral("Liravo")};
-    ctx.services.settings = &real;
+    FakeServices withRealStore{{.settings = &real, .dialogs = &dialogs}};
+    withRealStore.lock.otherCopyRunning = true;
+    withRealStore.ctx.session.commandLine = ctx.session.commandLine;
     store.write("Liravo", "程序多开", "歌曲文件", "/music/b.yyu");
     dialogs.asked.clear();
-    StartupProcedure t(ctx);
+    StartupProcedure t(withRealStore.ctx);
     t.setHandOffWait(3000);
     std::optional<QString> taken;
     QThread *runningCopy = QThread::create([&] {

@@ -62,9 +62,9 @@ public:
 
 class TickSleep : public ::testing::Test, protected FakeServices {
 protected:
+    TickSleep() : FakeServices({.player = &engine}) {}
     void SetUp() override
     {
-        ctx.services.player = &engine;
         window = std::make_unique<MainWindow>(ctx);
         timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
         ASSERT_NE(timer, nullptr);
@@ -122,9 +122,8 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
     const QString db = dir.filePath(QStringLiteral("settings.sqlite3"));
     CountingStore store(db);
     ASSERT_TRUE(store.store.isOpen());
-    FakeServices services;
     Settings settings(store, QStringLiteral("Liravo"));
-    services.ctx.services.settings = &settings;
+    FakeServices services{{.settings = &settings}};
     MainWindow window(services.ctx);
     StoreWatch watch(db);
     ASSERT_TRUE(watch.watching());

@@ -4,7 +4,7 @@
 #include "platform/qtdownloader.h"
 #include "platform/qthttpclient.h"
 #include "platform/qtprocesslauncher.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 #include "system/updater.h"
 #include "system/updaterwindow.h"
 
@@ -316,10 +316,6 @@ protected:
     {
         backend.write("Liravo", "版本更新", "当前版本", "20140529");
         backend.write("Liravo", "网站", "主页", kHost);
-        ctx.services.settings = &settings;
-        ctx.services.dialogs = &dialogs;
-        ctx.services.downloader = &downloader;
-        ctx.services.launcher = &launcher;
         ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
         QDir().mkpath(scratch.path() + "/program");
@@ -336,7 +332,9 @@ protected:
     FakeDialogs dialogs;
     FakeDownloader downloader;
     FakeProcessLauncher launcher;
-    AppContext ctx;
+    FakeServices services{
+        {.settings = &settings, .dialogs = &dialogs, .downloader = &downloader, .launcher = &launcher}};
+    AppContext &ctx = services.ctx;
     FakeNavigator nav;
     int exits = 0;
     UpdaterWindow window{ctx};
@@ -468,11 +466,9 @@ TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
     QtProcessLauncher launcher;
     FakeDialogs dialogs;
     dialogs.messageAnswers << Dialogs::Answer::Yes;
-    AppContext ctx;
-    ctx.services.settings = &settings;
-    ctx.services.dialogs = &dialogs;
-    ctx.services.downloader = &downloader;
-    ctx.services.launcher = &launcher;
+    FakeServices services{
+        {.settings = &settings, .dialogs = &dialogs, .downloader = &downloader, .launcher = &launcher}};
+    AppContext &ctx = services.ctx;
     int exits = 0;
     FakeNavigator nav;
     ctx.navigator = &nav;

@@ -9,11 +9,16 @@
 #include "base/settings.h"
 #include "app/startup.h"
 #include "platform/lazyhttpclient.h"
+#include "platform/lazymediaplayer.h"
 #include "platform/memorysettingsbackend.h"
+#include "platform/qtbrowser.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtdownloader.h"
+#include "platform/qtinstancelock.h"
 #include "platform/qtprocesslauncher.h"
 #include "platform/qttranslations.h"
+#include "platform/qttrayicon.h"
+#include "platform/xdgfileassociation.h"
 #include "system/scanwindow.h"
 #include "system/updaterwindow.h"
 
@@ -74,11 +79,23 @@ int main(int argc, char **argv)
     LazyHttpClient http;
     QtDownloader downloader(http);
     QtProcessLauncher launcher;
-    AppContext ctx;
-    ctx.services.settings = &settings;
-    ctx.services.dialogs = &dialogs;
-    ctx.services.downloader = &downloader;
-    ctx.services.launcher = &launcher;
+    // The windows shown here touch neither the engine nor the desktop.
+    LazyMediaPlayer player([] { return std::unique_ptr<MediaPlayer>(); });
+    QtBrowser browser;
+    QtTrayIcon tray;
+    QtInstanceLock lock(QStringLiteral("LiravoScreenshots"));
+    XdgFileAssociation association;
+    AppContext ctx{{.settings = settings,
+                    .player = player,
+                    .dialogs = dialogs,
+                    .http = http,
+                    .browser = browser,
+                    .tray = tray,
+                    .instanceLock = lock,
+                    .fileAssociation = association,
+                    .downloader = downloader,
+                    .launcher = launcher,
+                    .resolver = {}}};
 
     bool ok = true, shot = false;
     grabNextDialog(out.filePath(QStringLiteral("open-file-dialog.png")), &shot);

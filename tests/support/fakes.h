@@ -99,7 +99,7 @@ public:
     void setMaxBodyBytes(qint64 bytes) override { maxBodyBytes = bytes; }
     void setInterruptible(bool on) override { interruptible = on; }
     void cancel() override { ++cancels; }
-    bool busy() const override { return false; }
+    bool busy() const override { return isBusy; }
 
     void respond(const QString &url, const QByteArray &body, int status = 200);
     void fail(const QString &url, Error error, const QString &text = QStringLiteral("failed"));
@@ -110,6 +110,7 @@ public:
     qint64 maxBodyBytes = 0;  // 0: no cap; otherwise longer bodies fail as TooLarge
     bool interruptible = false;
     int cancels = 0;
+    bool isBusy = false; // a request in flight
     // Runs before each answer, e.g. to cancel or to check state mid-search.
     std::function<void(const QString &url)> onGet;
 };

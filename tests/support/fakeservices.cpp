@@ -1,20 +1,26 @@
 #include "fakeservices.h"
 
-FakeServices::FakeServices()
+namespace {
+template <typename T, typename F>
+T &either(T *replacement, F &fake)
 {
-    ctx.services.settings = &settings;
-    ctx.services.player = &player;
-    ctx.services.dialogs = &dialogs;
-    ctx.services.tray = &tray;
-    ctx.services.resolver = [](const QString &, const QString &, bool) { return QString(); };
+    return replacement ? *replacement : fake;
 }
+} // namespace
 
-void FakeServices::wireEverything()
+FakeServices::FakeServices() : FakeServices(Replace{}) {}
+
+FakeServices::FakeServices(const Replace &r)
+    : ctx{{.settings = either(r.settings, settings),
+           .player = either(r.player, player),
+           .dialogs = either(r.dialogs, dialogs),
+           .http = either(r.http, http),
+           .browser = browser,
+           .tray = either(r.tray, tray),
+           .instanceLock = lock,
+           .fileAssociation = either(r.fileAssociation, association),
+           .downloader = either(r.downloader, downloader),
+           .launcher = either(r.launcher, launcher),
+           .resolver = [](const QString &, const QString &, bool) { return QString(); }}}
 {
-    ctx.services.http = &http;
-    ctx.services.browser = &browser;
-    ctx.services.downloader = &downloader;
-    ctx.services.launcher = &launcher;
-    ctx.services.fileAssociation = &association;
-    ctx.services.instanceLock = &lock;
 }

@@ -8,12 +8,20 @@
 #include "platform/memorysettingsbackend.h"
 
 struct FakeServices {
-    // Wires the settings, the player, the dialogs, the tray and a resolver
-    // that finds nothing.
+    // What a test puts in place of a double (null keeps the double).
+    struct Replace {
+        Settings *settings = nullptr;
+        MediaPlayer *player = nullptr;
+        Dialogs *dialogs = nullptr;
+        HttpClient *http = nullptr;
+        TrayIcon *tray = nullptr;
+        FileAssociation *fileAssociation = nullptr;
+        Downloader *downloader = nullptr;
+        ProcessLauncher *launcher = nullptr;
+    };
+    // Every service is wired; the resolver finds nothing.
     FakeServices();
-    // Also wires HTTP, the browser, downloads, the launcher, the file
-    // association and the single-copy lock.
-    void wireEverything();
+    explicit FakeServices(const Replace &replace);
 
     MemorySettingsBackend backend;
     Settings settings{backend, QStringLiteral("Liravo")};
