@@ -15,11 +15,11 @@
 #include "system/updaterwindow.h"
 
 namespace {
-template <typename W>
-W *ensure(QPointer<QWidget> &slot, AppContext &ctx)
+template <typename W, typename... Parts>
+W *ensure(QPointer<QWidget> &slot, Parts &...parts)
 {
     if (!slot) {
-        auto *w = new W(ctx);
+        auto *w = new W(parts...);
         w->setAttribute(Qt::WA_DeleteOnClose);
         slot = w;
     }
@@ -54,8 +54,18 @@ void WindowHub::showSongList() { showWindow(ensure<SongListWindow>(songList_, ct
 void WindowHub::closeSongList() { closeIfOpen(songList_); }
 void WindowHub::showSearchWindow() { showWindow(ensure<SearchWindow>(search_, ctx_)); }
 void WindowHub::closeSearchWindow() { closeIfOpen(search_); }
-void WindowHub::showScanWindow() { showWindow(ensure<ScanWindow>(scan_, ctx_)); }
-void WindowHub::showUpdaterWindow() { showWindow(ensure<UpdaterWindow>(updater_, ctx_)); }
+
+void WindowHub::showScanWindow()
+{
+    Services &s = ctx_.services;
+    showWindow(ensure<ScanWindow>(scan_, s.settings, s.dialogs, ctx_.session, *this));
+}
+
+void WindowHub::showUpdaterWindow()
+{
+    Services &s = ctx_.services;
+    showWindow(ensure<UpdaterWindow>(updater_, s.settings, s.dialogs, s.downloader, s.launcher, *this));
+}
 
 void WindowHub::playFile(const QString &path)
 {

@@ -1,6 +1,7 @@
 #include "system/scanwindow.h"
 
-#include "platform/appcontext.h"
+#include "base/navigator.h"
+#include "base/session.h"
 #include "base/colors.h"
 #include "base/windowlook.h"
 #include "base/settings.h"
@@ -14,8 +15,9 @@
 #include <QPushButton>
 
 
-ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
-    : QWidget(parent, Qt::Window), ctx_(ctx)
+ScanWindow::ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, Navigator &windows,
+                       QWidget *parent)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs), session_(session), windows_(windows)
 {
     setUpFixedWindow(this, QStringLiteral("frm本地歌曲扫描"), QStringLiteral("本地歌曲扫描"), 4935, 5160);
 
@@ -44,7 +46,7 @@ ScanWindow::ScanWindow(AppContext &ctx, QWidget *parent)
     });
     connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
-    applyStoredBackColor(this, ctx_.services.settings);
+    applyStoredBackColor(this, settings);
 }
 
 void ScanWindow::startScan()
@@ -54,13 +56,13 @@ void ScanWindow::startScan()
     fillingList_ = false;
 
     const QString folder =
-        ctx_.services.dialogs.browseForFolder(QStringLiteral("文件夹选择"), this);
+        dialogs_.browseForFolder(QStringLiteral("文件夹选择"), this);
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        scanFolder(ctx_.session.scanList, folder);
+        scanFolder(session_.scanList, folder);
         QApplication::restoreOverrideCursor();
     }
-    nameLocalEntries(ctx_.session.scanList);
+    nameLocalEntries(session_.scanList);
     fillList();
 }
 
@@ -68,8 +70,8 @@ void ScanWindow::fillList()
 {
     fillingList_ = true;
     list_->clear();
-    for (int n = 1; n <= ctx_.session.scanList.count; ++n)
-        list_->addItem(ctx_.session.scanList.entry(n).songName);
+    for (int n = 1; n <= session_.scanList.count; ++n)
+        list_->addItem(session_.scanList.entry(n).songName);
     // Nothing is selected after a scan, so the box must not claim otherwise.
     selectAll_->setChecked(false);
     fillingList_ = false;
@@ -100,16 +102,16 @@ void ScanWindow::addToLocalList()
         if (list_->item(r)->isSelected())
             rows << r;
     }
-    const int leftOut = addPicksToLocalList(ctx_.session.localList, ctx_.session.scanList, rows);
-    ctx_.session.current = ctx_.session.localList;
+    const int leftOut = addPicksToLocalList(session_.localList, session_.scanList, rows);
+    session_.current = session_.localList;
     if (leftOut > 0) {
-        ctx_.services.dialogs.messageBox(
+        dialogs_.messageBox(
             QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。")
                 .arg(SongCollection::kCapacity)
                 .arg(leftOut));
     }
-    ctx_.windows().refreshSongList();
-    ctx_.windows().showSongList();
+    windows_.refreshSongList();
+    windows_.showSongList();
     hide();
 }
 

@@ -1,18 +1,22 @@
 #pragma once
 #include <QWidget>
 
-struct AppContext;
+class Dialogs;
+class Navigator;
+class Settings;
+struct Session;
 class QCheckBox;
 class QListWidget;
 class QPushButton;
 
 // "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
-// current song collection. The scan and local lists live in the AppContext,
+// current song collection. The scan and local lists live in the session,
 // so closing and reopening the window keeps them.
 class ScanWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ScanWindow(AppContext &ctx, QWidget *parent = nullptr);
+    ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, Navigator &windows,
+               QWidget *parent = nullptr);
 
     // The control handlers, public so the hub and tests can drive them.
     void startScan();                // Command1
@@ -26,7 +30,9 @@ protected:
 private:
     void fillList();
 
-    AppContext &ctx_;
+    Dialogs &dialogs_;
+    Session &session_;
+    Navigator &windows_;
     QPushButton *scanButton_;
     QListWidget *list_;
     QCheckBox *selectAll_;

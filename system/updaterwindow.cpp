@@ -1,6 +1,6 @@
 #include "system/updaterwindow.h"
 
-#include "platform/appcontext.h"
+#include "base/navigator.h"
 #include "base/colors.h"
 #include "base/windowlook.h"
 #include "base/makerhosts.h"
@@ -26,8 +26,10 @@ QString forDisplay(QString text)
 }
 } // namespace
 
-UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
-    : QWidget(parent, Qt::Window), ctx_(ctx)
+UpdaterWindow::UpdaterWindow(Settings &settings, Dialogs &dialogs, Downloader &downloader,
+                             ProcessLauncher &launcher, Navigator &windows, QWidget *parent)
+    : QWidget(parent, Qt::Window), settings_(settings), dialogs_(dialogs), downloader_(downloader),
+      launcher_(launcher), windows_(windows)
 {
     setUpFixedWindow(this, QStringLiteral("frm更新程序"), QStringLiteral("检查更新"), 4845, 3390);
 
@@ -42,7 +44,7 @@ UpdaterWindow::UpdaterWindow(AppContext &ctx, QWidget *parent)
     resetTexts();
 
     connect(updateButton_, &QPushButton::clicked, this, [this] { confirmUpdate(); });
-    applyStoredBackColor(this, ctx_.services.settings);
+    applyStoredBackColor(this, settings_);
 }
 
 UpdaterWindow::~UpdaterWindow() = default;
@@ -92,12 +94,12 @@ void UpdaterWindow::loadManifest()
     loadQueued_ = false;
     if (busy_)
         return;
-    const QString site = makerSiteHost(ctx_.services.settings);
+    const QString site = makerSiteHost(settings_);
     if (site.isEmpty()) {
         // The design-time versions would read as if an update had been looked for.
         newest_->setText(QStringLiteral("最新版本：未知"));
         installed_->setText(QStringLiteral("当前版本：")
-                            + ctx_.services.settings.value(SettingKeys::currentVersion, QString()));
+                            + settings_.value(SettingKeys::currentVersion, QString()));
         for (QLabel *l : {newest_, installed_})
             l->resize(l->size().expandedTo(l->sizeHint()));
         notes_->setPlainText(QStringLiteral("没有设置更新网站，无法检查更新。"));
@@ -108,11 +110,11 @@ void UpdaterWindow::loadManifest()
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
     updater_ = manifestCopyPath_.isEmpty()
-                   ? std::make_unique<Updater>(ctx_.services.downloader, ctx_.services.launcher, ctx_.services.dialogs,
+                   ? std::make_unique<Updater>(downloader_, launcher_, dialogs_,
                                                folder)
-                   : std::make_unique<Updater>(ctx_.services.downloader, ctx_.services.launcher, ctx_.services.dialogs,
+                   : std::make_unique<Updater>(downloader_, launcher_, dialogs_,
                                                folder, manifestCopyPath_);
-    const qint64 installed = ctx_.services.settings.number(SettingKeys::currentVersion);
+    const qint64 installed = settings_.number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =
         updater_->load(Updater::manifestUrl(site));
@@ -126,7 +128,7 @@ void UpdaterWindow::loadManifest()
     }
     if (result == Updater::LoadResult::Rejected) {
         // Only this window goes: a bad server reply is no reason to stop the music.
-        ctx_.services.dialogs.messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
+        dialogs_.messageBox(QStringLiteral("程序出错:") + updater_->manifest().error,
                                  QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                  Dialogs::Icon::Critical);
         close();
@@ -168,7 +170,7 @@ void UpdaterWindow::confirmUpdate()
     busy_ = false;
     progress_->hide();
     if (result == Updater::UpdateResult::Started) {
-        ctx_.windows().exitProgram();
+        windows_.exitProgram();
         return;
     }
     if (result != Updater::UpdateResult::Declined) {

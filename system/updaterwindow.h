@@ -2,7 +2,11 @@
 #include <QWidget>
 #include <memory>
 
-struct AppContext;
+class Dialogs;
+class Downloader;
+class Navigator;
+class ProcessLauncher;
+class Settings;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -15,7 +19,8 @@ class Updater;
 class UpdaterWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit UpdaterWindow(AppContext &ctx, QWidget *parent = nullptr);
+    UpdaterWindow(Settings &settings, Dialogs &dialogs, Downloader &downloader,
+                  ProcessLauncher &launcher, Navigator &windows, QWidget *parent = nullptr);
     ~UpdaterWindow() override;
 
     // Where the program's files live; the running executable's folder unless
@@ -35,7 +40,11 @@ protected:
 private:
     void resetTexts();
 
-    AppContext &ctx_;
+    Settings &settings_;
+    Dialogs &dialogs_;
+    Downloader &downloader_;
+    ProcessLauncher &launcher_;
+    Navigator &windows_;
     QLabel *newest_;
     QLabel *installed_;
     QPlainTextEdit *notes_;

@@ -350,10 +350,8 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;
-    FakeServices updating{{.settings = &f.settings, .dialogs = &f.dialogs, .http = &f.http,
-                           .downloader = &downloader, .launcher = &launcher}};
     QTemporaryDir dir;
-    UpdaterWindow w(updating.ctx);
+    UpdaterWindow w(f.settings, f.dialogs, downloader, launcher, Navigator::none());
     w.setProgramFolder(dir.path());
     w.setManifestCopyPath(dir.filePath(QStringLiteral("version.ini")));
     QElapsedTimer clock;

@@ -168,7 +168,6 @@ class ScanWindowTest : public ::testing::Test {
 protected:
     ScanWindowTest() : settings(backend, "Liravo")
     {
-        ctx.navigator = &nav;
         nav.onRefreshSongList = [this] { ++refreshes; };
         nav.onShowSongList = [this] { ++shows; };
         makeMixedFolder(dir.path());
@@ -178,7 +177,7 @@ protected:
     ScanWindow &window()
     {
         if (!w)
-            w = std::make_unique<ScanWindow>(ctx);
+            w = std::make_unique<ScanWindow>(settings, dialogs, ctx.session, nav);
         return *w;
     }
 

@@ -316,7 +316,6 @@ protected:
     {
         backend.write("Liravo", "版本更新", "当前版本", "20140529");
         backend.write("Liravo", "网站", "主页", kHost);
-        ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
         QDir().mkpath(scratch.path() + "/program");
         window.setProgramFolder(scratch.path() + "/program");
@@ -332,12 +331,9 @@ protected:
     FakeDialogs dialogs;
     FakeDownloader downloader;
     FakeProcessLauncher launcher;
-    FakeServices services{
-        {.settings = &settings, .dialogs = &dialogs, .downloader = &downloader, .launcher = &launcher}};
-    AppContext &ctx = services.ctx;
     FakeNavigator nav;
     int exits = 0;
-    UpdaterWindow window{ctx};
+    UpdaterWindow window{settings, dialogs, downloader, launcher, nav};
 };
 
 TEST_F(UpdaterWindowTest, DesignTextsStayWhenNothingIsFetched)
@@ -466,15 +462,11 @@ TEST(UpdateEndToEnd, ReplacesScratchInstallationFiles)
     QtProcessLauncher launcher;
     FakeDialogs dialogs;
     dialogs.messageAnswers << Dialogs::Answer::Yes;
-    FakeServices services{
-        {.settings = &settings, .dialogs = &dialogs, .downloader = &downloader, .launcher = &launcher}};
-    AppContext &ctx = services.ctx;
     int exits = 0;
     FakeNavigator nav;
-    ctx.navigator = &nav;
     nav.onExitProgram = [&] { ++exits; };
 
-    UpdaterWindow window(ctx);
+    UpdaterWindow window(settings, dialogs, downloader, launcher, nav);
     window.setProgramFolder(program);
     window.setManifestCopyPath(scratch.path() + "/version.ini");
     window.loadManifest();

@@ -47,9 +47,14 @@ TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
         QStringList texts;
     };
     const std::vector<Window> windows = {
-        {"updater", [](AppContext &c) { return new UpdaterWindow(c); },
+        {"updater", [](AppContext &c) {
+             Services &s = c.services;
+             return new UpdaterWindow(s.settings, s.dialogs, s.downloader, s.launcher, c.windows());
+         },
          {QStringLiteral("Label1"), QStringLiteral("Label2")}},
-        {"scan", [](AppContext &c) { return new ScanWindow(c); }, {QStringLiteral("Check1")}},
+        {"scan", [](AppContext &c) {
+             return new ScanWindow(c.services.settings, c.services.dialogs, c.session, c.windows());
+         }, {QStringLiteral("Check1")}},
         // The greyed buttons: nothing plays and there is nothing before or after.
         {"main",
          [](AppContext &c) {

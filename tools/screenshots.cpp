@@ -4,21 +4,17 @@
 // window. tools/screenshot_dialogs.sh builds and runs it.
 //
 //   liravo_screenshots <output folder> <folder the open dialog shows>
-#include "platform/appcontext.h"
+#include "base/navigator.h"
+#include "base/session.h"
 #include "platform/leanstyle.h"
 #include "base/settings.h"
 #include "app/startup.h"
 #include "platform/lazyhttpclient.h"
-#include "platform/lazymediaplayer.h"
 #include "platform/memorysettingsbackend.h"
-#include "platform/qtbrowser.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtdownloader.h"
-#include "platform/qtinstancelock.h"
 #include "platform/qtprocesslauncher.h"
 #include "platform/qttranslations.h"
-#include "platform/qttrayicon.h"
-#include "platform/xdgfileassociation.h"
 #include "system/scanwindow.h"
 #include "system/updaterwindow.h"
 
@@ -79,23 +75,6 @@ int main(int argc, char **argv)
     LazyHttpClient http;
     QtDownloader downloader(http);
     QtProcessLauncher launcher;
-    // The windows shown here touch neither the engine nor the desktop.
-    LazyMediaPlayer player([] { return std::unique_ptr<MediaPlayer>(); });
-    QtBrowser browser;
-    QtTrayIcon tray;
-    QtInstanceLock lock(QStringLiteral("LiravoScreenshots"));
-    XdgFileAssociation association;
-    AppContext ctx{{.settings = settings,
-                    .player = player,
-                    .dialogs = dialogs,
-                    .http = http,
-                    .browser = browser,
-                    .tray = tray,
-                    .instanceLock = lock,
-                    .fileAssociation = association,
-                    .downloader = downloader,
-                    .launcher = launcher,
-                    .resolver = {}}};
 
     bool ok = true, shot = false;
     grabNextDialog(out.filePath(QStringLiteral("open-file-dialog.png")), &shot);
@@ -107,12 +86,13 @@ int main(int argc, char **argv)
                        QStringLiteral("未保存"), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     ok = ok && shot;
 
-    UpdaterWindow updater(ctx);
+    UpdaterWindow updater(settings, dialogs, downloader, launcher, Navigator::none());
     updater.show();
     updater.loadManifest();
     ok = save(&updater, out.filePath(QStringLiteral("updater-window.png"))) && ok;
 
-    ScanWindow scan(ctx);
+    Session session;
+    ScanWindow scan(settings, dialogs, session, Navigator::none());
     scan.show();
     ok = save(&scan, out.filePath(QStringLiteral("scan-window.png"))) && ok;
     return ok ? 0 : 1;
