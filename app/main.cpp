@@ -109,7 +109,7 @@ int main(int argc, char **argv)
                     .downloader = downloader,
                     .launcher = launcher,
                     .resolver = {}}};
-    ctx.services.resolver = makeResolver(ctx);
+    ctx.services.resolver = makeResolver(ctx.services);
     ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
 
     StartupProcedure startup(ctx);

@@ -44,7 +44,7 @@ MainControls::MainControls(QWidget &window, QWidget &client, PlayerController &c
     window.installEventFilter(this);
     AppContext *context = &ctx;
     new FileDropFilter(&window, [context](const QStringList &paths) {
-        dropOnMainWindow(*context, paths);
+        dropOnMainWindow(context->services.dialogs, context->session, context->windows(), paths);
     });
     sync();
 }

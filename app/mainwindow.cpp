@@ -222,7 +222,9 @@ void MainWindow::buildMenus()
             this, [this] { ctx_.windows().showSearchWindow(); });
     QAction *associate = addAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
     associate->setEnabled(false);
-    connect(associate, &QAction::triggered, this, [this] { associateMp3(ctx_); });
+    connect(associate, &QAction::triggered, this, [this] {
+        associateMp3(ctx_.services.fileAssociation, ctx_.services.dialogs);
+    });
     connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
             [this] { ctx_.windows().showUpdaterWindow(); });
 

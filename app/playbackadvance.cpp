@@ -58,7 +58,7 @@ void PlaybackAdvance::afterSongEnded(const PlayMode &mode, AppContext &ctx,
         break;
     case PlayMode::Kind::ListOnce:
         if (c.count > c.currentIndex) {
-            playCurrent(ctx, c.currentIndex + 1);
+            playCurrent(ctx.services, ctx.session, c.currentIndex + 1);
         } else {
             player.stop();
             c.playing = false;
@@ -67,7 +67,7 @@ void PlaybackAdvance::afterSongEnded(const PlayMode &mode, AppContext &ctx,
     case PlayMode::Kind::ListLoop: {
         const int n = c.currentIndex == c.count ? 1 : c.currentIndex + 1;
         c.currentIndex = qint16(n);
-        playCurrent(ctx, n);
+        playCurrent(ctx.services, ctx.session, n);
         break;
     }
     case PlayMode::Kind::Shuffle:

@@ -152,7 +152,7 @@ void PlayerController::playIfInRange(int n)
     // greyed there, and a command that arrives anyway does nothing.
     if (n < 1 || n > ctx_.session.current.count)
         return;
-    playCurrent(ctx_, n);
+    playCurrent(ctx_.services, ctx_.session, n);
     Q_EMIT stateChanged();
 }
 
@@ -211,7 +211,7 @@ void PlayerController::menuPlayPause()
     }
     if (!pauseOrOpenFile()) {
         setLabel(PlayPause, kPauseText);
-        playCurrent(ctx_, qMax<int>(1, ctx_.session.current.currentIndex));
+        playCurrent(ctx_.services, ctx_.session, qMax<int>(1, ctx_.session.current.currentIndex));
     }
     Q_EMIT stateChanged();
 }
@@ -231,7 +231,7 @@ void PlayerController::randomSong()
     const int n = PlaybackAdvance::drawRandomIndex(ctx_.session.current.count);
     if (ctx_.session.current.count == 0)
         return;
-    playCurrent(ctx_, n);
+    playCurrent(ctx_.services, ctx_.session, n);
     Q_EMIT stateChanged();
 }
 
@@ -508,7 +508,7 @@ void PlayerController::playLoneSong(const QString &address)
     // entry has its name, since the list's tidying drops unnamed entries.
     listRefreshPending_ = true;
     paused_ = false;
-    playCurrent(ctx_, 1);
+    playCurrent(ctx_.services, ctx_.session, 1);
     Q_EMIT stateChanged();
 }
 
@@ -534,7 +534,7 @@ void PlayerController::startOrResume()
         ctx_.services.player.play();
         c.playing = true;
     } else {
-        playCurrent(ctx_, qMax<int>(1, c.currentIndex));
+        playCurrent(ctx_.services, ctx_.session, qMax<int>(1, c.currentIndex));
     }
     paused_ = false;
 }

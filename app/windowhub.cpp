@@ -49,10 +49,18 @@ WindowHub::~WindowHub()
 }
 
 QWidget *WindowHub::existingMainWindow() { return main_; }
-void WindowHub::refreshSongList() { ensure<SongListWindow>(songList_, ctx_)->refreshList(); }
-void WindowHub::showSongList() { showWindow(ensure<SongListWindow>(songList_, ctx_)); }
+SongListWindow *WindowHub::songList()
+{
+    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.session, *this);
+}
+
+void WindowHub::refreshSongList() { songList()->refreshList(); }
+void WindowHub::showSongList() { showWindow(songList()); }
 void WindowHub::closeSongList() { closeIfOpen(songList_); }
-void WindowHub::showSearchWindow() { showWindow(ensure<SearchWindow>(search_, ctx_)); }
+void WindowHub::showSearchWindow()
+{
+    showWindow(ensure<SearchWindow>(search_, ctx_.services, ctx_.session, *this));
+}
 void WindowHub::closeSearchWindow() { closeIfOpen(search_); }
 
 void WindowHub::showScanWindow()

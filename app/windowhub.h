@@ -6,6 +6,7 @@
 
 struct AppContext;
 class MainWindow;
+class SongListWindow;
 class QWidget;
 
 // Owns the main window and makes every other window on first use. It is the
@@ -40,6 +41,8 @@ public:
 
 private:
     void showWindow(QWidget *w);
+    // The song list window, made unshown on first use.
+    SongListWindow *songList();
 
     AppContext &ctx_;
     MainWindow *main_ = nullptr;

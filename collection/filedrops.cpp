@@ -2,7 +2,8 @@
 
 #include "collection/audioformats.h"
 #include "base/songcollection.h"
-#include "platform/appcontext.h"
+#include "base/navigator.h"
+#include "base/session.h"
 #include "platform/dialogs.h"
 
 #include <QDir>
@@ -22,10 +23,10 @@ void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
         addFolder(d.absoluteFilePath(), out, false);
 }
 
-void tellLeftOut(AppContext &ctx, const QString &text, int leftOut)
+void tellLeftOut(Dialogs &dialogs, const QString &text, int leftOut)
 {
     if (leftOut > 0)
-        ctx.services.dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
+        dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
 }
 } // namespace
 
@@ -65,10 +66,10 @@ int appendSongFiles(SongCollection &c, const QStringList &files)
     return int(files.size()) - added.count;
 }
 
-void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
+void dropOnMainWindow(Dialogs &dialogs, Session &session, Navigator &windows, const QStringList &paths)
 {
     if (paths.size() == 1 && QFileInfo(paths.first()).isFile()) {
-        ctx.windows().playFile(paths.first());
+        windows.playFile(paths.first());
         return;
     }
     const QStringList files = songFilesIn(paths);
@@ -78,15 +79,15 @@ void dropOnMainWindow(AppContext &ctx, const QStringList &paths)
     const int leftOut = appendSongFiles(c, files);
     c.albumName = localAlbumName();
     c.currentIndex = 1;
-    ctx.session.current = c;
-    tellLeftOut(ctx, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
-    ctx.windows().refreshSongList();
-    ctx.windows().showSongList();
+    session.current = c;
+    tellLeftOut(dialogs, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+    windows.refreshSongList();
+    windows.showSongList();
 }
 
-void dropOnSongList(AppContext &ctx, const QStringList &paths)
+void dropOnSongList(Dialogs &dialogs, Session &session, Navigator &windows, const QStringList &paths)
 {
-    const int leftOut = appendSongFiles(ctx.session.current, songFilesIn(paths));
-    tellLeftOut(ctx, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
-    ctx.windows().refreshSongList();
+    const int leftOut = appendSongFiles(session.current, songFilesIn(paths));
+    tellLeftOut(dialogs, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+    windows.refreshSongList();
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include <QStringList>
 
-struct AppContext;
+class Dialogs;
+class Navigator;
+struct Session;
 struct SongCollection;
 
 // What files dropped on the player's windows do, without the windows.
@@ -20,6 +22,6 @@ int appendSongFiles(SongCollection &c, const QStringList &files);
 // On the main window: one file opens as the open-file command would; several
 // songs or a folder become the current collection, as the local scan's
 // "添加" makes one.
-void dropOnMainWindow(AppContext &ctx, const QStringList &paths);
+void dropOnMainWindow(Dialogs &dialogs, Session &session, Navigator &windows, const QStringList &paths);
 // On the song list: the songs are added to the current collection.
-void dropOnSongList(AppContext &ctx, const QStringList &paths);
+void dropOnSongList(Dialogs &dialogs, Session &session, Navigator &windows, const QStringList &paths);

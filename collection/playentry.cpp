@@ -2,7 +2,8 @@
 
 #include "base/settings.h"
 #include "base/settingskeys.h"
-#include "platform/appcontext.h"
+#include "base/session.h"
+#include "platform/services.h"
 #include "platform/mediaplayer.h"
 
 void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResolver &resolve,
@@ -29,7 +30,7 @@ void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResol
     settings.store(SettingKeys::lastPlayPosition, QString::number(n));
 }
 
-void playCurrent(AppContext &ctx, int n)
+void playCurrent(Services &services, Session &session, int n)
 {
-    playEntry(ctx.session.current, n, ctx.services.player, ctx.services.resolver, ctx.services.settings);
+    playEntry(session.current, n, services.player, services.resolver, services.settings);
 }

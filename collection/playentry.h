@@ -3,7 +3,8 @@
 
 class MediaPlayer;
 class Settings;
-struct AppContext;
+struct Services;
+struct Session;
 
 // Plays entry n: looks its address up when empty, hands it to the player,
 // marks the collection playing and remembers n as "最后的播放位置".
@@ -11,5 +12,5 @@ struct AppContext;
 void playEntry(SongCollection &c, int n, MediaPlayer &player, const AddressResolver &resolve,
                Settings &settings);
 
-// playEntry on the context's current collection with its services.
-void playCurrent(AppContext &ctx, int n);
+// playEntry on the session's current collection with the services.
+void playCurrent(Services &services, Session &session, int n);

@@ -7,7 +7,9 @@
 #include "base/songcollection.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "platform/appcontext.h"
+#include "base/navigator.h"
+#include "base/session.h"
+#include "platform/services.h"
 #include "base/colors.h"
 #include "base/filedropfilter.h"
 #include "collection/filedrops.h"
@@ -27,13 +29,13 @@
 
 #include <memory>
 
-SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
-    : QMainWindow(parent), ctx_(ctx)
+SongListWindow::SongListWindow(Services &services, Session &session, Navigator &windows, QWidget *parent)
+    : QMainWindow(parent), services_(services), session_(session), windows_(windows)
 {
     setObjectName(QStringLiteral("frm歌曲列表"));
     useCjkFont(this);
     // The player's own icon, without this window knowing the main window.
-    if (QWidget *main = ctx_.windows().existingMainWindow())
+    if (QWidget *main = windows_.existingMainWindow())
         setWindowIcon(main->windowIcon());
 
     auto *client = new QWidget(this);
@@ -52,7 +54,7 @@ SongListWindow::SongListWindow(AppContext &ctx, QWidget *parent)
     songListViewport_->installEventFilter(this);
 
     buildMenus();
-    new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(ctx_, paths); });
+    new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(services_.dialogs, session_, windows_, paths); });
     // A fixed client area: the window is as large as the menu bar plus it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -105,12 +107,12 @@ void SongListWindow::buildMenus()
 void SongListWindow::load()
 {
     loaded_ = true;
-    setWindowTitle(ctx_.services.settings.value(SettingKeys::topCaption,
+    setWindowTitle(services_.settings.value(SettingKeys::topCaption,
                                         QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
-    applyStoredBackColor(centralWidget(), ctx_.services.settings);
+    applyStoredBackColor(centralWidget(), services_.settings);
     refreshList();
     placeBesideMainWindow();
     framePending_ = true;
@@ -118,7 +120,7 @@ void SongListWindow::load()
 
 void SongListWindow::placeBesideMainWindow()
 {
-    QWidget *main = ctx_.windows().existingMainWindow();
+    QWidget *main = windows_.existingMainWindow();
     if (!main || main == this)
         return;
     // Outer edges, as the user sees the two windows side by side.
@@ -135,7 +137,7 @@ void SongListWindow::refreshList()
     songList_->clear();
     albumList_->clear();
 
-    SongCollection &c = ctx_.session.current;
+    SongCollection &c = session_.current;
     // Tidying on every refresh is the list's own doing, not the user's.
     const bool changed = c.changed;
     tidyCollection(c);
@@ -163,50 +165,50 @@ void SongListWindow::playSelected()
 {
     const int row = selectedRow();
     // A row the collection no longer has would play an empty slot.
-    if (row < 0 || row >= ctx_.session.current.count)
+    if (row < 0 || row >= session_.current.count)
         return;
-    playCurrent(ctx_, row + 1);
+    playCurrent(services_, session_, row + 1);
 }
 
 void SongListWindow::editSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.session.current.count)
+    if (row < 0 || row >= session_.current.count)
         return;
     const int n = row + 1;
     // Both questions are asked even when the first is left empty.
-    const SongEntry before = ctx_.session.current.entry(n);
-    const QString name = ctx_.services.dialogs.inputBox(QStringLiteral("请输入歌曲的名称"),
+    const SongEntry before = session_.current.entry(n);
+    const QString name = services_.dialogs.inputBox(QStringLiteral("请输入歌曲的名称"),
                                                 QStringLiteral("名称"), before.songName);
-    const QString singer = ctx_.services.dialogs.inputBox(
+    const QString singer = services_.dialogs.inputBox(
         QStringLiteral("请输入歌手名，如果不清楚可以留空。"), QStringLiteral("歌手"), before.singer);
     // The dialogs run their own event loops; whatever ran meanwhile may have
     // shrunk the collection, so the entry is checked again before it changes.
-    if (n > ctx_.session.current.count)
+    if (n > session_.current.count)
         return;
-    if (renameEntry(ctx_.session.current, n, name, singer))
+    if (renameEntry(session_.current, n, name, singer))
         refreshList();
 }
 
 void SongListWindow::deleteSelected()
 {
     const int row = selectedRow();
-    if (row < 0 || row >= ctx_.session.current.count)
+    if (row < 0 || row >= session_.current.count)
         return;
-    removeEntry(ctx_.session.current, row + 1);
+    removeEntry(session_.current, row + 1);
     refreshList();
 }
 
 void SongListWindow::removeDuplicates()
 {
-    tidyCollection(ctx_.session.current);
+    tidyCollection(session_.current);
     refreshList();
 }
 
 void SongListWindow::startNewCollection()
 {
-    if (wouldLoseUserChanges(ctx_.session.current)) {
-        const Dialogs::Answer a = ctx_.services.dialogs.messageBox(
+    if (wouldLoseUserChanges(session_.current)) {
+        const Dialogs::Answer a = services_.dialogs.messageBox(
             QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
             Dialogs::Buttons::YesNo);
         if (a != Dialogs::Answer::Yes)
@@ -215,45 +217,45 @@ void SongListWindow::startNewCollection()
     songList_->clear();
     albumList_->clear();
     // The song that is playing keeps playing; only the list is new.
-    ctx_.session.current = SongCollection{};
+    session_.current = SongCollection{};
 }
 
 void SongListWindow::openCollection()
 {
-    const QString path = ctx_.services.dialogs.openFile(
+    const QString path = services_.dialogs.openFile(
         QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
     if (!path.isEmpty() && fileExists(path)) {
         if (isPlaylistFile(path))
-            PlaylistFile::load(ctx_.session.current, path, ctx_.services.settings, ctx_.services.dialogs);
+            PlaylistFile::load(session_.current, path, services_.settings, services_.dialogs);
         else
-            loadCollection(ctx_.session.current, path, ctx_.services.settings, &ctx_.services.dialogs);
+            loadCollection(session_.current, path, services_.settings, &services_.dialogs);
     }
     refreshList();
 }
 
 void SongListWindow::saveAsPlaylist()
 {
-    QString path = ctx_.services.dialogs.saveFile(QStringLiteral("播放列表|*.m3u8"), ctx_.session.current.albumName);
+    QString path = services_.dialogs.saveFile(QStringLiteral("播放列表|*.m3u8"), session_.current.albumName);
     if (path.isEmpty())
         return;
     if (fileExtension(path) != QLatin1String(".m3u8"))
         path += QStringLiteral(".m3u8");
-    PlaylistFile::save(ctx_.session.current, path, ctx_.services.dialogs);
+    PlaylistFile::save(session_.current, path, services_.dialogs);
 }
 
 void SongListWindow::saveCurrentCollection()
 {
     const QString path =
-        ctx_.services.dialogs.saveFile(QStringLiteral("yyu歌集文件|*.yyu"), ctx_.session.current.albumName);
-    saveCollection(ctx_.session.current, path, ctx_.services.dialogs);
-    if (ctx_.session.current.saved)
-        ctx_.session.current.changed = false;
+        services_.dialogs.saveFile(QStringLiteral("yyu歌集文件|*.yyu"), session_.current.albumName);
+    saveCollection(session_.current, path, services_.dialogs);
+    if (session_.current.saved)
+        session_.current.changed = false;
     refreshList();
 }
 
 void SongListWindow::locateCurrentSong()
 {
-    const SongCollection &c = ctx_.session.current;
+    const SongCollection &c = session_.current;
     if (!c.playing)
         return;
     const int row = c.currentIndex - 1;

@@ -1,7 +1,9 @@
 #pragma once
 #include <QMainWindow>
 
-struct AppContext;
+class Navigator;
+struct Services;
+struct Session;
 class QAction;
 class QListWidget;
 class QMenu;
@@ -13,7 +15,7 @@ class QMenu;
 class SongListWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit SongListWindow(AppContext &ctx, QWidget *parent = nullptr);
+    SongListWindow(Services &services, Session &session, Navigator &windows, QWidget *parent = nullptr);
 
     // Re-reads the current collection after tidying it; the selection is lost.
     void refreshList();
@@ -43,7 +45,9 @@ private:
     void placeBesideMainWindow();
     void followFrame();
 
-    AppContext &ctx_;
+    Services &services_;
+    Session &session_;
+    Navigator &windows_;
     QListWidget *songList_ = nullptr;
     QListWidget *albumList_ = nullptr;
     QObject *songListViewport_ = nullptr; // only compared, never used

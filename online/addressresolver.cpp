@@ -1,6 +1,6 @@
 #include "online/addressresolver.h"
 
-#include "platform/appcontext.h"
+#include "platform/services.h"
 #include "online/fetchpage.h"
 #include "online/markercuts.h"
 #include "online/onlinesettings.h"
@@ -109,14 +109,14 @@ ResolveOutcome resolveMp3Address(HttpClient &http, const QString &host, const QS
     }
 }
 
-AddressResolver makeResolver(AppContext &ctx)
+AddressResolver makeResolver(Services &services)
 {
-    return [&ctx](const QString &songName, const QString &singer, bool quiet) -> QString {
-        const int timeoutMs = httpTimeoutMs(ctx.services.settings);
-        ctx.services.http.setTimeoutMs(timeoutMs);
-        ctx.services.http.setMaxBodyBytes(maxReplyBytes(ctx.services.settings));
-        return resolveMp3Address(ctx.services.http, lookupHost(ctx.services.settings), songName, singer, quiet,
-                                 &ctx.services.dialogs, timeoutMs)
+    return [&services](const QString &songName, const QString &singer, bool quiet) -> QString {
+        const int timeoutMs = httpTimeoutMs(services.settings);
+        services.http.setTimeoutMs(timeoutMs);
+        services.http.setMaxBodyBytes(maxReplyBytes(services.settings));
+        return resolveMp3Address(services.http, lookupHost(services.settings), songName, singer, quiet,
+                                 &services.dialogs, timeoutMs)
             .address;
     };
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 class Dialogs;
-struct AppContext;
+struct Services;
 
 // What one lookup gave: the address ("" when nothing usable was found) and,
 // when the service could not be reached, why.
@@ -39,4 +39,4 @@ ResolveOutcome resolveMp3Address(HttpClient &http, const QString &host, const QS
 
 // The resolver playEntry calls, over the context's client, dialogs and
 // "网络" settings. A service that cannot be reached counts as "not found".
-AddressResolver makeResolver(AppContext &ctx);
+AddressResolver makeResolver(Services &services);

@@ -2,7 +2,9 @@
 #include "collection/playentry.h"
 
 #include "collection/yyufile.h"
-#include "platform/appcontext.h"
+#include "base/navigator.h"
+#include "base/session.h"
+#include "platform/services.h"
 #include "base/colors.h"
 #include "base/inputgate.h"
 #include "base/windowlook.h"
@@ -30,8 +32,8 @@ QString SearchWindow::hintText()
     return QStringLiteral("请输入歌手名或者歌曲名称");
 }
 
-SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
-    : QWidget(parent, Qt::Window), ctx_(ctx)
+SearchWindow::SearchWindow(Services &services, Session &session, Navigator &windows, QWidget *parent)
+    : QWidget(parent, Qt::Window), services_(services), session_(session), windows_(windows)
 {
     setUpFixedWindow(this, QStringLiteral("frm音乐搜索"), QStringLiteral("搜索网络歌曲"), 5985, 4305);
 
@@ -75,9 +77,9 @@ SearchWindow::SearchWindow(AppContext &ctx, QWidget *parent)
     connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
 
     refreshResults();
-    if (QWidget *main = ctx_.windows().existingMainWindow())
+    if (QWidget *main = windows_.existingMainWindow())
         move(main->pos());
-    applyStoredBackColor(this, ctx_.services.settings);
+    applyStoredBackColor(this, services_.settings);
 }
 
 void SearchWindow::showEvent(QShowEvent *event)
@@ -141,18 +143,18 @@ bool SearchWindow::hasSelection() const
 void SearchWindow::refreshResults()
 {
     resultList_->clear();
-    if (ctx_.session.searchResults.count == 0)
+    if (session_.searchResults.count == 0)
         return;
-    tidyCollection(ctx_.session.searchResults);
-    resultList_->addItems(resultLines(ctx_.session.searchResults));
+    tidyCollection(session_.searchResults);
+    resultList_->addItems(resultLines(session_.searchResults));
 }
 
 void SearchWindow::search()
 {
     if (searching_)
         return;
-    ctx_.session.searchText = queryEdit_->text();
-    if (ctx_.session.searchText == hintText())
+    session_.searchText = queryEdit_->text();
+    if (session_.searchText == hintText())
         return;
     searching_ = true;
     canceled_ = false;
@@ -162,7 +164,7 @@ void SearchWindow::search()
         // The wait lets input through so "取消" and Esc work; the gate keeps
         // everything else out.
         InputGate gate(this, cancel_, [this] { cancelSearch(); });
-        ctx_.services.http.setInterruptible(true);
+        services_.http.setInterruptible(true);
         SearchOptions options;
         options.canceled = [this] { return canceled_; };
         options.pageStarted = [this](int page, int songs) {
@@ -170,14 +172,14 @@ void SearchWindow::search()
                                  .arg(page)
                                  .arg(songs));
         };
-        outcome = searchSongs(ctx_, ctx_.session.searchText, false, options);
-        ctx_.services.http.setInterruptible(false);
+        outcome = searchSongs(services_, session_.searchText, false, options);
+        services_.http.setInterruptible(false);
     }
     setBusy(false);
     if (outcome.error == HttpClient::Error::Canceled)
         status_->setText(QStringLiteral("搜索已取消，列出已经找到的 %1 首歌曲。")
                              .arg(outcome.songs.count));
-    ctx_.session.searchResults = outcome.songs;
+    session_.searchResults = outcome.songs;
     refreshResults();
     searching_ = false;
 }
@@ -187,7 +189,7 @@ void SearchWindow::cancelSearch()
     if (!searching_)
         return;
     canceled_ = true;
-    ctx_.services.http.cancel();
+    services_.http.cancel();
 }
 
 void SearchWindow::setBusy(bool busy)
@@ -219,7 +221,7 @@ void SearchWindow::closeEvent(QCloseEvent *event)
 
 void SearchWindow::tellCollectionFull()
 {
-    ctx_.services.dialogs.messageBox(
+    services_.dialogs.messageBox(
         QStringLiteral("当前歌集已满（最多 %1 首歌），没有能添加的位置了。")
             .arg(SongCollection::kCapacity),
         QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -230,13 +232,13 @@ void SearchWindow::addAndPlayCurrentLine()
     QListWidgetItem *item = resultList_->currentItem();
     if (!item || !hasSelection())
         return;
-    if (addResultLines(ctx_.session.current, {item->text()}) == 0) {
+    if (addResultLines(session_.current, {item->text()}) == 0) {
         // Playing the last entry would play some other song.
         tellCollectionFull();
         return;
     }
-    playCurrent(ctx_, ctx_.session.current.count);
-    ctx_.windows().refreshSongList();
+    playCurrent(services_, session_, session_.current.count);
+    windows_.refreshSongList();
 }
 
 void SearchWindow::addSelectedLines()
@@ -248,8 +250,8 @@ void SearchWindow::addSelectedLines()
         if (resultList_->item(row)->isSelected())
             lines << resultList_->item(row)->text();
     }
-    const int added = addResultLines(ctx_.session.current, lines);
-    ctx_.windows().refreshSongList();
+    const int added = addResultLines(session_.current, lines);
+    windows_.refreshSongList();
     if (added < lines.size())
         tellCollectionFull();
 }
@@ -258,17 +260,17 @@ void SearchWindow::saveResultsAsCollection()
 {
     if (!hasSelection())
         return;
-    Dialogs &dialogs = ctx_.services.dialogs;
+    Dialogs &dialogs = services_.dialogs;
     const QString name = dialogs.inputBox(QStringLiteral("请为你这张专辑起一个好听的名字吧！"),
-                                          QStringLiteral("专辑名称"), ctx_.session.searchText);
-    ctx_.session.searchResults.albumName = name;
+                                          QStringLiteral("专辑名称"), session_.searchText);
+    session_.searchResults.albumName = name;
     if (name.isEmpty() || name == hintText())
         return;
     const QString path = dialogs.saveFile(QStringLiteral("歌集(*.yyu)|*.yyu"), name);
     if (path.isEmpty() || path == name)
         return;
-    ctx_.session.searchResults.filePath = path;
-    saveCollection(ctx_.session.searchResults, path, dialogs);
+    session_.searchResults.filePath = path;
+    saveCollection(session_.searchResults, path, dialogs);
 }
 
 void SearchWindow::selectAllLines()

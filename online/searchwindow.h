@@ -1,7 +1,9 @@
 #pragma once
 #include <QWidget>
 
-struct AppContext;
+class Navigator;
+struct Services;
+struct Session;
 class QLineEdit;
 class QPushButton;
 class QListWidget;
@@ -13,16 +15,16 @@ class QLabel;
 // listed as "singer-name" lines, a double click adds a line's song to the
 // current collection and plays it, and a pop-up adds the selected lines,
 // saves every result as a collection file, or selects all. The results and
-// the last search words live in the AppContext, so a window closed and
+// the last search words live in the session, so a window closed and
 // opened again shows the same list.
 class SearchWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SearchWindow(AppContext &ctx, QWidget *parent = nullptr);
+    SearchWindow(Services &services, Session &session, Navigator &windows, QWidget *parent = nullptr);
 
     static QString hintText();
 
-    // Refills the list from ctx.session.searchResults, tidying them first.
+    // Refills the list from the session's search results, tidying them first.
     void refreshResults();
     // What "搜索" and Enter do. While the search runs, the window shows it is
     // busy and takes nothing but Esc, its close box and "取消".
@@ -47,7 +49,9 @@ private:
     void tellCollectionFull();
     void setBusy(bool busy);
 
-    AppContext &ctx_;
+    Services &services_;
+    Session &session_;
+    Navigator &windows_;
     QLineEdit *queryEdit_;
     QPushButton *searchButton_;
     QPushButton *cancel_;

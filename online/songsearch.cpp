@@ -1,6 +1,6 @@
 #include "online/songsearch.h"
 
-#include "platform/appcontext.h"
+#include "platform/services.h"
 #include "online/markercuts.h"
 #include "online/fetchpage.h"
 #include "online/onlinesettings.h"
@@ -170,12 +170,12 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
     return out;
 }
 
-SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
+SearchOutcome searchSongs(Services &services, const QString &text, bool quiet,
                           SearchOptions options)
 {
-    options.timeoutMs = httpTimeoutMs(ctx.services.settings);
-    options.overallMs = searchLimitMs(ctx.services.settings);
-    ctx.services.http.setTimeoutMs(options.timeoutMs);
-    ctx.services.http.setMaxBodyBytes(maxReplyBytes(ctx.services.settings));
-    return searchSongs(ctx.services.http, searchHost(ctx.services.settings), text, quiet, &ctx.services.dialogs, options);
+    options.timeoutMs = httpTimeoutMs(services.settings);
+    options.overallMs = searchLimitMs(services.settings);
+    services.http.setTimeoutMs(options.timeoutMs);
+    services.http.setMaxBodyBytes(maxReplyBytes(services.settings));
+    return searchSongs(services.http, searchHost(services.settings), text, quiet, &services.dialogs, options);
 }

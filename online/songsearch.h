@@ -7,7 +7,7 @@
 #include <functional>
 
 class Dialogs;
-struct AppContext;
+struct Services;
 
 // What a search gave: the songs found (online entries: name and singer, no
 // address) and how it ended.
@@ -59,5 +59,5 @@ SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &
 
 // The same with the context's client, dialogs and the "网络" settings (time
 // limits and the reply cap come from there).
-SearchOutcome searchSongs(AppContext &ctx, const QString &text, bool quiet,
+SearchOutcome searchSongs(Services &services, const QString &text, bool quiet,
                           SearchOptions options = {});

@@ -1,6 +1,5 @@
 #include "system/associatemp3.h"
 
-#include "platform/appcontext.h"
 #include "platform/dialogs.h"
 #include "platform/fileassociation.h"
 
@@ -29,9 +28,8 @@ QString associationMessage(bool succeeded)
         + QStringLiteral("\r\n如果关联不成功可以在打开方式上面再次关联！");
 }
 
-void associateMp3(AppContext &ctx)
+void associateMp3(FileAssociation &association, Dialogs &dialogs)
 {
-    const bool ok = ctx.services.fileAssociation.associateMp3(QCoreApplication::applicationFilePath());
-    ctx.services.dialogs.messageBox(associationMessage(ok), QStringLiteral("Liravo"),
-                                    Dialogs::Buttons::Ok);
+    const bool ok = association.associateMp3(QCoreApplication::applicationFilePath());
+    dialogs.messageBox(associationMessage(ok), QStringLiteral("Liravo"), Dialogs::Buttons::Ok);
 }

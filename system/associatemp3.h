@@ -2,7 +2,8 @@
 #include <QList>
 #include <QString>
 
-struct AppContext;
+class Dialogs;
+class FileAssociation;
 
 // One default value under HKEY_CLASSES_ROOT.
 struct RegistryValue {
@@ -16,9 +17,9 @@ struct RegistryValue {
 // baseName without ".exe".
 QList<RegistryValue> mp3RegistryValues(const QString &programFolder, const QString &baseName);
 
-// The "关联mp3文件" command: registers the running executable through
-// ctx.services.fileAssociation, then tells the user how it went.
-void associateMp3(AppContext &ctx);
+// The "关联mp3文件" command: registers the running executable, then tells
+// the user how it went.
+void associateMp3(FileAssociation &association, Dialogs &dialogs);
 
 // The message shown afterwards.
 QString associationMessage(bool succeeded);

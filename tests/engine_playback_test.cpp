@@ -95,7 +95,7 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     ctx.session.current.albumName = QStringLiteral("测试歌集");
     controller->setPlayMode(QStringLiteral("列表播放"));
 
-    playCurrent(ctx, 1);
+    playCurrent(ctx.services, ctx.session, 1);
     ASSERT_TRUE(tickUntil([&] { return !ctx.session.current.playing; }, 15000))
         << "stuck at entry " << ctx.session.current.currentIndex;
     EXPECT_EQ(started, (QStringList{first, last}));
@@ -120,7 +120,7 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     addLocal(only);
     addLocal(song("other.mp3", {.seconds = 0.4}));
     controller->setPlayMode(QStringLiteral("单曲循环"));
-    playCurrent(ctx, 1);
+    playCurrent(ctx.services, ctx.session, 1);
     ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
     EXPECT_EQ(started, QStringList(started.size(), only));
     EXPECT_EQ(ctx.session.current.currentIndex, 1);
@@ -131,7 +131,7 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
     controller->setPlayMode(QStringLiteral("列表播放"));
-    playCurrent(ctx, 1);
+    playCurrent(ctx.services, ctx.session, 1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     // A plain MP3 has no length field: it is known once enough frames are read.
     ASSERT_TRUE(tickUntil([&] { return player->duration() > 0; }, 5000));

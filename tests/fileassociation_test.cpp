@@ -1,6 +1,5 @@
-#include "platform/appcontext.h"
 #include "platform/xdgfileassociation.h"
-#include "support/fakeservices.h"
+#include "support/fakes.h"
 #include "support/unprivileged.h"
 #include "system/associatemp3.h"
 
@@ -148,9 +147,7 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
 {
     FakeFileAssociation fa;
     FakeDialogs dialogs;
-    FakeServices services{{.dialogs = &dialogs, .fileAssociation = &fa}};
-    AppContext &ctx = services.ctx;
-    associateMp3(ctx);
+    associateMp3(fa, dialogs);
     EXPECT_EQ(fa.registered, QStringList{QCoreApplication::applicationFilePath()});
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].text,
@@ -159,7 +156,7 @@ TEST(Mp3Association, CommandRegistersRunningProgramAndTellsTheOutcome)
     EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::Ok);
 
     fa.succeed = false;
-    associateMp3(ctx);
+    associateMp3(fa, dialogs);
     EXPECT_TRUE(dialogs.asked[1].text.startsWith("mp3文件关联失败！"));
 }
 

@@ -45,7 +45,7 @@ protected:
         c.saved = true;
         ctx.session.current = c;
         player.stateAfterPlay = MediaPlayer::Playing;
-        playCurrent(ctx, 2);
+        playCurrent(ctx.services, ctx.session, 2);
         player.positionMs = 12000;
         player.durationMs = 30000;
         window->controller().tick();
@@ -215,7 +215,7 @@ TEST_F(Controls, DropOnTheMainWindow)
 
     // Several make a new, unsaved local collection, named after the files.
     ctx.session.current.playing = true;
-    dropOnMainWindow(ctx, {b, a});
+    dropOnMainWindow(ctx.services.dialogs, ctx.session, ctx.windows(), {b, a});
     EXPECT_EQ(ctx.session.current.count, 2);
     EXPECT_EQ(ctx.session.current.entry(1).songName, "b.mp3");
     EXPECT_EQ(ctx.session.current.entry(2).address, a);
@@ -229,7 +229,7 @@ TEST_F(Controls, DropOnTheMainWindow)
     QStringList many;
     for (int i = 0; i < 103; ++i)
         many << file(QStringLiteral("many/%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
-    dropOnMainWindow(ctx, {dir.filePath("many")});
+    dropOnMainWindow(ctx.services.dialogs, ctx.session, ctx.windows(), {dir.filePath("many")});
     EXPECT_EQ(ctx.session.current.count, 100);
     EXPECT_EQ(ctx.session.current.entry(100).address, many[99]);
     ASSERT_EQ(dialogs.count("message"), 1);
@@ -242,7 +242,7 @@ TEST_F(Controls, DropOnTheSongListAddsEntries)
     ctx.session.current.count = 1;
     ctx.session.current.saved = true;
     const QString a = file("a.mp3");
-    dropOnSongList(ctx, {a, dir.filePath("nothing.txt")});
+    dropOnSongList(ctx.services.dialogs, ctx.session, ctx.windows(), {a, dir.filePath("nothing.txt")});
     EXPECT_EQ(ctx.session.current.count, 2);
     EXPECT_EQ(ctx.session.current.entry(1).songName, "旧歌");
     EXPECT_EQ(ctx.session.current.entry(2).songName, "a.mp3");

@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
     const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
     ctx.session.current.count = 1;
     ctx.session.current.entry(1).address = QStringLiteral("/m/a.mp3");
-    playCurrent(ctx, 1);
+    playCurrent(ctx.services, ctx.session, 1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
     player.state = MediaPlayer::Playing;

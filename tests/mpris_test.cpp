@@ -89,7 +89,7 @@ protected:
         c.changed = !saved;
         fs.ctx.session.current = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
-        playCurrent(fs.ctx, index);
+        playCurrent(fs.ctx.services, fs.ctx.session, index);
         fs.player.durationMs = 30000;
         fs.player.positionMs = 12000;
         controller.tick();
@@ -140,7 +140,7 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
         EXPECT_TRUE(prop(QString::fromLatin1(yes)).toBool()) << yes;
 
     // At the end of the list there is no next, exactly as label 5 says.
-    playCurrent(fs.ctx, 3);
+    playCurrent(fs.ctx.services, fs.ctx.session, 3);
     controller.tick();
     EXPECT_FALSE(prop("CanGoNext").toBool());
     EXPECT_EQ(prop("CanGoNext").toBool(), controller.labelEnabled(PlayerController::Next));

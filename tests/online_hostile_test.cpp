@@ -62,7 +62,7 @@ struct Hostile {
 struct Fixture {
     Fixture(const QString &host)
     {
-        ctx.services.resolver = makeResolver(ctx);
+        ctx.services.resolver = makeResolver(ctx.services);
         set("搜索主机", host);
         set("查询主机", host);
         set("超时毫秒", QStringLiteral("1500"));
@@ -237,7 +237,7 @@ TEST(HostileServer, SearchPagesEndWithAMessageOrKeepTheirSongs)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.keyword);
         Fixture f(h.server.host());
-        SearchWindow w(f.ctx);
+        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
         w.show();
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QString::fromUtf8(c.keyword));
         QElapsedTimer clock;
@@ -269,7 +269,7 @@ TEST(HostileServer, EndlessPagingIsCancelableAndBoundedOverall)
         SCOPED_TRACE(int(way));
         Fixture f(h.server.host());
         f.set("搜索总毫秒", QStringLiteral("2000"));
-        SearchWindow w(f.ctx);
+        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
         w.show();
         QApplication::setActiveWindow(&w);
         auto *text = w.findChild<QLineEdit *>(QStringLiteral("Text1"));

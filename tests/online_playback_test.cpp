@@ -57,10 +57,10 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     FakeServices services{
         {.settings = &settings, .player = &player, .dialogs = &dialogs, .http = &http, .tray = &tray}};
     AppContext &ctx = services.ctx;
-    ctx.services.resolver = makeResolver(ctx);
+    ctx.services.resolver = makeResolver(ctx.services);
 
     PlayerController controller(ctx);
-    SearchWindow w(ctx);
+    SearchWindow w(ctx.services, ctx.session, ctx.windows());
     w.show();
     // The page names no singer for this song; its file's tag does.
     w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("小调"));

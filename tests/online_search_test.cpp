@@ -314,7 +314,7 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
                   QStringLiteral("127.0.0.1:9"));
     settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                   QStringLiteral("3000"));
-    const AddressResolver resolve = makeResolver(ctx);
+    const AddressResolver resolve = makeResolver(ctx.services);
     EXPECT_EQ(resolve(QStringLiteral("歌"), QString(), true), QString());
     ASSERT_EQ(http.requested.size(), 1);
     EXPECT_TRUE(http.requested[0].startsWith(QStringLiteral("http://127.0.0.1:9/x?op=12")));
@@ -325,7 +325,7 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     MemorySettingsBackend fresh;
     Settings s2(fresh, QStringLiteral("Liravo"));
     FakeServices withDefaults{{.settings = &s2, .dialogs = &dialogs, .http = &http}};
-    searchSongs(withDefaults.ctx, QStringLiteral("a"), true);
+    searchSongs(withDefaults.ctx.services, QStringLiteral("a"), true);
     EXPECT_TRUE(http.requested.last().startsWith(QStringLiteral("http://wap.sogou.com/music/")));
     EXPECT_EQ(http.timeoutMs, 15000);
 }

@@ -99,7 +99,7 @@ protected:
     // Playing entry n as playEntry leaves it, then the engine reaching state.
     void playing(int n, PlayState state = MediaPlayer::Playing)
     {
-        playCurrent(ctx, n);
+        playCurrent(ctx.services, ctx.session, n);
         player.state = state;
     }
 

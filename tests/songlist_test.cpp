@@ -66,7 +66,7 @@ protected:
     SongListWindow &window()
     {
         if (!win)
-            win = std::make_unique<SongListWindow>(ctx);
+            win = std::make_unique<SongListWindow>(ctx.services, ctx.session, ctx.windows());
         return *win;
     }
     QListWidget *list1() { return window().findChild<QListWidget *>("List1"); }
@@ -170,7 +170,7 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
     main.setGeometry(100, 50, 400, 200);
     nav.main = &main;
     ctx.navigator = &nav;
-    SongListWindow first(ctx);
+    SongListWindow first(ctx.services, ctx.session, ctx.windows());
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
     EXPECT_EQ(first.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
     EXPECT_NE(first.menuBar()->palette().color(QPalette::Window), QColor(0, 0, 0));
@@ -179,7 +179,7 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 
     settings->save("Liravo", "设置", "顶部标题", "我的播放器");
     settings->save("Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
-    SongListWindow second(ctx);
+    SongListWindow second(ctx.services, ctx.session, ctx.windows());
     EXPECT_EQ(second.windowTitle(), QString("我的播放器[创建属于我的歌集]"));
     EXPECT_EQ(second.centralWidget()->palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
     // A window already loaded keeps its caption until it is loaded again.
@@ -331,7 +331,7 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     action("m_adit")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
 
-    playCurrent(ctx, 2);
+    playCurrent(ctx.services, ctx.session, 2);
     EXPECT_EQ(lookups, QStringList{"Y/X"});
 }
 
@@ -440,7 +440,7 @@ TEST_F(SongListTest, NewAsksOnlyAboutUnsavedSongs)
 TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
 {
     setCollection({online("A", "a"), online("B", "b")}, "Evening");
-    playCurrent(ctx, 2);
+    playCurrent(ctx.services, ctx.session, 2);
     window();
     const SongCollection before = ctx.session.current;
 
@@ -471,7 +471,7 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     action("m_定位当前歌曲")->trigger(); // loaded, not playing
     EXPECT_EQ(window().selectedRow(), -1);
 
-    playCurrent(ctx, 3);
+    playCurrent(ctx.services, ctx.session, 3);
     action("m_定位当前歌曲")->trigger();
     EXPECT_EQ(window().selectedRow(), 2);
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));

@@ -102,7 +102,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
     SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
     e.address = QStringLiteral("/music/a.mp3");
     e.isLocal = true;
-    playCurrent(ctx, 1);
+    playCurrent(ctx.services, ctx.session, 1);
     engine.report(MediaPlayer::Playing);
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
