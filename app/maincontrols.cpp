@@ -38,8 +38,8 @@ MainControls::MainControls(QWidget &window, QWidget &client, PlayerController &c
     addKeys("key_forward", {Qt::Key_Right}, [c] { c->seekBy(kSeekStepMs); });
     addKeys("key_louder", {Qt::Key_Up}, [c] { c->changeVolume(kVolumeStep); });
     addKeys("key_softer", {Qt::Key_Down}, [c] { c->changeVolume(-kVolumeStep); });
-    addKeys("key_open", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [c] { c->openFileCommand(); });
-    addKeys("key_exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [c] { c->exitCommand(); });
+    addKeys("key_open", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [c] { c->commands().openFile(); });
+    addKeys("key_exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [c] { c->commands().exit(); });
 
     window.installEventFilter(this);
     AppContext *context = &ctx;

@@ -192,11 +192,12 @@ void MainWindow::buildMenus()
 
     QMenu *file = bar->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("m_文件"));
+    MenuCommands *m = &c->commands();
     connect(addAction(file, "m_Open", QStringLiteral("打开文件")), &QAction::triggered, c,
-            &PlayerController::openFileCommand);
+            [m] { m->openFile(); });
     addSeparator(file, "文件_分割线");
     connect(addAction(file, "m_endi", QStringLiteral("退出")), &QAction::triggered, c,
-            &PlayerController::exitCommand);
+            [m] { m->exit(); });
 
     connect(addAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
             [this] { ctx_.windows().showScanWindow(); });
@@ -208,12 +209,12 @@ void MainWindow::buildMenus()
     QMenu *settings = bar->addMenu(QStringLiteral("设置"));
     settings->setObjectName(QStringLiteral("m_设置"));
     connect(addAction(settings, "m_TopCaption", QStringLiteral("顶部标题")), &QAction::triggered,
-            c, &PlayerController::topCaptionCommand);
+            c, [m] { m->topCaption(); });
     addSeparator(settings, "设置_分割线1");
     connect(addAction(settings, "m_FontColor", QStringLiteral("字体颜色")), &QAction::triggered, c,
-            &PlayerController::fontColorCommand);
+            [m] { m->fontColor(); });
     connect(addAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
-            &PlayerController::backColorCommand);
+            [m] { m->backColor(); });
     addAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
 
     QMenu *other = bar->addMenu(QStringLiteral("其它"));
@@ -244,7 +245,7 @@ void MainWindow::buildMenus()
     connect(nextAction_, &QAction::triggered, c, &PlayerController::next);
     addSeparator(trayMenu_, "分割线2");
     connect(addAction(trayMenu_, "m_End", QStringLiteral("退出")), &QAction::triggered, c,
-            &PlayerController::exitCommand);
+            [m] { m->exit(); });
 }
 
 void MainWindow::sync()
@@ -302,7 +303,7 @@ void MainWindow::showNormalAndRaise()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (controller_->exitCommand())
+    if (controller_->commands().exit())
         event->accept();
     else
         event->ignore();

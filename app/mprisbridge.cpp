@@ -196,7 +196,7 @@ void MprisBridge::raise()
 
 void MprisBridge::quit()
 {
-    perform([this] { controller_.exitCommand(); });
+    perform([this] { controller_.commands().exit(); });
 }
 
 void MprisBridge::play()

@@ -7,7 +7,6 @@
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
-#include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
 #include "platform/appcontext.h"
 #include "base/colors.h"
@@ -18,7 +17,6 @@
 #include "platform/dialogs.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
-#include "base/settingsbackend.h"
 #include "platform/trayicon.h"
 
 #include <QFileInfo>
@@ -54,7 +52,7 @@ QString PlayerController::fileBaseName(const QString &address)
 }
 
 PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *parent)
-    : QObject(parent), ctx_(ctx), grey_(greyText)
+    : QObject(parent), ctx_(ctx), commands_(ctx, *this), grey_(greyText)
 {
     labelText_ = {QStringLiteral("上一首"), QStringLiteral("text 歌曲名"), QStringLiteral("text 歌手"),
                   kPlayText, QStringLiteral("停止"), QStringLiteral("下一首"),
@@ -195,7 +193,7 @@ bool PlayerController::pauseOrOpenFile()
         return true;
     }
     if (c.count == 0) {
-        openFileCommand();
+        commands_.openFile();
         return true;
     }
     return false;
@@ -252,45 +250,12 @@ void PlayerController::cyclePlayMode()
     applyPlayMode();
 }
 
-void PlayerController::openFileCommand()
+void PlayerController::setTopCaption(const QString &text)
 {
-    const QString file = ctx_.services.dialogs.openFile(QStringLiteral("音频文件|") % audioFilePatterns()
-                                                    % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
-                                                QString());
-    if (!file.isEmpty() && fileExists(file)) {
-        // Without the windows, the controller opens the file itself.
-        if (ctx_.navigator)
-            ctx_.navigator->playFile(file);
-        else
-            playFile(file);
-    }
-}
-
-void PlayerController::topCaptionCommand()
-{
-    const QString answer = ctx_.services.dialogs.inputBox(QStringLiteral("输入你需要显示的文字"),
-                                                  QStringLiteral("文字更换"), topCaption_);
-    if (answer.isEmpty())
-        return;
-    caption_ = answer;
-    topCaption_ = answer;
-    Settings &s = ctx_.services.settings;
-    s.store(SettingKeys::topCaption, answer);
+    caption_ = text;
+    topCaption_ = text;
+    ctx_.services.settings.store(SettingKeys::topCaption, text);
     Q_EMIT stateChanged();
-}
-
-void PlayerController::fontColorCommand()
-{
-    const std::optional<qint32> chosen = ctx_.services.dialogs.chooseColor();
-    if (chosen && *chosen != 0)
-        setFontColor(*chosen);
-}
-
-void PlayerController::backColorCommand()
-{
-    const std::optional<qint32> chosen = ctx_.services.dialogs.chooseColor();
-    if (chosen && *chosen != 0)
-        setBackColor(*chosen);
 }
 
 void PlayerController::setFontColor(qint32 color)
@@ -309,20 +274,6 @@ void PlayerController::setBackColor(qint32 color)
     s.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
-}
-
-bool PlayerController::exitCommand()
-{
-    if (wouldLoseUserChanges(ctx_.session.current)) {
-        const Dialogs::Answer a = ctx_.services.dialogs.messageBox(
-            QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"), QStringLiteral("未保存"),
-            Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
-        if (a != Dialogs::Answer::Yes)
-            return false;
-    }
-    ctx_.services.tray.remove();
-    ctx_.windows().exitProgram();
-    return true;
 }
 
 void PlayerController::tick()

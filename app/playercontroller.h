@@ -1,4 +1,5 @@
 #pragma once
+#include "app/menucommands.h"
 #include "base/playmode.h"
 
 #include <QColor>
@@ -55,15 +56,11 @@ public:
     void showWindow();     // m_Show
     void cyclePlayMode();  // m_切换播放模式
     void applyPlayMode();
-    void openFileCommand(); // m_Open
-    void topCaptionCommand();
-    void fontColorCommand();
-    void backColorCommand();
+    // The commands that ask the user first.
+    MenuCommands &commands() { return commands_; }
+    void setTopCaption(const QString &text);
     void setFontColor(qint32 color);
     void setBackColor(qint32 color);
-    // m_End, m_endi and the close box. Returns false when the user chose to
-    // keep an unsaved collection, in which case the program keeps running.
-    bool exitCommand();
 
     // One tick of Timer1. Does nothing while an earlier tick is still running
     // (a look-up or a modal message inside it) or while a page is fetched.
@@ -156,6 +153,7 @@ private:
     void updateCaptionAndTooltip();
 
     AppContext &ctx_;
+    MenuCommands commands_;
     QColor grey_;
     std::array<QString, kLabelCount> labelText_;
     std::array<QColor, kLabelCount> labelColor_;

@@ -741,7 +741,7 @@ TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
     PlayerController &c = loaded();
     collectionOf(2, false);
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
-    EXPECT_FALSE(c.exitCommand());
+    EXPECT_FALSE(c.commands().exit());
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(dialogs.asked[0].text, "当前歌集尚未保存，是否舍去当前歌集？");
     EXPECT_EQ(dialogs.asked[0].title, "未保存");
@@ -750,14 +750,14 @@ TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
     EXPECT_TRUE(tray.visible());
 
     dialogs.messageAnswers.enqueue(Dialogs::Answer::Yes);
-    EXPECT_TRUE(c.exitCommand());
+    EXPECT_TRUE(c.commands().exit());
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(tray.visible());
 
     for (bool saved : {true, false}) {
         collectionOf(saved ? 4 : 0, saved);
         const int asked = dialogs.count("message");
-        EXPECT_TRUE(c.exitCommand());
+        EXPECT_TRUE(c.commands().exit());
         EXPECT_EQ(dialogs.count("message"), asked);
     }
     EXPECT_EQ(exits, 3);
@@ -797,7 +797,7 @@ TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
         k.steps();
         const int before = dialogs.count("message");
         dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
-        EXPECT_EQ(!c.exitCommand(), k.asks) << k.what;
+        EXPECT_EQ(!c.commands().exit(), k.asks) << k.what;
         EXPECT_EQ(dialogs.count("message") - before, k.asks ? 1 : 0) << k.what;
         dialogs.messageAnswers.clear();
     }
@@ -830,7 +830,7 @@ TEST_F(Player, UntaggedSongGoesByItsFileName)
 TEST_F(Player, TopCaptionCommand)
 {
     PlayerController &c = loaded();
-    c.topCaptionCommand(); // cancelled
+    c.commands().topCaption(); // cancelled
     ASSERT_EQ(dialogs.count("input"), 1);
     EXPECT_EQ(dialogs.asked[0].text, "输入你需要显示的文字");
     EXPECT_EQ(dialogs.asked[0].title, "文字更换");
@@ -838,7 +838,7 @@ TEST_F(Player, TopCaptionCommand)
     EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "<missing>");
 
     dialogs.inputAnswers.enqueue("  ");
-    c.topCaptionCommand();
+    c.commands().topCaption();
     EXPECT_EQ(c.caption(), "  ");
     EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
     c.tick();
@@ -847,7 +847,7 @@ TEST_F(Player, TopCaptionCommand)
     // The same text again is still written.
     backend.write("Liravo", "设置", "顶部标题", "changed elsewhere");
     dialogs.inputAnswers.enqueue("  ");
-    c.topCaptionCommand();
+    c.commands().topCaption();
     EXPECT_EQ(dialogs.asked.last().extra, "  ");
     EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
 }
@@ -857,20 +857,20 @@ TEST_F(Player, ColourCommands)
     PlayerController &c = loaded();
     dialogs.colorAnswers.enqueue(std::nullopt);
     dialogs.colorAnswers.enqueue(0);
-    c.fontColorCommand();
-    c.backColorCommand();
+    c.commands().fontColor();
+    c.commands().backColor();
     EXPECT_EQ(c.labelColor(3), QColor(255, 0, 0));
     EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
 
     c.tick(); // grey the disabled buttons first
     dialogs.colorAnswers.enqueue(0xFF0000); // blue in this layout
-    c.fontColorCommand();
+    c.commands().fontColor();
     EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "16711680");
     for (int i = 0; i < PlayerController::kLabelCount; ++i)
         EXPECT_EQ(c.labelColor(i), QColor(0, 0, 255)) << i;
 
     dialogs.colorAnswers.enqueue(0x00FFFF);
-    c.backColorCommand();
+    c.commands().backColor();
     EXPECT_EQ(get("Liravo", "设置", "背景颜色"), "65535");
     EXPECT_EQ(c.backColor(), QColor(255, 255, 0));
     EXPECT_EQ(c.labelColor(3), QColor(0, 0, 255));
