@@ -2,6 +2,7 @@
 
 #include "platform/appcontext.h"
 #include "base/colors.h"
+#include "base/windowlook.h"
 #include "platform/leanstyle.h"
 #include "app/maincontrols.h"
 #include "app/playercontroller.h"
@@ -168,23 +169,6 @@ void MainWindow::buildLabels(QWidget *client)
     }
 }
 
-QAction *MainWindow::addAction(QWidget *to, const char *name, const QString &text)
-{
-    auto *action = new QAction(text, to);
-    action->setObjectName(QString::fromUtf8(name));
-    to->addAction(action);
-    return action;
-}
-
-QAction *MainWindow::addSeparator(QWidget *to, const char *name)
-{
-    auto *action = new QAction(to);
-    action->setSeparator(true);
-    action->setObjectName(QString::fromUtf8(name));
-    to->addAction(action);
-    return action;
-}
-
 void MainWindow::buildMenus()
 {
     PlayerController *c = controller_;
@@ -193,58 +177,58 @@ void MainWindow::buildMenus()
     QMenu *file = bar->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("m_文件"));
     MenuCommands *m = &c->commands();
-    connect(addAction(file, "m_Open", QStringLiteral("打开文件")), &QAction::triggered, c,
+    connect(namedAction(file, "m_Open", QStringLiteral("打开文件")), &QAction::triggered, c,
             [m] { m->openFile(); });
-    addSeparator(file, "文件_分割线");
-    connect(addAction(file, "m_endi", QStringLiteral("退出")), &QAction::triggered, c,
+    namedSeparator(file, "文件_分割线");
+    connect(namedAction(file, "m_endi", QStringLiteral("退出")), &QAction::triggered, c,
             [m] { m->exit(); });
 
-    connect(addAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
+    connect(namedAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
             [this] { ctx_.windows().showScanWindow(); });
-    connect(addAction(bar, "m_NewFile", QStringLiteral("歌曲列表")), &QAction::triggered, this,
+    connect(namedAction(bar, "m_NewFile", QStringLiteral("歌曲列表")), &QAction::triggered, this,
             [this] { ctx_.windows().showSongList(); });
-    modeAction_ = addAction(bar, "m_切换播放模式", QStringLiteral("播放模式"));
+    modeAction_ = namedAction(bar, "m_切换播放模式", QStringLiteral("播放模式"));
     connect(modeAction_, &QAction::triggered, c, &PlayerController::cyclePlayMode);
 
     QMenu *settings = bar->addMenu(QStringLiteral("设置"));
     settings->setObjectName(QStringLiteral("m_设置"));
-    connect(addAction(settings, "m_TopCaption", QStringLiteral("顶部标题")), &QAction::triggered,
+    connect(namedAction(settings, "m_TopCaption", QStringLiteral("顶部标题")), &QAction::triggered,
             c, [m] { m->topCaption(); });
-    addSeparator(settings, "设置_分割线1");
-    connect(addAction(settings, "m_FontColor", QStringLiteral("字体颜色")), &QAction::triggered, c,
+    namedSeparator(settings, "设置_分割线1");
+    connect(namedAction(settings, "m_FontColor", QStringLiteral("字体颜色")), &QAction::triggered, c,
             [m] { m->fontColor(); });
-    connect(addAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
+    connect(namedAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
             [m] { m->backColor(); });
-    addAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
+    namedAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
 
     QMenu *other = bar->addMenu(QStringLiteral("其它"));
     other->setObjectName(QStringLiteral("m_其它"));
-    connect(addAction(other, "sounet", QStringLiteral("搜索网络（测试）")), &QAction::triggered,
+    connect(namedAction(other, "sounet", QStringLiteral("搜索网络（测试）")), &QAction::triggered,
             this, [this] { ctx_.windows().showSearchWindow(); });
-    QAction *associate = addAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
+    QAction *associate = namedAction(other, "m_setlink", QStringLiteral("关联mp3文件"));
     associate->setEnabled(false);
     connect(associate, &QAction::triggered, this, [this] {
         associateMp3(ctx_.services.fileAssociation, ctx_.services.dialogs);
     });
-    connect(addAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
+    connect(namedAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
             [this] { ctx_.windows().showUpdaterWindow(); });
 
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
     trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
-    connect(addAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, c,
+    connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, c,
             &PlayerController::showWindow);
-    addSeparator(trayMenu_, "分割线3");
-    rndAction_ = addAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
+    namedSeparator(trayMenu_, "分割线3");
+    rndAction_ = namedAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
     connect(rndAction_, &QAction::triggered, c, &PlayerController::randomSong);
-    connect(addAction(trayMenu_, "m_P", QStringLiteral("播放/暂停")), &QAction::triggered, c,
+    connect(namedAction(trayMenu_, "m_P", QStringLiteral("播放/暂停")), &QAction::triggered, c,
             &PlayerController::menuPlayPause);
-    preAction_ = addAction(trayMenu_, "m_Pre", QStringLiteral("上一首"));
+    preAction_ = namedAction(trayMenu_, "m_Pre", QStringLiteral("上一首"));
     connect(preAction_, &QAction::triggered, c, &PlayerController::previous);
-    nextAction_ = addAction(trayMenu_, "m_Next", QStringLiteral("下一首"));
+    nextAction_ = namedAction(trayMenu_, "m_Next", QStringLiteral("下一首"));
     connect(nextAction_, &QAction::triggered, c, &PlayerController::next);
-    addSeparator(trayMenu_, "分割线2");
-    connect(addAction(trayMenu_, "m_End", QStringLiteral("退出")), &QAction::triggered, c,
+    namedSeparator(trayMenu_, "分割线2");
+    connect(namedAction(trayMenu_, "m_End", QStringLiteral("退出")), &QAction::triggered, c,
             [m] { m->exit(); });
 }
 

@@ -44,8 +44,6 @@ protected:
 private:
     void buildLabels(QWidget *client);
     void buildMenus();
-    QAction *addAction(QWidget *to, const char *name, const QString &text);
-    QAction *addSeparator(QWidget *to, const char *name);
     void sync();
 
     AppContext &ctx_;

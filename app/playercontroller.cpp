@@ -26,30 +26,13 @@
 namespace {
 const QString kPlayText = QStringLiteral("播放");
 const QString kPauseText = QStringLiteral("暂停");
-
 } // namespace
-
-int PlayerController::randomIndexFor(float r, int count)
-{
-    return PlaybackAdvance::randomIndexFor(r, count);
-}
 
 QColor PlayerController::defaultGreyText()
 {
     return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
 }
 
-QString PlayerController::fileNameOf(const QString &address)
-{
-    return StatusTexts::fileNameOf(address);
-}
-
-QString PlayerController::fileBaseName(const QString &address)
-{
-    const QString name = fileNameOf(address);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
-}
 
 PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *parent)
     : QObject(parent), ctx_(ctx), commands_(ctx, *this), grey_(greyText)
@@ -323,7 +306,7 @@ void PlayerController::tick()
         // by its file's name.
         QString title = player.title();
         if (title.isEmpty())
-            title = e.songName.isEmpty() ? fileBaseName(e.address) : e.songName;
+            title = e.songName.isEmpty() ? StatusTexts::fileBaseName(e.address) : e.songName;
         const QString author = player.author();
         if (e.singer.isEmpty())
             e.singer = author;

@@ -25,13 +25,6 @@ public:
     // The caption the window carries before the first tick rewrites it; also
     // the tray icon's first tooltip.
     static QString designCaption() { return QStringLiteral("Liravo"); }
-    // The entry the random song command plays for a draw r in [0, 1): the
-    // single-precision r*(count-1)+1 rounded half to even, so the first and
-    // the last entry come up half as often as each one between them.
-    static int randomIndexFor(float r, int count);
-    // The last part of a path or web address, and that without its extension.
-    static QString fileNameOf(const QString &address);
-    static QString fileBaseName(const QString &address);
     // The platform's colour for disabled text.
     static QColor defaultGreyText();
 

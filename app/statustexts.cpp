@@ -56,3 +56,10 @@ QString StatusTexts::fileNameOf(const QString &address)
         return QUrl(address).fileName();
     return QFileInfo(address).fileName();
 }
+
+QString StatusTexts::fileBaseName(const QString &address)
+{
+    const QString name = fileNameOf(address);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}

@@ -109,7 +109,6 @@ MainWindow &WindowHub::mainWindow()
 QWidget *WindowHub::songListWindow() const { return songList_; }
 QWidget *WindowHub::searchWindow() const { return search_; }
 QWidget *WindowHub::scanWindow() const { return scan_; }
-QWidget *WindowHub::updaterWindow() const { return updater_; }
 
 void WindowHub::showWindow(QWidget *w)
 {

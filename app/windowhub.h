@@ -25,7 +25,6 @@ public:
     QWidget *songListWindow() const;
     QWidget *searchWindow() const;
     QWidget *scanWindow() const;
-    QWidget *updaterWindow() const;
 
     QWidget *existingMainWindow() override;
     void refreshSongList() override;

@@ -2,6 +2,7 @@
 
 #include "base/colors.h"
 
+#include <QAction>
 #include <QFont>
 #include <QWidget>
 
@@ -23,6 +24,21 @@ void setUpFixedWindow(QWidget *window, const QString &objectName, const QString 
     window->setWindowTitle(caption);
     useCjkFont(window);
     window->setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+}
+
+QAction *namedAction(QWidget *to, const char *objectName, const QString &text)
+{
+    auto *action = new QAction(text, to);
+    action->setObjectName(QString::fromUtf8(objectName));
+    to->addAction(action);
+    return action;
+}
+
+QAction *namedSeparator(QWidget *to, const char *objectName)
+{
+    QAction *action = namedAction(to, objectName, QString());
+    action->setSeparator(true);
+    return action;
 }
 
 void useCjkFont(QWidget *window)

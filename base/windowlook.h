@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
 
 // The windows' layouts are given in twips, 15 to the pixel at 96 dots per
 // inch; these turn them into pixels, rounding to the nearest.
@@ -23,6 +24,11 @@ Control *placed(Control *control, const QString &objectName, int left, int top, 
 // CJK font and its size in twips.
 void setUpFixedWindow(QWidget *window, const QString &objectName, const QString &caption,
                       int widthTwips, int heightTwips);
+
+// A menu entry (or separator) added to a menu, menu bar or window under
+// an objectName; returns it.
+QAction *namedAction(QWidget *to, const char *objectName, const QString &text);
+QAction *namedSeparator(QWidget *to, const char *objectName);
 
 // Asks for the CJK font families (cjkFontFamilies()) in a window's font,
 // keeping its size and weight.

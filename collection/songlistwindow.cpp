@@ -65,43 +65,33 @@ void SongListWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
 
-    fileMenu_ = bar->addMenu(QStringLiteral("歌集"));
-    fileMenu_->setObjectName(QStringLiteral("m_File"));
-    fileMenu_->menuAction()->setObjectName(QStringLiteral("m_File"));
-    open_ = fileMenu_->addAction(QStringLiteral("打开歌集"));
-    open_->setObjectName(QStringLiteral("m_Open"));
-    save_ = fileMenu_->addAction(QStringLiteral("保存歌集"));
-    save_->setObjectName(QStringLiteral("m_Save"));
-    savePlaylist_ = fileMenu_->addAction(QStringLiteral("另存为播放列表"));
-    savePlaylist_->setObjectName(QStringLiteral("m_SavePlaylist"));
-    QAction *sep = fileMenu_->addSeparator();
-    sep->setObjectName(QStringLiteral("f"));
-    new_ = fileMenu_->addAction(QStringLiteral("新歌集"));
-    new_->setObjectName(QStringLiteral("m_New"));
-
-    locate_ = bar->addAction(QStringLiteral("定位歌曲"));
-    locate_->setObjectName(QStringLiteral("m_定位当前歌曲"));
-    check_ = bar->addAction(QStringLiteral("歌曲去重"));
-    check_->setObjectName(QStringLiteral("m_check"));
+    QMenu *file = bar->addMenu(QStringLiteral("歌集"));
+    file->setObjectName(QStringLiteral("m_File"));
+    file->menuAction()->setObjectName(QStringLiteral("m_File"));
+    connect(namedAction(file, "m_Open", QStringLiteral("打开歌集")), &QAction::triggered, this,
+            &SongListWindow::openCollection);
+    save_ = namedAction(file, "m_Save", QStringLiteral("保存歌集"));
+    savePlaylist_ = namedAction(file, "m_SavePlaylist", QStringLiteral("另存为播放列表"));
+    namedSeparator(file, "f");
+    new_ = namedAction(file, "m_New", QStringLiteral("新歌集"));
+    connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
+            &SongListWindow::locateCurrentSong);
+    check_ = namedAction(bar, "m_check", QStringLiteral("歌曲去重"));
 
     // Lives in the menu bar but is never shown there: it is List1's pop-up.
     popup_ = bar->addMenu(QStringLiteral("右键菜单"));
     popup_->setObjectName(QStringLiteral("m"));
     popup_->menuAction()->setObjectName(QStringLiteral("m"));
     popup_->menuAction()->setVisible(false);
-    edit_ = popup_->addAction(QStringLiteral("编辑该条"));
-    edit_->setObjectName(QStringLiteral("m_adit"));
-    delete_ = popup_->addAction(QStringLiteral("删除该条"));
-    delete_->setObjectName(QStringLiteral("m_Delete"));
+    connect(namedAction(popup_, "m_adit", QStringLiteral("编辑该条")), &QAction::triggered, this,
+            &SongListWindow::editSelected);
+    connect(namedAction(popup_, "m_Delete", QStringLiteral("删除该条")), &QAction::triggered, this,
+            &SongListWindow::deleteSelected);
 
-    connect(open_, &QAction::triggered, this, &SongListWindow::openCollection);
     connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
     connect(savePlaylist_, &QAction::triggered, this, &SongListWindow::saveAsPlaylist);
     connect(new_, &QAction::triggered, this, &SongListWindow::startNewCollection);
-    connect(locate_, &QAction::triggered, this, &SongListWindow::locateCurrentSong);
     connect(check_, &QAction::triggered, this, &SongListWindow::removeDuplicates);
-    connect(edit_, &QAction::triggered, this, &SongListWindow::editSelected);
-    connect(delete_, &QAction::triggered, this, &SongListWindow::deleteSelected);
 }
 
 void SongListWindow::load()

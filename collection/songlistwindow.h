@@ -52,16 +52,11 @@ private:
     QListWidget *albumList_ = nullptr;
     QObject *songListViewport_ = nullptr; // only compared, never used
 
-    QMenu *fileMenu_ = nullptr;
     QMenu *popup_ = nullptr;
-    QAction *open_ = nullptr;
     QAction *save_ = nullptr;
     QAction *savePlaylist_ = nullptr;
     QAction *new_ = nullptr;
-    QAction *locate_ = nullptr;
     QAction *check_ = nullptr;
-    QAction *edit_ = nullptr;
-    QAction *delete_ = nullptr;
     // Closing the window counts as unloading it: the next show or
     // refreshList loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;

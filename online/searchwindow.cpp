@@ -59,14 +59,9 @@ SearchWindow::SearchWindow(Services &services, Session &session, Navigator &wind
 
     resultMenu_ = new QMenu(QStringLiteral("右键"), this);
     resultMenu_->setObjectName(QStringLiteral("m_R"));
-    addSong_ = resultMenu_->addAction(QStringLiteral("添加到歌集"));
-    addSong_->setObjectName(QStringLiteral("m_addsong"));
-    newCollection_ = resultMenu_->addAction(QStringLiteral("创建新歌集"));
-    newCollection_->setObjectName(QStringLiteral("m_New"));
-    QAction *separator = resultMenu_->addSeparator();
-    separator->setObjectName(QStringLiteral("右键_分割线"));
-    selectAll_ = resultMenu_->addAction(QStringLiteral("全选"));
-    selectAll_->setObjectName(QStringLiteral("m_全选"));
+    addSong_ = namedAction(resultMenu_, "m_addsong", QStringLiteral("添加到歌集"));
+    newCollection_ = namedAction(resultMenu_, "m_New", QStringLiteral("创建新歌集"));
+    namedSeparator(resultMenu_, "右键_分割线");
 
     connect(searchButton_, &QPushButton::clicked, this, &SearchWindow::search);
     connect(queryEdit_, &QLineEdit::returnPressed, this, &SearchWindow::search);
@@ -74,7 +69,8 @@ SearchWindow::SearchWindow(Services &services, Session &session, Navigator &wind
     connect(resultList_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
     connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
     connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
-    connect(selectAll_, &QAction::triggered, this, &SearchWindow::selectAllLines);
+    connect(namedAction(resultMenu_, "m_全选", QStringLiteral("全选")), &QAction::triggered, this,
+            &SearchWindow::selectAllLines);
 
     refreshResults();
     if (QWidget *main = windows_.existingMainWindow())

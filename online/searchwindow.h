@@ -60,7 +60,6 @@ private:
     QMenu *resultMenu_;
     QAction *addSong_;
     QAction *newCollection_;
-    QAction *selectAll_;
     bool searching_ = false;
     bool canceled_ = false;
 };

@@ -6,7 +6,9 @@
 #include "collection/yyufile.h"
 #include "base/colors.h"
 #include "base/playmode.h"
+#include "app/playbackadvance.h"
 #include "app/playercontroller.h"
+#include "app/statustexts.h"
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
@@ -448,16 +450,16 @@ TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
 
 TEST_F(Player, RandomDrawRoundsHalvesToEven)
 {
-    EXPECT_EQ(PlayerController::randomIndexFor(0.0f, 3), 1);
-    EXPECT_EQ(PlayerController::randomIndexFor(0.25f, 3), 2); // 1.5 -> 2
-    EXPECT_EQ(PlayerController::randomIndexFor(0.75f, 3), 2); // 2.5 -> 2
-    EXPECT_EQ(PlayerController::randomIndexFor(0.76f, 3), 3);
-    EXPECT_EQ(PlayerController::randomIndexFor(0.999999f, 3), 3);
-    EXPECT_EQ(PlayerController::randomIndexFor(0.125f, 5), 2);  // 1.5 -> 2
-    EXPECT_EQ(PlayerController::randomIndexFor(0.375f, 5), 2);  // 2.5 -> 2
-    EXPECT_EQ(PlayerController::randomIndexFor(0.625f, 5), 4);  // 3.5 -> 4
-    EXPECT_EQ(PlayerController::randomIndexFor(0.99f, 1), 1);
-    EXPECT_EQ(PlayerController::randomIndexFor(0.999999f, 100), 100);
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.0f, 3), 1);
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.25f, 3), 2); // 1.5 -> 2
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.75f, 3), 2); // 2.5 -> 2
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.76f, 3), 3);
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.999999f, 3), 3);
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.125f, 5), 2);  // 1.5 -> 2
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.375f, 5), 2);  // 2.5 -> 2
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.625f, 5), 4);  // 3.5 -> 4
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.99f, 1), 1);
+    EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.999999f, 100), 100);
 }
 
 TEST_F(Player, RandomSongFavoursTheMiddle)
@@ -824,7 +826,7 @@ TEST_F(Player, UntaggedSongGoesByItsFileName)
     } names[] = {{"/m/a.mp3", "a"}, {"http://h.test/p/b.mp3?x=1", "b"}, {"/m/.hidden", ".hidden"},
                  {"/m/noext", "noext"}, {"", ""}};
     for (const auto &n : names)
-        EXPECT_EQ(PlayerController::fileBaseName(n.address), n.base) << n.address;
+        EXPECT_EQ(StatusTexts::fileBaseName(n.address), n.base) << n.address;
 }
 
 TEST_F(Player, TopCaptionCommand)
