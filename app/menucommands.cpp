@@ -19,13 +19,8 @@ void MenuCommands::openFile()
     const QString file = ctx_.services.dialogs.openFile(QStringLiteral("音频文件|") % audioFilePatterns()
                                                             % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
                                                         QString());
-    if (!file.isEmpty() && fileExists(file)) {
-        // Without the windows, the controller opens the file itself.
-        if (ctx_.navigator)
-            ctx_.navigator->playFile(file);
-        else
-            controller_.playFile(file);
-    }
+    if (!file.isEmpty() && fileExists(file))
+        controller_.playFile(file);
 }
 
 void MenuCommands::topCaption()

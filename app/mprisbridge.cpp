@@ -262,12 +262,7 @@ bool MprisBridge::openUri(const QString &uri)
         const QString path = url.toLocalFile();
         if (path.isEmpty() || !fileExists(path))
             return false;
-        perform([this, path] {
-            if (ctx_.navigator)
-                ctx_.navigator->playFile(path);
-            else
-                controller_.playFile(path);
-        });
+        perform([this, path] { controller_.playFile(path); });
         return true;
     }
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {

@@ -12,6 +12,16 @@
 
 QtDialogs::QtDialogs(bool nativeFileDialogs) : native_(nativeFileDialogs) {}
 
+namespace {
+// The chosen file or folder as an absolute clean path; empty on cancel.
+QString runForOnePath(QFileDialog &dlg)
+{
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return QDir::cleanPath(QFileInfo(dlg.selectedFiles().first()).absoluteFilePath());
+}
+} // namespace
+
 QWidget *QtDialogs::owner() const
 {
     // A question belongs over the window the user is working in (the song
@@ -86,13 +96,7 @@ QString QtDialogs::runFileDialog(bool save, const QString &filter, const QString
     dlg.setDefaultSuffix(QString());
     if (!proposedName.isEmpty())
         dlg.selectFile(proposedName);
-
-    if (dlg.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dlg.selectedFiles();
-    if (chosen.isEmpty())
-        return QString();
-    return QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath());
+    return runForOnePath(dlg);
 }
 
 QString QtDialogs::openFile(const QString &filter, const QString &proposedName)
@@ -125,16 +129,11 @@ QString QtDialogs::browseForFolder(const QString &title, QWidget *ownerWindow)
     if (!native_)
         opts |= QFileDialog::DontUseNativeDialog;
     dlg.setOptions(opts);
-    if (dlg.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dlg.selectedFiles();
-    if (chosen.isEmpty())
-        return QString();
-    const QFileInfo info(chosen.first());
+    const QString folder = runForOnePath(dlg);
     // Only real folders count; anything else is as good as a cancel.
-    if (!info.isDir())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return QString();
-    return withoutTrailingSlash(QDir::cleanPath(info.absoluteFilePath()));
+    return withoutTrailingSlash(folder);
 }
 
 QString QtDialogs::withoutTrailingSlash(const QString &folder)
