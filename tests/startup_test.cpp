@@ -17,6 +17,10 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <type_traits>
+
+// Services are given all at once: none can be left out, so no code checks for one.
+static_assert(!std::is_default_constructible_v<Services>);
 
 void PrintTo(const QString &s, std::ostream *os)
 {
