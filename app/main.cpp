@@ -138,7 +138,7 @@ int main(int argc, char **argv)
     w.controller().holdTicks(true);
     // The desktop's media controls belong to the copy that runs on.
     QtMprisService mprisService;
-    MprisBridge mpris(ctx, w.controller(), mprisService);
+    MprisBridge mpris(w.controller(), mprisService, player, http, ctx.session);
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;

@@ -3,7 +3,7 @@
 #include "base/playmode.h"
 
 #include "collection/fileexists.h"
-#include "platform/appcontext.h"
+#include "base/session.h"
 #include "app/playercontroller.h"
 #include "platform/httpclient.h"
 #include "platform/mediaplayer.h"
@@ -67,9 +67,10 @@ QString MprisBridge::modeForShuffle(const QString &current, bool shuffle)
     return textOf(shuffle ? Kind::Shuffle : Kind::ListLoop);
 }
 
-MprisBridge::MprisBridge(AppContext &ctx, PlayerController &controller, MprisService &service,
-                         QObject *parent)
-    : QObject(parent), ctx_(ctx), controller_(controller), service_(service)
+MprisBridge::MprisBridge(PlayerController &controller, MprisService &service, MediaPlayer &player,
+                         HttpClient &http, const Session &session, QObject *parent)
+    : QObject(parent), controller_(controller), service_(service), player_(player), http_(http),
+      session_(session)
 {
     connect(&controller_, &PlayerController::stateChanged, this, &MprisBridge::announceChanges);
     connect(&controller_, &PlayerController::seeked, this, [this](qint64 ms) {
@@ -89,8 +90,8 @@ bool MprisBridge::publish()
 
 MprisValues MprisBridge::values() const
 {
-    const SongCollection &c = ctx_.session.current;
-    const MediaPlayer &player = ctx_.services.player;
+    const SongCollection &c = session_.current;
+    const MediaPlayer &player = player_;
     const PlayState state = player.playState();
     MprisValues v;
     if (controller_.holdsPause() || state == MediaPlayer::Paused)
@@ -136,7 +137,7 @@ MprisValues MprisBridge::values() const
 
 qint64 MprisBridge::positionUs() const
 {
-    return qMax<qint64>(0, ctx_.services.player.position()) * 1000;
+    return qMax<qint64>(0, player_.position()) * 1000;
 }
 
 QStringList MprisBridge::supportedMimeTypes() const
@@ -178,7 +179,7 @@ void MprisBridge::announceChanges()
 
 void MprisBridge::perform(std::function<void()> command)
 {
-    const bool busy = controller_.tickRunning() || ctx_.services.http.busy()
+    const bool busy = controller_.tickRunning() || http_.busy()
                       || QGuiApplication::modalWindow() != nullptr;
     if (!busy) {
         command();
@@ -201,7 +202,7 @@ void MprisBridge::quit()
 
 void MprisBridge::play()
 {
-    if (ctx_.session.current.count > 0)
+    if (session_.current.count > 0)
         perform([this] { controller_.play(); });
 }
 
@@ -213,7 +214,7 @@ void MprisBridge::pause()
 void MprisBridge::playPause()
 {
     perform([this] {
-        if (ctx_.session.current.playing)
+        if (session_.current.playing)
             controller_.pause();
         else
             controller_.play();

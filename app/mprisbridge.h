@@ -4,9 +4,11 @@
 #include <QObject>
 #include <functional>
 
-struct AppContext;
-class PlayerController;
+class HttpClient;
+class MediaPlayer;
 class MprisService;
+class PlayerController;
+struct Session;
 
 // The player as the desktop's media controls see it: turns the controller's
 // state into their values, announces only the values that changed, and runs
@@ -26,8 +28,8 @@ public:
     static QString modeForLoopStatus(const QString &current, const QString &status);
     static QString modeForShuffle(const QString &current, bool shuffle);
 
-    MprisBridge(AppContext &ctx, PlayerController &controller, MprisService &service,
-                QObject *parent = nullptr);
+    MprisBridge(PlayerController &controller, MprisService &service, MediaPlayer &player,
+                HttpClient &http, const Session &session, QObject *parent = nullptr);
 
     // Takes the bus name; only the copy that runs on calls this.
     bool publish();
@@ -58,9 +60,11 @@ private:
     // that holds the program is over, so no command lands in the middle of one.
     void perform(std::function<void()> command);
 
-    AppContext &ctx_;
     PlayerController &controller_;
     MprisService &service_;
+    MediaPlayer &player_;
+    HttpClient &http_;
+    const Session &session_;
     MprisValues sent_;
     bool published_ = false;
 };

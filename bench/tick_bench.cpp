@@ -114,7 +114,7 @@ void BM_TickMainWindowWithMpris(benchmark::State &state)
     MainWindow w(f.ctx);
     w.show();
     CountingMpris service;
-    MprisBridge bridge(f.ctx, w.controller(), service);
+    MprisBridge bridge(w.controller(), service, f.player, f.services.http, f.ctx.session);
     bridge.publish();
     for (auto _ : state)
         w.controller().tick();

@@ -105,7 +105,7 @@ protected:
     FakeServices fs;
     PlayerController controller{fs.ctx, QColor(120, 120, 120)};
     QtMprisService mprisService{service};
-    MprisBridge bridge{fs.ctx, controller, mprisService};
+    MprisBridge bridge{controller, mprisService, fs.player, fs.http, fs.ctx.session};
     SignalLog log;
     int exits = 0;
 };
