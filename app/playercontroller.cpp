@@ -434,13 +434,19 @@ void PlayerController::tick()
     Q_EMIT stateChanged();
 }
 
-bool PlayerController::ticksWanted() const
+bool PlayerController::ticksWanted(bool engineReports) const
 {
     if (held_)
         return false; // releasing the hold wakes the timer
-    if (handOffChecksLeft_ > 0 || listRefreshPending_)
+    // Without a watch on the store a hand-off is seen only by reading it.
+    if (!handOffWatched_ || handOffChecksLeft_ > 0 || listRefreshPending_)
         return true;
-    return ctx_.session.current.playing && ctx_.services.player->playState() != MediaPlayer::Paused;
+    if (!ctx_.session.current.playing)
+        return false;
+    const int state = ctx_.services.player->playState();
+    if (state == MediaPlayer::Paused)
+        return false;
+    return state != MediaPlayer::Playing || !engineReports;
 }
 
 void PlayerController::holdTicks(bool hold)

@@ -65,6 +65,8 @@ Q_SIGNALS:
     // Every change of playState(), including the short-lived ones a poll
     // would miss.
     void stateChanged(int state);
+    // title() or author() changed while the source plays.
+    void tagsChanged();
 
 private:
     static int onBusMessage(GstBus *bus, GstMessage *msg, void *self);

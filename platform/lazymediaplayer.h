@@ -34,8 +34,9 @@ public:
     bool engineLoaded() const { return engine_ != nullptr; }
 
 Q_SIGNALS:
-    // The engine's own stateChanged(int), when it has one.
+    // The engine's own stateChanged(int) and tagsChanged(), when it has them.
     void stateChanged(int state);
+    void tagsChanged();
 
 private:
     Factory factory_;
