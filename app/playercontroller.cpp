@@ -338,7 +338,7 @@ void PlayerController::tick()
     } done{inTick_};
 
     // Settings the store refused earlier are written once it takes them.
-    ctx_.services.settings->retryUnsaved();
+    unsavedLeft_ = !ctx_.services.settings->retryUnsaved();
 
     // A dialog or a window's operation holds the collection: replacing or
     // editing it now would pull it from under the user (a save would write
@@ -439,7 +439,7 @@ bool PlayerController::ticksWanted(bool engineReports) const
     if (held_)
         return false; // releasing the hold wakes the timer
     // Without a watch on the store a hand-off is seen only by reading it.
-    if (!handOffWatched_ || handOffChecksLeft_ > 0 || listRefreshPending_)
+    if (!handOffWatched_ || handOffChecksLeft_ > 0 || listRefreshPending_ || unsavedLeft_)
         return true;
     if (!ctx_.session.current.playing)
         return false;

@@ -69,8 +69,8 @@ public:
     // (a look-up or a modal message inside it) or while a page is fetched.
     void tick();
     // Whether another tick could come out differently from the last one by
-    // itself: a song is wanted and still opening, a hand-off may be waiting,
-    // or it can only be seen by looking. A song that plays steadily needs no
+    // itself: a song is wanted and still opening, a hand-off may be waiting
+    // or can only be seen by looking, or settings wait to be written. A song that plays steadily needs no
     // ticks when the engine reports its changes (engineReports): its end
     // and its tags wake the timer. When not wanted the timer may sleep.
     bool ticksWanted(bool engineReports) const;
@@ -173,6 +173,7 @@ private:
     bool inTick_ = false;
     bool held_ = false;
     bool handOffWatched_ = false;
+    bool unsavedLeft_ = false; // the store refused writes the tick retries
     // Ticks left that read the hand-off after the store last changed; the
     // second copy's write may become visible a moment after the change is
     // seen, so one read is not enough.

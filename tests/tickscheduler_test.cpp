@@ -5,6 +5,7 @@
 #include "collection/playentry.h"
 #include "app/playercontroller.h"
 #include "app/tickscheduler.h"
+#include "platform/memorysettingsbackend.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"
 #include "support/fakeservices.h"
@@ -177,6 +178,50 @@ TEST(HandOffUnwatched, AStoreThatCannotBeWatchedIsReadOnEveryTick)
     f.close();
     services.backend.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
     EXPECT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
+}
+
+// A store that refuses writes until it has room again.
+class FullStore : public MemorySettingsBackend {
+public:
+    void write(const QString &a, const QString &s, const QString &k, const QString &v) override
+    {
+        if (full)
+            refused[entryKey(a, s, k)] = v;
+        else
+            MemorySettingsBackend::write(a, s, k, v);
+    }
+    bool retryUnsaved() override
+    {
+        if (full)
+            return false;
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it) {
+            const QStringList parts = it.key().split(QChar(1));
+            MemorySettingsBackend::write(parts[0], parts[1], parts[2], it.value());
+        }
+        refused.clear();
+        return true;
+    }
+    bool hasUnsaved() const override { return !refused.isEmpty(); }
+    bool full = true;
+    QHash<QString, QString> refused;
+};
+
+TEST(UnsavedSettings, KeepTheTickRetryingUntilTheStoreTakesThem)
+{
+    FakeServices services;
+    FullStore store;
+    Settings settings(store, QStringLiteral("Liravo"));
+    services.ctx.services.settings = &settings;
+    MainWindow window(services.ctx);
+    window.controller().setHandOffWatched(true);
+    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    window.controller().changeVolume(5);
+    ASSERT_TRUE(store.hasUnsaved());
+    QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
+    EXPECT_TRUE(timer->isActive());
+    store.full = false;
+    EXPECT_TRUE(waitFor([&] { return !store.hasUnsaved() && !timer->isActive(); }, 3000));
+    EXPECT_TRUE(store.read(Settings::sharedAppName(), QStringLiteral("设置"), QStringLiteral("音量")).has_value());
 }
 
 TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhileIdle)
