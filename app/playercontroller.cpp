@@ -270,7 +270,7 @@ void PlayerController::tick()
     } done{inTick_};
 
     // Settings the store refused earlier are written once it takes them.
-    ctx_.services.settings.retryUnsaved();
+    unsavedLeft_ = !ctx_.services.settings.retryUnsaved();
 
     // A dialog or a window's operation holds the collection: replacing or
     // editing it now would pull it from under the user (a save would write
@@ -366,13 +366,19 @@ void PlayerController::tick()
     Q_EMIT stateChanged();
 }
 
-bool PlayerController::ticksWanted() const
+bool PlayerController::ticksWanted(bool engineReports) const
 {
     if (held_)
         return false; // releasing the hold wakes the timer
-    if (handOffChecksLeft_ > 0 || listRefreshPending_)
+    // Without a watch on the store a hand-off is seen only by reading it.
+    if (!handOffWatched_ || handOffChecksLeft_ > 0 || listRefreshPending_ || unsavedLeft_)
         return true;
-    return ctx_.session.current.playing && ctx_.services.player.playState() != MediaPlayer::Paused;
+    if (!ctx_.session.current.playing)
+        return false;
+    const PlayState state = ctx_.services.player.playState();
+    if (state == MediaPlayer::Paused)
+        return false;
+    return state != MediaPlayer::Playing || !engineReports;
 }
 
 void PlayerController::holdTicks(bool hold)

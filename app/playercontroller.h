@@ -59,9 +59,11 @@ public:
     // (a look-up or a modal message inside it) or while a page is fetched.
     void tick();
     // Whether another tick could come out differently from the last one by
-    // itself: a song is wanted and not paused, or a hand-off may be waiting.
-    // When not, the timer may sleep until something wakes it.
-    bool ticksWanted() const;
+    // itself: a song is wanted and still opening, a hand-off may be waiting
+    // or can only be seen by looking, or settings wait to be written. A song that plays steadily needs no
+    // ticks when the engine reports its changes (engineReports): its end
+    // and its tags wake the timer. When not wanted the timer may sleep.
+    bool ticksWanted(bool engineReports) const;
     // With watched set, the tick reads the hand-off entries of the settings
     // store only for a few ticks after handOffMayHaveChanged(), instead of
     // on every tick; for a store whose file changes can be watched.
@@ -162,6 +164,7 @@ private:
     bool inTick_ = false;
     bool held_ = false;
     bool handOffWatched_ = false;
+    bool unsavedLeft_ = false; // the store refused writes the tick retries
     // Ticks left that read the hand-off after the store last changed; the
     // second copy's write may become visible a moment after the change is
     // seen, so one read is not enough.

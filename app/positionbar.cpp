@@ -37,9 +37,10 @@ PositionBar::PositionBar(MediaPlayer &player, QWidget *parent)
     f.setPointSizeF(8.25);
     setFont(f);
     setCursor(Qt::PointingHandCursor);
-    // Its own pace while a song plays: the seconds move whether or not the
-    // playback tick has anything else to do.
-    timer_->setInterval(250);
+    // Its own pace while a song plays, since the playback tick sleeps then:
+    // one look as each shown second turns, the fill moving with it.
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &PositionBar::refresh);
     hide();
 }
@@ -54,13 +55,10 @@ void PositionBar::refresh()
     const bool show = pos >= 0;
     if (show != isVisible())
         setVisible(show);
-    const bool moving = show && state != MediaPlayer::Paused;
-    if (moving != timer_->isActive()) {
-        if (moving)
-            timer_->start();
-        else
-            timer_->stop();
-    }
+    if (show && state != MediaPlayer::Paused)
+        timer_->start(int(1000 - pos % 1000) + kTurnMarginMs);
+    else
+        timer_->stop();
     if (!show)
         dragging_ = false;
     // Repainted only when the seconds shown or the filled part's width

@@ -36,6 +36,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // How long after a second turns the bar looks, so it sees the new one.
+    static constexpr int kTurnMarginMs = 20;
+
     int trackRight() const;
     qint64 shownPosition() const { return dragging_ ? dragPos_ : pos_; }
     // Width of the filled part of the track for pos of len.

@@ -15,9 +15,15 @@ TickScheduler::TickScheduler(PlayerController &controller, QTimer &timer, MediaP
     connect(&controller_, &PlayerController::wakeRequested, this, &TickScheduler::wake);
     // Engines that report their state changes are QObjects of types this
     // code does not know (the real one lives in a module).
-    if (auto *engine = dynamic_cast<QObject *>(player))
-        if (engine->metaObject()->indexOfSignal("stateChanged(PlayState)") >= 0)
+    if (auto *engine = dynamic_cast<QObject *>(player)) {
+        const QMetaObject *meta = engine->metaObject();
+        if (meta->indexOfSignal("stateChanged(PlayState)") >= 0)
             connect(engine, SIGNAL(stateChanged(PlayState)), this, SLOT(wake()));
+        if (meta->indexOfSignal("tagsChanged()") >= 0) {
+            connect(engine, SIGNAL(tagsChanged()), this, SLOT(wake()));
+            engineReports_ = meta->indexOfSignal("stateChanged(PlayState)") >= 0;
+        }
+    }
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
     timer_.start();
@@ -33,7 +39,7 @@ void TickScheduler::wake()
 void TickScheduler::onTimeout()
 {
     controller_.tick();
-    if (controller_.ticksWanted())
+    if (controller_.ticksWanted(engineReports_))
         quietTicks_ = 0;
     else if (++quietTicks_ >= kQuietTicks)
         timer_.stop();

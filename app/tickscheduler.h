@@ -7,7 +7,7 @@ class QTimer;
 
 // Runs the controller's tick on the timer while another tick could come out
 // differently, and lets the window thread sleep otherwise. User input
-// anywhere in the program, the engine's state changes and the controller's
+// anywhere in the program, the engine's state and tag changes and the controller's
 // own wake requests (a hand-off notice, the start-up releasing its hold)
 // start it again; a few quiet ticks after the last want it stops.
 class TickScheduler : public QObject {
@@ -31,5 +31,8 @@ private:
 
     PlayerController &controller_;
     QTimer &timer_;
+    // The engine signals its state and tag changes, so a steadily playing
+    // song needs no ticks.
+    bool engineReports_ = false;
     int quietTicks_ = 0;
 };

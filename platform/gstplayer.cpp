@@ -454,16 +454,21 @@ void GstPlayer::takeTags(GstMessage *msg)
         return;
     const std::pair<const char *, QString *> wanted[] = {{GST_TAG_TITLE, &title_},
                                                          {GST_TAG_ARTIST, &author_}};
+    bool changed = false;
     for (const auto &[name, tag] : wanted) {
         gchar *value = nullptr;
         if (gst_tag_list_get_string(tags, name, &value)) {
             const QString text = tagText(value);
-            if (!text.isEmpty())
+            if (!text.isEmpty() && text != *tag) {
                 *tag = text;
+                changed = true;
+            }
             g_free(value);
         }
     }
     gst_tag_list_unref(tags);
+    if (changed)
+        Q_EMIT tagsChanged();
 }
 
 void GstPlayer::handle(GstMessage *msg)

@@ -58,6 +58,8 @@ Q_SIGNALS:
     // Every change of playState(), including the short-lived ones a poll
     // would miss.
     void stateChanged(PlayState state);
+    // title() or author() changed while the source plays.
+    void tagsChanged();
 
 private:
     friend struct GstPlayerProbe; // tests look at the pipeline

@@ -12,8 +12,11 @@ void LazyMediaPlayer::setUrl(const QString &url)
         if (engine_) {
             engine_->setVolume(volume_);
             // The engine is a QObject of a type only its module knows.
-            if (auto *o = dynamic_cast<QObject *>(engine_.get()))
+            if (auto *o = dynamic_cast<QObject *>(engine_.get())) {
                 connect(o, SIGNAL(stateChanged(PlayState)), this, SIGNAL(stateChanged(PlayState)));
+                if (o->metaObject()->indexOfSignal("tagsChanged()") >= 0)
+                    connect(o, SIGNAL(tagsChanged()), this, SIGNAL(tagsChanged()));
+            }
         }
     }
     if (engine_) {

@@ -32,8 +32,9 @@ public:
     void seek(qint64 ms) override;
 
 Q_SIGNALS:
-    // The engine's own stateChanged, when it has one.
+    // The engine's own stateChanged and tagsChanged(), when it has them.
     void stateChanged(PlayState state);
+    void tagsChanged();
 
 private:
     Factory factory_;

@@ -4,6 +4,8 @@
 // collection. The files are made with the flac, vorbis-tools and opus-tools
 // encoders from the package list.
 #include "support/mp3gen.h"
+#include "support/playerhome.h"
+#include "support/processoutput.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -50,34 +51,16 @@ protected:
         ASSERT_TRUE(xvfb.waitForStarted(10000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
         const QString display = ":" + QString::fromLatin1(xvfb.readLine()).trimmed();
-
-        QDir(home.path()).mkpath("cfg");
-        QDir(home.path()).mkpath("run");
-        QFile::setPermissions(home.filePath("run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath("cfg"));
-        env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
-        env.insert("DISPLAY", display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("LIRAVO_AO", "null");
-        env.insert("QT_LOGGING_RULES", "liravo.playlist.info=true;liravo.window.debug=true");
-        env.insert("BROWSER", "true");
+        home.env.insert("DISPLAY", display);
+        home.env.insert("QT_QPA_PLATFORM", "xcb");
+        home.env.insert("QT_LOGGING_RULES", "liravo.playlist.info=true;liravo.window.debug=true");
 
         QFile wav(home.filePath("silence.wav"));
         ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
         wav.write(silentWav(8));
     }
 
-    void TearDown() override
-    {
-        for (QProcess *p : {&running, &second, &xvfb})
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-    }
+    void TearDown() override { stopProcesses({&running, &second, &xvfb}); }
 
     // Runs an encoder in the home folder; true when it succeeded.
     bool run(const QString &program, const QStringList &args)
@@ -93,29 +76,13 @@ protected:
         return true;
     }
 
-    void start(QProcess &p, const QStringList &args)
-    {
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(LIRAVO_BINARY), args);
-        ASSERT_TRUE(p.waitForStarted(10000));
-    }
+    void start(QProcess &p, const QStringList &args) { ASSERT_TRUE(home.start(p, args)); }
 
-    bool waitForLine(const QString &line, int ms = 15000)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                out += QString::fromUtf8(running.readAllStandardOutput());
-                err += QString::fromUtf8(running.readAllStandardError());
-                return out.split('\n').contains(line) || err.split('\n').contains(line);
-            },
-            ms);
-    }
-    std::string seen() const { return QString(out + "\n--- stderr ---\n" + err).toStdString(); }
+    bool waitForLine(const QString &line, int ms = 15000) { return output.waitForLine(line, ms); }
 
-    QTemporaryDir home;
-    QProcessEnvironment env;
+    PlayerHome home{QStringLiteral(LIRAVO_BINARY)};
     QProcess xvfb, running, second;
-    QString out, err;
+    ProcessOutput output{running};
 };
 
 } // namespace
@@ -150,10 +117,9 @@ TEST_F(OnXServer, FlacOggAndOpusPlayWithTheirTitles)
             f.seek(0);
             f.write(bytes);
         }
-        out.clear();
-        err.clear();
+        output.clear();
         start(running, {home.filePath(c.file)});
-        EXPECT_TRUE(waitForLine("liravo.window: caption " + c.title + "[播放中...][Liravo]")) << seen();
+        EXPECT_TRUE(waitForLine("liravo.window: caption " + c.title + "[播放中...][Liravo]")) << output.seen();
         running.kill();
         running.waitForFinished(5000);
     }
@@ -162,7 +128,7 @@ TEST_F(OnXServer, FlacOggAndOpusPlayWithTheirTitles)
 TEST_F(OnXServer, PlaylistHandedToARunningCopyReplacesItsCollection)
 {
     start(running, {});
-    ASSERT_TRUE(waitForLine("liravo.window: caption [][Liravo]")) << seen();
+    ASSERT_TRUE(waitForLine("liravo.window: caption [][Liravo]")) << output.seen();
 
     QDir(home.path()).mkpath("music");
     for (const char *name : {"music/1.mp3", "music/2.mp3", "music/3.mp3"})
@@ -178,12 +144,10 @@ TEST_F(OnXServer, PlaylistHandedToARunningCopyReplacesItsCollection)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(waitForLine("liravo.playlist: loaded " + list.fileName()
                             + " entries: 第一首 | 第二首 | 第三首"))
-        << seen();
+        << output.seen();
     // The window now names the first of them.
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        out += QString::fromUtf8(running.readAllStandardOutput());
-        err += QString::fromUtf8(running.readAllStandardError());
-        return err.contains("\nliravo.window: caption 第一首[");
-    }, 5000)) << seen();
+    EXPECT_TRUE(output.waitFor([](const QString &text) { return text.contains("\nliravo.window: caption 第一首["); },
+                               5000))
+        << output.seen();
     EXPECT_EQ(running.state(), QProcess::Running);
 }

@@ -166,6 +166,27 @@ TEST_F(Controls, PositionBarShowsTheSongsTimeBelowTheLabelsAndSeeks)
     EXPECT_FALSE(b->isVisible());
 }
 
+TEST(PositionBarPace, MovesOnItsOwnAsEachSecondTurns)
+{
+    FakeMediaPlayer player;
+    QWidget parent;
+    PositionBar bar(player, &parent);
+    player.state = MediaPlayer::Playing;
+    player.positionMs = 12400;
+    player.durationMs = 30000;
+    bar.refresh();
+    EXPECT_EQ(bar.timeText(), "0:12 / 0:30");
+    player.positionMs = 13000;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar.timeText() == "0:13 / 0:30"; }, 800));
+    // Paused, it no longer looks.
+    player.state = MediaPlayer::Paused;
+    player.positionMs = 13500;
+    bar.refresh();
+    player.positionMs = 15000;
+    QTest::qWait(1100);
+    EXPECT_EQ(bar.timeText(), "0:13 / 0:30");
+}
+
 TEST_F(Controls, TimesAndPlacesOnTheBar)
 {
     const struct {

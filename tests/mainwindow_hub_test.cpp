@@ -7,6 +7,7 @@
 #include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -85,13 +86,10 @@ TEST_F(Hub, MenuEntriesOpenTheirWindows)
 TEST_F(Hub, PlayFileReachesTheMainWindow)
 {
     QTemporaryDir dir;
-    QFile f(dir.filePath("a.mp3"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not empty");
-    f.close();
+    const QString song = writeTestFile(dir.filePath("a.mp3"), "not empty");
     ASSERT_TRUE(ctx.navigator);
-    ctx.windows().playFile(f.fileName());
-    EXPECT_EQ(player.urls, QStringList{f.fileName()});
+    ctx.windows().playFile(song);
+    EXPECT_EQ(player.urls, QStringList{song});
     EXPECT_EQ(ctx.session.current.count, 1);
 }
 
@@ -100,20 +98,17 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
 TEST_F(Hub, HandOffWaitsForAnOpenModalDialog)
 {
     QTemporaryDir dir;
-    QFile f(dir.filePath("a.mp3"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not empty");
-    f.close();
+    const QString song = writeTestFile(dir.filePath("a.mp3"), "not empty");
     PlayerController &c = hub->mainWindow().controller();
     QDialog dialog;
     dialog.setModal(true);
     dialog.show();
-    backend.write("Liravo", "程序多开", "歌曲文件", f.fileName());
+    backend.write("Liravo", "程序多开", "歌曲文件", song);
     c.tick();
     EXPECT_TRUE(player.urls.isEmpty());
-    EXPECT_EQ(backend.read("Liravo", "程序多开", "歌曲文件").value_or(""), f.fileName());
+    EXPECT_EQ(backend.read("Liravo", "程序多开", "歌曲文件").value_or(""), song);
     dialog.close();
     c.tick();
-    EXPECT_EQ(player.urls, QStringList{f.fileName()});
+    EXPECT_EQ(player.urls, QStringList{song});
     EXPECT_EQ(backend.read("Liravo", "程序多开", "歌曲文件").value_or("<missing>"), "");
 }

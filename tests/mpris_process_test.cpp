@@ -2,16 +2,16 @@
 // script would drive it.
 #include "base/songcollection.h"
 #include "collection/yyufile.h"
-#include "platform/sqlitesettingsbackend.h"
 #include "support/mp3gen.h"
+#include "support/playerhome.h"
 #include "support/privatebus.h"
+#include "support/processoutput.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -22,35 +22,15 @@ protected:
     {
         ASSERT_TRUE(home.isValid());
         ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
-        QDir(home.path()).mkpath(QStringLiteral("cfg"));
-        QDir(home.path()).mkpath(QStringLiteral("run"));
-        QFile::setPermissions(home.filePath("run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath("cfg"));
-        env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("LIRAVO_AO", "null");
-        env.insert("BROWSER", "true");
-        env.insert("QT_LOGGING_RULES", "liravo.window.debug=true");
-        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        home.env.insert("QT_LOGGING_RULES", "liravo.window.debug=true");
+        home.env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
     }
-    void TearDown() override
-    {
-        if (running.state() != QProcess::NotRunning) {
-            running.kill();
-            running.waitForFinished(5000);
-        }
-    }
+    void TearDown() override { stopProcesses({&running}); }
 
     QString mp3(const QString &name, const QString &title)
     {
-        Mp3Recipe recipe;
-        recipe.seconds = 30;
-        recipe.title = title;
         const QString path = home.filePath(name);
-        EXPECT_TRUE(writeMp3(path, recipe));
+        EXPECT_TRUE(writeMp3(path, {.seconds = 30, .title = title}));
         return path;
     }
 
@@ -86,25 +66,18 @@ protected:
     {
         return QTest::qWaitFor([&] { return get(property).contains(part); }, ms);
     }
-    QString stored(const QString &section, const QString &key)
-    {
-        SqliteSettingsBackend db(home.filePath("cfg/Liravo/settings.sqlite3"));
-        return db.read("Liravo", section, key).value_or(QStringLiteral("<missing>"));
-    }
+    QString stored(const QString &section, const QString &key) { return home.stored(section, key); }
 
-    QTemporaryDir home;
+    PlayerHome home{QStringLiteral(LIRAVO_BINARY)};
     PrivateBus bus;
-    QProcessEnvironment env;
     QProcess running;
+    ProcessOutput output{running};
 };
 } // namespace
 
 TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
 {
-    running.setProcessEnvironment(env);
-    running.setProcessChannelMode(QProcess::MergedChannels);
-    running.start(QStringLiteral(LIRAVO_BINARY), {mp3("song.mp3", QStringLiteral("开场曲"))});
-    ASSERT_TRUE(running.waitForStarted(10000));
+    ASSERT_TRUE(home.start(running, {mp3("song.mp3", QStringLiteral("开场曲"))}));
 
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'")) << get("PlaybackStatus").toStdString();
     EXPECT_TRUE(waitFor("Metadata", "'xesam:title': <'开场曲'>")) << get("Metadata").toStdString();
@@ -115,8 +88,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     const QString ownerPid = QStringLiteral("(uint32 %1,)").arg(running.processId());
     EXPECT_EQ(gdbus(owner), ownerPid);
     QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(QStringLiteral(LIRAVO_BINARY), {});
+    ASSERT_TRUE(home.start(second, {}));
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(gdbus(owner), ownerPid);
 
@@ -124,8 +96,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     ASSERT_TRUE(QTest::qWaitFor([&] { return position() > 200000; }, 5000)); // under way
     call("Pause");
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Paused'"))
-        << get("PlaybackStatus").toStdString() << running.readAllStandardOutput().toStdString()
-        << running.readAllStandardError().toStdString();
+        << get("PlaybackStatus").toStdString() << output.seen();
     QTest::qWait(200);
     const qint64 stood = position();
     ASSERT_GT(stood, 0);
@@ -157,7 +128,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Stopped'"));
     call("Play");
     ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'一'>"))
-        << get("Metadata").toStdString() << running.readAllStandardOutput().toStdString();
+        << get("Metadata").toStdString() << output.seen();
     ASSERT_TRUE(waitFor("CanGoNext", "true"));
     call("Next");
     ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString();

@@ -1,39 +1,19 @@
 // End to end with the real audio engine: search the loopback service, add a
 // result, play it; the MP3 streams from the service and its tags reach the
 // player. A search that hangs afterwards does not stop the music.
-#include "platform/appcontext.h"
 #include "app/playercontroller.h"
-#include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/searchwindow.h"
-#include "platform/memorysettingsbackend.h"
 #include "platform/gstplayer.h"
 #include "platform/qthttpclient.h"
 #include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <functional>
-
-namespace {
-
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-} // namespace
 
 TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 {
@@ -42,21 +22,19 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     LoopbackServer hanging({QStringLiteral("--hang")});
     ASSERT_TRUE(hanging.started());
 
-    MemorySettingsBackend backend;
-    Settings settings(backend, QStringLiteral("Liravo"));
-    const QString net = QStringLiteral("网络");
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    // The real engine and HTTP client among the fakes.
     GstPlayer::Options options;
     options.audioOutput = QStringLiteral("null");
     GstPlayer player(options);
     QtHttpClient http;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    FakeServices services{
-        {.settings = &settings, .player = &player, .dialogs = &dialogs, .http = &http, .tray = &tray}};
-    AppContext &ctx = services.ctx;
+    FakeServices fakes{{.player = &player, .http = &http}};
+    Settings &settings = fakes.settings;
+    FakeDialogs &dialogs = fakes.dialogs;
+    const QString net = QStringLiteral("网络");
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
+    settings.save(Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    AppContext &ctx = fakes.ctx;
     ctx.services.resolver = makeResolver(ctx.services);
 
     PlayerController controller(ctx);
@@ -73,9 +51,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     w.addAndPlayCurrentLine();
     ASSERT_EQ(ctx.session.current.count, 1);
     EXPECT_TRUE(ctx.session.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
-    ASSERT_TRUE(waitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
         << "state " << int(player.playState());
-    EXPECT_TRUE(waitFor([&] { return !player.title().isEmpty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.title().isEmpty(); }, 5000));
     EXPECT_EQ(player.title(), QStringLiteral("无名小调"));
     EXPECT_EQ(player.author(), QStringLiteral("佚名"));
     EXPECT_TRUE(server.requests().last().startsWith(QStringLiteral("/mp3/")));

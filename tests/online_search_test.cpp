@@ -5,6 +5,7 @@
 #include "online/encodeurl.h"
 #include "online/songsearch.h"
 #include "platform/memorysettingsbackend.h"
+#include "support/fakes.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -304,27 +305,24 @@ TEST(ResolveMp3Address, UnreachableServiceIsNotFoundAndQuietIsSilent)
 
 TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
 {
-    MemorySettingsBackend backend;
-    Settings settings(backend, QStringLiteral("Liravo"));
-    FakeHttpClient http;
-    FakeDialogs dialogs;
-    FakeServices services{{.settings = &settings, .dialogs = &dialogs, .http = &http}};
-    AppContext &ctx = services.ctx;
-    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
-                  QStringLiteral("127.0.0.1:9"));
-    settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
-                  QStringLiteral("3000"));
+    FakeServices fakes;
+    FakeHttpClient &http = fakes.http;
+    AppContext &ctx = fakes.ctx;
+    fakes.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
+                        QStringLiteral("127.0.0.1:9"));
+    fakes.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+                        QStringLiteral("3000"));
     const AddressResolver resolve = makeResolver(ctx.services);
     EXPECT_EQ(resolve(QStringLiteral("歌"), QString(), true), QString());
     ASSERT_EQ(http.requested.size(), 1);
     EXPECT_TRUE(http.requested[0].startsWith(QStringLiteral("http://127.0.0.1:9/x?op=12")));
     EXPECT_EQ(http.timeoutMs, 3000);
-    EXPECT_TRUE(dialogs.asked.isEmpty());
+    EXPECT_TRUE(fakes.dialogs.asked.isEmpty());
 
     // Defaults: the historical hosts and 15 s.
     MemorySettingsBackend fresh;
     Settings s2(fresh, QStringLiteral("Liravo"));
-    FakeServices withDefaults{{.settings = &s2, .dialogs = &dialogs, .http = &http}};
+    FakeServices withDefaults{{.settings = &s2, .dialogs = &fakes.dialogs, .http = &http}};
     searchSongs(withDefaults.ctx.services, QStringLiteral("a"), true);
     EXPECT_TRUE(http.requested.last().startsWith(QStringLiteral("http://wap.sogou.com/music/")));
     EXPECT_EQ(http.timeoutMs, 15000);

@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -117,13 +118,7 @@ TEST(PlaylistWrite, ReadsBackWhatItWrote)
 namespace {
 class PlaylistFiles : public ::testing::Test {
 protected:
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    }
+    QString write(const QString &name, const QByteArray &bytes) { return writeTestFile(dir.filePath(name), bytes); }
     QTemporaryDir dir;
     MemorySettingsBackend backend;
     Settings settings{backend, QStringLiteral("Liravo")};

@@ -2,6 +2,7 @@
 // modal dialog once it is up and answers it the way a user would.
 #include "platform/dialogfilter.h"
 #include "platform/qtdialogs.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -78,9 +79,22 @@ void type(QFileDialog *f, const QString &name)
     edit->setText(name);
 }
 
-struct CwdGuard {
-    QString old = QDir::currentPath();
-    ~CwdGuard() { QDir::setCurrent(old); }
+// Each file dialog test works in a fresh folder made the current one, so
+// the dialogs open there; the old current folder comes back afterwards.
+class QtDialogsFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        QDir::setCurrent(tmp.path());
+        dir = QDir::current().absolutePath();
+    }
+    void TearDown() override { QDir::setCurrent(old); }
+
+    const QString old = QDir::currentPath();
+    QTemporaryDir tmp;
+    QtDialogs d{false};
+    QString dir;
 };
 
 } // namespace
@@ -120,13 +134,8 @@ TEST(DialogFilter, QtAcceptsTheTranslation)
     EXPECT_EQ(dlg.selectedNameFilter(), QString("音频文件 (*.mp3 *.yyu)"));
 }
 
-TEST(QtDialogsFiles, CancelGivesEmptyText)
+TEST_F(QtDialogsFiles, CancelGivesEmptyText)
 {
-    QtDialogs d(false);
-    QTemporaryDir tmp;
-    CwdGuard cwd;
-    QDir::setCurrent(tmp.path());
-
     Answerer<QFileDialog> open{[](QFileDialog *f) { f->reject(); }};
     open.arm();
     EXPECT_EQ(d.openFile("歌集文件|*.yyu", ""), QString());
@@ -144,14 +153,8 @@ TEST(QtDialogsFiles, CancelGivesEmptyText)
     EXPECT_TRUE(folder.answered);
 }
 
-TEST(QtDialogsFiles, SaveReturnsTheProposedNameWithoutExtensionOrQuestion)
+TEST_F(QtDialogsFiles, SaveReturnsTheProposedNameWithoutExtensionOrQuestion)
 {
-    QtDialogs d(false);
-    QTemporaryDir tmp;
-    CwdGuard cwd;
-    QDir::setCurrent(tmp.path());
-    const QString dir = QDir::current().absolutePath();
-
     // The dialog opens wherever Qt last left off; the proposed name is
     // checked as shown, then kept while moving to the test's folder.
     QStringList filters;
@@ -170,26 +173,16 @@ TEST(QtDialogsFiles, SaveReturnsTheProposedNameWithoutExtensionOrQuestion)
     EXPECT_EQ(filters, QStringList{"yyu歌集文件 (*.yyu)"});
 
     // An existing file is taken without asking whether to replace it.
-    QFile existing(dir + "/Evening");
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.close();
+    writeTestFile(dir + "/Evening");
     Answerer<QFileDialog> again{answer};
     again.arm();
     EXPECT_EQ(d.saveFile("yyu歌集文件|*.yyu", "Evening"), dir + "/Evening");
     EXPECT_EQ(again.strayBoxes, 0);
 }
 
-TEST(QtDialogsFiles, OpenReturnsTheChosenFullPath)
+TEST_F(QtDialogsFiles, OpenReturnsTheChosenFullPath)
 {
-    QtDialogs d(false);
-    QTemporaryDir tmp;
-    CwdGuard cwd;
-    QDir::setCurrent(tmp.path());
-    const QString dir = QDir::current().absolutePath();
-    QFile f(dir + "/晚上.yyu");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-
+    writeTestFile(dir + "/晚上.yyu");
     Answerer<QFileDialog> open{[&](QFileDialog *dlg) {
         type(dlg, dir + "/晚上.yyu");
         accept(dlg);
@@ -198,10 +191,8 @@ TEST(QtDialogsFiles, OpenReturnsTheChosenFullPath)
     EXPECT_EQ(d.openFile("歌集文件|*.yyu", ""), dir + "/晚上.yyu");
 }
 
-TEST(QtDialogsFiles, FolderComesBackWithoutTrailingSlash)
+TEST_F(QtDialogsFiles, FolderComesBackWithoutTrailingSlash)
 {
-    QtDialogs d(false);
-    QTemporaryDir tmp;
     ASSERT_TRUE(QDir(tmp.path()).mkdir("歌曲"));
     const QString target = QDir(tmp.path()).absoluteFilePath("歌曲");
 

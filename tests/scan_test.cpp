@@ -2,6 +2,8 @@
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/songnames.h"
+#include "support/testfiles.h"
 #include "system/localscan.h"
 #include "support/unprivileged.h"
 #include "system/scanwindow.h"
@@ -20,17 +22,7 @@ namespace {
 
 void touch(const QString &path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-}
-
-QStringList names(const SongCollection &c)
-{
-    QStringList out;
-    for (int n = 1; n <= c.count; ++n)
-        out << c.entry(n).songName;
-    return out;
+    writeTestFile(path);
 }
 
 // a.mp3, c.mp3.txt, sub/d.mp3, sub/deeper/e.mp3
@@ -53,7 +45,7 @@ TEST(ScanFolder, TakesEveryAudioTypeInAnyCase)
     SongCollection scan;
     EXPECT_EQ(scanFolder(scan, dir.path()), 5);
     nameLocalEntries(scan);
-    QStringList got = names(scan);
+    QStringList got = songNames(scan);
     got.sort();
     EXPECT_EQ(got, (QStringList{"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav"}));
 }
@@ -91,7 +83,7 @@ TEST(ScanFolder, SecondScanAppendsAgainAndMissingFolderAddsNothing)
     EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere"), 0);
     EXPECT_EQ(scanFolder(scan, QString()), 0);
     nameLocalEntries(scan);
-    EXPECT_EQ(names(scan), (QStringList{"a.mp3", "d.mp3", "a.mp3", "d.mp3"}));
+    EXPECT_EQ(songNames(scan), (QStringList{"a.mp3", "d.mp3", "a.mp3", "d.mp3"}));
 }
 
 TEST(ScanFolder, StopsAtOneHundredEntriesAcrossScans)
@@ -126,7 +118,7 @@ TEST(ScanFolder, SkipsUnreadableSubfolder)
                                                           | QFileDevice::WriteOwner
                                                           | QFileDevice::ExeOwner);
         nameLocalEntries(scan);
-        EXPECT_EQ(names(scan), QStringList{"y.mp3"});
+        EXPECT_EQ(songNames(scan), QStringList{"y.mp3"});
     });
 }
 

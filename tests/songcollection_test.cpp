@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakes.h"
+#include "support/songnames.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +25,6 @@ SongCollection make(std::initializer_list<SongEntry> entries)
     for (const SongEntry &e : entries)
         c.entries[std::size_t(c.count++)] = e;
     return c;
-}
-
-QStringList names(const SongCollection &c)
-{
-    QStringList out;
-    for (int i = 1; i <= c.count; ++i)
-        out << c.entry(i).songName;
-    return out;
 }
 
 // Every slot above count must be empty, whatever happened before.
@@ -179,7 +172,7 @@ TEST(RemoveEntry, ShiftsWholeEntriesAndEmptiesTheFreedSlot)
     SongCollection c = make({online("A"), local("B", "/b.mp3"), online("C", "Z")});
     c.saved = true;
     removeEntry(c, 2);
-    EXPECT_EQ(names(c), QStringList({"A", "C"}));
+    EXPECT_EQ(songNames(c), QStringList({"A", "C"}));
     EXPECT_FALSE(c.entry(2).isLocal);
     EXPECT_EQ(c.entry(2).singer, "Z");
     EXPECT_FALSE(c.saved);
@@ -214,9 +207,9 @@ TEST(RemoveEntry, FullCollectionAnyPositionAndOutOfRangeIgnored)
         SongCollection c = full;
         removeEntry(c, n);
         EXPECT_EQ(c.count, 99);
-        QStringList expected = names(full);
+        QStringList expected = songNames(full);
         expected.removeAt(n - 1);
-        EXPECT_EQ(names(c), expected);
+        EXPECT_EQ(songNames(c), expected);
         expectFreeSlotsEmpty(c);
     }
     full.saved = true;
@@ -232,7 +225,7 @@ TEST(NameLocalEntries, TakesTheLastPartOfEitherKindOfPath)
                              local("", "bare.mp3"), local("old", "/dir/"), online("keep", "S")});
     c.entry(5).address = "/x/y.mp3";
     nameLocalEntries(c);
-    EXPECT_EQ(names(c), QStringList({"晴天.mp3", "track3.mp3", "bare.mp3", "", "keep"}));
+    EXPECT_EQ(songNames(c), QStringList({"晴天.mp3", "track3.mp3", "bare.mp3", "", "keep"}));
     EXPECT_FALSE(c.saved);
 }
 
@@ -240,7 +233,7 @@ TEST(TidyCollection, DropsEmptyNamesIncludingConsecutiveOnes)
 {
     SongCollection c = make({online(""), online(""), online("B"), online("")});
     tidyCollection(c);
-    EXPECT_EQ(names(c), QStringList({"B"}));
+    EXPECT_EQ(songNames(c), QStringList({"B"}));
     expectFreeSlotsEmpty(c);
 }
 
@@ -250,14 +243,14 @@ TEST(TidyCollection, CleansNamesAndSingers)
                              online("a\nb\rc"), online("x(y", "(s)"), online("(Live)", "Z")});
     c.saved = true;
     tidyCollection(c);
-    EXPECT_EQ(names(c), QStringList({"Moon", "Moo", "abc", "", ""}));
+    EXPECT_EQ(songNames(c), QStringList({"Moon", "Moo", "abc", "", ""}));
     EXPECT_EQ(c.entry(1).singer, "Singer");
     EXPECT_EQ(c.entry(4).singer, "(s)");
     // Cleaning alone does not make the collection unsaved.
     EXPECT_TRUE(c.saved);
     // Names emptied by cleaning go on the next tidy.
     tidyCollection(c);
-    EXPECT_EQ(names(c), QStringList({"Moon", "Moo", "abc"}));
+    EXPECT_EQ(songNames(c), QStringList({"Moon", "Moo", "abc"}));
     EXPECT_FALSE(c.saved);
 }
 
@@ -276,7 +269,7 @@ TEST(TidyCollection, DuplicateRuleIsOneSided)
     SongCollection e = make({online("a", "X"), online("A", "X"), online("B", "X"), online("a", "X"),
                              online("B", ""), online("B", ""), local("a", "/a.mp3")});
     tidyCollection(e);
-    EXPECT_EQ(names(e), QStringList({"a", "A", "B"}));
+    EXPECT_EQ(songNames(e), QStringList({"a", "A", "B"}));
     EXPECT_FALSE(e.entry(1).isLocal);
     expectFreeSlotsEmpty(e);
 }
@@ -293,7 +286,7 @@ TEST(TidyCollection, CurrentIndexFollowsRemoveEntrysRule)
     SongCollection d = make({online("A"), online(""), online("B"), online("C")});
     d.currentIndex = 3;
     tidyCollection(d);
-    EXPECT_EQ(names(d), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(songNames(d), QStringList({"A", "B", "C"}));
     EXPECT_EQ(d.currentIndex, 3);
 }
 

@@ -8,6 +8,7 @@
 #include "app/windowhub.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,7 @@ protected:
 
     QString writeYyu(const QString &name, const QByteArray &bytes)
     {
-        const QString path = QDir(tmp.path()).absoluteFilePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return writeTestFile(tmp.filePath(name), bytes);
     }
 
     QStringList rows()

@@ -9,6 +9,7 @@
 #include "base/settings.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -96,11 +97,7 @@ protected:
 
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
-        const QString path = QDir(tmp.path()).absoluteFilePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return writeTestFile(tmp.filePath(name), bytes);
     }
 
     QTemporaryDir tmp;

@@ -5,6 +5,7 @@
 #include "collection/playentry.h"
 #include "app/playercontroller.h"
 #include "app/tickscheduler.h"
+#include "platform/memorysettingsbackend.h"
 #include "platform/sqlitesettingsbackend.h"
 #include "platform/storewatch.h"
 #include "support/fakeservices.h"
@@ -43,6 +44,20 @@ Q_SIGNALS:
     void stateChanged(PlayState state);
 };
 
+// One that reports its tags as well, as the real one does: a steadily
+// playing song then needs no ticks.
+class ReportingPlayer : public SignallingPlayer {
+    Q_OBJECT
+public:
+    void reportTitle(const QString &title)
+    {
+        titleTag = title;
+        Q_EMIT tagsChanged();
+    }
+Q_SIGNALS:
+    void tagsChanged();
+};
+
 // The real store, counting the reads that reach it.
 class CountingStore : public SettingsBackend {
 public:
@@ -60,21 +75,34 @@ public:
     int reads = 0;
 };
 
-class TickSleep : public ::testing::Test, protected FakeServices {
+template <class Engine>
+class TickSleepWith : public ::testing::Test, protected FakeServices {
 protected:
-    TickSleep() : FakeServices({.player = &engine}) {}
+    TickSleepWith() : FakeServices({.player = &engine}) {}
     void SetUp() override
     {
         window = std::make_unique<MainWindow>(ctx);
+        window->controller().setHandOffWatched(true);
         timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
         ASSERT_NE(timer, nullptr);
     }
     bool asleep() { return waitFor([&] { return !timer->isActive(); }, 2000); }
+    void wantSongs(int n)
+    {
+        for (int i = 1; i <= n; ++i) {
+            SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
+            e.address = QStringLiteral("/music/%1.mp3").arg(i);
+            e.isLocal = true;
+        }
+        playCurrent(ctx.services, ctx.session, 1);
+    }
 
-    SignallingPlayer engine;
+    Engine engine;
     std::unique_ptr<MainWindow> window;
     QTimer *timer = nullptr;
 };
+using TickSleep = TickSleepWith<SignallingPlayer>;
+using TickSleepReported = TickSleepWith<ReportingPlayer>;
 
 TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
 {
@@ -99,10 +127,7 @@ TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
 TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 {
     ASSERT_TRUE(asleep());
-    SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
-    e.address = QStringLiteral("/music/a.mp3");
-    e.isLocal = true;
-    playCurrent(ctx.services, ctx.session, 1);
+    wantSongs(1);
     engine.report(MediaPlayer::Playing);
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
@@ -114,6 +139,88 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
     // The song ending while paused (a stream that broke) is still seen.
     engine.report(MediaPlayer::Stopped);
     EXPECT_TRUE(timer->isActive());
+}
+
+TEST_F(TickSleepReported, SleepsWhileASongPlaysSteadilyAndWakesForItsTagsAndItsEnd)
+{
+    ASSERT_TRUE(asleep());
+    wantSongs(2);
+    engine.report(MediaPlayer::Transitioning);
+    QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
+    EXPECT_TRUE(timer->isActive()); // still opening
+
+    engine.report(MediaPlayer::Playing);
+    ASSERT_TRUE(asleep());
+    engine.reportTitle(QStringLiteral("稻香"));
+    EXPECT_TRUE(timer->isActive());
+    QLabel *name = window->findChild<QLabel *>(QStringLiteral("Label1_1"));
+    EXPECT_TRUE(waitFor([&] { return name->text() == QStringLiteral("稻香"); }, 1000));
+    ASSERT_TRUE(asleep());
+
+    // The end wakes it, and the tick goes on by the play mode.
+    engine.report(MediaPlayer::Stopped);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(waitFor([&] { return engine.url() == QStringLiteral("/music/2.mp3"); }, 1000));
+}
+
+TEST(HandOffUnwatched, AStoreThatCannotBeWatchedIsReadOnEveryTick)
+{
+    FakeServices services;
+    MainWindow window(services.ctx);
+    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
+    EXPECT_TRUE(timer->isActive());
+    QTemporaryDir dir;
+    const QString song = dir.filePath(QStringLiteral("b.mp3"));
+    QFile f(song);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("ID3");
+    f.close();
+    services.backend.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
+    EXPECT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
+}
+
+// A store that refuses writes until it has room again.
+class FullStore : public MemorySettingsBackend {
+public:
+    void write(const QString &a, const QString &s, const QString &k, const QString &v) override
+    {
+        if (full)
+            refused[entryKey(a, s, k)] = v;
+        else
+            MemorySettingsBackend::write(a, s, k, v);
+    }
+    bool retryUnsaved() override
+    {
+        if (full)
+            return false;
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it) {
+            const QStringList parts = it.key().split(QChar(1));
+            MemorySettingsBackend::write(parts[0], parts[1], parts[2], it.value());
+        }
+        refused.clear();
+        return true;
+    }
+    bool hasUnsaved() const override { return !refused.isEmpty(); }
+    bool full = true;
+    QHash<QString, QString> refused;
+};
+
+TEST(UnsavedSettings, KeepTheTickRetryingUntilTheStoreTakesThem)
+{
+    FullStore store;
+    Settings settings(store, QStringLiteral("Liravo"));
+    FakeServices services{{.settings = &settings}};
+    MainWindow window(services.ctx);
+    window.controller().setHandOffWatched(true);
+    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    window.controller().changeVolume(5);
+    ASSERT_TRUE(store.hasUnsaved());
+    QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
+    EXPECT_TRUE(timer->isActive());
+    store.full = false;
+    EXPECT_TRUE(waitFor([&] { return !store.hasUnsaved() && !timer->isActive(); }, 3000));
+    EXPECT_TRUE(store.read(Settings::sharedAppName(), QStringLiteral("设置"), QStringLiteral("音量")).has_value());
 }
 
 TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhileIdle)

@@ -61,6 +61,13 @@ protected:
         QDir().mkpath(program);
     }
     Updater make() { return Updater(downloader, launcher, dialogs, program, copyPath); }
+    // Loads the manifest and runs the update the user agrees to.
+    Updater::UpdateResult agreedUpdate(Updater &u)
+    {
+        u.load(kManifestUrl);
+        dialogs.messageAnswers << Dialogs::Answer::Yes;
+        return u.update();
+    }
 
     QTemporaryDir scratch;
     QString program;
@@ -147,9 +154,7 @@ TEST_F(UpdaterTest, UnsafeFileNamesAreSkippedAndLeftoversDropped)
     downloader.files["http://h.test/ok.txt"] = "ok";
     writeFile(program + "/temp/stale.dll", "from an interrupted update");
     Updater u = make();
-    u.load(kManifestUrl);
-    dialogs.messageAnswers << Dialogs::Answer::Yes;
-    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(agreedUpdate(u), Updater::UpdateResult::Started);
     EXPECT_EQ(downloader.requested, (QStringList{kManifestUrl, "http://h.test/ok.txt"}));
     EXPECT_EQ(u.skipped().size(), 3);
     EXPECT_EQ(QDir(program + "/temp").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -162,9 +167,7 @@ TEST_F(UpdaterTest, FailedDownloadInstallsNothingAndSaysSo)
         manifestText(20140601, {"甲：http://h.test/a.txt", "乙：http://h.test/missing.txt"});
     downloader.files["http://h.test/a.txt"] = "a";
     Updater u = make();
-    u.load(kManifestUrl);
-    dialogs.messageAnswers << Dialogs::Answer::Yes;
-    EXPECT_EQ(u.update(), Updater::UpdateResult::DownloadFailed);
+    EXPECT_EQ(agreedUpdate(u), Updater::UpdateResult::DownloadFailed);
     EXPECT_FALSE(QFileInfo::exists(program + "/temp"));
     EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
     EXPECT_TRUE(launcher.started.isEmpty());
@@ -192,10 +195,8 @@ TEST_F(UpdaterTest, NewerVersionWithoutFilesStillRunsTheScript)
     downloader.files[kManifestUrl] = manifestText(20140601, {});
     launcher.succeed = false;
     Updater u = make();
-    u.load(kManifestUrl);
-    dialogs.messageAnswers << Dialogs::Answer::Yes;
     // A script that cannot be started is said, and the program stays.
-    EXPECT_EQ(u.update(), Updater::UpdateResult::ScriptFailed);
+    EXPECT_EQ(agreedUpdate(u), Updater::UpdateResult::ScriptFailed);
     EXPECT_EQ(launcher.started.size(), 1);
     EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
     launcher.succeed = true;
@@ -214,9 +215,7 @@ TEST_F(UpdaterTest, NamesOfTheUpdateMachineryAreRefusedAndShown)
                             "Liravo.liravo-old", "ok.txt"})
         downloader.files["http://h.test/" + n] = "echo pwned";
     Updater u = make();
-    u.load(kManifestUrl);
-    dialogs.messageAnswers << Dialogs::Answer::Yes;
-    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(agreedUpdate(u), Updater::UpdateResult::Started);
     EXPECT_EQ(downloader.requested, (QStringList{kManifestUrl, "http://h.test/ok.txt"}));
     EXPECT_EQ(u.skipped().size(), 5);
     EXPECT_EQ(readAll(program + "/copyfile.bat"), Updater::scriptText());
@@ -233,9 +232,7 @@ TEST_F(UpdaterTest, LinkedTempIsReplacedNeverEntered)
     downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
     downloader.files["http://h.test/a.txt"] = "a";
     Updater u = make();
-    u.load(kManifestUrl);
-    dialogs.messageAnswers << Dialogs::Answer::Yes;
-    EXPECT_EQ(u.update(), Updater::UpdateResult::Started);
+    EXPECT_EQ(agreedUpdate(u), Updater::UpdateResult::Started);
     EXPECT_EQ(readAll(elsewhere + "/photo.jpg"), "mine");
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files), QStringList{"photo.jpg"});
     EXPECT_FALSE(QFileInfo(program + "/temp").isSymLink());

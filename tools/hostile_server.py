@@ -43,7 +43,8 @@ import struct
 import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+from testserver import QuietHandler, Server, add_common_options, serve
 
 CHUNK = b"a" * 65536
 NEXT = '<a href="/next">下一页</a>'
@@ -70,18 +71,7 @@ def many_candidates(count):
     return "".join(parts).encode("utf-8")
 
 
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, fmt, *args):
-        pass
-
-    def record(self):
-        log = self.server.options.log
-        if log:
-            with self.server.log_lock, open(log, "a", encoding="utf-8") as f:
-                f.write(self.path + "\n")
-
+class Handler(QuietHandler):
     def head(self, status=200, length=None, extra=()):
         self.send_response(status)
         self.send_header("Content-Type", "text/html; charset=utf-8")
@@ -202,10 +192,7 @@ class Handler(BaseHTTPRequestHandler):
         return self.body("<p>抱歉，没有找到您搜索的歌曲</p>")
 
 
-class Server(ThreadingHTTPServer):
-    daemon_threads = True
-    allow_reuse_address = True
-
+class HostileServer(Server):
     def handle_error(self, request, client_address):
         pass  # clients hanging up on us is the point
 
@@ -229,20 +216,14 @@ class Server(ThreadingHTTPServer):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--port", type=int, default=0)
-    ap.add_argument("--log")
+    add_common_options(ap)
     ap.add_argument("--page-delay", type=float, default=0.3)
-    opts = ap.parse_args()
-    server = Server(("127.0.0.1", opts.port), Handler)
-    server.options = opts
-    server.log_lock = threading.Lock()
-    print("PORT %d" % server.server_address[1], flush=True)
-    # Made ahead, so asking for them does not wait on their making.
-    threading.Thread(target=lambda: (server.bomb(), server.many()), daemon=True).start()
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
+
+    def make_ahead(server):
+        # Made ahead, so asking for them does not wait on their making.
+        threading.Thread(target=lambda: (server.bomb(), server.many()), daemon=True).start()
+
+    serve(HostileServer, Handler, ap.parse_args(), make_ahead)
 
 
 if __name__ == "__main__":

@@ -26,12 +26,11 @@ import html
 import os
 import posixpath
 import socket
-import struct
-import sys
-import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+from mkmp3 import silent_mp3
+from testserver import QuietHandler, Server, add_common_options, serve
 
 # (singer, title). Titles with "(" exercise the player's name tidying.
 CATALOGUE = [
@@ -148,40 +147,8 @@ def lookup_reply(title_value, base):
     return "".join(out)
 
 
-def id3_text_frame(frame_id, text):
-    data = b"\x01" + "\ufeff".encode("utf-16-le") + text.encode("utf-16-le")
-    return frame_id.encode("ascii") + struct.pack(">I", len(data)) + b"\x00\x00" + data
-
-
-def synchsafe(n):
-    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
-
-
-def mp3_bytes(title, artist, seconds):
-    frames = id3_text_frame("TIT2", title)
-    if artist:
-        frames += id3_text_frame("TPE1", artist)
-    tag = b"ID3\x03\x00\x00" + synchsafe(len(frames)) + frames
-    # MPEG-1 Layer III, no CRC, 128 kbit/s, 44.1 kHz, joint stereo: 417-byte
-    # frames of 1152 samples whose zeroed side information decodes to silence.
-    header = b"\xFF\xFB\x90\x64"
-    frame = header + b"\x00" * (417 - len(header))
-    count = max(1, int(seconds * 44100 / 1152))
-    return tag + frame * count
-
-
-class Handler(BaseHTTPRequestHandler):
+class Handler(QuietHandler):
     server_version = "LoopbackMusic/1.0"
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, fmt, *args):
-        pass
-
-    def record(self):
-        log = self.server.options.log
-        if log:
-            with self.server.log_lock, open(log, "a", encoding="utf-8") as f:
-                f.write(self.path + "\n")
 
     def send_body(self, body, status=200, ctype="text/html; charset=utf-8"):
         if isinstance(body, str):
@@ -227,7 +194,7 @@ class Handler(BaseHTTPRequestHandler):
             for i, (singer, title) in enumerate(CATALOGUE):
                 if name == song_file_name(i):
                     artist = singer or TAG_ARTIST.get(title, "")
-                    return self.send_body(mp3_bytes(title, artist, opts.seconds),
+                    return self.send_body(silent_mp3(opts.seconds, title, artist),
                                           ctype="audio/mpeg")
             return self.send_body("not found", 404, "text/plain; charset=utf-8")
         if path == "/empty":
@@ -273,11 +240,6 @@ class Handler(BaseHTTPRequestHandler):
         return self.send_body(data, ctype="application/octet-stream")
 
 
-class Server(ThreadingHTTPServer):
-    daemon_threads = True
-    allow_reuse_address = True
-
-
 def hang_forever(port):
     """Accepts every connection and never answers."""
     sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -293,8 +255,7 @@ def hang_forever(port):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--port", type=int, default=0)
-    ap.add_argument("--log")
+    add_common_options(ap)
     ap.add_argument("--files")
     ap.add_argument("--hang", action="store_true")
     ap.add_argument("--page-size", type=int, default=10)
@@ -303,14 +264,7 @@ def main():
     if opts.hang:
         hang_forever(opts.port)
         return
-    server = Server(("127.0.0.1", opts.port), Handler)
-    server.options = opts
-    server.log_lock = threading.Lock()
-    print("PORT %d" % server.server_address[1], flush=True)
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
+    serve(Server, Handler, opts)
 
 
 if __name__ == "__main__":

@@ -9,45 +9,12 @@
 # Needs Xvfb, xwininfo and ImageMagick (tools/deps.sh installs them). The
 # player runs with its own empty home folder, so the user's settings and
 # collections are not touched; "first run" opens no browser (BROWSER=true).
-set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/screenshot_helpers.sh"
 
 bin=${1:-build/Liravo}
 out=docs/songlist-window.png
-if [ ! -x "$bin" ]; then
-    echo "screenshot_songlist: no player at $bin (cmake --build build --target Liravo)" >&2
-    exit 1
-fi
-for tool in Xvfb xwininfo import convert iconv; do
-    command -v "$tool" >/dev/null || { echo "screenshot_songlist: $tool is missing (tools/deps.sh)" >&2; exit 1; }
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
-
-# Xvfb picks a display number nobody uses and reports it.
-Xvfb -displayfd 3 -screen 0 1024x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-tries=0
-until [ -s "$work/display" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 50 ] || { echo "screenshot_songlist: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
-display=":$(tr -d '[:space:]' <"$work/display")"
-tries=0
-until xwininfo -display "$display" -root >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 50 ] || { echo "screenshot_songlist: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+need_player "$bin"
+start_session 1024x480x24 import convert iconv
 
 # The collection: album line, online songs with and without singer, one local file.
 collection="$work/夜晚的歌.yyu"
@@ -62,19 +29,10 @@ printf '%s\r\n' \
     "|雨后.mp3|$work/雨后.mp3" \
     | iconv -f UTF-8 -t GB18030 >"$collection"
 
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-# The player runs with a home of its own; these only reach what this script
-# starts from here on.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-    XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" \
-    XDG_RUNTIME_DIR="$work/run" DISPLAY="$display" QT_QPA_PLATFORM=xcb BROWSER=true \
-    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # The player is started empty, and the collection is then opened the way a
 # file manager opens it: a second copy hands the file to the running one and
 # ends.
-"$bin" >"$work/player.log" 2>&1 &
-app_pid=$!
+start_player "$bin"
 
 # Geometry "WxH+X+Y" of the song list window (its caption ends in the
 # marker), or of the widest other top-level window: the main window.
@@ -93,24 +51,16 @@ widest_other() {
         | sort -t x -k 1,1 -n -r | head -n 1
 }
 
-main="" list=""
-tries=0
-while [ -z "$main" ] || [ -z "$list" ]; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ]; then
-        echo "screenshot_songlist: the windows did not appear; player log:" >&2
-        cat "$work/player.log" >&2
-        exit 1
-    fi
-    sleep 0.1
+both_windows() {
     list=$(geometry "[创建属于我的歌集]")
     main=$(widest_other "[创建属于我的歌集]")
     # Qt's helper windows are a few pixels wide; the main window is not.
     case "$main" in [0-9]x* | [0-9][0-9]x*) main="" ;; esac
-done
+    [ -n "$main" ] && [ -n "$list" ]
+}
+wait_until 100 0.1 "the windows did not appear" both_windows
 if ! timeout 30 "$bin" "$collection" >"$work/second.log" 2>&1; then
-    echo "screenshot_songlist: the second copy did not hand the file over" >&2
-    exit 1
+    fail "the second copy did not hand the file over"
 fi
 # The running copy collects it on its next tick; then both windows repaint.
 sleep 2

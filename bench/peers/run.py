@@ -50,47 +50,52 @@ def tree(pid):
     return out
 
 
-def cpu_ticks(pids):
-    total = 0
-    for p in pids:
+def total(items, count):
+    """The sum of count(item); an item that has gone meanwhile (a process or
+    thread that ended) counts as nothing."""
+    out = 0
+    for item in items:
         try:
-            with open(f"/proc/{p}/stat") as f:
-                s = f.read()
-            fields = s[s.rindex(")") + 2:].split()
-            total += int(fields[11]) + int(fields[12])
+            out += count(item)
         except (OSError, ValueError):
             pass
-    return total
+    return out
+
+
+def cpu_ticks(pids):
+    def ticks(p):
+        with open(f"/proc/{p}/stat") as f:
+            s = f.read()
+        fields = s[s.rindex(")") + 2:].split()
+        return int(fields[11]) + int(fields[12])
+    return total(pids, ticks)
 
 
 def switches(pids):
     """Voluntary and involuntary context switches of every thread: wakeups."""
-    total = 0
-    for p in pids:
-        try:
-            tasks = os.listdir(f"/proc/{p}/task")
-        except OSError:
-            continue
-        for t in tasks:
-            try:
-                with open(f"/proc/{p}/task/{t}/status") as f:
-                    for line in f:
-                        if "ctxt_switches" in line:
-                            total += int(line.split()[1])
-            except (OSError, ValueError):
-                pass
-    return total
+    def of_thread(path):
+        with open(path) as f:
+            return sum(int(line.split()[1]) for line in f if "ctxt_switches" in line)
+
+    def of_process(p):
+        task = f"/proc/{p}/task"
+        return total(os.listdir(task), lambda t: of_thread(f"{task}/{t}/status"))
+    return total(pids, of_process)
 
 
 def rss_mib(pids):
-    total = 0
-    for p in pids:
-        try:
-            with open(f"/proc/{p}/statm") as f:
-                total += int(f.read().split()[1]) * PAGE
-        except (OSError, ValueError):
-            pass
-    return total / (1024 * 1024)
+    def rss(p):
+        with open(f"/proc/{p}/statm") as f:
+            return int(f.read().split()[1]) * PAGE
+    return total(pids, rss) / (1024 * 1024)
+
+
+def wait_for_path(path, tries, step, what):
+    for _ in range(tries):
+        if os.path.exists(path):
+            return
+        time.sleep(step)
+    raise RuntimeError(f"{what} did not start")
 
 
 class Display:
@@ -100,11 +105,7 @@ class Display:
         self.proc = subprocess.Popen(
             ["Xvfb", self.name, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(200):
-            if os.path.exists(f"/tmp/.X11-unix/X{num}"):
-                return
-            time.sleep(0.01)
-        raise RuntimeError("Xvfb did not start")
+        wait_for_path(f"/tmp/.X11-unix/X{num}", 200, 0.01, "Xvfb")
 
     def close(self):
         self.proc.terminate()
@@ -128,11 +129,7 @@ class Pulse:
              f"module-native-protocol-unix auth-anonymous=1 socket={self.socket}",
              "-L", "module-null-sink sink_name=bench"],
             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(500):
-            if os.path.exists(self.socket):
-                return
-            time.sleep(0.01)
-        raise RuntimeError("pulseaudio did not start")
+        wait_for_path(self.socket, 500, 0.01, "pulseaudio")
 
     def close(self):
         self.proc.terminate()

@@ -1,3 +1,0 @@
-Liravo 318
-QXcbEventQueue 205
-QDBusConnection 46

@@ -1,0 +1,39 @@
+#include "playerhome.h"
+
+#include "platform/sqlitesettingsbackend.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+PlayerHome::PlayerHome(QString program)
+    : env(QProcessEnvironment::systemEnvironment()), program_(std::move(program))
+{
+    QDir(path()).mkpath(QStringLiteral("cfg"));
+    QDir(path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(filePath(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("HOME"), path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("cfg")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("run")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LIRAVO_AO"), QStringLiteral("null"));
+    env.insert(QStringLiteral("BROWSER"), QStringLiteral("true"));
+}
+
+bool PlayerHome::start(QProcess &process, const QStringList &args) const
+{
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program_, args);
+    const bool started = process.waitForStarted(10000);
+    EXPECT_TRUE(started) << program_.toStdString() << ": " << process.errorString().toStdString();
+    return started;
+}
+
+QString PlayerHome::stored(const QString &section, const QString &key, const QString &app) const
+{
+    SqliteSettingsBackend db(filePath(QStringLiteral("cfg/Liravo/settings.sqlite3")));
+    return db.read(app, section, key).value_or(QStringLiteral("<missing>"));
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include "base/songcollection.h"
+
+#include <QStringList>
+
+// The song names of a collection's entries, in order.
+inline QStringList songNames(const SongCollection &c)
+{
+    QStringList out;
+    for (int n = 1; n <= c.count; ++n)
+        out << c.entry(n).songName;
+    return out;
+}
