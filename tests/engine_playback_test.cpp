@@ -64,13 +64,9 @@ protected:
     }
 
     QTemporaryDir dir;
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
     std::unique_ptr<GstPlayer> player =
         std::make_unique<GstPlayer>(GstPlayer::Options{.audioOutput = QStringLiteral("null")});
-    FakeServices services{{.settings = &settings, .player = player.get(), .dialogs = &dialogs, .tray = &tray}};
+    FakeServices services{{.player = player.get()}};
     AppContext &ctx = services.ctx;
     std::unique_ptr<PlayerController> controller;
     QTimer timer;

@@ -59,8 +59,9 @@ struct Hostile {
                           LoopbackServer::hostileScript()};
 };
 
-struct Fixture {
-    Fixture(const QString &host)
+// The fakes with the real web client.
+struct Fixture : FakeServices {
+    explicit Fixture(const QString &host) : FakeServices({.http = &http})
     {
         ctx.services.resolver = makeResolver(ctx.services);
         set("搜索主机", host);
@@ -72,13 +73,7 @@ struct Fixture {
         settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QString::fromUtf8(key), value);
     }
 
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    QtHttpClient http;
-    FakeServices services{{.settings = &settings, .player = &player, .dialogs = &dialogs, .http = &http}};
-    AppContext &ctx = services.ctx;
+    QtHttpClient http; // in place of the fake one
 };
 
 QStringList lines(SearchWindow &w)

@@ -106,12 +106,12 @@ protected:
     }
 
     QTemporaryDir dir;
-    MemorySettingsBackend backend;
-    Settings settings{backend, QStringLiteral("Liravo")};
     EnginePlayer player;
-    FakeDialogs dialogs;
-    FakeTrayIcon tray;
-    FakeServices services{{.settings = &settings, .player = &player, .dialogs = &dialogs, .tray = &tray}};
+    FakeServices services{{.player = &player}};
+    MemorySettingsBackend &backend = services.backend;
+    Settings &settings = services.settings;
+    FakeDialogs &dialogs = services.dialogs;
+    FakeTrayIcon &tray = services.tray;
     AppContext &ctx = services.ctx;
     FakeNavigator nav;
     std::unique_ptr<PlayerController> pc;

@@ -158,7 +158,7 @@ TEST(LocalList, SelectAllStateFollowsSelection)
 
 class ScanWindowTest : public ::testing::Test {
 protected:
-    ScanWindowTest() : settings(backend, "Liravo")
+    ScanWindowTest()
     {
         nav.onRefreshSongList = [this] { ++refreshes; };
         nav.onShowSongList = [this] { ++shows; };
@@ -174,10 +174,9 @@ protected:
     }
 
     QTemporaryDir dir;
-    MemorySettingsBackend backend;
-    Settings settings;
-    FakeDialogs dialogs;
-    FakeServices services{{.settings = &settings, .dialogs = &dialogs}};
+    FakeServices services;
+    Settings &settings = services.settings;
+    FakeDialogs &dialogs = services.dialogs;
     AppContext &ctx = services.ctx;
     FakeNavigator nav;
     int refreshes = 0, shows = 0;
@@ -186,7 +185,7 @@ protected:
 
 TEST_F(ScanWindowTest, ControlsCaptionsAndBackColour)
 {
-    backend.write("Liravo", "设置", "背景颜色", "255");
+    services.backend.write("Liravo", "设置", "背景颜色", "255");
     EXPECT_EQ(window().objectName(), "frm本地歌曲扫描");
     EXPECT_EQ(window().windowTitle(), "本地歌曲扫描");
     EXPECT_EQ(window().findChild<QPushButton *>("Command1")->text(), "开始扫描");

@@ -101,11 +101,11 @@ protected:
     }
 
     QTemporaryDir tmp;
-    MemorySettingsBackend backend;
-    std::unique_ptr<Settings> settings = std::make_unique<Settings>(backend, QStringLiteral("Liravo"));
-    FakeMediaPlayer player;
-    FakeDialogs dialogs;
-    FakeServices services{{.settings = settings.get(), .player = &player, .dialogs = &dialogs}};
+    FakeServices services;
+    MemorySettingsBackend &backend = services.backend;
+    Settings *const settings = &services.settings;
+    FakeMediaPlayer &player = services.player;
+    FakeDialogs &dialogs = services.dialogs;
     AppContext &ctx = services.ctx;
     FakeNavigator nav;
     QStringList lookups;

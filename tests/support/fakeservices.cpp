@@ -18,9 +18,9 @@ FakeServices::FakeServices(const Replace &r)
            .browser = browser,
            .tray = either(r.tray, tray),
            .instanceLock = lock,
-           .fileAssociation = either(r.fileAssociation, association),
-           .downloader = either(r.downloader, downloader),
-           .launcher = either(r.launcher, launcher),
+           .fileAssociation = association,
+           .downloader = downloader,
+           .launcher = launcher,
            .resolver = [](const QString &, const QString &, bool) { return QString(); }}}
 {
 }

@@ -15,9 +15,6 @@ struct FakeServices {
         Dialogs *dialogs = nullptr;
         HttpClient *http = nullptr;
         TrayIcon *tray = nullptr;
-        FileAssociation *fileAssociation = nullptr;
-        Downloader *downloader = nullptr;
-        ProcessLauncher *launcher = nullptr;
     };
     // Every service is wired; the resolver finds nothing.
     FakeServices();
