@@ -40,13 +40,17 @@ void FakeMediaPlayer::seek(qint64 ms)
         positionMs = durationMs > 0 ? qBound<qint64>(0, ms, durationMs) : qMax<qint64>(0, ms);
 }
 
-Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &title,
-                                        Buttons buttons, Icon)
+void FakeDialogs::record(const Asked &a)
 {
-    Asked a{QStringLiteral("message"), text, title, {}, buttons};
     asked << a;
     if (onAsk)
         onAsk(a);
+}
+
+Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &title,
+                                        Buttons buttons, Icon)
+{
+    record({QStringLiteral("message"), text, title, {}, buttons});
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
     return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
@@ -55,46 +59,31 @@ Dialogs::Answer FakeDialogs::messageBox(const QString &text, const QString &titl
 QString FakeDialogs::inputBox(const QString &prompt, const QString &title,
                               const QString &defaultText)
 {
-    Asked a{QStringLiteral("input"), prompt, title, defaultText};
-    asked << a;
-    if (onAsk)
-        onAsk(a);
+    record({QStringLiteral("input"), prompt, title, defaultText});
     return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
 }
 
 QString FakeDialogs::openFile(const QString &filter, const QString &proposedName)
 {
-    Asked a{QStringLiteral("open"), filter, proposedName};
-    asked << a;
-    if (onAsk)
-        onAsk(a);
+    record({QStringLiteral("open"), filter, proposedName});
     return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
 }
 
 QString FakeDialogs::saveFile(const QString &filter, const QString &proposedName)
 {
-    Asked a{QStringLiteral("save"), filter, proposedName};
-    asked << a;
-    if (onAsk)
-        onAsk(a);
+    record({QStringLiteral("save"), filter, proposedName});
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
 }
 
 std::optional<qint32> FakeDialogs::chooseColor()
 {
-    Asked a{QStringLiteral("color")};
-    asked << a;
-    if (onAsk)
-        onAsk(a);
+    record({QStringLiteral("color")});
     return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
 }
 
 QString FakeDialogs::browseForFolder(const QString &title, QWidget *)
 {
-    Asked a{QStringLiteral("folder"), title};
-    asked << a;
-    if (onAsk)
-        onAsk(a);
+    record({QStringLiteral("folder"), title});
     return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
 }
 

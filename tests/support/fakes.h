@@ -86,6 +86,9 @@ public:
     int count(const QString &kind) const;
     // Called after recording each question, e.g. to check state mid-dialog.
     std::function<void(const Asked &)> onAsk;
+
+private:
+    void record(const Asked &a);
 };
 
 // Serves canned responses by exact URL; unknown URLs fail as a transport error.
