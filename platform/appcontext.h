@@ -3,10 +3,10 @@
 #include "base/session.h"
 #include "platform/services.h"
 
-// What the windows and modules are given: the platform services, the session
+// What the application layer hands round: the platform services, the session
 // state, and the navigator through which windows reach each other
-// (app/windowhub.* makes each window on first use), so no window includes
-// another.
+// (app/windowhub.* makes each window on first use, giving it only the parts
+// it uses), so no window includes another.
 struct AppContext {
     Services services;
     Session session;
