@@ -37,6 +37,9 @@ PositionBar::PositionBar(MediaPlayer &player, QWidget *parent)
     f.setPointSizeF(8.25);
     setFont(f);
     setCursor(Qt::PointingHandCursor);
+    // It paints the window's colour under itself, so a repaint once a second
+    // touches only the bar, never the window and labels behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     // Its own pace while a song plays, since the playback tick sleeps then:
     // one look as each shown second turns, the fill moving with it.
     timer_->setSingleShot(true);
@@ -99,6 +102,7 @@ int PositionBar::trackRight() const
 void PositionBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    p.fillRect(rect(), parentWidget()->palette().color(QPalette::Window));
     const int mid = height() / 2;
     const int right = trackRight();
     QColor groove = text_;
