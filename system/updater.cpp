@@ -31,24 +31,16 @@ QString Updater::manifestUrl(const QString &host)
 
 QString Updater::defaultManifestCopyPath()
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("d:/version.ini");
-#else
     // The runtime folder belongs to the user alone, so no other account can
     // plant or swap the copy between download and reading.
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     return dir + QStringLiteral("/liravo-version.ini");
-#endif
 }
 
 QByteArray Updater::scriptText()
 {
-#ifdef Q_OS_WIN
-    return QByteArrayLiteral("xcopy /e /h /r /q %cd%\\temp\\*.* %cd% /y &del copyfile.bat & "
-                             "rd /s /Q %cd%\\temp\r\n");
-#else
     // All or nothing: every downloaded file is first copied beside the one it
     // replaces and compared with the download; only then is each renamed into
     // place (a rename is atomic), the replaced file kept under another name
@@ -101,7 +93,6 @@ QByteArray Updater::scriptText()
         "each place\n"
         "finished=yes\n"
         "each tidy\n");
-#endif
 }
 
 bool Updater::isReservedName(const QString &name)
@@ -278,14 +269,8 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
                       .arg(QDir::toNativeSeparators(scriptPath()), script.errorString()));
         return UpdateResult::ScriptFailed;
     }
-#ifdef Q_OS_WIN
-    const bool started = launcher_.startDetached(QStringLiteral("cmd.exe"),
-                                                 {QStringLiteral("/c"), scriptPath()},
-                                                 programFolder_);
-#else
     const bool started = launcher_.startDetached(QStringLiteral("/bin/sh"), {scriptPath()},
                                                  programFolder_);
-#endif
     if (!started) {
         QFile::remove(scriptPath());
         removeDownloadFolder();

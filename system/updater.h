@@ -50,7 +50,7 @@ public:
 
     // "http://" + host + "/player/version.ini".
     static QString manifestUrl(const QString &host);
-    // A per-user place for the manifest's local copy (Windows: "d:\version.ini").
+    // A per-user place for the manifest's local copy.
     static QString defaultManifestCopyPath();
     // The text of "copyfile.bat" for the platform the player was built for.
     static QByteArray scriptText();
