@@ -216,8 +216,8 @@ void MainWindow::buildMenus()
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
     trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
-    connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, c,
-            &PlayerController::showWindow);
+    connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, this,
+            &MainWindow::showNormalAndRaise);
     namedSeparator(trayMenu_, "分割线3");
     rndAction_ = namedAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
     connect(rndAction_, &QAction::triggered, c, &PlayerController::randomSong);

@@ -192,7 +192,7 @@ void MprisBridge::perform(std::function<void()> command)
 
 void MprisBridge::raise()
 {
-    perform([this] { controller_.showWindow(); });
+    perform([this] { Q_EMIT controller_.showNormalRequested(); });
 }
 
 void MprisBridge::quit()

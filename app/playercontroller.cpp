@@ -216,11 +216,6 @@ void PlayerController::randomSong()
     Q_EMIT stateChanged();
 }
 
-void PlayerController::showWindow()
-{
-    Q_EMIT showNormalRequested();
-}
-
 void PlayerController::applyPlayMode()
 {
     ctx_.services.settings.store(SettingKeys::playMode, playMode_.text());
@@ -246,15 +241,13 @@ void PlayerController::setFontColor(qint32 color)
     const QColor c = colorFromValue(color);
     for (QColor &label : labelColor_)
         label = c;
-    Settings &s = ctx_.services.settings;
-    s.store(SettingKeys::fontColor, QString::number(color));
+    ctx_.services.settings.store(SettingKeys::fontColor, QString::number(color));
     Q_EMIT stateChanged();
 }
 
 void PlayerController::setBackColor(qint32 color)
 {
-    Settings &s = ctx_.services.settings;
-    s.store(SettingKeys::backColor, QString::number(color));
+    ctx_.services.settings.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
 }
@@ -276,7 +269,7 @@ void PlayerController::tick()
     // editing it now would pull it from under the user (a save would write
     // the other copy's songs). Only the show request is answered; the rest
     // runs on the first tick after.
-    if (collectionInUse()) {
+    if (ctx_.windows().collectionInUse()) {
         pickUpHandOff();
         updateCaptionAndTooltip();
         Q_EMIT stateChanged();
@@ -347,7 +340,7 @@ void PlayerController::tick()
     }
 
     // 5. The song ended (or never started): go on by the play mode.
-    autoAdvance();
+    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
 
     if (listRefreshPending_ && (!c.playing || c.count < 1 || !c.entry(1).songName.isEmpty())) {
         listRefreshPending_ = false;
@@ -397,23 +390,13 @@ void PlayerController::handOffMayHaveChanged()
     Q_EMIT wakeRequested();
 }
 
-void PlayerController::autoAdvance()
-{
-    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
-}
-
-bool PlayerController::collectionInUse() const
-{
-    return ctx_.windows().collectionInUse();
-}
-
 void PlayerController::pickUpHandOff()
 {
     HandOff handOff(ctx_.services.settings);
     // Taken and emptied in one step: a second copy waits for the empty slot
     // before it writes, so no hand-off is overwritten or taken twice. While
     // the collection is in use the file waits in the store.
-    if (!collectionInUse()) {
+    if (!ctx_.windows().collectionInUse()) {
         if (const std::optional<QString> file = handOff.takeFile())
             playFile(*file);
     }
