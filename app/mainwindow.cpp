@@ -113,17 +113,6 @@ MainWindow::~MainWindow()
     ctx_.services.tray.onDoubleClick = nullptr;
 }
 
-// The icons are compiled into the static library; a program linking it has
-// to register them before the first use.
-static void registerIcons()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(liravo);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 QIcon MainWindow::appIcon()
 {
     // The eight sizes take some 350 KiB decoded; the program and its windows
@@ -135,7 +124,9 @@ QIcon MainWindow::appIcon()
         if (kept.isValid())
             return kept.value<QIcon>();
     }
-    registerIcons();
+    // The icons are compiled into the static library; a program linking it has
+    // to register them before the first use (again is harmless).
+    Q_INIT_RESOURCE(liravo);
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(LeanStyle::readPng(QStringLiteral(":/icons/liravo-%1.png").arg(size)));
