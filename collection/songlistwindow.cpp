@@ -50,8 +50,7 @@ SongListWindow::SongListWindow(Services &services, Session &session, Navigator &
 
     songList_ = placed(new QListWidget(client), QStringLiteral("List1"), 1440, 240, 2775, 3660);
     songList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    songListViewport_ = songList_->viewport();
-    songListViewport_->installEventFilter(this);
+    songList_->viewport()->installEventFilter(this);
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(services_.dialogs, session_, windows_, paths); });
@@ -257,7 +256,7 @@ void SongListWindow::locateCurrentSong()
 
 bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == songListViewport_) {
+    if (watched == songList_->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto *me = static_cast<QMouseEvent *>(event);
             if (me->button() == Qt::RightButton) {

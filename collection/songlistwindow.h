@@ -50,7 +50,6 @@ private:
     Navigator &windows_;
     QListWidget *songList_ = nullptr;
     QListWidget *albumList_ = nullptr;
-    QObject *songListViewport_ = nullptr; // only compared, never used
 
     QMenu *popup_ = nullptr;
     QAction *save_ = nullptr;
