@@ -72,10 +72,12 @@ void SongListWindow::buildMenus()
     save_ = namedAction(file, "m_Save", QStringLiteral("保存歌集"));
     savePlaylist_ = namedAction(file, "m_SavePlaylist", QStringLiteral("另存为播放列表"));
     namedSeparator(file, "f");
-    new_ = namedAction(file, "m_New", QStringLiteral("新歌集"));
+    connect(namedAction(file, "m_New", QStringLiteral("新歌集")), &QAction::triggered, this,
+            &SongListWindow::startNewCollection);
     connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
             &SongListWindow::locateCurrentSong);
-    check_ = namedAction(bar, "m_check", QStringLiteral("歌曲去重"));
+    connect(namedAction(bar, "m_check", QStringLiteral("歌曲去重")), &QAction::triggered, this,
+            &SongListWindow::removeDuplicates);
 
     // Lives in the menu bar but is never shown there: it is List1's pop-up.
     popup_ = bar->addMenu(QStringLiteral("右键菜单"));
@@ -89,8 +91,6 @@ void SongListWindow::buildMenus()
 
     connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
     connect(savePlaylist_, &QAction::triggered, this, &SongListWindow::saveAsPlaylist);
-    connect(new_, &QAction::triggered, this, &SongListWindow::startNewCollection);
-    connect(check_, &QAction::triggered, this, &SongListWindow::removeDuplicates);
 }
 
 void SongListWindow::load()
@@ -138,8 +138,6 @@ void SongListWindow::refreshList()
 
     save_->setEnabled(hasUnsavedSongs(c));
     savePlaylist_->setEnabled(c.count > 0);
-    new_->setEnabled(true);
-    check_->setEnabled(true);
 }
 
 int SongListWindow::selectedRow() const

@@ -54,8 +54,6 @@ private:
     QMenu *popup_ = nullptr;
     QAction *save_ = nullptr;
     QAction *savePlaylist_ = nullptr;
-    QAction *new_ = nullptr;
-    QAction *check_ = nullptr;
     // Closing the window counts as unloading it: the next show or
     // refreshList loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
