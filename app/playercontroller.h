@@ -133,9 +133,8 @@ Q_SIGNALS:
     void volumeChanged(int volume);
 
 private:
-    void setLabel(int index, const QString &text);
-    void grey(int index);
-    void enable(int index);
+    // Enabled labels share label 3's colour; disabled ones are grey.
+    void setLabelEnabled(int index, bool enabled);
     void playIfInRange(int n);
     // Label 3 and m_P share these: a playing song pauses, an empty collection
     // asks for a file. False when neither applied and the caller should play.
