@@ -15,6 +15,26 @@
 
 namespace {
 const QString kQuestion = QStringLiteral("该操作将会关闭程序，是否进行？");
+
+// Names a downloaded file may not take.
+bool isReservedName(const QString &name)
+{
+    // The update's own machinery: the script, its download folder, its failure
+    // note and the names files take while being installed. A download under
+    // one of them would overwrite the script or redirect the install.
+    static const QStringList names = {QStringLiteral("copyfile.bat"), QStringLiteral("temp"),
+                                      QStringLiteral("copyfile.log")};
+    static const QStringList suffixes = {QStringLiteral(".liravo-new"),
+                                         QStringLiteral(".liravo-old"),
+                                         QStringLiteral(".liravo-added")};
+    for (const QString &n : names)
+        if (name.compare(n, Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString &s : suffixes)
+        if (name.endsWith(s, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
 } // namespace
 
 Updater::Updater(Downloader &downloader, ProcessLauncher &launcher, Dialogs &dialogs,
@@ -93,25 +113,6 @@ QByteArray Updater::scriptText()
         "each place\n"
         "finished=yes\n"
         "each tidy\n");
-}
-
-bool Updater::isReservedName(const QString &name)
-{
-    // The update's own machinery: the script, its download folder, its failure
-    // note and the names files take while being installed. A download under
-    // one of them would overwrite the script or redirect the install.
-    static const QStringList names = {QStringLiteral("copyfile.bat"), QStringLiteral("temp"),
-                                      QStringLiteral("copyfile.log")};
-    static const QStringList suffixes = {QStringLiteral(".liravo-new"),
-                                         QStringLiteral(".liravo-old"),
-                                         QStringLiteral(".liravo-added")};
-    for (const QString &n : names)
-        if (name.compare(n, Qt::CaseInsensitive) == 0)
-            return true;
-    for (const QString &s : suffixes)
-        if (name.endsWith(s, Qt::CaseInsensitive))
-            return true;
-    return false;
 }
 
 QString Updater::takeFailureReport(const QString &programFolder)

@@ -54,9 +54,6 @@ public:
     static QString defaultManifestCopyPath();
     // The text of "copyfile.bat" for the platform the player was built for.
     static QByteArray scriptText();
-    // Names a downloaded file may not take: copyfile.bat, temp and the other
-    // names the update itself uses in the program folder.
-    static bool isReservedName(const QString &name);
     // What the script noted when an install failed and was undone, as a text
     // for the user; empty when there is none. The note is removed.
     static QString takeFailureReport(const QString &programFolder);
