@@ -76,8 +76,10 @@ void SongListWindow::buildMenus()
             &SongListWindow::startNewCollection);
     connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
             &SongListWindow::locateCurrentSong);
-    connect(namedAction(bar, "m_check", QStringLiteral("歌曲去重")), &QAction::triggered, this,
-            &SongListWindow::removeDuplicates);
+    connect(namedAction(bar, "m_check", QStringLiteral("歌曲去重")), &QAction::triggered, this, [this] {
+        tidyCollection(session_.current);
+        refreshList();
+    });
 
     // Lives in the menu bar but is never shown there: it is List1's pop-up.
     popup_ = bar->addMenu(QStringLiteral("右键菜单"));
@@ -183,12 +185,6 @@ void SongListWindow::deleteSelected()
     if (row < 0 || row >= session_.current.count)
         return;
     removeEntry(session_.current, row + 1);
-    refreshList();
-}
-
-void SongListWindow::removeDuplicates()
-{
-    tidyCollection(session_.current);
     refreshList();
 }
 

@@ -24,7 +24,6 @@ public:
     void playSelected();        // double click on List1
     void editSelected();        // "编辑该条"
     void deleteSelected();      // "删除该条"
-    void removeDuplicates();    // "歌曲去重"
     void startNewCollection();  // "新歌集"
     void openCollection();      // "打开歌集"
     void saveCurrentCollection(); // "保存歌集"

@@ -42,7 +42,7 @@ ScanWindow::ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, N
     connect(selectAll_, &QCheckBox::clicked, this, [this](bool on) { selectAllClicked(on); });
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fillingList_)
-            listClicked();
+            selectAll_->setChecked(allSelected(int(list_->selectedItems().size()), list_->count()));
     });
     connect(addButton, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
@@ -88,11 +88,6 @@ void ScanWindow::selectAllClicked(bool on)
         list_->clearSelection();
     }
     fillingList_ = false;
-}
-
-void ScanWindow::listClicked()
-{
-    selectAll_->setChecked(allSelected(int(list_->selectedItems().size()), list_->count()));
 }
 
 void ScanWindow::addToLocalList()

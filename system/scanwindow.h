@@ -20,7 +20,6 @@ public:
     // The control handlers, public so the hub and tests can drive them.
     void startScan();                // Command1
     void selectAllClicked(bool on);  // Check1
-    void listClicked();              // List1
     void addToLocalList();           // Command2
 
 protected:
