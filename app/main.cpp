@@ -65,23 +65,22 @@ int main(int argc, char **argv)
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
     Settings settings(*backend, Settings::executableBaseName());
     QtDialogs dialogs;
-    // Shown after the write that failed has returned, not inside it.
-    settings.setCannotSaveHandler([&app, &dialogs](const QString &why) {
-        QTimer::singleShot(0, &app, [&dialogs, why] {
-            dialogs.messageBox(QStringLiteral("设置无法保存：%1\n更改先保留在内存中，"
-                                              "设置可以写入时会自动保存。")
-                                   .arg(why),
-                               QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+    // Shown once the event loop runs, and after the write that failed has
+    // returned, not inside it.
+    auto warnSoon = [&app, &dialogs](const QString &text) {
+        QTimer::singleShot(0, &app, [&dialogs, text] {
+            dialogs.messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
                                Dialogs::Icon::Warning);
         });
+    };
+    settings.setCannotSaveHandler([warnSoon](const QString &why) {
+        warnSoon(QStringLiteral("设置无法保存：%1\n更改先保留在内存中，"
+                                "设置可以写入时会自动保存。")
+                     .arg(why));
     });
     if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
-        QTimer::singleShot(0, &app, [&dialogs] {
-            dialogs.messageBox(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
-                                              "本次的更改不会被记住。"),
-                               QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
-                               Dialogs::Icon::Warning);
-        });
+        warnSoon(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
+                                "本次的更改不会被记住。"));
     LazyMediaPlayer player([&dialogs]() -> std::unique_ptr<MediaPlayer> {
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);

@@ -113,17 +113,6 @@ MainWindow::~MainWindow()
     ctx_.services.tray.onDoubleClick = nullptr;
 }
 
-// The icons are compiled into the static library; a program linking it has
-// to register them before the first use.
-static void registerIcons()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(liravo);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 QIcon MainWindow::appIcon()
 {
     // The eight sizes take some 350 KiB decoded; the program and its windows
@@ -135,7 +124,9 @@ QIcon MainWindow::appIcon()
         if (kept.isValid())
             return kept.value<QIcon>();
     }
-    registerIcons();
+    // The icons are compiled into the static library; a program linking it has
+    // to register them before the first use (again is harmless).
+    Q_INIT_RESOURCE(liravo);
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(LeanStyle::readPng(QStringLiteral(":/icons/liravo-%1.png").arg(size)));
@@ -216,8 +207,8 @@ void MainWindow::buildMenus()
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
     trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
-    connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, c,
-            &PlayerController::showWindow);
+    connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, this,
+            &MainWindow::showNormalAndRaise);
     namedSeparator(trayMenu_, "分割线3");
     rndAction_ = namedAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
     connect(rndAction_, &QAction::triggered, c, &PlayerController::randomSong);

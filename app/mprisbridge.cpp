@@ -29,14 +29,10 @@ bool isLoopStatus(const QString &s)
 {
     return s == kNone || s == kTrack || s == kPlaylist;
 }
-} // namespace
 
-QString MprisBridge::trackIdFor(int index)
-{
-    return QStringLiteral("/org/mpris/MediaPlayer2/liravo/track/%1").arg(index);
-}
-
-QString MprisBridge::loopStatusFor(const QString &mode)
+// The five play modes seen as loop status and shuffle, and back. Setting the
+// value the current mode already reads keeps that mode.
+QString loopStatusFor(const QString &mode)
 {
     // Random play never runs out, so it reads as a repeating list.
     const Kind kind = PlayMode::fromText(mode).kind();
@@ -45,12 +41,12 @@ QString MprisBridge::loopStatusFor(const QString &mode)
     return kind == Kind::SongLoop ? kTrack : kNone;
 }
 
-bool MprisBridge::shuffleFor(const QString &mode)
+bool shuffleFor(const QString &mode)
 {
     return PlayMode::fromText(mode).kind() == Kind::Shuffle;
 }
 
-QString MprisBridge::modeForLoopStatus(const QString &current, const QString &status)
+QString modeForLoopStatus(const QString &current, const QString &status)
 {
     if (!isLoopStatus(status) || loopStatusFor(current) == status)
         return current;
@@ -59,12 +55,18 @@ QString MprisBridge::modeForLoopStatus(const QString &current, const QString &st
                                         : Kind::ListOnce);
 }
 
-QString MprisBridge::modeForShuffle(const QString &current, bool shuffle)
+QString modeForShuffle(const QString &current, bool shuffle)
 {
     if (shuffleFor(current) == shuffle)
         return current;
     // Leaving random play keeps the loop status it read.
     return textOf(shuffle ? Kind::Shuffle : Kind::ListLoop);
+}
+} // namespace
+
+QString MprisBridge::trackIdFor(int index)
+{
+    return QStringLiteral("/org/mpris/MediaPlayer2/liravo/track/%1").arg(index);
 }
 
 MprisBridge::MprisBridge(PlayerController &controller, MprisService &service, MediaPlayer &player,
@@ -192,7 +194,7 @@ void MprisBridge::perform(std::function<void()> command)
 
 void MprisBridge::raise()
 {
-    perform([this] { controller_.showWindow(); });
+    perform([this] { Q_EMIT controller_.showNormalRequested(); });
 }
 
 void MprisBridge::quit()

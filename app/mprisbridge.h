@@ -21,13 +21,6 @@ public:
     static QString noTrack() { return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"); }
     static QString trackIdFor(int index);
 
-    // The five play modes seen as loop status and shuffle, and back. Setting
-    // the value the current mode already reads keeps that mode.
-    static QString loopStatusFor(const QString &mode);
-    static bool shuffleFor(const QString &mode);
-    static QString modeForLoopStatus(const QString &current, const QString &status);
-    static QString modeForShuffle(const QString &current, bool shuffle);
-
     MprisBridge(PlayerController &controller, MprisService &service, MediaPlayer &player,
                 HttpClient &http, const Session &session, QObject *parent = nullptr);
 

@@ -48,9 +48,8 @@ PlayerController::PlayerController(AppContext &ctx, QColor greyText, QObject *pa
 void PlayerController::load(const QIcon &windowIcon)
 {
     Settings &s = ctx_.services.settings;
-    setLabel(SongName, {});
-    setLabel(Singer, {});
-    setLabel(Album, {});
+    for (int i : {SongName, Singer, Album})
+        labelText_[i].clear();
 
     playMode_ = PlayMode::fromText(s.value(SettingKeys::playMode));
     applyPlayMode();
@@ -68,19 +67,9 @@ void PlayerController::load(const QIcon &windowIcon)
     Q_EMIT stateChanged();
 }
 
-void PlayerController::setLabel(int index, const QString &text)
+void PlayerController::setLabelEnabled(int index, bool enabled)
 {
-    labelText_[index] = text;
-}
-
-void PlayerController::grey(int index)
-{
-    labelColor_[index] = grey_;
-}
-
-void PlayerController::enable(int index)
-{
-    labelColor_[index] = labelColor_[PlayPause];
+    labelColor_[index] = enabled ? labelColor_[PlayPause] : grey_;
 }
 
 void PlayerController::playFile(const QString &given)
@@ -113,9 +102,8 @@ void PlayerController::playFile(const QString &given)
     } else if (isAudioFile(path)) {
         // .m4a has always kept the texts of the song before it.
         if (fileExtension(path) != QLatin1String(".m4a")) {
-            setLabel(SongName, {});
-            setLabel(Singer, {});
-            setLabel(Album, {});
+            for (int i : {SongName, Singer, Album})
+                labelText_[i].clear();
         }
         playLoneSong(path);
     }
@@ -155,7 +143,7 @@ void PlayerController::clickLabel(int index)
         break;
     case Stop:
         ctx_.services.player.stop();
-        setLabel(PlayPause, kPlayText);
+        labelText_[PlayPause] = kPlayText;
         c.playing = false;
         paused_ = false;
         Q_EMIT stateChanged();
@@ -191,7 +179,7 @@ void PlayerController::menuPlayPause()
         return;
     }
     if (!pauseOrOpenFile()) {
-        setLabel(PlayPause, kPauseText);
+        labelText_[PlayPause] = kPauseText;
         playCurrent(ctx_.services, ctx_.session, qMax<int>(1, ctx_.session.current.currentIndex));
     }
     Q_EMIT stateChanged();
@@ -214,11 +202,6 @@ void PlayerController::randomSong()
         return;
     playCurrent(ctx_.services, ctx_.session, n);
     Q_EMIT stateChanged();
-}
-
-void PlayerController::showWindow()
-{
-    Q_EMIT showNormalRequested();
 }
 
 void PlayerController::applyPlayMode()
@@ -246,15 +229,13 @@ void PlayerController::setFontColor(qint32 color)
     const QColor c = colorFromValue(color);
     for (QColor &label : labelColor_)
         label = c;
-    Settings &s = ctx_.services.settings;
-    s.store(SettingKeys::fontColor, QString::number(color));
+    ctx_.services.settings.store(SettingKeys::fontColor, QString::number(color));
     Q_EMIT stateChanged();
 }
 
 void PlayerController::setBackColor(qint32 color)
 {
-    Settings &s = ctx_.services.settings;
-    s.store(SettingKeys::backColor, QString::number(color));
+    ctx_.services.settings.store(SettingKeys::backColor, QString::number(color));
     backColor_ = colorFromValue(color);
     Q_EMIT stateChanged();
 }
@@ -276,7 +257,7 @@ void PlayerController::tick()
     // editing it now would pull it from under the user (a save would write
     // the other copy's songs). Only the show request is answered; the rest
     // runs on the first tick after.
-    if (collectionInUse()) {
+    if (ctx_.windows().collectionInUse()) {
         pickUpHandOff();
         updateCaptionAndTooltip();
         Q_EMIT stateChanged();
@@ -293,9 +274,8 @@ void PlayerController::tick()
     if (!c.playing && !pausedSong) {
         player.stop();
         c.currentIndex = 1;
-        setLabel(SongName, {});
-        setLabel(Singer, {});
-        setLabel(Album, {});
+        for (int i : {SongName, Singer, Album})
+            labelText_[i].clear();
     }
 
     // 2. What is playing now; an entry without names takes them from the tags.
@@ -312,42 +292,26 @@ void PlayerController::tick()
             e.singer = author;
         if (e.songName.isEmpty())
             e.songName = title;
-        setLabel(SongName, title);
-        setLabel(Singer, author);
-        setLabel(Album, c.albumName);
-        setLabel(PlayPause, kPauseText);
-        enable(Stop);
+        labelText_[SongName] = title;
+        labelText_[Singer] = author;
+        labelText_[Album] = c.albumName;
+        labelText_[PlayPause] = kPauseText;
+        setLabelEnabled(Stop, true);
     } else {
-        setLabel(PlayPause, kPlayText);
-        if (pausedSong)
-            enable(Stop);
-        else
-            grey(Stop);
+        labelText_[PlayPause] = kPlayText;
+        setLabelEnabled(Stop, pausedSong);
     }
 
-    // 3. Previous, next and random need more than one song.
-    if (c.count <= 1) {
-        grey(Previous);
-        grey(Next);
-        preEnabled_ = nextEnabled_ = rndEnabled_ = false;
-    } else {
-        enable(Previous);
-        enable(Next);
-        preEnabled_ = nextEnabled_ = rndEnabled_ = true;
-    }
-
-    // 4. No previous before the first song, no next after the last.
-    if (c.currentIndex == 1) {
-        grey(Previous);
-        preEnabled_ = false;
-    }
-    if (c.currentIndex == c.count) {
-        grey(Next);
-        nextEnabled_ = false;
-    }
+    // 3. Previous, next and random need more than one song;
+    // 4. no previous before the first song, no next after the last.
+    rndEnabled_ = c.count > 1;
+    preEnabled_ = rndEnabled_ && c.currentIndex != 1;
+    nextEnabled_ = rndEnabled_ && c.currentIndex != c.count;
+    setLabelEnabled(Previous, preEnabled_);
+    setLabelEnabled(Next, nextEnabled_);
 
     // 5. The song ended (or never started): go on by the play mode.
-    autoAdvance();
+    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
 
     if (listRefreshPending_ && (!c.playing || c.count < 1 || !c.entry(1).songName.isEmpty())) {
         listRefreshPending_ = false;
@@ -397,23 +361,13 @@ void PlayerController::handOffMayHaveChanged()
     Q_EMIT wakeRequested();
 }
 
-void PlayerController::autoAdvance()
-{
-    PlaybackAdvance::afterSongEnded(playMode_, ctx_, [this] { randomSong(); });
-}
-
-bool PlayerController::collectionInUse() const
-{
-    return ctx_.windows().collectionInUse();
-}
-
 void PlayerController::pickUpHandOff()
 {
     HandOff handOff(ctx_.services.settings);
     // Taken and emptied in one step: a second copy waits for the empty slot
     // before it writes, so no hand-off is overwritten or taken twice. While
     // the collection is in use the file waits in the store.
-    if (!collectionInUse()) {
+    if (!ctx_.windows().collectionInUse()) {
         if (const std::optional<QString> file = handOff.takeFile())
             playFile(*file);
     }
@@ -466,7 +420,7 @@ bool PlayerController::holdsPause() const
 void PlayerController::startOrResume()
 {
     SongCollection &c = ctx_.session.current;
-    setLabel(PlayPause, kPauseText);
+    labelText_[PlayPause] = kPauseText;
     // A paused song goes on where it stood. Anything else plays the current
     // entry: the engine may hold nothing yet (a collection just loaded) or a
     // song the idle rule has moved away from.
@@ -481,7 +435,7 @@ void PlayerController::startOrResume()
 
 void PlayerController::pauseSong()
 {
-    setLabel(PlayPause, kPlayText);
+    labelText_[PlayPause] = kPlayText;
     ctx_.services.player.pause();
     ctx_.session.current.playing = false;
     paused_ = ctx_.services.player.playState() == MediaPlayer::Paused;

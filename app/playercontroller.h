@@ -46,7 +46,6 @@ public:
     void previous();       // m_Pre
     void next();           // m_Next
     void randomSong();     // m_Rnd
-    void showWindow();     // m_Show
     void cyclePlayMode();  // m_切换播放模式
     void applyPlayMode();
     // The commands that ask the user first.
@@ -115,7 +114,6 @@ public:
     // use) and answers its request to come forward. The tick calls it; it is
     // safe to call at any other time on the window thread.
     void pickUpHandOff();
-    bool collectionInUse() const;
 
 Q_SIGNALS:
     // Labels, caption, menu states or colours changed: the window re-reads them.
@@ -135,16 +133,14 @@ Q_SIGNALS:
     void volumeChanged(int volume);
 
 private:
-    void setLabel(int index, const QString &text);
-    void grey(int index);
-    void enable(int index);
+    // Enabled labels share label 3's colour; disabled ones are grey.
+    void setLabelEnabled(int index, bool enabled);
     void playIfInRange(int n);
     // Label 3 and m_P share these: a playing song pauses, an empty collection
     // asks for a file. False when neither applied and the caller should play.
     bool pauseOrOpenFile();
     void pauseSong();
     void startOrResume();
-    void autoAdvance();
     void updateCaptionAndTooltip();
 
     AppContext &ctx_;

@@ -11,6 +11,14 @@ bool hasCurrentEntry(const SongCollection &c)
 {
     return c.currentIndex > 0 && c.currentIndex <= SongCollection::kCapacity;
 }
+
+// The last part of a path or address.
+QString fileNameOf(const QString &address)
+{
+    if (address.contains(QStringLiteral("://")))
+        return QUrl(address).fileName();
+    return QFileInfo(address).fileName();
+}
 } // namespace
 
 QString StatusTexts::stateText(PlayState playState)
@@ -48,13 +56,6 @@ QString StatusTexts::tooltip(const SongCollection &c, PlayState playState, const
     if (!siteUrl.isEmpty())
         return siteUrl;
     return QStringLiteral("正在播放歌曲：") + fileNameOf(e.address);
-}
-
-QString StatusTexts::fileNameOf(const QString &address)
-{
-    if (address.contains(QStringLiteral("://")))
-        return QUrl(address).fileName();
-    return QFileInfo(address).fileName();
 }
 
 QString StatusTexts::fileBaseName(const QString &address)

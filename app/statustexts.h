@@ -16,7 +16,6 @@ QString caption(const SongCollection &c, PlayState playState, const QString &top
 // file's name without one), or the program's reminder that nothing plays.
 QString tooltip(const SongCollection &c, PlayState playState, const QString &programName,
                 const QString &siteUrl);
-// The last part of a path or address, and that without its extension.
-QString fileNameOf(const QString &address);
+// The last part of a path or address without its extension.
 QString fileBaseName(const QString &address);
 } // namespace StatusTexts

@@ -4,11 +4,6 @@
 #include "base/settingskeys.h"
 
 namespace {
-QString hostEntry(Settings &settings, const SettingKey &key)
-{
-    return settings.value(key).trimmed();
-}
-
 QString urlOn(const QString &host, const QString &rest)
 {
     return host.isEmpty() ? QString() : QStringLiteral("http://") + host + rest;
@@ -17,12 +12,7 @@ QString urlOn(const QString &host, const QString &rest)
 
 QString makerSiteHost(Settings &settings)
 {
-    return hostEntry(settings, SettingKeys::makerSite);
-}
-
-QString makerBlogHost(Settings &settings)
-{
-    return hostEntry(settings, SettingKeys::makerBlog);
+    return settings.value(SettingKeys::makerSite).trimmed();
 }
 
 QString makerSiteUrl(Settings &settings)
@@ -32,5 +22,5 @@ QString makerSiteUrl(Settings &settings)
 
 QString firstRunPageUrl(Settings &settings)
 {
-    return urlOn(makerBlogHost(settings), QStringLiteral("/?post=105"));
+    return urlOn(settings.value(SettingKeys::makerBlog).trimmed(), QStringLiteral("/?post=105"));
 }

@@ -11,7 +11,6 @@ class Settings;
 //   "网站"/"主页": the maker's site (home page, update manifest)
 //   "网站"/"博客": the maker's blog (the first-run introduction page)
 QString makerSiteHost(Settings &settings);
-QString makerBlogHost(Settings &settings);
 
 // "http://<site host>/", or "" without a site: the tray tooltip while an
 // untitled song plays.

@@ -5,7 +5,7 @@ class QWidget;
 
 // How a window reaches the others without knowing them. In the program the
 // window hub implements it and makes each window on first use; tests use
-// FakeNavigator (tests/support/fakes.h). Navigator::none() does nothing.
+// FakeNavigator (tests/support/fakes.h).
 class Navigator {
 public:
     virtual ~Navigator() = default;
@@ -27,7 +27,4 @@ public:
     // True while a modal dialog or a window's own operation works on the
     // current collection; the playback tick then leaves it alone.
     virtual bool collectionInUse() = 0;
-
-    // Stands in while no window exists (a module used on its own).
-    static Navigator &none();
 };

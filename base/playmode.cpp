@@ -1,12 +1,5 @@
 #include "base/playmode.h"
 
-namespace {
-// In cycle order; the index is the Kind.
-constexpr PlayMode::Kind kCycleKinds[] = {PlayMode::Kind::ListOnce, PlayMode::Kind::ListLoop,
-                                          PlayMode::Kind::Shuffle, PlayMode::Kind::SongOnce,
-                                          PlayMode::Kind::SongLoop};
-} // namespace
-
 const QStringList &PlayMode::cycle()
 {
     static const QStringList names = {QStringLiteral("列表播放"), QStringLiteral("列表循环"),
@@ -20,7 +13,7 @@ PlayMode PlayMode::fromText(const QString &text)
     PlayMode m;
     m.text_ = text;
     const int i = cycle().indexOf(text);
-    m.kind_ = i < 0 ? Kind::Other : kCycleKinds[i];
+    m.kind_ = i < 0 ? Kind::Other : Kind(i); // Kind lists the modes in cycle order
     return m;
 }
 

@@ -17,18 +17,11 @@ QString Settings::executableBaseName()
     QString path;
     if (QCoreApplication::instance())
         path = QCoreApplication::applicationFilePath();
-#ifdef Q_OS_LINUX
     // Before the application object exists the kernel still knows the file.
     if (path.isEmpty())
         path = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-#endif
-    const QFileInfo info(path);
-#ifdef Q_OS_WIN
-    QString name = info.completeBaseName();
-#else
     // Linux executables carry no extension; a dot in the name is part of it.
-    QString name = info.fileName();
-#endif
+    const QString name = QFileInfo(path).fileName();
     return name.isEmpty() ? sharedAppName() : name;
 }
 

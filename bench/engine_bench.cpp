@@ -139,7 +139,7 @@ void reportFirstUse()
     const double rssBefore = residentMiB();
     const QString splitBefore = residentSplit();
     const int libsBefore = mappedLibraries();
-    GstPlayer p; // the desktop's output, falling back to the null one
+    GstPlayer p(GstPlayer::optionsFromEnvironment()); // the desktop's output, falling back to the null one
     p.setVolume(80);
     QDeadlineTimer started(QDeadlineTimer::Forever);
     QElapsedTimer clock;

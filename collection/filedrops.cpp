@@ -14,7 +14,7 @@ void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
 {
     const QDir dir(folder);
     for (const QFileInfo &f : dir.entryInfoList(QDir::Files, QDir::Name)) {
-        if (isDroppableSong(f.absoluteFilePath()))
+        if (isAudioFile(f.absoluteFilePath()))
             out << f.absoluteFilePath();
     }
     if (!withSubfolders)
@@ -28,26 +28,9 @@ void tellLeftOut(Dialogs &dialogs, const QString &text, int leftOut)
     if (leftOut > 0)
         dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
 }
-} // namespace
 
-bool isDroppableSong(const QString &path)
-{
-    return isAudioFile(path);
-}
-
-QStringList songFilesIn(const QStringList &paths)
-{
-    QStringList out;
-    for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir())
-            addFolder(info.absoluteFilePath(), out, true);
-        else if (info.isFile() && isDroppableSong(path))
-            out << info.absoluteFilePath();
-    }
-    return out;
-}
-
+// Appends each file as a local entry named after it; returns how many did
+// not fit.
 int appendSongFiles(SongCollection &c, const QStringList &files)
 {
     SongCollection added;
@@ -64,6 +47,20 @@ int appendSongFiles(SongCollection &c, const QStringList &files)
     if (added.count > 0)
         c.saved = false;
     return int(files.size()) - added.count;
+}
+} // namespace
+
+QStringList songFilesIn(const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            addFolder(info.absoluteFilePath(), out, true);
+        else if (info.isFile() && isAudioFile(path))
+            out << info.absoluteFilePath();
+    }
+    return out;
 }
 
 void dropOnMainWindow(Dialogs &dialogs, Session &session, Navigator &windows, const QStringList &paths)

@@ -4,20 +4,13 @@
 class Dialogs;
 class Navigator;
 struct Session;
-struct SongCollection;
 
 // What files dropped on the player's windows do, without the windows.
 
-// Whether a dropped file is taken as a song. The one place that decides it,
-// so it follows the formats the player opens.
-bool isDroppableSong(const QString &path);
 // The songs among `paths`, in their order; a folder gives its own songs and
 // then those of its immediate subfolders, each sorted by name, as the local
 // scan looks no deeper. Hidden files and folders are left out.
 QStringList songFilesIn(const QStringList &paths);
-// Appends each file as a local entry named after it; returns how many did
-// not fit.
-int appendSongFiles(SongCollection &c, const QStringList &files);
 
 // On the main window: one file opens as the open-file command would; several
 // songs or a folder become the current collection, as the local scan's

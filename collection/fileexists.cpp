@@ -2,14 +2,10 @@
 
 #include <QFileInfo>
 
-#ifdef Q_OS_WIN
-#include <QDir>
-#else
 #include <QFile>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -23,27 +19,6 @@ QString unquoted(const QString &path)
 }
 
 } // namespace
-
-#ifdef Q_OS_WIN
-
-bool fileExists(const QString &path)
-{
-    if (!path.contains(QLatin1Char(':')) || !path.contains(QLatin1Char('\\')))
-        return false;
-    const QString p = unquoted(path);
-    const qsizetype cut = p.lastIndexOf(QLatin1Char('\\'));
-    const QString name = p.mid(cut + 1);
-    if (name.isEmpty())
-        return false;
-    const QFileInfo info(p);
-    if (!info.isFile() || info.isHidden())
-        return false;
-    // The file system ignores letter case; the listing tells the real spelling.
-    const QStringList onDisk = QDir(p.left(cut + 1)).entryList(QDir::Files);
-    return onDisk.contains(name, Qt::CaseSensitive);
-}
-
-#else
 
 bool fileExists(const QString &path)
 {
@@ -78,5 +53,3 @@ bool fileExists(const QString &path)
     ::closedir(dir);
     return found;
 }
-
-#endif

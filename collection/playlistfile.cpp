@@ -184,6 +184,19 @@ void parsePls(const QStringList &lines, const QString &folder, Collector &out)
     }
 }
 
+// The kind a path's extension names, in any letter case; none for other files.
+std::optional<PlaylistFile::Kind> kindOf(const QString &path)
+{
+    const QString ext = fileExtension(path);
+    if (ext == QLatin1String(".m3u"))
+        return PlaylistFile::Kind::M3u;
+    if (ext == QLatin1String(".m3u8"))
+        return PlaylistFile::Kind::M3u8;
+    if (ext == QLatin1String(".pls"))
+        return PlaylistFile::Kind::Pls;
+    return std::nullopt;
+}
+
 QString oneLine(QString s)
 {
     s.replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -192,18 +205,6 @@ QString oneLine(QString s)
 }
 
 } // namespace
-
-std::optional<PlaylistFile::Kind> PlaylistFile::kindOf(const QString &path)
-{
-    const QString ext = fileExtension(path);
-    if (ext == QLatin1String(".m3u"))
-        return Kind::M3u;
-    if (ext == QLatin1String(".m3u8"))
-        return Kind::M3u8;
-    if (ext == QLatin1String(".pls"))
-        return Kind::Pls;
-    return std::nullopt;
-}
 
 PlaylistFile::Parsed PlaylistFile::parse(const QByteArray &bytes, Kind kind, const QString &folder)
 {

@@ -20,9 +20,6 @@ public:
         int leftOut = 0;           // entries the file had beyond the 100th
     };
 
-    // The kind a path's extension names, in any letter case; none for other files.
-    static std::optional<Kind> kindOf(const QString &path);
-
     // Reads a playlist's bytes. Relative paths resolve against `folder`
     // (the playlist's own folder); web addresses become online entries with
     // that address. "#EXTINF:<seconds>,<singer> - <name>" and PLS titles name

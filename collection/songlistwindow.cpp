@@ -50,8 +50,7 @@ SongListWindow::SongListWindow(Services &services, Session &session, Navigator &
 
     songList_ = placed(new QListWidget(client), QStringLiteral("List1"), 1440, 240, 2775, 3660);
     songList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    songListViewport_ = songList_->viewport();
-    songListViewport_->installEventFilter(this);
+    songList_->viewport()->installEventFilter(this);
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(services_.dialogs, session_, windows_, paths); });
@@ -73,10 +72,14 @@ void SongListWindow::buildMenus()
     save_ = namedAction(file, "m_Save", QStringLiteral("保存歌集"));
     savePlaylist_ = namedAction(file, "m_SavePlaylist", QStringLiteral("另存为播放列表"));
     namedSeparator(file, "f");
-    new_ = namedAction(file, "m_New", QStringLiteral("新歌集"));
+    connect(namedAction(file, "m_New", QStringLiteral("新歌集")), &QAction::triggered, this,
+            &SongListWindow::startNewCollection);
     connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
             &SongListWindow::locateCurrentSong);
-    check_ = namedAction(bar, "m_check", QStringLiteral("歌曲去重"));
+    connect(namedAction(bar, "m_check", QStringLiteral("歌曲去重")), &QAction::triggered, this, [this] {
+        tidyCollection(session_.current);
+        refreshList();
+    });
 
     // Lives in the menu bar but is never shown there: it is List1's pop-up.
     popup_ = bar->addMenu(QStringLiteral("右键菜单"));
@@ -90,8 +93,6 @@ void SongListWindow::buildMenus()
 
     connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
     connect(savePlaylist_, &QAction::triggered, this, &SongListWindow::saveAsPlaylist);
-    connect(new_, &QAction::triggered, this, &SongListWindow::startNewCollection);
-    connect(check_, &QAction::triggered, this, &SongListWindow::removeDuplicates);
 }
 
 void SongListWindow::load()
@@ -139,8 +140,6 @@ void SongListWindow::refreshList()
 
     save_->setEnabled(hasUnsavedSongs(c));
     savePlaylist_->setEnabled(c.count > 0);
-    new_->setEnabled(true);
-    check_->setEnabled(true);
 }
 
 int SongListWindow::selectedRow() const
@@ -186,12 +185,6 @@ void SongListWindow::deleteSelected()
     if (row < 0 || row >= session_.current.count)
         return;
     removeEntry(session_.current, row + 1);
-    refreshList();
-}
-
-void SongListWindow::removeDuplicates()
-{
-    tidyCollection(session_.current);
     refreshList();
 }
 
@@ -257,7 +250,7 @@ void SongListWindow::locateCurrentSong()
 
 bool SongListWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == songListViewport_) {
+    if (watched == songList_->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto *me = static_cast<QMouseEvent *>(event);
             if (me->button() == Qt::RightButton) {

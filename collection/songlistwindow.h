@@ -24,7 +24,6 @@ public:
     void playSelected();        // double click on List1
     void editSelected();        // "编辑该条"
     void deleteSelected();      // "删除该条"
-    void removeDuplicates();    // "歌曲去重"
     void startNewCollection();  // "新歌集"
     void openCollection();      // "打开歌集"
     void saveCurrentCollection(); // "保存歌集"
@@ -50,13 +49,10 @@ private:
     Navigator &windows_;
     QListWidget *songList_ = nullptr;
     QListWidget *albumList_ = nullptr;
-    QObject *songListViewport_ = nullptr; // only compared, never used
 
     QMenu *popup_ = nullptr;
     QAction *save_ = nullptr;
     QAction *savePlaylist_ = nullptr;
-    QAction *new_ = nullptr;
-    QAction *check_ = nullptr;
     // Closing the window counts as unloading it: the next show or
     // refreshList loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;

@@ -3,7 +3,7 @@
 //
 // The sources are compiled into this target (not taken from the library) so
 // the fuzzer's coverage instrumentation and the sanitizers see them.
-#include "online/cutbetween.cpp"
+#include "tests/support/cutbetween.cpp"
 #include "online/encodeurl.cpp"
 #include "online/markercuts.cpp"
 #include "online/markerfinder.cpp"

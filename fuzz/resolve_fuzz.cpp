@@ -7,7 +7,7 @@
 // the fuzzer's coverage instrumentation and the sanitizers see them.
 #include "online/addressresolver.cpp"
 #include "online/bytestotext.cpp"
-#include "online/cutbetween.cpp"
+#include "tests/support/cutbetween.cpp"
 #include "online/encodeurl.cpp"
 #include "online/fetchpage.cpp"
 #include "online/markercuts.cpp"

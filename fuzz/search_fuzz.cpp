@@ -6,7 +6,7 @@
 // The sources are compiled into this target (not taken from the library) so
 // the fuzzer's coverage instrumentation and the sanitizers see them.
 #include "online/bytestotext.cpp"
-#include "online/cutbetween.cpp"
+#include "tests/support/cutbetween.cpp"
 #include "online/encodeurl.cpp"
 #include "online/fetchpage.cpp"
 #include "online/markercuts.cpp"
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     EchoClient http(bytes);
     const SearchOutcome out =
-        searchSongs(http, QStringLiteral("h"), QStringLiteral("k"), true, nullptr, 1000);
+        searchSongs(http, QStringLiteral("h"), QStringLiteral("k"), true, nullptr, {.timeoutMs = 1000});
     check(out.songs);
     // A page that keeps nothing may still lead on, but never past the cap.
     if (http.requests > kMaxPages)

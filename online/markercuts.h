@@ -7,7 +7,8 @@
 // cutBetween(text, start, end, n) for n = 1, 2, 3 ... over one text without
 // starting again from the top for each n: the start markers are found once,
 // left to right, and remembered, so a walk over all of them is linear. The
-// pieces are exactly cutBetween's, wrap-around after a miss included.
+// pieces are exactly cutBetween's (tests/support), wrap-around after a miss
+// included.
 class MarkerCuts {
 public:
     MarkerCuts(const QString &text, const QString &start, const QString &end);

@@ -28,26 +28,28 @@ QString lookupHost(Settings &settings)
     return hostEntry(settings, SettingKeys::lookupHost);
 }
 
+namespace {
+// The entry as a number, or fallback when it is unreadable or outside [low, high].
+qint64 numberWithin(Settings &settings, const SettingKey &key, qint64 low, qint64 high,
+                    qint64 fallback)
+{
+    const qint64 n = settings.number(key);
+    return n < low || n > high ? fallback : n;
+}
+} // namespace
+
 int httpTimeoutMs(Settings &settings)
 {
-    const qint64 ms = settings.number(SettingKeys::httpTimeoutMs);
-    if (ms < 1000 || ms > 600000)
-        return kDefaultHttpTimeoutMs;
-    return int(ms);
+    return int(numberWithin(settings, SettingKeys::httpTimeoutMs, 1000, 600000, kDefaultHttpTimeoutMs));
 }
 
 int searchLimitMs(Settings &settings)
 {
-    const qint64 ms = settings.number(SettingKeys::searchLimitMs);
-    if (ms < 1000 || ms > 3600000)
-        return kDefaultSearchLimitMs;
-    return int(ms);
+    return int(numberWithin(settings, SettingKeys::searchLimitMs, 1000, 3600000, kDefaultSearchLimitMs));
 }
 
 qint64 maxReplyBytes(Settings &settings)
 {
-    const qint64 bytes = settings.number(SettingKeys::maxReplyBytes);
-    if (bytes < 64 * 1024 || bytes > (qint64(1) << 30))
-        return kDefaultMaxReplyBytes;
-    return bytes;
+    return numberWithin(settings, SettingKeys::maxReplyBytes, 64 * 1024, qint64(1) << 30,
+                        kDefaultMaxReplyBytes);
 }

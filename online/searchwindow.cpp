@@ -69,8 +69,8 @@ SearchWindow::SearchWindow(Services &services, Session &session, Navigator &wind
     connect(resultList_, &QListWidget::itemDoubleClicked, this, &SearchWindow::addAndPlayCurrentLine);
     connect(addSong_, &QAction::triggered, this, &SearchWindow::addSelectedLines);
     connect(newCollection_, &QAction::triggered, this, &SearchWindow::saveResultsAsCollection);
-    connect(namedAction(resultMenu_, "m_全选", QStringLiteral("全选")), &QAction::triggered, this,
-            &SearchWindow::selectAllLines);
+    connect(namedAction(resultMenu_, "m_全选", QStringLiteral("全选")), &QAction::triggered,
+            resultList_, &QListWidget::selectAll);
 
     refreshResults();
     if (QWidget *main = windows_.existingMainWindow())
@@ -267,9 +267,4 @@ void SearchWindow::saveResultsAsCollection()
         return;
     session_.searchResults.filePath = path;
     saveCollection(session_.searchResults, path, dialogs);
-}
-
-void SearchWindow::selectAllLines()
-{
-    resultList_->selectAll();
 }

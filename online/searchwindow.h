@@ -36,7 +36,6 @@ public:
     void addAndPlayCurrentLine();
     void addSelectedLines();       // "添加到歌集"
     void saveResultsAsCollection(); // "创建新歌集"
-    void selectAllLines();         // "全选"
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

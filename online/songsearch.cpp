@@ -89,14 +89,6 @@ bool scrapeResultPage(const QString &page, SongCollection &songs)
 }
 
 SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
-                          Dialogs *dialogs, int timeoutMs)
-{
-    SearchOptions options;
-    options.timeoutMs = timeoutMs;
-    return searchSongs(http, host, text, quiet, dialogs, options);
-}
-
-SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
                           Dialogs *dialogs, const SearchOptions &options)
 {
     SearchOutcome out;

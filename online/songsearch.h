@@ -54,8 +54,6 @@ struct SearchOptions {
 // pages; `dialogs` (may be null) is told why. A cancel is not reported.
 SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
                           Dialogs *dialogs, const SearchOptions &options);
-SearchOutcome searchSongs(HttpClient &http, const QString &host, const QString &text, bool quiet,
-                          Dialogs *dialogs, int timeoutMs);
 
 // The same with the context's client, dialogs and the "网络" settings (time
 // limits and the reply cap come from there).

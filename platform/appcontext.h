@@ -10,7 +10,8 @@
 struct AppContext {
     Services services;
     Session session;
-    // While none is set, the calls between windows do nothing.
+    // Set by the window hub before any window or the start-up's first
+    // activation asks for it.
     Navigator *navigator = nullptr;
-    Navigator &windows() const { return navigator ? *navigator : Navigator::none(); }
+    Navigator &windows() const { return *navigator; }
 };

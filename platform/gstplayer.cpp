@@ -188,8 +188,6 @@ GstPlayer::Options GstPlayer::optionsFromEnvironment()
     return o;
 }
 
-GstPlayer::GstPlayer(QObject *parent) : GstPlayer(optionsFromEnvironment(), parent) {}
-
 GstPlayer::GstPlayer(const Options &options, QObject *parent)
     : QObject(parent), options_(options), gates_(std::make_unique<StreamGates>()),
       openLimit_(new QTimer(this))

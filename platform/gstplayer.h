@@ -36,7 +36,6 @@ public:
     // Options from LIRAVO_AO.
     static Options optionsFromEnvironment();
 
-    explicit GstPlayer(QObject *parent = nullptr);
     explicit GstPlayer(const Options &options, QObject *parent = nullptr);
     ~GstPlayer() override;
 

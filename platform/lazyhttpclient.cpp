@@ -1,6 +1,5 @@
 #include "platform/lazyhttpclient.h"
 
-#include "platform/moduleloader.h"
 #include "platform/networkmodule.h"
 
 #include <QScopedValueRollback>
@@ -16,11 +15,6 @@ LazyHttpClient::~LazyHttpClient() = default;
 QString LazyHttpClient::moduleFileName()
 {
     return QStringLiteral("libliravo_network.so");
-}
-
-QStringList LazyHttpClient::defaultCandidates()
-{
-    return moduleCandidates(moduleFileName());
 }
 
 bool LazyHttpClient::load()

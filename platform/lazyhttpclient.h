@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/httpclient.h"
+#include "platform/moduleloader.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,7 @@
 class LazyHttpClient : public HttpClient {
 public:
     // candidates: file paths tried in order; the first that loads wins.
-    explicit LazyHttpClient(QStringList candidates = defaultCandidates());
+    explicit LazyHttpClient(QStringList candidates = moduleCandidates(moduleFileName()));
     ~LazyHttpClient() override;
 
     Response get(const QString &url) override;
@@ -31,9 +32,6 @@ public:
     bool loaded() const { return client_ != nullptr; }
     int timeoutMs() const { return timeoutMs_; }
 
-    // Beside the executable (a build tree, or a copy run from its folder),
-    // then the installed library folder relative to the installed program.
-    static QStringList defaultCandidates();
     static QString moduleFileName();
 
 private:

@@ -41,13 +41,9 @@ Dialogs::Answer QtDialogs::messageBox(const QString &text, const QString &title,
     QMessageBox box(owner());
     box.setWindowTitle(title);
     box.setText(text);
-    switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    }
+    // Dialogs::Icon names QMessageBox's icons in QMessageBox's order.
+    static_assert(int(Icon::Question) == QMessageBox::Question && int(Icon::None) == QMessageBox::NoIcon);
+    box.setIcon(QMessageBox::Icon(int(icon)));
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

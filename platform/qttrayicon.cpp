@@ -53,11 +53,6 @@ void QtTrayIcon::remove()
         icon_->hide();
 }
 
-bool QtTrayIcon::visible() const
-{
-    return icon_ && icon_->isVisible();
-}
-
 void QtTrayIcon::setContextMenu(QMenu *menu)
 {
     menu_ = menu;

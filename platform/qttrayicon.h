@@ -20,8 +20,6 @@ public:
     void add(const QIcon &icon, const QString &tooltip) override;
     void modify(const QString &tooltip) override;
     void remove() override;
-    QString tooltip() const override { return tip_; }
-    bool visible() const override;
 
     // Hands the pop-up menu to the tray itself. Hosts that only show menus
     // they were given (status notifiers) need this; the icon then opens the

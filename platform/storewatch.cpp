@@ -7,14 +7,12 @@ StoreWatch::StoreWatch(const QString &databasePath, QObject *parent)
 {
     watcher_.addPath(QFileInfo(database_).absolutePath());
     rewatch();
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        rewatch();
-        Q_EMIT changed();
-    });
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+    auto onChange = [this] {
         rewatch(); // a replaced or removed file loses its watch
         Q_EMIT changed();
-    });
+    };
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, onChange);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, onChange);
 }
 
 void StoreWatch::rewatch()

@@ -19,46 +19,32 @@ bool isCjk(char32_t c)
 // below 0x80. Chinese text mostly sits in the GB2312 block, whose second bytes
 // are all 0xA1 and above; the GBK extension rows (traditional characters) mix
 // both. So the bytes count as Chinese only when most multi-byte characters
-// end in a high byte.
-bool mostPairsHaveHighTrail(const QByteArray &bytes)
-{
+// end in a high byte. `dangling`: the last character lacks its second byte.
+struct Trails {
     int high = 0, other = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80)
-            continue;
-        if (i + 1 >= bytes.size())
-            return false;
-        const auto t = static_cast<unsigned char>(bytes[i + 1]);
-        if (t >= 0x30 && t <= 0x39) { // four-byte GB18030 sequence
-            ++other;
-            i += 3;
-            continue;
-        }
-        if (t >= 0x80)
-            ++high;
-        else
-            ++other;
-        ++i;
-    }
-    return high > other;
-}
+    bool dangling = false;
+};
 
-bool danglingLeadByte(const QByteArray &bytes)
+Trails trailsOf(const QByteArray &bytes)
 {
-    qsizetype i = 0;
-    while (i < bytes.size()) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-        } else if (i + 1 >= bytes.size()) {
-            return true;
+    Trails t;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80)
+            continue;
+        if (i + 1 >= bytes.size()) {
+            t.dangling = true;
+            break;
+        }
+        const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+        if (trail >= 0x30 && trail <= 0x39) { // four-byte GB18030 sequence
+            ++t.other;
+            i += 3;
         } else {
-            const auto t = static_cast<unsigned char>(bytes[i + 1]);
-            i += (t >= 0x30 && t <= 0x39) ? 4 : 2;
+            ++(trail >= 0x80 ? t.high : t.other);
+            ++i;
         }
     }
-    return false;
+    return t;
 }
 
 // Western taggers on Windows wrote code page 1252, not Latin-1: bytes 0x80
@@ -85,8 +71,9 @@ QString decodeLegacyChinese(const QByteArray &bytes)
 {
     // ID3v1 fields are cut at 30 bytes, which can split the last character:
     // its lone first byte is dropped rather than failing the whole text.
+    const Trails trails = trailsOf(bytes);
     QByteArray whole = bytes;
-    if (danglingLeadByte(whole))
+    if (trails.dangling)
         whole.chop(1);
     // Built by name each time: a stateless decoder keeps no half character
     // from one tag to the next, and the name lookup is cheap beside a file load.
@@ -94,7 +81,7 @@ QString decodeLegacyChinese(const QByteArray &bytes)
     if (!gb.isValid())
         return {};
     QString text = gb.decode(whole);
-    if (gb.hasError() || !mostPairsHaveHighTrail(whole))
+    if (gb.hasError() || trails.high <= trails.other)
         return {};
     bool cjk = false;
     for (char32_t c : text.toUcs4()) {

@@ -13,8 +13,6 @@ public:
     virtual void add(const QIcon &icon, const QString &tooltip) = 0;
     virtual void modify(const QString &tooltip) = 0;
     virtual void remove() = 0;
-    virtual QString tooltip() const = 0;
-    virtual bool visible() const = 0;
 
     // Filled in by the main window.
     std::function<void(const QPoint &globalPos)> onRightPress;

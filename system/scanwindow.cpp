@@ -21,7 +21,7 @@ ScanWindow::ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, N
 {
     setUpFixedWindow(this, QStringLiteral("frm本地歌曲扫描"), QStringLiteral("本地歌曲扫描"), 4935, 5160);
 
-    scanButton_ = placed(new QPushButton(QStringLiteral("开始扫描"), this),
+    auto *scanButton = placed(new QPushButton(QStringLiteral("开始扫描"), this),
                          QStringLiteral("Command1"), 1560, 480, 2055, 375);
 
     list_ = placed(new QListWidget(this), QStringLiteral("List1"), 360, 1080, 4215, 3390);
@@ -34,17 +34,17 @@ ScanWindow::ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, N
     selectAll_->resize(qMax(selectAll_->width(), selectAll_->sizeHint().width()),
                        qMax(selectAll_->height(), selectAll_->sizeHint().height()));
 
-    addButton_ = placed(new QPushButton(QStringLiteral("添加到本地列表"), this),
+    auto *addButton = placed(new QPushButton(QStringLiteral("添加到本地列表"), this),
                         QStringLiteral("Command2"), 3000, 4680, 1575, 375);
 
-    connect(scanButton_, &QPushButton::clicked, this, [this] { startScan(); });
+    connect(scanButton, &QPushButton::clicked, this, [this] { startScan(); });
     // clicked() only: ticking the box from the list's rule must not select anything.
     connect(selectAll_, &QCheckBox::clicked, this, [this](bool on) { selectAllClicked(on); });
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fillingList_)
-            listClicked();
+            selectAll_->setChecked(allSelected(int(list_->selectedItems().size()), list_->count()));
     });
-    connect(addButton_, &QPushButton::clicked, this, [this] { addToLocalList(); });
+    connect(addButton, &QPushButton::clicked, this, [this] { addToLocalList(); });
 
     applyStoredBackColor(this, settings);
 }
@@ -88,11 +88,6 @@ void ScanWindow::selectAllClicked(bool on)
         list_->clearSelection();
     }
     fillingList_ = false;
-}
-
-void ScanWindow::listClicked()
-{
-    selectAll_->setChecked(allSelected(int(list_->selectedItems().size()), list_->count()));
 }
 
 void ScanWindow::addToLocalList()

@@ -7,7 +7,6 @@ class Settings;
 struct Session;
 class QCheckBox;
 class QListWidget;
-class QPushButton;
 
 // "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
 // current song collection. The scan and local lists live in the session,
@@ -21,7 +20,6 @@ public:
     // The control handlers, public so the hub and tests can drive them.
     void startScan();                // Command1
     void selectAllClicked(bool on);  // Check1
-    void listClicked();              // List1
     void addToLocalList();           // Command2
 
 protected:
@@ -33,9 +31,7 @@ private:
     Dialogs &dialogs_;
     Session &session_;
     Navigator &windows_;
-    QPushButton *scanButton_;
     QListWidget *list_;
     QCheckBox *selectAll_;
-    QPushButton *addButton_;
     bool fillingList_ = false;
 };

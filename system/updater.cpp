@@ -15,6 +15,26 @@
 
 namespace {
 const QString kQuestion = QStringLiteral("该操作将会关闭程序，是否进行？");
+
+// Names a downloaded file may not take.
+bool isReservedName(const QString &name)
+{
+    // The update's own machinery: the script, its download folder, its failure
+    // note and the names files take while being installed. A download under
+    // one of them would overwrite the script or redirect the install.
+    static const QStringList names = {QStringLiteral("copyfile.bat"), QStringLiteral("temp"),
+                                      QStringLiteral("copyfile.log")};
+    static const QStringList suffixes = {QStringLiteral(".liravo-new"),
+                                         QStringLiteral(".liravo-old"),
+                                         QStringLiteral(".liravo-added")};
+    for (const QString &n : names)
+        if (name.compare(n, Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString &s : suffixes)
+        if (name.endsWith(s, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
 } // namespace
 
 Updater::Updater(Downloader &downloader, ProcessLauncher &launcher, Dialogs &dialogs,
@@ -31,24 +51,16 @@ QString Updater::manifestUrl(const QString &host)
 
 QString Updater::defaultManifestCopyPath()
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("d:/version.ini");
-#else
     // The runtime folder belongs to the user alone, so no other account can
     // plant or swap the copy between download and reading.
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     return dir + QStringLiteral("/liravo-version.ini");
-#endif
 }
 
 QByteArray Updater::scriptText()
 {
-#ifdef Q_OS_WIN
-    return QByteArrayLiteral("xcopy /e /h /r /q %cd%\\temp\\*.* %cd% /y &del copyfile.bat & "
-                             "rd /s /Q %cd%\\temp\r\n");
-#else
     // All or nothing: every downloaded file is first copied beside the one it
     // replaces and compared with the download; only then is each renamed into
     // place (a rename is atomic), the replaced file kept under another name
@@ -101,26 +113,6 @@ QByteArray Updater::scriptText()
         "each place\n"
         "finished=yes\n"
         "each tidy\n");
-#endif
-}
-
-bool Updater::isReservedName(const QString &name)
-{
-    // The update's own machinery: the script, its download folder, its failure
-    // note and the names files take while being installed. A download under
-    // one of them would overwrite the script or redirect the install.
-    static const QStringList names = {QStringLiteral("copyfile.bat"), QStringLiteral("temp"),
-                                      QStringLiteral("copyfile.log")};
-    static const QStringList suffixes = {QStringLiteral(".liravo-new"),
-                                         QStringLiteral(".liravo-old"),
-                                         QStringLiteral(".liravo-added")};
-    for (const QString &n : names)
-        if (name.compare(n, Qt::CaseInsensitive) == 0)
-            return true;
-    for (const QString &s : suffixes)
-        if (name.endsWith(s, Qt::CaseInsensitive))
-            return true;
-    return false;
 }
 
 QString Updater::takeFailureReport(const QString &programFolder)
@@ -278,14 +270,8 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
                       .arg(QDir::toNativeSeparators(scriptPath()), script.errorString()));
         return UpdateResult::ScriptFailed;
     }
-#ifdef Q_OS_WIN
-    const bool started = launcher_.startDetached(QStringLiteral("cmd.exe"),
-                                                 {QStringLiteral("/c"), scriptPath()},
-                                                 programFolder_);
-#else
     const bool started = launcher_.startDetached(QStringLiteral("/bin/sh"), {scriptPath()},
                                                  programFolder_);
-#endif
     if (!started) {
         QFile::remove(scriptPath());
         removeDownloadFolder();

@@ -50,13 +50,10 @@ public:
 
     // "http://" + host + "/player/version.ini".
     static QString manifestUrl(const QString &host);
-    // A per-user place for the manifest's local copy (Windows: "d:\version.ini").
+    // A per-user place for the manifest's local copy.
     static QString defaultManifestCopyPath();
     // The text of "copyfile.bat" for the platform the player was built for.
     static QByteArray scriptText();
-    // Names a downloaded file may not take: copyfile.bat, temp and the other
-    // names the update itself uses in the program folder.
-    static bool isReservedName(const QString &name);
     // What the script noted when an install failed and was undone, as a text
     // for the user; empty when there is none. The note is removed.
     static QString takeFailureReport(const QString &programFolder);

@@ -109,11 +109,9 @@ void UpdaterWindow::loadManifest()
     busy_ = true;
     const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
                                                     : programFolder_;
-    updater_ = manifestCopyPath_.isEmpty()
-                   ? std::make_unique<Updater>(downloader_, launcher_, dialogs_,
-                                               folder)
-                   : std::make_unique<Updater>(downloader_, launcher_, dialogs_,
-                                               folder, manifestCopyPath_);
+    updater_ = std::make_unique<Updater>(downloader_, launcher_, dialogs_, folder,
+                                         manifestCopyPath_.isEmpty() ? Updater::defaultManifestCopyPath()
+                                                                     : manifestCopyPath_);
     const qint64 installed = settings_.number(SettingKeys::currentVersion);
     QCoreApplication::processEvents();
     const Updater::LoadResult result =

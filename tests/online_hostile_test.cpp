@@ -346,7 +346,7 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;
     QTemporaryDir dir;
-    UpdaterWindow w(f.settings, f.dialogs, downloader, launcher, Navigator::none());
+    UpdaterWindow w(f.settings, f.dialogs, downloader, launcher, f.nav);
     w.setProgramFolder(dir.path());
     w.setManifestCopyPath(dir.filePath(QStringLiteral("version.ini")));
     QElapsedTimer clock;

@@ -58,7 +58,7 @@ TEST(SearchSongs, EmptyTextAsksNothing)
 {
     FakeHttpClient http;
     FakeDialogs dialogs;
-    const SearchOutcome out = searchSongs(http, kHost, QString(), false, &dialogs, 15000);
+    const SearchOutcome out = searchSongs(http, kHost, QString(), false, &dialogs, {.timeoutMs = 15000});
     EXPECT_EQ(out.songs.count, 0);
     EXPECT_TRUE(http.requested.isEmpty());
     EXPECT_TRUE(dialogs.asked.isEmpty());
@@ -75,7 +75,7 @@ TEST(SearchSongs, PagesAccumulateUntilNoNextPage)
                                     {QStringLiteral("稻香 (Live)"), hl}},
                                    true));
     http.respond(wire(kw, 2), page({{QStringLiteral("夜曲"), hl}}, false));
-    const SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, 15000);
+    const SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, {.timeoutMs = 15000});
 
     ASSERT_EQ(http.requested.size(), 2);
     EXPECT_TRUE(http.requested[1].contains(QStringLiteral("&p=2&")));
@@ -142,14 +142,14 @@ TEST(SearchSongs, NoResultPageShowsTheMessageUnlessQuiet)
     FakeDialogs dialogs;
     const QString kw = QStringLiteral("无此歌");
     http.respond(wire(kw, 1), QStringLiteral("<html>抱歉，没有找到您搜索的歌曲</html>").toUtf8());
-    SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, 15000);
+    SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, {.timeoutMs = 15000});
     EXPECT_TRUE(out.noResult);
     EXPECT_EQ(out.songs.count, 0);
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("没有找到相关曲目"));
     EXPECT_EQ(dialogs.asked[0].title, QStringLiteral("歌曲没有找到"));
 
-    out = searchSongs(http, kHost, kw, true, &dialogs, 15000);
+    out = searchSongs(http, kHost, kw, true, &dialogs, {.timeoutMs = 15000});
     EXPECT_FALSE(out.noResult);
     EXPECT_EQ(dialogs.asked.size(), 1);
 
@@ -157,7 +157,7 @@ TEST(SearchSongs, NoResultPageShowsTheMessageUnlessQuiet)
     const QString kw2 = QStringLiteral("两页");
     http.respond(wire(kw2, 1), page({{QStringLiteral("甲"), QString()}}, true));
     http.respond(wire(kw2, 2), QStringLiteral("抱歉，没有找到您搜索").toUtf8());
-    out = searchSongs(http, kHost, kw2, false, &dialogs, 15000);
+    out = searchSongs(http, kHost, kw2, false, &dialogs, {.timeoutMs = 15000});
     EXPECT_EQ(out.songs.count, 1);
     EXPECT_EQ(dialogs.asked.size(), 2);
 }
@@ -169,7 +169,7 @@ TEST(SearchSongs, FailureKeepsEarlierPagesAndIsReported)
     const QString kw = QStringLiteral("x");
     http.respond(wire(kw, 1), page({{QStringLiteral("甲"), QString()}}, true));
     http.fail(wire(kw, 2), HttpClient::Error::Timeout);
-    const SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, 15000);
+    const SearchOutcome out = searchSongs(http, kHost, kw, false, &dialogs, {.timeoutMs = 15000});
     EXPECT_EQ(out.error, HttpClient::Error::Timeout);
     EXPECT_EQ(out.songs.count, 1);
     ASSERT_EQ(dialogs.asked.size(), 1);
@@ -178,7 +178,7 @@ TEST(SearchSongs, FailureKeepsEarlierPagesAndIsReported)
     // An empty page is not a failure: it simply has no results.
     FakeHttpClient http2;
     http2.respond(wire(kw, 1), QByteArray());
-    const SearchOutcome empty = searchSongs(http2, kHost, kw, false, &dialogs, 15000);
+    const SearchOutcome empty = searchSongs(http2, kHost, kw, false, &dialogs, {.timeoutMs = 15000});
     EXPECT_FALSE(empty.failed());
     EXPECT_EQ(empty.songs.count, 0);
     EXPECT_EQ(dialogs.asked.size(), 1);
@@ -194,7 +194,7 @@ TEST(SearchSongs, EndlessNextPagesStopAtCapacity)
         results.append({QStringLiteral("歌%1").arg(i), QString()});
     for (int p = 1; p <= 10; ++p)
         http.respond(wire(kw, p), page(results, true));
-    const SearchOutcome out = searchSongs(http, kHost, kw, false, nullptr, 15000);
+    const SearchOutcome out = searchSongs(http, kHost, kw, false, nullptr, {.timeoutMs = 15000});
     EXPECT_EQ(out.songs.count, 100);
     EXPECT_EQ(http.requested.size(), 4);
     EXPECT_EQ(out.songs.entry(100).songName, QStringLiteral("歌9"));
@@ -203,7 +203,7 @@ TEST(SearchSongs, EndlessNextPagesStopAtCapacity)
     FakeHttpClient http2;
     for (int p = 1; p <= kMaxPages + 5; ++p)
         http2.respond(wire(kw, p), "<html>下一页</html>");
-    const SearchOutcome none = searchSongs(http2, kHost, kw, false, nullptr, 15000);
+    const SearchOutcome none = searchSongs(http2, kHost, kw, false, nullptr, {.timeoutMs = 15000});
     EXPECT_EQ(none.songs.count, 0);
     EXPECT_FALSE(none.failed());
     EXPECT_EQ(http2.requested.size(), kMaxPages);

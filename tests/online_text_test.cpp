@@ -1,7 +1,7 @@
 // Percent-encoding, decoding, cutting between markers and the page fetch on
 // top of them.
 #include "online/bytestotext.h"
-#include "online/cutbetween.h"
+#include "support/cutbetween.h"
 #include "online/encodeurl.h"
 #include "online/fetchpage.h"
 #include "support/fakes.h"

@@ -2,7 +2,7 @@
 // taken by cutBetween from the top), on many random texts built from the
 // markers that matter. The result page takes its pieces through MarkerCuts.
 #include "online/addressresolver.h"
-#include "online/cutbetween.h"
+#include "support/cutbetween.h"
 #include "online/markercuts.h"
 
 #include <QRandomGenerator>

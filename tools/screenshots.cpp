@@ -25,6 +25,22 @@
 #include <cstdio>
 
 namespace {
+// The windows pictured here reach no other window.
+class NoWindows : public Navigator {
+public:
+    QWidget *existingMainWindow() override { return nullptr; }
+    void refreshSongList() override {}
+    void showSongList() override {}
+    void closeSongList() override {}
+    void showSearchWindow() override {}
+    void closeSearchWindow() override {}
+    void showScanWindow() override {}
+    void showUpdaterWindow() override {}
+    void playFile(const QString &) override {}
+    void exitProgram() override {}
+    bool collectionInUse() override { return false; }
+};
+
 bool save(QWidget *w, const QString &file)
 {
     const bool ok = w->grab().save(file, "PNG");
@@ -86,13 +102,14 @@ int main(int argc, char **argv)
                        QStringLiteral("未保存"), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     ok = ok && shot;
 
-    UpdaterWindow updater(settings, dialogs, downloader, launcher, Navigator::none());
+    NoWindows windows;
+    UpdaterWindow updater(settings, dialogs, downloader, launcher, windows);
     updater.show();
     updater.loadManifest();
     ok = save(&updater, out.filePath(QStringLiteral("updater-window.png"))) && ok;
 
     Session session;
-    ScanWindow scan(settings, dialogs, session, Navigator::none());
+    ScanWindow scan(settings, dialogs, session, windows);
     scan.show();
     ok = save(&scan, out.filePath(QStringLiteral("scan-window.png"))) && ok;
     return ok ? 0 : 1;

@@ -131,8 +131,8 @@ public:
     void add(const QIcon &, const QString &tip) override { tip_ = tip; shown_ = true; ++adds; }
     void modify(const QString &tip) override { tip_ = tip; ++modifies; }
     void remove() override { shown_ = false; ++removes; }
-    QString tooltip() const override { return tip_; }
-    bool visible() const override { return shown_; }
+    QString tooltip() const { return tip_; }
+    bool visible() const { return shown_; }
 
     bool hostAvailable = true;
     int adds = 0, modifies = 0, removes = 0;

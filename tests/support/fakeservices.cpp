@@ -11,7 +11,7 @@ T &either(T *replacement, F &fake)
 FakeServices::FakeServices() : FakeServices(Replace{}) {}
 
 FakeServices::FakeServices(const Replace &r)
-    : ctx{{.settings = either(r.settings, settings),
+    : ctx{.services = {.settings = either(r.settings, settings),
            .player = either(r.player, player),
            .dialogs = either(r.dialogs, dialogs),
            .http = either(r.http, http),
@@ -21,6 +21,7 @@ FakeServices::FakeServices(const Replace &r)
            .fileAssociation = association,
            .downloader = downloader,
            .launcher = launcher,
-           .resolver = [](const QString &, const QString &, bool) { return QString(); }}}
+           .resolver = [](const QString &, const QString &, bool) { return QString(); }},
+          .navigator = &nav}
 {
 }

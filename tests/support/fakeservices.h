@@ -32,7 +32,6 @@ struct FakeServices {
     FakeFileAssociation association;
     FakeInstanceLock lock;
     AppContext ctx;
-    // Not wired into ctx: a test that follows what windows ask of each other
-    // sets ctx.navigator = &nav.
+    // ctx's navigator: with no calls set up, the calls between windows do nothing.
     FakeNavigator nav;
 };

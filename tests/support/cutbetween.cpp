@@ -1,4 +1,4 @@
-#include "online/cutbetween.h"
+#include "cutbetween.h"
 
 QString cutBetween(const QString &text, const QString &start, const QString &end, qint16 n)
 {

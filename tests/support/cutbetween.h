@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+// The scraping rules as first written, one search from the top per piece;
+// the one-pass MarkerCuts the program uses is checked against it.
 // The text strictly between the n-th occurrence of `start` and the next `end`,
 // or "" when a marker is missing. Positions follow the scraping rules the
 // search and lookup parsers were written against:
