@@ -152,8 +152,11 @@ TEST(HostileServer, EndlessBodiesKeepMemoryNearTheCap)
         qint64 cap;
         qint64 allowedKiB;
     };
+    // A download keeps nothing itself, but Qt's network thread reads ahead
+    // while this thread is slow (a loaded machine): what it holds in flight
+    // stays far below the whole stream the cap would otherwise let in.
     for (const Case &c : {Case{false, qint64(4) << 20, (4 << 10) + margin},
-                          Case{true, qint64(256) << 20, margin}}) {
+                          Case{true, qint64(256) << 20, (256 << 10) / 4}}) {
         const qint64 before = peakRssKiB();
         QElapsedTimer clock;
         clock.start();
