@@ -17,12 +17,13 @@ TickScheduler::TickScheduler(PlayerController &controller, QTimer &timer, MediaP
     // code does not know (the real one lives in a module).
     if (auto *engine = dynamic_cast<QObject *>(player)) {
         const QMetaObject *meta = engine->metaObject();
-        if (meta->indexOfSignal("stateChanged(PlayState)") >= 0)
+        const bool states = meta->indexOfSignal("stateChanged(PlayState)") >= 0;
+        const bool tags = meta->indexOfSignal("tagsChanged()") >= 0;
+        if (states)
             connect(engine, SIGNAL(stateChanged(PlayState)), this, SLOT(wake()));
-        if (meta->indexOfSignal("tagsChanged()") >= 0) {
+        if (tags)
             connect(engine, SIGNAL(tagsChanged()), this, SLOT(wake()));
-            engineReports_ = meta->indexOfSignal("stateChanged(PlayState)") >= 0;
-        }
+        engineReports_ = states && tags;
     }
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
