@@ -9,25 +9,23 @@
 
 TickScheduler::TickScheduler(PlayerController &controller, QTimer &timer, MediaPlayer *player,
                              QObject *parent)
-    : QObject(parent), controller_(controller), timer_(timer)
+    : QObject(parent), controller_(controller), player_(player), timer_(timer)
 {
     connect(&timer_, &QTimer::timeout, this, &TickScheduler::onTimeout);
     connect(&controller_, &PlayerController::wakeRequested, this, &TickScheduler::wake);
-    // Engines that report their state changes are QObjects of types this
-    // code does not know (the real one lives in a module).
-    if (auto *engine = dynamic_cast<QObject *>(player)) {
-        const QMetaObject *meta = engine->metaObject();
-        const bool states = meta->indexOfSignal("stateChanged(PlayState)") >= 0;
-        const bool tags = meta->indexOfSignal("tagsChanged()") >= 0;
-        if (states)
-            connect(engine, SIGNAL(stateChanged(PlayState)), this, SLOT(wake()));
-        if (tags)
-            connect(engine, SIGNAL(tagsChanged()), this, SLOT(wake()));
-        engineReports_ = states && tags;
-    }
+    // The engine reports its state and tag changes, so a steadily playing
+    // song needs no ticks.
+    if (player)
+        player->setObserver(this);
     if (QCoreApplication *app = QCoreApplication::instance())
         app->installEventFilter(this);
     timer_.start();
+}
+
+TickScheduler::~TickScheduler()
+{
+    if (player_)
+        player_->setObserver(nullptr);
 }
 
 void TickScheduler::wake()
@@ -40,7 +38,7 @@ void TickScheduler::wake()
 void TickScheduler::onTimeout()
 {
     controller_.tick();
-    if (controller_.ticksWanted(engineReports_))
+    if (controller_.ticksWanted(true))
         quietTicks_ = 0;
     else if (++quietTicks_ >= kQuietTicks)
         timer_.stop();

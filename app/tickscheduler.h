@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/mediaplayer.h"
+
 #include <QObject>
 
 class PlayerController;
@@ -10,7 +12,7 @@ class QTimer;
 // anywhere in the program, the engine's state and tag changes and the controller's
 // own wake requests (a hand-off notice, the start-up releasing its hold)
 // start it again; a few quiet ticks after the last want it stops.
-class TickScheduler : public QObject {
+class TickScheduler : public QObject, public MediaPlayerObserver {
     Q_OBJECT
 public:
     // Ticks this many times in a row with nothing wanted before sleeping, so
@@ -19,9 +21,13 @@ public:
 
     TickScheduler(PlayerController &controller, QTimer &timer, MediaPlayer *player,
                   QObject *parent = nullptr);
+    ~TickScheduler() override;
 
 public Q_SLOTS:
     void wake();
+
+    void engineStateChanged(PlayState) override { wake(); }
+    void engineTagsChanged() override { wake(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -30,9 +36,7 @@ private:
     void onTimeout();
 
     PlayerController &controller_;
+    MediaPlayer *player_;
     QTimer &timer_;
-    // The engine signals its state and tag changes, so a steadily playing
-    // song needs no ticks.
-    bool engineReports_ = false;
     int quietTicks_ = 0;
 };

@@ -307,6 +307,8 @@ void GstPlayer::setState(PlayState state)
         return;
     state_ = state;
     Q_EMIT stateChanged(state);
+    if (observer_)
+        observer_->engineStateChanged(state);
 }
 
 void GstPlayer::startSource()
@@ -465,8 +467,11 @@ void GstPlayer::takeTags(GstMessage *msg)
         }
     }
     gst_tag_list_unref(tags);
-    if (changed)
+    if (changed) {
         Q_EMIT tagsChanged();
+        if (observer_)
+            observer_->engineTagsChanged();
+    }
 }
 
 void GstPlayer::handle(GstMessage *msg)

@@ -52,6 +52,7 @@ public:
     qint64 position() const override;
     qint64 duration() const override;
     void seek(qint64 ms) override;
+    void setObserver(MediaPlayerObserver *observer) override { observer_ = observer; }
 
 Q_SIGNALS:
     // Every change of playState(), including the short-lived ones a poll
@@ -90,4 +91,5 @@ private:
     qint64 pendingSeek_ = -1;
     bool silent_ = false;    // the output failed to open: play silently
     QTimer *openLimit_;      // gives up on a source that never opens
+    MediaPlayerObserver *observer_ = nullptr;
 };

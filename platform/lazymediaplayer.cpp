@@ -11,12 +11,7 @@ void LazyMediaPlayer::setUrl(const QString &url)
         engine_ = factory_();
         if (engine_) {
             engine_->setVolume(volume_);
-            // The engine is a QObject of a type only its module knows.
-            if (auto *o = dynamic_cast<QObject *>(engine_.get())) {
-                connect(o, SIGNAL(stateChanged(PlayState)), this, SIGNAL(stateChanged(PlayState)));
-                if (o->metaObject()->indexOfSignal("tagsChanged()") >= 0)
-                    connect(o, SIGNAL(tagsChanged()), this, SIGNAL(tagsChanged()));
-            }
+            engine_->setObserver(observer_);
         }
     }
     if (engine_) {
@@ -26,7 +21,8 @@ void LazyMediaPlayer::setUrl(const QString &url)
     url_ = url;
     if (state_ != Stopped) {
         state_ = Stopped;
-        Q_EMIT stateChanged(state_);
+        if (observer_)
+            observer_->engineStateChanged(state_);
     }
 }
 
@@ -94,4 +90,11 @@ void LazyMediaPlayer::seek(qint64 ms)
 {
     if (engine_)
         engine_->seek(ms);
+}
+
+void LazyMediaPlayer::setObserver(MediaPlayerObserver *observer)
+{
+    observer_ = observer;
+    if (engine_)
+        engine_->setObserver(observer);
 }

@@ -1,7 +1,6 @@
 #pragma once
 #include "platform/mediaplayer.h"
 
-#include <QObject>
 #include <functional>
 #include <memory>
 
@@ -10,8 +9,7 @@
 // reports "nothing open" and takes transport calls as no-ops; the volume it is
 // given is handed on when the engine is made. Without an engine every source
 // ends stopped at once, so the timer moves on instead of waiting forever.
-class LazyMediaPlayer : public QObject, public MediaPlayer {
-    Q_OBJECT
+class LazyMediaPlayer : public MediaPlayer {
 public:
     using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
     explicit LazyMediaPlayer(Factory factory);
@@ -30,11 +28,8 @@ public:
     qint64 position() const override;
     qint64 duration() const override;
     void seek(qint64 ms) override;
-
-Q_SIGNALS:
-    // The engine's own stateChanged and tagsChanged(), when it has them.
-    void stateChanged(PlayState state);
-    void tagsChanged();
+    // Handed on to the engine once it is made.
+    void setObserver(MediaPlayerObserver *observer) override;
 
 private:
     Factory factory_;
@@ -43,4 +38,5 @@ private:
     QString url_;
     PlayState state_ = Undefined; // without an engine
     int volume_ = 100;
+    MediaPlayerObserver *observer_ = nullptr;
 };

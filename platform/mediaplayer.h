@@ -13,6 +13,19 @@ enum class PlayState : int {
     Ready = 10,
 };
 
+// What the engine tells its one listener as it happens, on the engine's own
+// (the window) thread. Plain virtual calls, so the check is the compiler's
+// even across the module the engine is loaded from.
+class MediaPlayerObserver {
+public:
+    virtual ~MediaPlayerObserver() = default;
+    // Every change of playState(), including the short-lived ones a poll
+    // would miss.
+    virtual void engineStateChanged(PlayState state) = 0;
+    // title() or author() changed while the source plays.
+    virtual void engineTagsChanged() = 0;
+};
+
 // The audio engine as the player sees it: a source, transport, a play state
 // and two tags. The real engine (GStreamer) lives in gstplayer.*; tests use
 // FakeMediaPlayer.
@@ -21,6 +34,10 @@ public:
     using enum PlayState;
 
     virtual ~MediaPlayer() = default;
+
+    // The one listener to the engine's changes, or null; it outlives the
+    // engine or is reset first.
+    virtual void setObserver(MediaPlayerObserver *observer) = 0;
 
     // Opens a source (local path or web address, possibly empty); playback
     // starts by itself once it is open. An empty, missing, directory or

@@ -365,8 +365,13 @@ TEST_F(GstPlayerTest, TheModuleMakesAWorkingEngine)
         made = engine != nullptr;
         return engine;
     });
-    QList<PlayState> states;
-    QObject::connect(&p, &LazyMediaPlayer::stateChanged, [&](PlayState s) { states << s; });
+    struct Recorder : MediaPlayerObserver {
+        QList<PlayState> states;
+        void engineStateChanged(PlayState s) override { states << s; }
+        void engineTagsChanged() override {}
+    } recorder;
+    QList<PlayState> &states = recorder.states;
+    p.setObserver(&recorder);
     p.setVolume(40);
     EXPECT_FALSE(made);
     p.setUrl(song("a.mp3", {.seconds = 0.3}));

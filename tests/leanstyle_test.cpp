@@ -100,7 +100,7 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     addEntry(w.ctx.session.current, QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("http://x/2.mp3"));
     w.ctx.session.current.currentIndex = 1;
     w.ctx.session.current.playing = true;
-    w.player.state = MediaPlayer::Paused;  // (no moving on to the next song)
+    w.player.report(MediaPlayer::Paused);  // (no moving on to the next song)
     c.tick();
     EXPECT_TRUE(w.action("m_Next")->isEnabled());
     EXPECT_FALSE(w.action("m_Pre")->isEnabled());
@@ -116,14 +116,14 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     // Playing: the tags reach the labels; stopping clears them again.
     w.player.titleTag = QStringLiteral("晴天");
     w.player.authorTag = QStringLiteral("周杰伦");
-    w.player.state = MediaPlayer::Playing;
+    w.player.report(MediaPlayer::Playing);
     w.ctx.session.current.playing = true;
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "晴天");
     EXPECT_EQ(w.label(2)->text(), "周杰伦");
     EXPECT_EQ(w.label(3)->text(), "暂停");
     w.ctx.session.current.playing = false;
-    w.player.state = MediaPlayer::Stopped;
+    w.player.report(MediaPlayer::Stopped);
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "");
     EXPECT_EQ(w.label(3)->text(), "播放");

@@ -171,7 +171,7 @@ TEST(PositionBarPace, MovesOnItsOwnAsEachSecondTurns)
     FakeMediaPlayer player;
     QWidget parent;
     PositionBar bar(player, &parent);
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     player.positionMs = 12400;
     player.durationMs = 30000;
     bar.refresh();
@@ -179,7 +179,7 @@ TEST(PositionBarPace, MovesOnItsOwnAsEachSecondTurns)
     player.positionMs = 13000;
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar.timeText() == "0:13 / 0:30"; }, 800));
     // Paused, it no longer looks.
-    player.state = MediaPlayer::Paused;
+    player.report(MediaPlayer::Paused);
     player.positionMs = 13500;
     bar.refresh();
     player.positionMs = 15000;

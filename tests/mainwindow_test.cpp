@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
     playCurrent(ctx.services, ctx.session, 1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     window->controller().tick();
     QLabel *name = label(1);
     EXPECT_LE(name->geometry().right(), window->centralWidget()->width());

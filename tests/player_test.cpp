@@ -209,7 +209,7 @@ TEST_F(Player, PlayFileOpensAnMp3AsALoneSong)
     EXPECT_EQ(ctx.session.current.entry(2), SongEntry{});
     EXPECT_EQ(refreshes, 0);
 
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_FALSE(c.previousEnabled());
     EXPECT_FALSE(c.nextEnabled());
@@ -266,7 +266,7 @@ TEST_F(Player, PlayFileByType)
     EXPECT_TRUE(player.urls.isEmpty());
 
     // .m4a plays like .mp3 but leaves the song texts as they were.
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     player.titleTag = QStringLiteral("旧歌");
     ctx.session.current.playing = true;
     c.tick();
@@ -279,7 +279,7 @@ TEST_F(Player, PlayFileByType)
 
     // Every accepted type in any letter case plays alone and empties the texts.
     for (const char *name : {"d.FLAC", "e.ogg", "f.Opus", "g.MP3", "h.wma"}) {
-        player.state = MediaPlayer::Playing;
+        player.report(MediaPlayer::Playing);
         c.tick();
         ASSERT_EQ(c.labelText(1), "旧歌");
         c.playFile(file(name));
@@ -312,7 +312,7 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     withSite.tick();
     EXPECT_EQ(withSite.tooltip(), "http://site.test/");
 
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_EQ(ctx.session.current.entry(2).songName, "月亮代表我的心");
     EXPECT_EQ(ctx.session.current.entry(2).singer, "邓丽君");
@@ -332,7 +332,7 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
     EXPECT_EQ(c.tooltip(), "正在播放歌曲：A3-S3");
 
-    player.state = MediaPlayer::Paused;
+    player.report(MediaPlayer::Paused);
     c.tick();
     EXPECT_EQ(c.tooltip(), "Liravo提醒你：播放器没有播放音乐");
 }
@@ -809,7 +809,7 @@ TEST_F(Player, UntaggedSongGoesByItsFileName)
 {
     PlayerController &c = loaded();
     c.playFile(file("夜曲.live.mp3"));
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_EQ(c.labelText(1), "夜曲.live");
     EXPECT_EQ(c.caption(), "夜曲.live[播放中...][Liravo]");

@@ -408,7 +408,7 @@ TEST(SearchWindow, SilentServiceEndsTheSearchWithinTheLimitWithAMessage)
     f.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                     QStringLiteral("1500"));
     fillResults(f.ctx, {{"甲", "一"}});
-    f.player.state = MediaPlayer::Playing;
+    f.player.report(MediaPlayer::Playing);
 
     SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
     showActive(w);

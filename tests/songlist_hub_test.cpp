@@ -110,7 +110,7 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     mp3.close();
     PlayerController &c = hub->mainWindow().controller();
     c.playFile(mp3.fileName());
-    player.state = MediaPlayer::Playing;
+    player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_EQ(rows(), QStringList{"晚风"});
     EXPECT_EQ(ctx.session.current.count, 1);

@@ -31,33 +31,6 @@ bool waitFor(const std::function<bool()> &done, int ms)
     return done();
 }
 
-// A fake engine that reports its state changes as the real one does.
-class SignallingPlayer : public QObject, public FakeMediaPlayer {
-    Q_OBJECT
-public:
-    void report(PlayState s)
-    {
-        state = s;
-        Q_EMIT stateChanged(s);
-    }
-Q_SIGNALS:
-    void stateChanged(PlayState state);
-};
-
-// One that reports its tags as well, as the real one does: a steadily
-// playing song then needs no ticks.
-class ReportingPlayer : public SignallingPlayer {
-    Q_OBJECT
-public:
-    void reportTitle(const QString &title)
-    {
-        titleTag = title;
-        Q_EMIT tagsChanged();
-    }
-Q_SIGNALS:
-    void tagsChanged();
-};
-
 // The real store, counting the reads that reach it.
 class CountingStore : public SettingsBackend {
 public:
@@ -75,10 +48,9 @@ public:
     int reads = 0;
 };
 
-template <class Engine>
-class TickSleepWith : public ::testing::Test, protected FakeServices {
+class TickSleep : public ::testing::Test, protected FakeServices {
 protected:
-    TickSleepWith() : FakeServices({.player = &engine}) {}
+    TickSleep() : FakeServices({.player = &engine}) {}
     void SetUp() override
     {
         window = std::make_unique<MainWindow>(ctx);
@@ -97,12 +69,10 @@ protected:
         playCurrent(ctx.services, ctx.session, 1);
     }
 
-    Engine engine;
+    FakeMediaPlayer engine;
     std::unique_ptr<MainWindow> window;
     QTimer *timer = nullptr;
 };
-using TickSleep = TickSleepWith<SignallingPlayer>;
-using TickSleepReported = TickSleepWith<ReportingPlayer>;
 
 TEST_F(TickSleep, SleepsWhenNothingIsWantedAndWakesOnInputAndEngineEvents)
 {
@@ -128,7 +98,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 {
     ASSERT_TRUE(asleep());
     wantSongs(1);
-    engine.report(MediaPlayer::Playing);
+    engine.report(MediaPlayer::Transitioning);
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
 
@@ -141,7 +111,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
     EXPECT_TRUE(timer->isActive());
 }
 
-TEST_F(TickSleepReported, SleepsWhileASongPlaysSteadilyAndWakesForItsTagsAndItsEnd)
+TEST_F(TickSleep, SleepsWhileASongPlaysSteadilyAndWakesForItsTagsAndItsEnd)
 {
     ASSERT_TRUE(asleep());
     wantSongs(2);

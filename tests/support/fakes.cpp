@@ -7,28 +7,43 @@ void FakeMediaPlayer::setUrl(const QString &url)
     url_ = url;
     urls << url;
     calls << QStringLiteral("setUrl ") + url;
-    state = Transitioning;
+    report(Transitioning);
 }
 
 void FakeMediaPlayer::play()
 {
     ++plays;
     calls << QStringLiteral("play");
-    state = stateAfterPlay;
+    report(stateAfterPlay);
 }
 
 void FakeMediaPlayer::pause()
 {
     ++pauses;
     calls << QStringLiteral("pause");
-    state = Paused;
+    report(Paused);
 }
 
 void FakeMediaPlayer::stop()
 {
     ++stops;
     calls << QStringLiteral("stop");
-    state = Stopped;
+    report(Stopped);
+}
+
+void FakeMediaPlayer::report(PlayState s)
+{
+    const bool changed = state != s;
+    state = s;
+    if (changed && observer)
+        observer->engineStateChanged(s);
+}
+
+void FakeMediaPlayer::reportTitle(const QString &title)
+{
+    titleTag = title;
+    if (observer)
+        observer->engineTagsChanged();
 }
 
 void FakeMediaPlayer::seek(qint64 ms)

@@ -36,7 +36,12 @@ public:
     qint64 position() const override { return positionMs; }
     qint64 duration() const override { return durationMs; }
     void seek(qint64 ms) override;
+    void setObserver(MediaPlayerObserver *o) override { observer = o; }
+    // Sets the state or the title tag and tells the observer, as an engine does.
+    void report(PlayState s);
+    void reportTitle(const QString &title);
 
+    MediaPlayerObserver *observer = nullptr;
     PlayState state = Undefined;
     qint64 positionMs = -1;
     qint64 durationMs = -1;
