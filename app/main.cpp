@@ -1,27 +1,28 @@
-#include "platform/appcontext.h"
-#include "platform/lazymediaplayer.h"
-#include "platform/leanstyle.h"
-#include "app/mainwindow.h"
-#include "app/mprisbridge.h"
-#include "app/playercontroller.h"
+#include "ui/appcontext.h"
+#include "engine/lazymediaplayer.h"
+#include "ui/leanstyle.h"
+#include "windows/mainwindow.h"
+#include "mpris/mprisbridge.h"
+#include "windows/mainviewmodel.h"
+#include "playback/player.h"
 #include "base/settings.h"
 #include "app/startup.h"
 #include "app/windowhub.h"
 #include "online/addressresolver.h"
-#include "platform/dialogs.h"
-#include "platform/engineloader.h"
-#include "platform/lazyhttpclient.h"
-#include "platform/qtbrowser.h"
-#include "platform/qtdialogs.h"
-#include "platform/qtdownloader.h"
-#include "platform/qtinstancelock.h"
-#include "platform/qtmprisservice.h"
-#include "platform/qtprocesslauncher.h"
-#include "platform/qttranslations.h"
-#include "platform/qttrayicon.h"
-#include "platform/sqlitesettingsbackend.h"
-#include "platform/storewatch.h"
-#include "platform/xdgfileassociation.h"
+#include "desktop/dialogs.h"
+#include "engine/engineloader.h"
+#include "net/lazyhttpclient.h"
+#include "desktop/qtbrowser.h"
+#include "ui/qtdialogs.h"
+#include "net/qtdownloader.h"
+#include "store/qtinstancelock.h"
+#include "mpris/qtmprisservice.h"
+#include "desktop/qtprocesslauncher.h"
+#include "desktop/qttranslations.h"
+#include "ui/qttrayicon.h"
+#include "store/sqlitesettingsbackend.h"
+#include "store/storewatch.h"
+#include "desktop/xdgfileassociation.h"
 #include "system/updater.h"
 
 #include <QApplication>
@@ -81,7 +82,7 @@ int main(int argc, char **argv)
     if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
         warnSoon(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
                                 "本次的更改不会被记住。"));
-    LazyMediaPlayer player([&dialogs]() -> std::unique_ptr<MediaPlayer> {
+    LazyMediaPlayer engine([&dialogs]() -> std::unique_ptr<MediaPlayer> {
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
         if (!engine)
@@ -98,7 +99,7 @@ int main(int argc, char **argv)
     QtTrayIcon tray;
     QtInstanceLock lock(settings.programAppName());
     AppContext ctx{{.settings = settings,
-                    .player = player,
+                    .player = engine,
                     .dialogs = dialogs,
                     .http = http,
                     .browser = browser,
@@ -112,38 +113,45 @@ int main(int argc, char **argv)
     ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
 
     StartupProcedure startup(ctx);
+    // The single-copy rule runs before any window or tray icon exists, so a
+    // copy that only hands its file over never shows anything.
+    if (startup.handOverToRunningCopy(ctx.session.commandLine))
+        return 0;
     startup.run();
 
     WindowHub hub(ctx);
     MainWindow &w = hub.mainWindow();
+    Player &player = ctx.player;
     // A second copy hands its song over through the store; its writes wake
     // the tick, which otherwise would have to read the store ten times a second.
     std::unique_ptr<StoreWatch> storeWatch;
     if (auto *store = dynamic_cast<SqliteSettingsBackend *>(backend.get())) {
         storeWatch = std::make_unique<StoreWatch>(store->path());
         if (storeWatch->watching()) {
-            w.controller().setHandOffWatched(true);
-            QObject::connect(storeWatch.get(), &StoreWatch::changed, &w.controller(),
-                             &PlayerController::handOffMayHaveChanged);
+            player.setHandOffWatched(true);
+            QObject::connect(storeWatch.get(), &StoreWatch::changed, &player,
+                             &Player::handOffMayHaveChanged);
         }
     }
     tray.setContextMenu(w.findChild<QMenu *>(QStringLiteral("m_右键菜单")));
     dialogs.setParentWindow(&w);
-    // The first activation runs the single-copy rule and opens the song list.
-    // A desktop without a window manager may never activate the window, so it
-    // also runs once the window has been painted (the player is then on the
-    // screen before any other work), and at the latest after half a second;
-    // whichever comes first wins.
-    w.controller().holdTicks(true);
+    // The first activation takes over as the running copy and opens the
+    // song list. A desktop without a window manager may never activate the
+    // window, so it also runs once the window has been painted (the player
+    // is then on the screen before any other work), and at the latest after
+    // half a second; whichever comes first wins.
+    player.holdTicks(true);
     // The desktop's media controls belong to the copy that runs on.
     QtMprisService mprisService;
-    MprisBridge mpris(w.controller(), mprisService, player, http, ctx.session);
+    MprisBridge mpris(player, mprisService, http);
+    QObject::connect(&mpris, &MprisBridge::raiseRequested, &w, &MainWindow::showNormalAndRaise);
+    QObject::connect(&mpris, &MprisBridge::quitRequested, &w,
+                     [&w] { w.controller().commands().exit(); });
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;
-        if (!startup.firstActivation(w.handle()))
-            return;
-        w.controller().holdTicks(false);
+        startup.firstActivation(w.handle());
+        player.holdTicks(false);
         mpris.publish();
         // An update that failed was undone by its script; the user hears of it here.
         const QString report = Updater::takeFailureReport(QCoreApplication::applicationDirPath());

@@ -1,15 +1,15 @@
 #include "app/startup.h"
 
 #include "collection/fileexists.h"
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/makerhosts.h"
 #include "base/handoff.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
-#include "platform/browser.h"
-#include "platform/instancelock.h"
-#include "platform/dialogs.h"
-#include "platform/trayicon.h"
+#include "desktop/browser.h"
+#include "store/instancelock.h"
+#include "desktop/dialogs.h"
+#include "playback/player.h"
 
 #include <QDir>
 
@@ -34,28 +34,28 @@ void StartupProcedure::run()
     }
 }
 
-bool StartupProcedure::firstActivation(qint64 windowHandle)
+void StartupProcedure::firstActivation(qint64 windowHandle)
 {
     if (activatedOnce_)
-        return true;
+        return;
     // Set first: playFile below may open a modal message, and the window
     // activations it causes must not run this sequence again.
     activatedOnce_ = true;
 
-    if (!enforceSingleInstance(windowHandle, ctx_.session.commandLine))
-        return false;
+    takeOver(windowHandle, ctx_.session.commandLine);
 
-    SongCollection &c = ctx_.session.current;
-    if (!lastCollectionPath_.isEmpty() && c.count == 0) {
-        ctx_.windows().playFile(lastCollectionPath_);
-        c.playing = false;
-        c.currentIndex = 1;
+    Player &player = ctx_.player;
+    if (!lastCollectionPath_.isEmpty() && player.collection().count == 0) {
+        player.playFile(lastCollectionPath_);
+        player.editCollection([](SongCollection &c) {
+            c.playing = false;
+            c.currentIndex = 1;
+        });
     }
     ctx_.windows().showSongList();
-    return true;
 }
 
-bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString &given)
+bool StartupProcedure::handOverToRunningCopy(const QString &given)
 {
     HandOff handOff(ctx_.services.settings);
     const bool sole = ctx_.services.instanceLock.tryLock();
@@ -63,7 +63,7 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
         // The file first, then the request to come forward: the running copy
         // reads them in the same order on its tick. Without a file nothing
         // is written, so a file another copy left just before stays.
-        const bool handed = given.isEmpty() || handOff.leaveFile(given, handOffWaitMs_);
+        const bool handed = given.isEmpty() || handOff.leaveFile(given, kHandOffWaitMs);
         if (handOff.runningCopyKnown())
             handOff.requestShow();
         if (!handed)
@@ -71,11 +71,14 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
                 QStringLiteral("无法把“%1”交给正在运行的 Liravo，文件没有打开。\n%2")
                     .arg(QDir::toNativeSeparators(given), handOff.why()),
                 QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-        ctx_.services.tray.remove();
-        ctx_.windows().exitProgram();
-        return false;
+        return true;
     }
+    return false;
+}
 
+void StartupProcedure::takeOver(qint64 windowHandle, const QString &given)
+{
+    HandOff handOff(ctx_.services.settings);
     handOff.recordRunning(windowHandle);
     // A hand-off left by a copy that found no one to take it is taken over
     // now; when this copy has a file of its own, the waiting one stays and
@@ -84,13 +87,6 @@ bool StartupProcedure::enforceSingleInstance(qint64 windowHandle, const QString 
     if (file.isEmpty())
         file = handOff.takeFile().value_or(QString());
     if (!file.isEmpty()) {
-        // The song list window tidies the collection when it loads, and tidying
-        // drops entries without a name. A lone song opened here has no name
-        // until its tags are read on a later tick, so the list is loaded
-        // before the song is added, or showing it right after would throw the
-        // song away.
-        ctx_.windows().refreshSongList();
-        ctx_.windows().playFile(file);
+        ctx_.player.playFile(file);
     }
-    return true;
 }

@@ -19,24 +19,22 @@ public:
     // collection if its file is still there, opens the introduction page on
     // the very first run.
     void run();
-    // Runs once per process, on the main window's first activation. Returns
-    // false when another copy runs: the file was handed over and the caller
-    // has been told (the navigator's exitProgram) to end.
-    bool firstActivation(qint64 windowHandle);
-    // Returns false when another copy runs (after handing the file over and
-    // removing the tray icon); true for the sole copy.
-    bool enforceSingleInstance(qint64 windowHandle, const QString &file);
-
-    // How long a second copy waits for the hand-off slot to be free.
-    void setHandOffWait(int ms) { handOffWaitMs_ = ms; }
-
-    const QString &lastCollectionPath() const { return lastCollectionPath_; }
+    // The single-copy rule, before any window or tray icon exists. Returns
+    // true when another copy runs: the file was handed over (or the user was
+    // told why not) and this copy is to end without showing anything.
+    bool handOverToRunningCopy(const QString &file);
+    // Runs once per process, on the main window's first activation: this
+    // copy becomes the running one, takes a waiting hand-off or its own file,
+    // reopens the last collection and shows the song list.
+    void firstActivation(qint64 windowHandle);
     bool activatedOnce() const { return activatedOnce_; }
 
 private:
+    void takeOver(qint64 windowHandle, const QString &file);
 
     AppContext &ctx_;
-    int handOffWaitMs_ = 4000;
+    // How long a second copy waits for the hand-off slot to be free.
+    static constexpr int kHandOffWaitMs = 4000;
     QString lastCollectionPath_;
     bool activatedOnce_ = false;
 };

@@ -1,18 +1,17 @@
 #include "app/windowhub.h"
 
-#include "platform/appcontext.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
-#include "platform/trayicon.h"
+#include "ui/appcontext.h"
+#include "windows/mainwindow.h"
+#include "desktop/trayicon.h"
 
 #include <QApplication>
 
 #include <utility>
 
-#include "collection/songlistwindow.h"
-#include "online/searchwindow.h"
-#include "system/scanwindow.h"
-#include "system/updaterwindow.h"
+#include "windows/songlistwindow.h"
+#include "windows/searchwindow.h"
+#include "windows/scanwindow.h"
+#include "windows/updaterwindow.h"
 
 namespace {
 template <typename W, typename... Parts>
@@ -36,6 +35,10 @@ void closeIfOpen(QPointer<QWidget> &slot)
 WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx)
 {
     ctx_.navigator = this;
+    // Every dialog of the windows is modal, and a window's operation on the
+    // collection (saving under a name, opening a file) waits in one of them:
+    // the playback tick leaves the collection alone meanwhile.
+    ctx_.player.setCollectionInUse([] { return QApplication::activeModalWidget() != nullptr; });
 }
 
 WindowHub::~WindowHub()
@@ -51,33 +54,27 @@ WindowHub::~WindowHub()
 QWidget *WindowHub::existingMainWindow() { return main_; }
 SongListWindow *WindowHub::songList()
 {
-    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.session, *this);
+    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.player, *this);
 }
 
-void WindowHub::refreshSongList() { songList()->refreshList(); }
 void WindowHub::showSongList() { showWindow(songList()); }
 void WindowHub::closeSongList() { closeIfOpen(songList_); }
 void WindowHub::showSearchWindow()
 {
-    showWindow(ensure<SearchWindow>(search_, ctx_.services, ctx_.session, *this));
+    showWindow(ensure<SearchWindow>(search_, ctx_.services, ctx_.session, ctx_.player, *this));
 }
 void WindowHub::closeSearchWindow() { closeIfOpen(search_); }
 
 void WindowHub::showScanWindow()
 {
     Services &s = ctx_.services;
-    showWindow(ensure<ScanWindow>(scan_, s.settings, s.dialogs, ctx_.session, *this));
+    showWindow(ensure<ScanWindow>(scan_, s.settings, s.dialogs, ctx_.session, ctx_.player, *this));
 }
 
 void WindowHub::showUpdaterWindow()
 {
     Services &s = ctx_.services;
     showWindow(ensure<UpdaterWindow>(updater_, s.settings, s.dialogs, s.downloader, s.launcher, *this));
-}
-
-void WindowHub::playFile(const QString &path)
-{
-    mainWindow().controller().playFile(path);
 }
 
 void WindowHub::exitProgram()
@@ -87,28 +84,12 @@ void WindowHub::exitProgram()
     QCoreApplication::exit(0);
 }
 
-bool WindowHub::collectionInUse()
-{
-    // Every dialog of the windows is modal, and a window's operation on the
-    // collection (saving under a name, opening a file) waits in one of them.
-    return QApplication::activeModalWidget() != nullptr;
-}
-
 MainWindow &WindowHub::mainWindow()
 {
-    if (!main_) {
+    if (!main_)
         main_ = new MainWindow(ctx_);
-        connect(&main_->controller(), &PlayerController::collectionReplaced, this, [this] {
-            if (songList_)
-                static_cast<SongListWindow *>(songList_.data())->refreshList();
-        });
-    }
     return *main_;
 }
-
-QWidget *WindowHub::songListWindow() const { return songList_; }
-QWidget *WindowHub::searchWindow() const { return search_; }
-QWidget *WindowHub::scanWindow() const { return scan_; }
 
 void WindowHub::showWindow(QWidget *w)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "base/navigator.h"
+#include "ui/navigator.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,21 +22,14 @@ public:
     // Makes the main window (running its load sequence) on the first call.
     MainWindow &mainWindow();
 
-    QWidget *songListWindow() const;
-    QWidget *searchWindow() const;
-    QWidget *scanWindow() const;
-
     QWidget *existingMainWindow() override;
-    void refreshSongList() override;
     void showSongList() override;
     void closeSongList() override;
     void showSearchWindow() override;
     void closeSearchWindow() override;
     void showScanWindow() override;
     void showUpdaterWindow() override;
-    void playFile(const QString &path) override;
     void exitProgram() override;
-    bool collectionInUse() override;
 
 private:
     void showWindow(QWidget *w);

@@ -3,11 +3,10 @@
 
 #include <QString>
 
-// What the player holds for the life of the process: the current song
-// collection, and the lists the search and scan windows keep, so a window
-// closed and opened again shows the same.
+// What the windows keep for the life of the process: the lists the search
+// and scan windows show, so a window closed and opened again shows the same.
+// The current collection belongs to the Player.
 struct Session {
-    SongCollection current;
     SongCollection searchResults;
     QString searchText; // the words of the last online search
     SongCollection scanList;

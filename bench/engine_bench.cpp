@@ -2,7 +2,7 @@
 // memory and mapped libraries) when the first source is set, the CPU it takes
 // while a song plays on the silent output, how long a source takes to start,
 // and the price of the state poll the playback timer makes every tick.
-#include "platform/gstplayer.h"
+#include "engine/gstplayer.h"
 
 #include <QCoreApplication>
 #include <QDir>

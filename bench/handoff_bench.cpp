@@ -3,12 +3,12 @@
 // window plays the handed-over song, with the window's timer asleep before
 // (as it is while the player idles) and the store watched as in the program.
 #include "support/fakeservices.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
-#include "platform/mediaplayer.h"
-#include "platform/sqlitesettingsbackend.h"
-#include "platform/storewatch.h"
+#include "engine/mediaplayer.h"
+#include "store/sqlitesettingsbackend.h"
+#include "store/storewatch.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 // The playback timer reads two entries ten times a second, so a read must stay
 // in the microseconds.
 #include "base/settings.h"
-#include "platform/sqlitesettingsbackend.h"
+#include "store/sqlitesettingsbackend.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -2,13 +2,13 @@
 // runs): the controller alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.
 #include "support/fakeservices.h"
-#include "app/mainwindow.h"
-#include "app/mprisbridge.h"
-#include "app/playercontroller.h"
+#include "windows/mainwindow.h"
+#include "mpris/mprisbridge.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
-#include "platform/mediaplayer.h"
-#include "platform/mprisservice.h"
-#include "platform/sqlitesettingsbackend.h"
+#include "engine/mediaplayer.h"
+#include "mpris/mprisservice.h"
+#include "store/sqlitesettingsbackend.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "collection/audioformats.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
-#include "platform/dialogs.h"
+#include "desktop/dialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "base/songcollection.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
-#include "platform/dialogs.h"
+#include "desktop/dialogs.h"
 
 #include <QFile>
 #include <QFileInfo>

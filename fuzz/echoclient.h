@@ -1,7 +1,7 @@
 #pragma once
 // An HTTP client that answers every request with the fuzzer's input, so whole
 // request loops run over arbitrary replies.
-#include "platform/httpclient.h"
+#include "net/httpclient.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // Tag bytes come straight from files and streams. Beyond not crashing, the
 // repair must leave real Unicode alone and never make text longer than its
 // bytes.
-#include "platform/tagtext.h"
+#include "engine/tagtext.h"
 
 #include <QStringDecoder>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The comment reader takes whatever file the user opens. Beyond not crashing,
 // no field may come out longer than the bytes it was read from.
-#include "platform/vorbiscomments.h"
+#include "engine/vorbiscomments.h"
 
 #include <QBuffer>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/httpclient.h"
+#include "net/httpclient.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "online/songsearch.h"
 
-#include "platform/services.h"
+#include "base/services.h"
 #include "online/markercuts.h"
 #include "online/fetchpage.h"
 #include "online/onlinesettings.h"
-#include "platform/dialogs.h"
+#include "desktop/dialogs.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "base/songcollection.h"
-#include "platform/httpclient.h"
+#include "net/httpclient.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "system/associatemp3.h"
 
-#include "platform/dialogs.h"
-#include "platform/fileassociation.h"
+#include "desktop/dialogs.h"
+#include "desktop/fileassociation.h"
 
 #include <QCoreApplication>
 

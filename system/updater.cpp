@@ -1,8 +1,8 @@
 #include "system/updater.h"
 
-#include "platform/dialogs.h"
-#include "platform/downloader.h"
-#include "platform/processlauncher.h"
+#include "desktop/dialogs.h"
+#include "net/downloader.h"
+#include "desktop/processlauncher.h"
 
 #include <QDir>
 #include <QFile>

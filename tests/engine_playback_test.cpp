@@ -1,12 +1,12 @@
 // The playback tick driving the real audio engine (null output, real time)
 // through a collection of generated songs: tags fill the entries, finished
 // songs advance by the play mode, and entries that cannot play are skipped.
-#include "platform/appcontext.h"
-#include "collection/playentry.h"
-#include "app/playercontroller.h"
+#include "ui/appcontext.h"
+#include "playback/playentry.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/gstplayer.h"
+#include "store/memorysettingsbackend.h"
+#include "engine/gstplayer.h"
 #include "support/fakeservices.h"
 #include "support/mp3gen.h"
 
@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        controller = std::make_unique<PlayerController>(ctx);
+        controller = std::make_unique<MainViewModel>(ctx);
         controller->load(QIcon());
         QObject::connect(player.get(), &GstPlayer::stateChanged, [this](PlayState s) {
             if (s == MediaPlayer::Playing)
@@ -40,7 +40,7 @@ protected:
 
     void addLocal(const QString &path)
     {
-        SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
+        SongEntry &e = heldCollection(ctx.player).entry(++heldCollection(ctx.player).count);
         e.address = path;
         e.isLocal = true;
     }
@@ -68,7 +68,7 @@ protected:
         std::make_unique<GstPlayer>(GstPlayer::Options{.audioOutput = QStringLiteral("null")});
     FakeServices services{{.player = player.get()}};
     AppContext &ctx = services.ctx;
-    std::unique_ptr<PlayerController> controller;
+    std::unique_ptr<MainViewModel> controller;
     QTimer timer;
     QStringList started;  // every source that reached the playing state
     QStringList captions; // the caption after each tick
@@ -88,26 +88,26 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     addLocal(dir.filePath("missing.mp3"));
     addLocal(garbage.fileName());
     addLocal(last);
-    ctx.session.current.albumName = QStringLiteral("测试歌集");
+    heldCollection(ctx.player).albumName = QStringLiteral("测试歌集");
     controller->setPlayMode(QStringLiteral("列表播放"));
 
-    playCurrent(ctx.services, ctx.session, 1);
-    ASSERT_TRUE(tickUntil([&] { return !ctx.session.current.playing; }, 15000))
-        << "stuck at entry " << ctx.session.current.currentIndex;
+    ctx.player.play(1);
+    ASSERT_TRUE(tickUntil([&] { return !heldCollection(ctx.player).playing; }, 15000))
+        << "stuck at entry " << heldCollection(ctx.player).currentIndex;
     EXPECT_EQ(started, (QStringList{first, last}));
     // Tags reached the untitled entries, GBK ones included.
-    EXPECT_EQ(ctx.session.current.entry(1).songName, QStringLiteral("童话"));
-    EXPECT_EQ(ctx.session.current.entry(1).singer, QStringLiteral("光良"));
-    EXPECT_EQ(ctx.session.current.entry(4).songName, QStringLiteral("后来"));
-    EXPECT_EQ(ctx.session.current.entry(4).singer, QStringLiteral("刘若英"));
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, QStringLiteral("童话"));
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).singer, QStringLiteral("光良"));
+    EXPECT_EQ(heldCollection(ctx.player).entry(4).songName, QStringLiteral("后来"));
+    EXPECT_EQ(heldCollection(ctx.player).entry(4).singer, QStringLiteral("刘若英"));
     EXPECT_TRUE(captions.contains(QStringLiteral("童话[播放中...][Liravo]")));
     EXPECT_TRUE(captions.contains(QStringLiteral("后来[播放中...][Liravo]")));
 
     // After the last entry: idle, back at entry 1 and the engine stopped.
     controller->tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
-    EXPECT_TRUE(controller->labelText(PlayerController::SongName).isEmpty());
+    EXPECT_TRUE(controller->labelText(MainViewModel::SongName).isEmpty());
 }
 
 TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
@@ -116,23 +116,23 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     addLocal(only);
     addLocal(song("other.mp3", {.seconds = 0.4}));
     controller->setPlayMode(QStringLiteral("单曲循环"));
-    playCurrent(ctx.services, ctx.session, 1);
+    ctx.player.play(1);
     ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
     EXPECT_EQ(started, QStringList(started.size(), only));
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
 }
 
 TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
     controller->setPlayMode(QStringLiteral("列表播放"));
-    playCurrent(ctx.services, ctx.session, 1);
+    ctx.player.play(1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     // A plain MP3 has no length field: it is known once enough frames are read.
     ASSERT_TRUE(tickUntil([&] { return player->duration() > 0; }, 5000));
     EXPECT_NEAR(double(player->duration()), 30000.0, 100.0);
-    controller->clickLabel(PlayerController::PlayPause); // 暂停
+    controller->clickLabel(MainViewModel::PlayPause); // 暂停
     QTest::qWait(150); // the engine takes the pause on its own thread
     const qint64 stood = player->position();
     for (int i = 0; i < 5; ++i) {
@@ -143,16 +143,16 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
     EXPECT_EQ(player->position(), stood);
     EXPECT_TRUE(controller->caption().contains(QStringLiteral("[暂停]")));
 
-    controller->clickLabel(PlayerController::PlayPause); // 播放
+    controller->clickLabel(MainViewModel::PlayPause); // 播放
     ASSERT_TRUE(tickUntil([&] { return player->position() > stood + 200; }, 10000));
     EXPECT_LT(player->position(), stood + 5000);
-    EXPECT_EQ(controller->labelText(PlayerController::PlayPause), QStringLiteral("暂停"));
+    EXPECT_EQ(controller->labelText(MainViewModel::PlayPause), QStringLiteral("暂停"));
 
     player->seek(20000);
     ASSERT_TRUE(tickUntil([&] { return player->position() >= 20000; }, 5000));
     EXPECT_LT(player->position(), 22000);
     player->seek(99000); // clamped to the end: the song is over
-    ASSERT_TRUE(tickUntil([&] { return !ctx.session.current.playing; }, 5000));
+    ASSERT_TRUE(tickUntil([&] { return !heldCollection(ctx.player).playing; }, 5000));
     EXPECT_EQ(player->position(), -1);
 }
 

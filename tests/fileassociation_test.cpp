@@ -1,4 +1,4 @@
-#include "platform/xdgfileassociation.h"
+#include "desktop/xdgfileassociation.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
 #include "system/associatemp3.h"

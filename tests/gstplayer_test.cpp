@@ -1,7 +1,7 @@
 // The real GStreamer engine on generated MP3s, always with the silent output.
-#include "platform/lazymediaplayer.h"
-#include "platform/engineloader.h"
-#include "platform/gstplayer.h"
+#include "engine/lazymediaplayer.h"
+#include "engine/engineloader.h"
+#include "engine/gstplayer.h"
 #include "support/mp3gen.h"
 
 #include <gtest/gtest.h>

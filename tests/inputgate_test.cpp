@@ -1,6 +1,6 @@
 // While a gate stands, only the cancel button, Esc, the close box and a
 // modal dialog opened meanwhile take the user's input.
-#include "base/inputgate.h"
+#include "ui/inputgate.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // The web client loaded on demand: what the player sees without the network
 // module, and that the module, once loaded, is the client it was before.
 #include "online/fetchpage.h"
-#include "platform/lazyhttpclient.h"
-#include "platform/qtdownloader.h"
+#include "net/lazyhttpclient.h"
+#include "net/qtdownloader.h"
 #include "support/loopbackserver.h"
 
 #include <QElapsedTimer>

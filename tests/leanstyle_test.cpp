@@ -2,12 +2,12 @@
 // plugins at start-up, one decoded program icon, and a window that still
 // follows every change although it no longer rewrites what it shows.
 #include "base/songcollection.h"
-#include "platform/appcontext.h"
-#include "platform/leanstyle.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "ui/appcontext.h"
+#include "ui/leanstyle.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
 #include <QApplication>
@@ -52,7 +52,7 @@ TEST(LeanStartUp, MainWindowAndIconsLoadNoImagePlugin)
     QApplication::setWindowIcon(MainWindow::appIcon());
     Window w;
     w.window->show();
-    w.window->controller().tick();
+    w.ctx.player.tick();
     EXPECT_TRUE(loadedImagePlugins().isEmpty()) << loadedImagePlugins().constData();
 
     // The program icon is decoded once and shared, at every size it ships in.
@@ -91,22 +91,22 @@ TEST(LeanStartUp, OverflowButtonKeepsQtsPicturesForBothDirections)
 TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
 {
     Window w;
-    PlayerController &c = w.window->controller();
+    MainViewModel &c = w.window->controller();
     for (int i = 0; i < 5; ++i)
         c.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
 
-    addEntry(w.ctx.session.current, QStringLiteral("稻香"), QStringLiteral("周杰伦"), QStringLiteral("http://x/1.mp3"));
-    addEntry(w.ctx.session.current, QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("http://x/2.mp3"));
-    w.ctx.session.current.currentIndex = 1;
-    w.ctx.session.current.playing = true;
+    addEntry(heldCollection(w.ctx.player), QStringLiteral("稻香"), QStringLiteral("周杰伦"), QStringLiteral("http://x/1.mp3"));
+    addEntry(heldCollection(w.ctx.player), QStringLiteral("晴天"), QStringLiteral("周杰伦"), QStringLiteral("http://x/2.mp3"));
+    heldCollection(w.ctx.player).currentIndex = 1;
+    heldCollection(w.ctx.player).playing = true;
     w.player.report(MediaPlayer::Paused);  // (no moving on to the next song)
     c.tick();
     EXPECT_TRUE(w.action("m_Next")->isEnabled());
     EXPECT_FALSE(w.action("m_Pre")->isEnabled());
     EXPECT_TRUE(w.window->windowTitle().startsWith("稻香[")) << qPrintable(w.window->windowTitle());
 
-    w.ctx.session.current.currentIndex = 2;
+    heldCollection(w.ctx.player).currentIndex = 2;
     c.tick();
     c.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
@@ -117,12 +117,12 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     w.player.titleTag = QStringLiteral("晴天");
     w.player.authorTag = QStringLiteral("周杰伦");
     w.player.report(MediaPlayer::Playing);
-    w.ctx.session.current.playing = true;
+    heldCollection(w.ctx.player).playing = true;
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "晴天");
     EXPECT_EQ(w.label(2)->text(), "周杰伦");
     EXPECT_EQ(w.label(3)->text(), "暂停");
-    w.ctx.session.current.playing = false;
+    heldCollection(w.ctx.player).playing = false;
     w.player.report(MediaPlayer::Stopped);
     c.tick();
     EXPECT_EQ(w.label(1)->text(), "");

@@ -1,9 +1,9 @@
 // The main window's keys, wheel, position bar and dropped files.
-#include "collection/filedrops.h"
-#include "collection/playentry.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
-#include "app/positionbar.h"
+#include "playback/filedrops.h"
+#include "playback/playentry.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
+#include "windows/positionbar.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +26,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
-        nav.onPlayFile = [this](const QString &p) { opened << p; };
-        nav.onRefreshSongList = [this] { ++refreshes; };
+        QObject::connect(&ctx.player, &Player::collectionChanged, [this] { ++refreshes; });
         nav.onShowSongList = [] {};
         window = std::make_unique<MainWindow>(ctx);
         window->show();
@@ -43,12 +42,12 @@ protected:
             c.entry(i) = {QStringLiteral("S%1").arg(i), QStringLiteral("/music/%1.mp3").arg(i), {}, true};
         c.count = 3;
         c.saved = true;
-        ctx.session.current = c;
+        heldCollection(ctx.player) = c;
         player.stateAfterPlay = MediaPlayer::Playing;
-        playCurrent(ctx.services, ctx.session, 2);
+        ctx.player.play(2);
         player.positionMs = 12000;
         player.durationMs = 30000;
-        window->controller().tick();
+        ctx.player.tick();
         player.setVolume(80);
         player.calls.clear();
     }
@@ -74,7 +73,6 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
-    QStringList opened;
     int exits = 0, refreshes = 0;
 };
 } // namespace
@@ -158,11 +156,11 @@ TEST_F(Controls, PositionBarShowsTheSongsTimeBelowTheLabelsAndSeeks)
     EXPECT_NEAR(double(player.seeks[0]), 7500.0, 100.0);
 
     // Paused, it stays; stopped, it goes.
-    window->controller().pause();
-    window->controller().tick();
+    ctx.player.pause();
+    ctx.player.tick();
     EXPECT_TRUE(b->isVisible());
-    window->controller().stopPlayback();
-    window->controller().tick();
+    window->controller().clickLabel(MainViewModel::Stop);
+    ctx.player.tick();
     EXPECT_FALSE(b->isVisible());
 }
 
@@ -232,41 +230,42 @@ TEST_F(Controls, DropOnTheMainWindow)
     QApplication::sendEvent(window.get(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     QTest::qWait(10);
-    EXPECT_EQ(opened, QStringList{a});
+    EXPECT_EQ(player.urls, QStringList{a});
+    EXPECT_EQ(ctx.player.collection().entry(1).address, a);
 
     // Several make a new, unsaved local collection, named after the files.
-    ctx.session.current.playing = true;
-    dropOnMainWindow(ctx.services.dialogs, ctx.session, ctx.windows(), {b, a});
-    EXPECT_EQ(ctx.session.current.count, 2);
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "b.mp3");
-    EXPECT_EQ(ctx.session.current.entry(2).address, a);
-    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
-    EXPECT_EQ(ctx.session.current.albumName, "本地歌曲");
-    EXPECT_FALSE(ctx.session.current.saved);
-    EXPECT_FALSE(ctx.session.current.playing);
+    heldCollection(ctx.player).playing = true;
+    EXPECT_TRUE(dropOnMainWindow(ctx.services.dialogs, ctx.player, {b, a}));
+    EXPECT_EQ(heldCollection(ctx.player).count, 2);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "b.mp3");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).address, a);
+    EXPECT_TRUE(heldCollection(ctx.player).entry(2).isLocal);
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "本地歌曲");
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
     EXPECT_EQ(refreshes, 1);
 
     // Beyond 100 the rest is left out, and the user is told how many.
     QStringList many;
     for (int i = 0; i < 103; ++i)
         many << file(QStringLiteral("many/%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
-    dropOnMainWindow(ctx.services.dialogs, ctx.session, ctx.windows(), {dir.filePath("many")});
-    EXPECT_EQ(ctx.session.current.count, 100);
-    EXPECT_EQ(ctx.session.current.entry(100).address, many[99]);
+    EXPECT_TRUE(dropOnMainWindow(ctx.services.dialogs, ctx.player, {dir.filePath("many")}));
+    EXPECT_EQ(heldCollection(ctx.player).count, 100);
+    EXPECT_EQ(heldCollection(ctx.player).entry(100).address, many[99]);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(dialogs.asked.last().text, "本地列表最多只能保存100首歌曲，有3首没有添加。");
 }
 
 TEST_F(Controls, DropOnTheSongListAddsEntries)
 {
-    ctx.session.current.entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
-    ctx.session.current.count = 1;
-    ctx.session.current.saved = true;
+    heldCollection(ctx.player).entry(1) = {QStringLiteral("旧歌"), QStringLiteral("/music/old.mp3"), {}, true};
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).saved = true;
     const QString a = file("a.mp3");
-    dropOnSongList(ctx.services.dialogs, ctx.session, ctx.windows(), {a, dir.filePath("nothing.txt")});
-    EXPECT_EQ(ctx.session.current.count, 2);
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "旧歌");
-    EXPECT_EQ(ctx.session.current.entry(2).songName, "a.mp3");
-    EXPECT_FALSE(ctx.session.current.saved);
+    dropOnSongList(ctx.services.dialogs, ctx.player, {a, dir.filePath("nothing.txt")});
+    EXPECT_EQ(heldCollection(ctx.player).count, 2);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "旧歌");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "a.mp3");
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_EQ(refreshes, 1);
 }

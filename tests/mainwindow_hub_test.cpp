@@ -1,11 +1,11 @@
 // The hooks through which the windows reach each other: windows made on first
 // use, loaded without being shown, closed and made afresh.
-#include "platform/appcontext.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "ui/appcontext.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
 #include "app/windowhub.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/testfiles.h"
 
@@ -39,21 +39,21 @@ TEST_F(Hub, SongListIsLoadedUnshownThenShownAndMadeAfreshAfterClosing)
     EXPECT_EQ(ctx.windows().existingMainWindow(), &hub->mainWindow());
     ASSERT_TRUE(ctx.navigator);
     ctx.windows().refreshSongList();
-    QWidget *list = hub->songListWindow();
+    QWidget *list = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->objectName(), "frm歌曲列表");
     EXPECT_FALSE(list->isVisible());
 
     ctx.windows().showSongList();
-    EXPECT_EQ(hub->songListWindow(), list);
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm歌曲列表")), list);
     EXPECT_TRUE(list->isVisible());
 
     ctx.windows().closeSongList();
     deleteClosed();
-    EXPECT_EQ(hub->songListWindow(), nullptr);
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm歌曲列表")), nullptr);
     ctx.windows().showSongList();
-    ASSERT_NE(hub->songListWindow(), nullptr);
-    EXPECT_TRUE(hub->songListWindow()->isVisible());
+    ASSERT_NE(topLevelWindow(QStringLiteral("frm歌曲列表")), nullptr);
+    EXPECT_TRUE(topLevelWindow(QStringLiteral("frm歌曲列表"))->isVisible());
 }
 
 TEST_F(Hub, MenuEntriesOpenTheirWindows)
@@ -67,20 +67,20 @@ TEST_F(Hub, MenuEntriesOpenTheirWindows)
         ASSERT_NE(a, nullptr) << action;
         a->trigger();
     }
-    ASSERT_NE(hub->songListWindow(), nullptr);
-    ASSERT_NE(hub->searchWindow(), nullptr);
-    ASSERT_NE(hub->scanWindow(), nullptr);
-    EXPECT_EQ(hub->searchWindow()->objectName(), "frm音乐搜索");
-    EXPECT_EQ(hub->scanWindow()->objectName(), "frm本地歌曲扫描");
-    EXPECT_TRUE(hub->searchWindow()->isVisible());
+    ASSERT_NE(topLevelWindow(QStringLiteral("frm歌曲列表")), nullptr);
+    ASSERT_NE(topLevelWindow(QStringLiteral("frm音乐搜索")), nullptr);
+    ASSERT_NE(topLevelWindow(QStringLiteral("frm本地歌曲扫描")), nullptr);
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm音乐搜索"))->objectName(), "frm音乐搜索");
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm本地歌曲扫描"))->objectName(), "frm本地歌曲扫描");
+    EXPECT_TRUE(topLevelWindow(QStringLiteral("frm音乐搜索"))->isVisible());
 
     // Minimising into the tray closes the song list and the search window.
     w.setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
     deleteClosed();
-    EXPECT_EQ(hub->songListWindow(), nullptr);
-    EXPECT_EQ(hub->searchWindow(), nullptr);
-    EXPECT_NE(hub->scanWindow(), nullptr);
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm歌曲列表")), nullptr);
+    EXPECT_EQ(topLevelWindow(QStringLiteral("frm音乐搜索")), nullptr);
+    EXPECT_NE(topLevelWindow(QStringLiteral("frm本地歌曲扫描")), nullptr);
 }
 
 TEST_F(Hub, PlayFileReachesTheMainWindow)
@@ -90,7 +90,7 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
     ASSERT_TRUE(ctx.navigator);
     ctx.windows().playFile(song);
     EXPECT_EQ(player.urls, QStringList{song});
-    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
 }
 
 // Any modal dialog open in the program holds the collection: a handed-over
@@ -99,7 +99,7 @@ TEST_F(Hub, HandOffWaitsForAnOpenModalDialog)
 {
     QTemporaryDir dir;
     const QString song = writeTestFile(dir.filePath("a.mp3"), "not empty");
-    PlayerController &c = hub->mainWindow().controller();
+    MainViewModel &c = hub->mainWindow().controller();
     QDialog dialog;
     dialog.setModal(true);
     dialog.show();

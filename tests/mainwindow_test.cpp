@@ -1,11 +1,11 @@
 // frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
 // pop-up, minimising and closing.
-#include "platform/appcontext.h"
-#include "collection/playentry.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "ui/appcontext.h"
+#include "playback/playentry.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +23,6 @@ protected:
     {
         ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
-        // As in the program: the main window's playFile is the controller's.
-        nav.onPlayFile = [this](const QString &path) { window->controller().playFile(path); };
         nav.onCloseSongList = [this] { ++songListCloses; };
         nav.onCloseSearchWindow = [this] { ++searchCloses; };
         nav.onShowSongList = [this] { ++songListShows; };
@@ -49,13 +47,13 @@ protected:
 TEST_F(MainWindowTest, LongTextsEndInAnEllipsisInsideTheWindow)
 {
     const QString longTitle = QStringLiteral("很长很长的歌名").repeated(8);
-    ctx.session.current.count = 1;
-    ctx.session.current.entry(1).address = QStringLiteral("/m/a.mp3");
-    playCurrent(ctx.services, ctx.session, 1);
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).entry(1).address = QStringLiteral("/m/a.mp3");
+    ctx.player.play(1);
     player.titleTag = longTitle;
     player.authorTag = QStringLiteral("歌手");
     player.report(MediaPlayer::Playing);
-    window->controller().tick();
+    ctx.player.tick();
     QLabel *name = label(1);
     EXPECT_LE(name->geometry().right(), window->centralWidget()->width());
     EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));
@@ -89,7 +87,7 @@ TEST_F(MainWindowTest, LayoutAndNames)
     EXPECT_EQ(label(3)->text(), "播放");
     EXPECT_EQ(window->centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
 
-    auto *timer = window->findChild<QTimer *>("Timer1");
+    auto *timer = ctx.player.findChild<QTimer *>("Timer1");
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 100);
     EXPECT_TRUE(timer->isActive());
@@ -129,12 +127,12 @@ TEST_F(MainWindowTest, MenusInTheirOrder)
 
 TEST_F(MainWindowTest, TickMirrorsTheStateIntoWidgets)
 {
-    window->controller().tick();
+    ctx.player.tick();
     EXPECT_EQ(window->windowTitle(), "[停止][Liravo]");
     EXPECT_FALSE(action("m_Pre")->isEnabled());
     EXPECT_FALSE(action("m_Rnd")->isEnabled());
     EXPECT_EQ(label(0)->palette().color(QPalette::WindowText),
-              window->controller().greyText());
+              MainViewModel::defaultGreyText());
 
     action("m_切换播放模式")->trigger();
     EXPECT_EQ(action("m_切换播放模式")->text(), "列表循环");
@@ -147,7 +145,7 @@ TEST_F(MainWindowTest, TickMirrorsTheStateIntoWidgets)
 TEST_F(MainWindowTest, ClickingLabels)
 {
     window->show();
-    window->controller().tick();
+    ctx.player.tick();
     // Greyed previous button: nothing.
     QTest::mouseClick(label(0), Qt::LeftButton);
     EXPECT_EQ(dialogs.asked.size(), 0);
@@ -157,8 +155,8 @@ TEST_F(MainWindowTest, ClickingLabels)
 
     // A double click on play/pause pauses once rather than pausing and
     // playing again.
-    ctx.session.current.count = 1;
-    ctx.session.current.entry(1).address = QStringLiteral("/music/a.mp3");
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).entry(1).address = QStringLiteral("/music/a.mp3");
     QTest::mouseClick(label(3), Qt::LeftButton);
     ASSERT_EQ(label(3)->text(), "暂停");
     // What the desktop delivers: press, release, press, double click, release.
@@ -198,16 +196,16 @@ TEST_F(MainWindowTest, MinimisingHidesOnlyWhereATrayIsAvailable)
 TEST_F(MainWindowTest, CloseBoxKeepsRunningWhenTheUserKeepsTheCollection)
 {
     window->show();
-    ctx.session.current.count = 1;
-    ctx.session.current.entry(1).songName = QStringLiteral("歌");
-    ctx.session.current.changed = true;
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).entry(1).songName = QStringLiteral("歌");
+    heldCollection(ctx.player).changed = true;
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(exits, 0);
     EXPECT_TRUE(tray.visible());
 
-    ctx.session.current.saved = true;
+    heldCollection(ctx.player).saved = true;
     EXPECT_TRUE(window->close());
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(tray.visible());

@@ -1,9 +1,9 @@
 // The media-player interfaces on a private bus, spoken to from a second
 // connection the way a desktop panel or playerctl would.
-#include "app/mprisbridge.h"
-#include "collection/playentry.h"
-#include "app/playercontroller.h"
-#include "platform/qtmprisservice.h"
+#include "mpris/mprisbridge.h"
+#include "playback/playentry.h"
+#include "windows/mainviewmodel.h"
+#include "mpris/qtmprisservice.h"
 #include "support/fakeservices.h"
 #include "support/privatebus.h"
 
@@ -19,6 +19,7 @@
 #include <QTest>
 
 namespace {
+const QString kBus = QStringLiteral("org.mpris.MediaPlayer2.liravo");
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
@@ -39,12 +40,12 @@ protected:
         ASSERT_FALSE(bus.address().isEmpty()) << "dbus-daemon did not start";
         fs.ctx.navigator = &fs.nav;
         fs.nav.onExitProgram = [this] { ++exits; };
-        // As in the program: the main window's playFile is the controller's.
-        fs.nav.onPlayFile = [this](const QString &path) { controller.playFile(path); };
         controller.load(QIcon());
+        // As in the program: quitting asks the main window's exit command.
+        QObject::connect(&bridge, &MprisBridge::quitRequested, [this] { controller.commands().exit(); });
         ASSERT_TRUE(bridge.publish());
         for (const char *signal : {"PropertiesChanged", "Seeked"})
-            client.connect(MprisBridge::busName(), kPath, QString(),
+            client.connect(kBus, kPath, QString(),
                            QString::fromLatin1(signal), &log, SLOT(take(QDBusMessage)));
     }
     void TearDown() override
@@ -56,7 +57,7 @@ protected:
     QDBusMessage call(const QString &method, const QVariantList &args = {},
                       const QString &iface = kPlayer)
     {
-        QDBusMessage m = QDBusMessage::createMethodCall(MprisBridge::busName(), kPath, iface, method);
+        QDBusMessage m = QDBusMessage::createMethodCall(kBus, kPath, iface, method);
         m.setArguments(args);
         // The service answers on this thread, so the wait must keep it running.
         return client.call(m, QDBus::BlockWithGui, 5000);
@@ -87,12 +88,12 @@ protected:
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
         c.changed = !saved;
-        fs.ctx.session.current = c;
+        heldCollection(fs.ctx.player) = c;
         fs.player.stateAfterPlay = MediaPlayer::Playing;
-        playCurrent(fs.ctx.services, fs.ctx.session, index);
+        fs.ctx.player.play(index);
         fs.player.durationMs = 30000;
         fs.player.positionMs = 12000;
-        controller.tick();
+        fs.ctx.player.tick();
     }
     QStringList changedNames(const QDBusMessage &m)
     {
@@ -103,9 +104,9 @@ protected:
     QDBusConnection service = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-service"));
     QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
     FakeServices fs;
-    PlayerController controller{fs.ctx, QColor(120, 120, 120)};
+    MainViewModel controller{fs.ctx, QColor(120, 120, 120)};
     QtMprisService mprisService{service};
-    MprisBridge bridge{controller, mprisService, fs.player, fs.http, fs.ctx.session};
+    MprisBridge bridge{fs.ctx.player, mprisService, fs.http};
     SignalLog log;
     int exits = 0;
 };
@@ -140,10 +141,10 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
         EXPECT_TRUE(prop(QString::fromLatin1(yes)).toBool()) << yes;
 
     // At the end of the list there is no next, exactly as label 5 says.
-    playCurrent(fs.ctx.services, fs.ctx.session, 3);
-    controller.tick();
+    fs.ctx.player.play(3);
+    fs.ctx.player.tick();
     EXPECT_FALSE(prop("CanGoNext").toBool());
-    EXPECT_EQ(prop("CanGoNext").toBool(), controller.labelEnabled(PlayerController::Next));
+    EXPECT_EQ(prop("CanGoNext").toBool(), fs.ctx.player.canNext());
 }
 
 TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
@@ -151,26 +152,26 @@ TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
     playingOf(3, 2);
     call("Pause");
     EXPECT_EQ(fs.player.calls.last(), "pause");
-    controller.tick();
+    fs.ctx.player.tick();
     EXPECT_EQ(prop("PlaybackStatus").toString(), "Paused");
-    EXPECT_EQ(controller.labelText(PlayerController::PlayPause), "播放");
+    EXPECT_EQ(controller.labelText(MainViewModel::PlayPause), "播放");
     call("Play");
     EXPECT_EQ(fs.player.calls.last(), "play");
-    controller.tick();
+    fs.ctx.player.tick();
     EXPECT_EQ(prop("PlaybackStatus").toString(), "Playing");
     call("PlayPause");
     EXPECT_EQ(fs.player.calls.last(), "pause");
     call("PlayPause");
     EXPECT_EQ(fs.player.calls.last(), "play");
 
-    controller.tick();
+    fs.ctx.player.tick();
     call("Next");
     EXPECT_EQ(fs.player.urls.last(), "/music/3.mp3");
-    controller.tick();
+    fs.ctx.player.tick();
     call("Previous");
     EXPECT_EQ(fs.player.urls.last(), "/music/2.mp3");
 
-    controller.tick();
+    fs.ctx.player.tick();
     fs.player.positionMs = 12000;
     call("Seek", {qlonglong(5000000)});
     call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2))), qlonglong(20000000)});
@@ -182,10 +183,10 @@ TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
 
     call("Stop");
     EXPECT_EQ(fs.player.calls.last(), "stop");
-    EXPECT_FALSE(fs.ctx.session.current.playing);
+    EXPECT_FALSE(heldCollection(fs.ctx.player).playing);
 
     int shown = 0;
-    QObject::connect(&controller, &PlayerController::showNormalRequested, [&] { ++shown; });
+    QObject::connect(&bridge, &MprisBridge::raiseRequested, [&] { ++shown; });
     call("Raise", {}, kRoot);
     EXPECT_EQ(shown, 1);
 }
@@ -252,7 +253,7 @@ TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(mp3).toString(QUrl::FullyEncoded)}).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), mp3);
-    EXPECT_EQ(fs.ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(fs.ctx.player).count, 1);
 
     EXPECT_EQ(call("OpenUri", {"https://music.example/a.mp3"}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(fs.player.urls.last(), "https://music.example/a.mp3");
@@ -268,12 +269,12 @@ TEST_F(Mpris, PropertiesChangedOnlyWhenSomethingChanged)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages.isEmpty(); }));
     log.messages.clear();
     for (int i = 0; i < 3; ++i)
-        controller.tick();
+        fs.ctx.player.tick();
     QTest::qWait(100);
     EXPECT_TRUE(log.messages.isEmpty());
 
     call("Next");
-    controller.tick();
+    fs.ctx.player.tick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages.isEmpty(); }));
     const QDBusMessage m = log.messages.first();
     EXPECT_EQ(m.member(), "PropertiesChanged");

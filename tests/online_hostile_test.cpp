@@ -2,16 +2,16 @@
 // tools/hostile_server.py: every bad answer ends within its limit as a
 // failure that names its cause, memory stays near the cap, and the user is
 // told in the window.
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
 #include "online/addressresolver.h"
-#include "online/searchwindow.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/qtdownloader.h"
-#include "platform/qthttpclient.h"
+#include "windows/searchwindow.h"
+#include "store/memorysettingsbackend.h"
+#include "net/qtdownloader.h"
+#include "net/qthttpclient.h"
 #include "support/fakeservices.h"
 #include "support/loopbackserver.h"
-#include "system/updaterwindow.h"
+#include "windows/updaterwindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The Qt Network client against the loopback service: bodies, statuses,
 // broken transfers, refused ports and servers that never answer.
 #include "online/fetchpage.h"
-#include "platform/qthttpclient.h"
+#include "net/qthttpclient.h"
 #include "support/loopbackserver.h"
 
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // End to end with the real audio engine: search the loopback service, add a
 // result, play it; the MP3 streams from the service and its tags reach the
 // player. A search that hangs afterwards does not stop the music.
-#include "app/playercontroller.h"
+#include "windows/mainviewmodel.h"
 #include "online/addressresolver.h"
-#include "online/searchwindow.h"
-#include "platform/gstplayer.h"
-#include "platform/qthttpclient.h"
+#include "windows/searchwindow.h"
+#include "engine/gstplayer.h"
+#include "net/qthttpclient.h"
 #include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 
@@ -37,7 +37,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     AppContext &ctx = fakes.ctx;
     ctx.services.resolver = makeResolver(ctx.services);
 
-    PlayerController controller(ctx);
+    MainViewModel controller(ctx);
     SearchWindow w(ctx.services, ctx.session, ctx.windows());
     w.show();
     // The page names no singer for this song; its file's tag does.
@@ -49,8 +49,8 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     list->setCurrentRow(0);
     w.addAndPlayCurrentLine();
-    ASSERT_EQ(ctx.session.current.count, 1);
-    EXPECT_TRUE(ctx.session.current.entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
+    ASSERT_EQ(heldCollection(ctx.player).count, 1);
+    EXPECT_TRUE(heldCollection(ctx.player).entry(1).address.startsWith(server.url(QStringLiteral("/mp3/"))));
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.playState() == MediaPlayer::Playing; }, 15000))
         << "state " << int(player.playState());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.title().isEmpty(); }, 5000));
@@ -60,9 +60,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     // The playback tick fills the missing singer from the tag.
     controller.tick();
-    EXPECT_EQ(ctx.session.current.entry(1).singer, QStringLiteral("佚名"));
-    EXPECT_EQ(controller.labelText(PlayerController::Singer), QStringLiteral("佚名"));
-    EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).singer, QStringLiteral("佚名"));
+    EXPECT_EQ(controller.labelText(MainViewModel::Singer), QStringLiteral("佚名"));
+    EXPECT_EQ(controller.labelText(MainViewModel::SongName), QStringLiteral("无名小调"));
 
     // Now the search service stops answering: the search gives up within the
     // limit with a message, and the song plays on.
@@ -83,6 +83,6 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     QTest::qWait(300);
     EXPECT_EQ(player.playState(), MediaPlayer::Playing);
     controller.tick();
-    EXPECT_EQ(controller.labelText(PlayerController::SongName), QStringLiteral("无名小调"));
+    EXPECT_EQ(controller.labelText(MainViewModel::SongName), QStringLiteral("无名小调"));
     player.stop();
 }

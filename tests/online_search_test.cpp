@@ -1,10 +1,10 @@
 // Scraping result pages and resolving MP3 addresses, over canned replies.
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/encodeurl.h"
 #include "online/songsearch.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "support/fakeservices.h"
 

@@ -1,16 +1,16 @@
 // The main window's logic against a fake engine: load, file opening, label
 // buttons, pop-up commands, the playback tick and the play modes.
-#include "platform/appcontext.h"
-#include "collection/playentry.h"
+#include "ui/appcontext.h"
+#include "playback/playentry.h"
 #include "collection/songlistlogic.h"
 #include "collection/yyufile.h"
-#include "base/colors.h"
+#include "ui/colors.h"
 #include "base/playmode.h"
-#include "app/playbackadvance.h"
-#include "app/playercontroller.h"
-#include "app/statustexts.h"
+#include "playback/playbackadvance.h"
+#include "windows/mainviewmodel.h"
+#include "playback/statustexts.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ public:
     }
 };
 
-class Player : public ::testing::Test {
+class Playback : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -51,15 +51,13 @@ protected:
         };
         ctx.navigator = &nav;
         nav.onExitProgram = [this] { ++exits; };
-        nav.onRefreshSongList = [this] { ++refreshes; };
-        // As in the program: the main window's playFile is the controller's.
-        nav.onPlayFile = [this](const QString &path) { pc->playFile(path); };
+        QObject::connect(&ctx.player, &Player::collectionChanged, [this] { ++refreshes; });
     }
 
     // Loads the window's state the way the window does when it is made.
-    PlayerController &loaded()
+    MainViewModel &loaded()
     {
-        pc = std::make_unique<PlayerController>(ctx, kGrey);
+        pc = std::make_unique<MainViewModel>(ctx, kGrey);
         pc->load(QIcon());
         return *pc;
     }
@@ -95,14 +93,14 @@ protected:
         c.albumName = QStringLiteral("专辑");
         c.saved = saved;
         c.changed = !saved; // an unsaved list stands for one the user made
-        ctx.session.current = c;
+        heldCollection(ctx.player) = c;
     }
 
     // Playing entry n as playEntry leaves it, then the engine reaching state.
     void playing(int n, PlayState state = MediaPlayer::Playing)
     {
-        playCurrent(ctx.services, ctx.session, n);
-        player.state = state;
+        ctx.player.play(n);
+        player.report(state);
     }
 
     QTemporaryDir dir;
@@ -114,16 +112,16 @@ protected:
     FakeTrayIcon &tray = services.tray;
     AppContext &ctx = services.ctx;
     FakeNavigator nav;
-    std::unique_ptr<PlayerController> pc;
+    std::unique_ptr<MainViewModel> pc;
     QStringList resolved;
     int exits = 0;
     int refreshes = 0;
 };
 } // namespace
 
-TEST_F(Player, LoadOnAnEmptyStore)
+TEST_F(Playback, LoadOnAnEmptyStore)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(c.labelText(2), "");
     EXPECT_EQ(c.labelText(6), "");
@@ -133,7 +131,7 @@ TEST_F(Player, LoadOnAnEmptyStore)
     EXPECT_EQ(get("Liravo", "设置", "播放模式"), "列表播放");
     EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "255");
     EXPECT_EQ(get("Liravo", "设置", "背景颜色"), "0");
-    for (int i = 0; i < PlayerController::kLabelCount; ++i)
+    for (int i = 0; i < MainViewModel::kLabelCount; ++i)
         EXPECT_EQ(c.labelColor(i), QColor(255, 0, 0)) << i;
     EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
     EXPECT_EQ(c.caption(), "Liravo");
@@ -143,7 +141,7 @@ TEST_F(Player, LoadOnAnEmptyStore)
     EXPECT_EQ(tray.tooltip(), "Liravo");
 }
 
-TEST_F(Player, LoadTakesStoredChoicesUnderTheirApplicationNames)
+TEST_F(Playback, LoadTakesStoredChoicesUnderTheirApplicationNames)
 {
     backend.write("Liravo", "设置", "播放模式", "单曲循环");
     backend.write("Liravo", "设置", "顶部标题", "我的播放器");
@@ -151,7 +149,7 @@ TEST_F(Player, LoadTakesStoredChoicesUnderTheirApplicationNames)
     backend.write("Liravo", "设置", "背景颜色", "65280");
     // Entries of another executable name are not ours.
     backend.write("Other", "设置", "字体颜色", "0");
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     EXPECT_EQ(c.playMode(), "单曲循环");
     EXPECT_EQ(c.labelColor(4), QColor(255, 255, 255));
     EXPECT_EQ(c.backColor(), QColor(0, 255, 0));
@@ -159,11 +157,11 @@ TEST_F(Player, LoadTakesStoredChoicesUnderTheirApplicationNames)
     EXPECT_EQ(c.caption(), "[][我的播放器]");
 }
 
-TEST_F(Player, FirstTickWithNothingLoaded)
+TEST_F(Playback, FirstTickWithNothingLoaded)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(c.caption(), "[][Liravo]");
     EXPECT_FALSE(c.previousEnabled());
     EXPECT_FALSE(c.nextEnabled());
@@ -177,9 +175,9 @@ TEST_F(Player, FirstTickWithNothingLoaded)
     EXPECT_TRUE(c.labelEnabled(3));
 }
 
-TEST_F(Player, PlayerStateTexts)
+TEST_F(Playback, PlayerStateTexts)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     const QList<QPair<int, QString>> table = {
         {1, "停止"}, {2, "暂停"}, {3, "播放中..."}, {6, "正在缓冲..."},
         {9, "正在连接..."}, {10, "准备就绪"}, {0, ""}, {7, ""}, {42, ""}};
@@ -189,24 +187,24 @@ TEST_F(Player, PlayerStateTexts)
     }
 }
 
-TEST_F(Player, PlayFileOpensAnMp3AsALoneSong)
+TEST_F(Playback, PlayFileOpensAnMp3AsALoneSong)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(20, true);
     const QString mp3 = file("music.old/a.mp3");
     int activations = 0;
-    QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
+    QObject::connect(&c, &MainViewModel::activateRequested, [&] { ++activations; });
 
     c.playFile(QLatin1Char('"') + mp3 + QLatin1Char('"'));
     EXPECT_EQ(activations, 1);
-    EXPECT_EQ(ctx.session.current.count, 1);
-    EXPECT_EQ(ctx.session.current.entry(1).address, mp3);
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "");
-    EXPECT_EQ(ctx.session.current.albumName, "专辑");
-    EXPECT_TRUE(ctx.session.current.saved);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).address, mp3);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "");
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "专辑");
+    EXPECT_TRUE(heldCollection(ctx.player).saved);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
     EXPECT_EQ(player.urls, QStringList{mp3});
-    EXPECT_EQ(ctx.session.current.entry(2), SongEntry{});
+    EXPECT_EQ(heldCollection(ctx.player).entry(2), SongEntry{});
     EXPECT_EQ(refreshes, 0);
 
     player.report(MediaPlayer::Playing);
@@ -216,13 +214,13 @@ TEST_F(Player, PlayFileOpensAnMp3AsALoneSong)
     EXPECT_FALSE(c.randomEnabled());
 }
 
-TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
+TEST_F(Playback, PlayFileIgnoresWhatItCannotOpen)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
-    const SongCollection before = ctx.session.current;
+    const SongCollection before = heldCollection(ctx.player);
     int activations = 0;
-    QObject::connect(&c, &PlayerController::activateRequested, [&] { ++activations; });
+    QObject::connect(&c, &MainViewModel::activateRequested, [&] { ++activations; });
 
     c.playFile(QString());
     c.playFile(file("list.txt"));
@@ -233,23 +231,23 @@ TEST_F(Player, PlayFileIgnoresWhatItCannotOpen)
     c.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
     c.playFile(QStringLiteral("relative.mp3"));
 
-    EXPECT_EQ(ctx.session.current, before);
+    EXPECT_EQ(heldCollection(ctx.player), before);
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(dialogs.asked.size(), 0);
     // Only the files that exist bring the window forward.
     EXPECT_EQ(activations, 3);
 }
 
-TEST_F(Player, PlayFileByType)
+TEST_F(Playback, PlayFileByType)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     // A playlist replaces the collection like a .yyu, without playing.
     c.playFile(file("歌单.m3u8", "#EXTINF:3,歌手 - 第一首\nsub/1.flac\n2.ogg\n"));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(ctx.session.current.albumName, "歌单");
-    ASSERT_EQ(ctx.session.current.count, 2);
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "第一首");
-    EXPECT_EQ(ctx.session.current.entry(2).address, dir.filePath("2.ogg"));
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "歌单");
+    ASSERT_EQ(heldCollection(ctx.player).count, 2);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "第一首");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).address, dir.filePath("2.ogg"));
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(dialogs.asked.size(), 0);
 
@@ -260,15 +258,15 @@ TEST_F(Player, PlayFileByType)
     const QString yyu = file("歌集.yyu", serializeCollection(stored));
     c.playFile(yyu);
     EXPECT_EQ(refreshes, 2);
-    EXPECT_EQ(ctx.session.current.albumName, "我的歌集");
-    EXPECT_EQ(ctx.session.current.count, 1);
-    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "我的歌集");
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
     EXPECT_TRUE(player.urls.isEmpty());
 
     // .m4a plays like .mp3 but leaves the song texts as they were.
     player.report(MediaPlayer::Playing);
     player.titleTag = QStringLiteral("旧歌");
-    ctx.session.current.playing = true;
+    heldCollection(ctx.player).playing = true;
     c.tick();
     ASSERT_EQ(c.labelText(1), "旧歌");
     c.playFile(file("b.m4a"));
@@ -284,17 +282,17 @@ TEST_F(Player, PlayFileByType)
         ASSERT_EQ(c.labelText(1), "旧歌");
         c.playFile(file(name));
         EXPECT_EQ(player.urls.last(), dir.filePath(name)) << name;
-        EXPECT_EQ(ctx.session.current.count, 1) << name;
+        EXPECT_EQ(heldCollection(ctx.player).count, 1) << name;
         EXPECT_EQ(c.labelText(1), "") << name;
     }
 }
 
-TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
+TEST_F(Playback, TickShowsWhatPlaysAndNamesUntitledEntries)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
-    ctx.session.current.entry(2).songName.clear();
-    ctx.session.current.entry(2).singer.clear();
+    heldCollection(ctx.player).entry(2).songName.clear();
+    heldCollection(ctx.player).entry(2).singer.clear();
     player.titleTag = QStringLiteral("月亮代表我的心");
     player.authorTag = QStringLiteral("邓丽君");
 
@@ -307,15 +305,15 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     // file, or the maker's site where one is configured.
     EXPECT_EQ(c.tooltip(), "正在播放歌曲：2.mp3");
     backend.write("Liravo", "网站", "主页", "site.test");
-    PlayerController withSite(ctx, kGrey);
+    MainViewModel withSite(ctx, kGrey);
     withSite.load(QIcon());
     withSite.tick();
     EXPECT_EQ(withSite.tooltip(), "http://site.test/");
 
     player.report(MediaPlayer::Playing);
     c.tick();
-    EXPECT_EQ(ctx.session.current.entry(2).songName, "月亮代表我的心");
-    EXPECT_EQ(ctx.session.current.entry(2).singer, "邓丽君");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "月亮代表我的心");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).singer, "邓丽君");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
     EXPECT_EQ(c.labelText(2), "邓丽君");
     EXPECT_EQ(c.labelText(6), "专辑");
@@ -327,7 +325,7 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     // Names already set stay; the labels show what the engine reports.
     playing(3);
     c.tick();
-    EXPECT_EQ(ctx.session.current.entry(3).songName, "S3");
+    EXPECT_EQ(heldCollection(ctx.player).entry(3).songName, "S3");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
     EXPECT_EQ(c.tooltip(), "正在播放歌曲：A3-S3");
@@ -337,9 +335,9 @@ TEST_F(Player, TickShowsWhatPlaysAndNamesUntitledEntries)
     EXPECT_EQ(c.tooltip(), "Liravo提醒你：播放器没有播放音乐");
 }
 
-TEST_F(Player, TickEnablesNeighboursByPosition)
+TEST_F(Playback, TickEnablesNeighboursByPosition)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
     playing(1);
     c.tick();
@@ -364,44 +362,44 @@ TEST_F(Player, TickEnablesNeighboursByPosition)
 
     // A click on a greyed button does nothing, as does the menu command.
     player.urls.clear();
-    c.clickLabel(PlayerController::Next);
+    c.clickLabel(MainViewModel::Next);
     c.next();
     EXPECT_TRUE(player.urls.isEmpty());
-    c.clickLabel(PlayerController::Previous);
+    c.clickLabel(MainViewModel::Previous);
     EXPECT_EQ(player.urls, QStringList{"/music/2.mp3"});
-    EXPECT_EQ(ctx.session.current.currentIndex, 2);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
 }
 
-TEST_F(Player, ListPlayAdvancesAndStopsAfterTheLast)
+TEST_F(Playback, ListPlayAdvancesAndStopsAfterTheLast)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
     playing(1, MediaPlayer::Stopped); // ended
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 2);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
     EXPECT_EQ(player.urls.last(), "/music/2.mp3");
 
     playing(3, MediaPlayer::Ready);
     player.urls.clear();
     c.tick();
-    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(player.calls.last(), "stop");
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(c.labelText(6), "");
 }
 
-TEST_F(Player, OtherModesAtTheEndOfASong)
+TEST_F(Playback, OtherModesAtTheEndOfASong)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
 
     c.setPlayMode("列表循环");
     playing(3, MediaPlayer::Stopped);
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(player.urls.last(), "/music/1.mp3");
 
     c.setPlayMode("单曲循环");
@@ -409,17 +407,17 @@ TEST_F(Player, OtherModesAtTheEndOfASong)
     const int urls = player.urls.size();
     const int plays = player.plays;
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 2);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
     EXPECT_EQ(player.urls.size(), urls);
     EXPECT_EQ(player.plays, plays + 1);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
 
     c.setPlayMode("单曲播放");
     playing(2, MediaPlayer::Stopped);
     c.tick();
-    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
 
     // An unknown stored mode plays one song at a time.
     c.setPlayMode("乱序");
@@ -427,12 +425,12 @@ TEST_F(Player, OtherModesAtTheEndOfASong)
     const QStringList before = player.calls;
     c.tick();
     EXPECT_EQ(player.calls, before);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
 }
 
-TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
+TEST_F(Playback, RandomModeDrawsAlsoFromOneSong)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(1);
     c.setPlayMode("随机播放");
     playing(1, MediaPlayer::Stopped);
@@ -444,11 +442,11 @@ TEST_F(Player, RandomModeDrawsAlsoFromOneSong)
     playing(2, MediaPlayer::Stopped);
     c.tick();
     EXPECT_EQ(player.urls.size(), 4);
-    EXPECT_GE(ctx.session.current.currentIndex, 1);
-    EXPECT_LE(ctx.session.current.currentIndex, 3);
+    EXPECT_GE(heldCollection(ctx.player).currentIndex, 1);
+    EXPECT_LE(heldCollection(ctx.player).currentIndex, 3);
 }
 
-TEST_F(Player, RandomDrawRoundsHalvesToEven)
+TEST_F(Playback, RandomDrawRoundsHalvesToEven)
 {
     EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.0f, 3), 1);
     EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.25f, 3), 2); // 1.5 -> 2
@@ -462,23 +460,23 @@ TEST_F(Player, RandomDrawRoundsHalvesToEven)
     EXPECT_EQ(PlaybackAdvance::randomIndexFor(0.999999f, 100), 100);
 }
 
-TEST_F(Player, RandomSongFavoursTheMiddle)
+TEST_F(Playback, RandomSongFavoursTheMiddle)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
     std::array<int, 4> hits{};
     constexpr int kDraws = 12000;
     for (int i = 0; i < kDraws; ++i) {
         c.randomSong();
-        ASSERT_GE(ctx.session.current.currentIndex, 1);
-        ASSERT_LE(ctx.session.current.currentIndex, 3);
-        ++hits[ctx.session.current.currentIndex];
+        ASSERT_GE(heldCollection(ctx.player).currentIndex, 1);
+        ASSERT_LE(heldCollection(ctx.player).currentIndex, 3);
+        ++hits[heldCollection(ctx.player).currentIndex];
     }
     EXPECT_NEAR(hits[1] / double(kDraws), 0.25, 0.03);
     EXPECT_NEAR(hits[2] / double(kDraws), 0.50, 0.03);
     EXPECT_NEAR(hits[3] / double(kDraws), 0.25, 0.03);
 
-    ctx.session.current = SongCollection{};
+    heldCollection(ctx.player) = SongCollection{};
     player.urls.clear();
     c.randomSong();
     EXPECT_TRUE(player.urls.isEmpty());
@@ -511,10 +509,10 @@ TEST(PlayModes, NamesKindsAndSuccessors)
     EXPECT_EQ(PlayMode().text(), QStringLiteral("列表播放"));
 }
 
-TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
+TEST_F(Playback, PlayModeCycleIsStoredAtEachStep)
 {
     backend.write("Liravo", "设置", "播放模式", "单曲循环");
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     c.cyclePlayMode();
     EXPECT_EQ(c.playMode(), "列表播放");
     const QStringList expected = {"列表循环", "随机播放", "单曲播放", "单曲循环", "列表播放"};
@@ -529,37 +527,37 @@ TEST_F(Player, PlayModeCycleIsStoredAtEachStep)
     EXPECT_EQ(get("Liravo", "设置", "播放模式"), "乱序");
 }
 
-TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
+TEST_F(Playback, PausedSongStaysWhereItStoodAndPlayResumesIt)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
     player.titleTag = QStringLiteral("T3");
     playing(3);
     c.tick();
     ASSERT_EQ(c.labelText(3), "暂停");
 
-    c.clickLabel(PlayerController::PlayPause);
+    c.clickLabel(MainViewModel::PlayPause);
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
     for (int i = 0; i < 3; ++i)
         c.tick();
     // The idle rule leaves a paused song alone: no stop, same entry, its
     // names still shown, and stop still offered.
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_EQ(ctx.session.current.currentIndex, 3);
-    EXPECT_EQ(c.labelText(PlayerController::SongName), "T3");
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 3);
+    EXPECT_EQ(c.labelText(MainViewModel::SongName), "T3");
     EXPECT_EQ(c.labelText(3), "播放");
     EXPECT_EQ(c.caption(), "S3[暂停][Liravo]");
-    EXPECT_TRUE(c.labelEnabled(PlayerController::Stop));
+    EXPECT_TRUE(c.labelEnabled(MainViewModel::Stop));
     EXPECT_TRUE(c.holdsPause());
 
     // "播放" resumes the same source; nothing is opened again.
     const int urls = player.urls.size();
     player.stateAfterPlay = MediaPlayer::Playing;
-    c.clickLabel(PlayerController::PlayPause);
+    c.clickLabel(MainViewModel::PlayPause);
     EXPECT_EQ(player.calls.last(), "play");
     EXPECT_EQ(player.urls.size(), urls);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
     c.tick();
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
 
@@ -574,10 +572,10 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
     c.tick();
     c.pause();
     c.tick();
-    c.clickLabel(PlayerController::Stop);
+    c.clickLabel(MainViewModel::Stop);
     EXPECT_EQ(player.calls.last(), "stop");
     c.tick();
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_FALSE(c.holdsPause());
 
     // A pause whose collection was replaced meanwhile is not kept.
@@ -587,37 +585,37 @@ TEST_F(Player, PausedSongStaysWhereItStoodAndPlayResumesIt)
     collectionOf(3);
     c.tick();
     EXPECT_EQ(player.calls.last(), "stop");
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
 }
 
-TEST_F(Player, MenuPlayPlaysTheCurrentEntryFromItsStart)
+TEST_F(Playback, MenuPlayPlaysTheCurrentEntryFromItsStart)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3);
     c.tick(); // idle: index 1
     c.menuPlayPause();
     EXPECT_EQ(player.urls, QStringList{"/music/1.mp3"});
     EXPECT_EQ(c.labelText(3), "暂停");
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
     c.menuPlayPause();
     EXPECT_EQ(player.calls.last(), "pause");
-    EXPECT_FALSE(ctx.session.current.playing);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
 }
 
-TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
+TEST_F(Playback, PlayWithAnEmptyCollectionAsksForAFile)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     c.tick();
     const QString mp3 = file("歌.mp3");
     dialogs.openAnswers.enqueue(mp3);
-    c.clickLabel(PlayerController::PlayPause);
+    c.clickLabel(MainViewModel::PlayPause);
     ASSERT_EQ(dialogs.count("open"), 1);
     EXPECT_EQ(dialogs.asked[0].text, "音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
                                      "*.yyu;*.m3u;*.m3u8;*.pls");
     EXPECT_EQ(player.urls, QStringList{mp3});
 
     // Cancel or a vanished file opens nothing.
-    ctx.session.current = SongCollection{};
+    heldCollection(ctx.player) = SongCollection{};
     dialogs.openAnswers.enqueue(dir.filePath("gone.mp3"));
     c.menuPlayPause();
     c.menuPlayPause();
@@ -625,19 +623,19 @@ TEST_F(Player, PlayWithAnEmptyCollectionAsksForAFile)
     EXPECT_EQ(player.urls.size(), 1);
 }
 
-TEST_F(Player, HandOffIsPickedUpOnTheTick)
+TEST_F(Playback, HandOffIsPickedUpOnTheTick)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(5);
     int shows = 0;
-    QObject::connect(&c, &PlayerController::showNormalRequested, [&] { ++shows; });
+    QObject::connect(&c, &MainViewModel::showNormalRequested, [&] { ++shows; });
 
     const QString mp3 = file("handed.mp3");
     backend.write("Liravo", "程序多开", "歌曲文件", mp3);
     backend.write("Liravo", "程序多开", "show", "true");
     c.tick();
     EXPECT_EQ(player.urls, QStringList{mp3});
-    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
     EXPECT_EQ(handOff("show"), "false");
     EXPECT_EQ(shows, 1);
@@ -660,9 +658,9 @@ TEST_F(Player, HandOffIsPickedUpOnTheTick)
 // A hand-off that arrives while the user names the collection to save must
 // not swap the collection under the dialog: the file saved is the user's, and
 // the handed file opens on the first tick after.
-TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
+TEST_F(Playback, HandOffWaitsWhileTheCollectionIsInUse)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(3, false);
     bool dialogOpen = false;
     nav.onCollectionInUse = [&] { return dialogOpen; };
@@ -675,14 +673,14 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
         dialogOpen = true;
         backend.write("Liravo", "程序多开", "歌曲文件", other);
         backend.write("Liravo", "程序多开", "show", "true");
-        ctx.session.current.playing = true;
+        heldCollection(ctx.player).playing = true;
         c.tick();
         dialogOpen = false;
     };
-    saveCollection(ctx.session.current, mine, dialogs);
+    saveCollection(heldCollection(ctx.player), mine, dialogs);
     EXPECT_EQ(handOff("歌曲文件"), other);
     EXPECT_EQ(handOff("show"), "false"); // coming forward does not touch the collection
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
     EXPECT_EQ(player.urls.size(), 0);
     SongCollection saved;
     ASSERT_TRUE(loadCollection(saved, mine, settings));
@@ -691,13 +689,13 @@ TEST_F(Player, HandOffWaitsWhileTheCollectionIsInUse)
 
     c.tick();
     EXPECT_EQ(handOff("歌曲文件"), "");
-    EXPECT_EQ(ctx.session.current.filePath, other);
-    EXPECT_EQ(ctx.session.current.albumName, "Other");
+    EXPECT_EQ(heldCollection(ctx.player).filePath, other);
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "Other");
 }
 
-TEST_F(Player, ATickNeverRunsInsideAnother)
+TEST_F(Playback, ATickNeverRunsInsideAnother)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     // A playlist past 100 entries opens a message while the tick runs.
     QByteArray lines;
     for (int i = 0; i <= SongCollection::kCapacity; ++i)
@@ -738,9 +736,9 @@ TEST_F(Player, ATickNeverRunsInsideAnother)
     EXPECT_EQ(player.stops, stops + 1);
 }
 
-TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
+TEST_F(Playback, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     collectionOf(2, false);
     dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
     EXPECT_FALSE(c.commands().exit());
@@ -765,9 +763,9 @@ TEST_F(Player, ExitAsksOnlyForAnUnsavedCollectionWithSongs)
     EXPECT_EQ(exits, 3);
 }
 
-TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
+TEST_F(Playback, ExitAsksOnlyAfterTheUserChangedTheCollection)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     SongCollection yyu;
     yyu.albumName = QStringLiteral("歌集");
     for (int i = 1; i <= 2; ++i)
@@ -784,18 +782,18 @@ TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
         {"a loaded file", [&] { c.playFile(yyuPath); }, false},
         {"one song over a list the user made",
          [&] { collectionOf(3, false); c.playFile(mp3); }, false},
-        {"an entry added", [&] { c.playFile(yyuPath); addEntry(ctx.session.current, "x", "", ""); }, true},
-        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(ctx.session.current, 1); }, true},
+        {"an entry added", [&] { c.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
+        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(heldCollection(ctx.player), 1); }, true},
         {"an entry renamed",
-         [&] { c.playFile(yyuPath); renameEntry(ctx.session.current, 1, "y", ""); }, true},
+         [&] { c.playFile(yyuPath); renameEntry(heldCollection(ctx.player), 1, "y", ""); }, true},
         {"a song added to a lone song",
-         [&] { c.playFile(mp3); addEntry(ctx.session.current, "x", "", ""); }, true},
+         [&] { c.playFile(mp3); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
         {"an addition then saved",
-         [&] { c.playFile(yyuPath); addEntry(ctx.session.current, "x", "", ""); ctx.session.current.saved = true; },
+         [&] { c.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); heldCollection(ctx.player).saved = true; },
          false},
     };
     for (const Case &k : cases) {
-        ctx.session.current = SongCollection{};
+        heldCollection(ctx.player) = SongCollection{};
         k.steps();
         const int before = dialogs.count("message");
         dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
@@ -805,15 +803,15 @@ TEST_F(Player, ExitAsksOnlyAfterTheUserChangedTheCollection)
     }
 }
 
-TEST_F(Player, UntaggedSongGoesByItsFileName)
+TEST_F(Playback, UntaggedSongGoesByItsFileName)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     c.playFile(file("夜曲.live.mp3"));
     player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_EQ(c.labelText(1), "夜曲.live");
     EXPECT_EQ(c.caption(), "夜曲.live[播放中...][Liravo]");
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "夜曲.live");
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "夜曲.live");
 
     // A named entry without a title tag keeps showing its name.
     collectionOf(2);
@@ -829,9 +827,9 @@ TEST_F(Player, UntaggedSongGoesByItsFileName)
         EXPECT_EQ(StatusTexts::fileBaseName(n.address), n.base) << n.address;
 }
 
-TEST_F(Player, TopCaptionCommand)
+TEST_F(Playback, TopCaptionCommand)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     c.commands().topCaption(); // cancelled
     ASSERT_EQ(dialogs.count("input"), 1);
     EXPECT_EQ(dialogs.asked[0].text, "输入你需要显示的文字");
@@ -854,9 +852,9 @@ TEST_F(Player, TopCaptionCommand)
     EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
 }
 
-TEST_F(Player, ColourCommands)
+TEST_F(Playback, ColourCommands)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     dialogs.colorAnswers.enqueue(std::nullopt);
     dialogs.colorAnswers.enqueue(0);
     c.commands().fontColor();
@@ -868,7 +866,7 @@ TEST_F(Player, ColourCommands)
     dialogs.colorAnswers.enqueue(0xFF0000); // blue in this layout
     c.commands().fontColor();
     EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "16711680");
-    for (int i = 0; i < PlayerController::kLabelCount; ++i)
+    for (int i = 0; i < MainViewModel::kLabelCount; ++i)
         EXPECT_EQ(c.labelColor(i), QColor(0, 0, 255)) << i;
 
     dialogs.colorAnswers.enqueue(0x00FFFF);
@@ -878,7 +876,7 @@ TEST_F(Player, ColourCommands)
     EXPECT_EQ(c.labelColor(3), QColor(0, 0, 255));
 }
 
-TEST_F(Player, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
+TEST_F(Playback, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
 {
     const struct {
         const char *stored;
@@ -892,9 +890,9 @@ TEST_F(Player, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
         EXPECT_EQ(player.volume(), k.volume) << (k.stored ? k.stored : "none");
     }
 
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     QList<int> announced;
-    QObject::connect(&c, &PlayerController::volumeChanged, [&](int v) { announced << v; });
+    QObject::connect(&c, &MainViewModel::volumeChanged, [&](int v) { announced << v; });
     c.setVolume(97);
     c.changeVolume(5);
     c.changeVolume(-5);
@@ -905,11 +903,11 @@ TEST_F(Player, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
     EXPECT_EQ(get("Liravo", "设置", "音量"), "5");
 }
 
-TEST_F(Player, SeeksOnlyWithinAnOpenSong)
+TEST_F(Playback, SeeksOnlyWithinAnOpenSong)
 {
-    PlayerController &c = loaded();
+    MainViewModel &c = loaded();
     QList<qint64> announced;
-    QObject::connect(&c, &PlayerController::seeked, [&](qint64 ms) { announced << ms; });
+    QObject::connect(&c, &MainViewModel::seeked, [&](qint64 ms) { announced << ms; });
     c.seekBy(5000); // nothing open: no position to move from
     c.seek(1000);
     EXPECT_TRUE(player.seeks.isEmpty());

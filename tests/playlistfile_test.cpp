@@ -3,7 +3,7 @@
 #include "collection/audioformats.h"
 #include "collection/playlistfile.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "support/testfiles.h"
 

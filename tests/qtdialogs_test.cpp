@@ -1,7 +1,7 @@
 // The real dialogs, driven through their own event loops: a timer finds the
 // modal dialog once it is up and answers it the way a user would.
-#include "platform/dialogfilter.h"
-#include "platform/qtdialogs.h"
+#include "ui/dialogfilter.h"
+#include "ui/qtdialogs.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Qt's own dialogs and standard buttons come out in Chinese once the start-up
 // has installed the translations, whatever the locale the tests run under.
-#include "platform/qttranslations.h"
+#include "desktop/qttranslations.h"
 
 #include <gtest/gtest.h>
 

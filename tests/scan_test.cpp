@@ -1,12 +1,12 @@
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/songnames.h"
 #include "support/testfiles.h"
 #include "system/localscan.h"
 #include "support/unprivileged.h"
-#include "system/scanwindow.h"
+#include "windows/scanwindow.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +160,7 @@ class ScanWindowTest : public ::testing::Test {
 protected:
     ScanWindowTest()
     {
-        nav.onRefreshSongList = [this] { ++refreshes; };
+        QObject::connect(&ctx.player, &Player::collectionChanged, [this] { ++refreshes; });
         nav.onShowSongList = [this] { ++shows; };
         makeMixedFolder(dir.path());
     }
@@ -169,7 +169,7 @@ protected:
     ScanWindow &window()
     {
         if (!w)
-            w = std::make_unique<ScanWindow>(settings, dialogs, ctx.session, nav);
+            w = std::make_unique<ScanWindow>(settings, dialogs, ctx.session, ctx.player, nav);
         return *w;
     }
 
@@ -243,10 +243,10 @@ TEST_F(ScanWindowTest, SelectAllAndListClickKeepEachOtherInStep)
 
 TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
 {
-    ctx.session.current.albumName = "旧歌集";
-    ctx.session.current.filePath = "/old.yyu";
-    ctx.session.current.count = 1;
-    ctx.session.current.entry(1).songName = "old";
+    heldCollection(ctx.player).albumName = "旧歌集";
+    heldCollection(ctx.player).filePath = "/old.yyu";
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).entry(1).songName = "old";
     dialogs.folderAnswers << dir.path();
     window().show();
     window().startScan();
@@ -254,15 +254,15 @@ TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
     window().findChild<QPushButton *>("Command2")->click();
     window().findChild<QPushButton *>("Command2")->click();
 
-    EXPECT_EQ(ctx.session.current.count, 2);
-    EXPECT_EQ(ctx.session.current.entry(1).songName, "d.mp3");
-    EXPECT_EQ(ctx.session.current.entry(2).songName, "d.mp3");
-    EXPECT_EQ(ctx.session.current.albumName, "本地歌曲");
-    EXPECT_TRUE(ctx.session.current.filePath.isEmpty());
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
-    EXPECT_FALSE(ctx.session.current.saved);
-    EXPECT_FALSE(ctx.session.current.playing);
-    EXPECT_EQ(ctx.session.current, ctx.session.localList);
+    EXPECT_EQ(heldCollection(ctx.player).count, 2);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "d.mp3");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "d.mp3");
+    EXPECT_EQ(heldCollection(ctx.player).albumName, "本地歌曲");
+    EXPECT_TRUE(heldCollection(ctx.player).filePath.isEmpty());
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
+    EXPECT_EQ(heldCollection(ctx.player), ctx.session.localList);
     EXPECT_EQ(refreshes, 2);
     EXPECT_EQ(shows, 2);
     EXPECT_FALSE(window().isVisible());
@@ -270,13 +270,13 @@ TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
 
 TEST_F(ScanWindowTest, AddWithNothingSelectedGivesFreshCollection)
 {
-    ctx.session.current.albumName = "旧歌集";
-    ctx.session.current.count = 1;
-    ctx.session.current.currentIndex = 1;
+    heldCollection(ctx.player).albumName = "旧歌集";
+    heldCollection(ctx.player).count = 1;
+    heldCollection(ctx.player).currentIndex = 1;
     dialogs.folderAnswers << dir.path();
     window().startScan();
     window().addToLocalList();
-    EXPECT_EQ(ctx.session.current, SongCollection{});
+    EXPECT_EQ(heldCollection(ctx.player), SongCollection{});
     EXPECT_EQ(refreshes, 1);
 }
 
@@ -290,7 +290,7 @@ TEST_F(ScanWindowTest, PicksBeyondOneHundredAreLeftOutAndSaid)
     window().addToLocalList();
     EXPECT_EQ(dialogs.count("message"), 0);
     window().addToLocalList();
-    EXPECT_EQ(ctx.session.current.count, 100);
+    EXPECT_EQ(heldCollection(ctx.player).count, 100);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_TRUE(dialogs.asked.last().text.contains("20")) << dialogs.asked.last().text.toStdString();
 }

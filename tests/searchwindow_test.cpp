@@ -1,14 +1,14 @@
 // The music search window under the offscreen platform: layout, the hint
 // text, searching, adding, playing and saving, with canned replies and with
 // the loopback service.
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
 #include "online/addressresolver.h"
 #include "online/encodeurl.h"
-#include "online/searchwindow.h"
+#include "windows/searchwindow.h"
 #include "online/songsearch.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/qthttpclient.h"
+#include "store/memorysettingsbackend.h"
+#include "net/qthttpclient.h"
 #include "support/fakeservices.h"
 #include "support/loopbackserver.h"
 
@@ -34,7 +34,7 @@ struct Fixture : FakeServices {
     {
         ctx.services.resolver = makeResolver(ctx.services);
         ctx.navigator = &nav;
-        nav.onRefreshSongList = [this] { ++refreshes; };
+        QObject::connect(&ctx.player, &Player::collectionChanged, [this] { ++refreshes; });
         setHosts(kSearchHost, QStringLiteral("lookup.test"));
     }
     void setHosts(const QString &search, const QString &lookup)
@@ -179,32 +179,32 @@ TEST(SearchWindow, DoubleClickAddsOneEntryAndPlaysIt)
                    "<r><count>1</count><encode><![CDATA[http://m/a/b.mp3]]></encode>"
                    "<decode><![CDATA[c.mp3]]></decode></r>");
     fillResults(f.ctx, {{"周杰伦", "稻香"}, {"", "无名"}});
-    addEntry(f.ctx.session.current, QStringLiteral("稻香"), QStringLiteral("周杰伦"), QString());
+    addEntry(heldCollection(f.ctx.player), QStringLiteral("稻香"), QStringLiteral("周杰伦"), QString());
     SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
     auto *list = child<QListWidget>(w, "List1");
     showActive(w);
 
     // Nothing selected: nothing happens.
     w.addAndPlayCurrentLine();
-    EXPECT_EQ(f.ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 1);
 
     const QRect r = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    ASSERT_EQ(f.ctx.session.current.count, 2);
-    EXPECT_EQ(f.ctx.session.current.entry(2).singer, QStringLiteral("周杰伦"));
-    EXPECT_EQ(f.ctx.session.current.entry(2).songName, QStringLiteral("稻香"));
-    EXPECT_EQ(f.ctx.session.current.entry(2).address, QStringLiteral("http://m/a/c.mp3"));
-    EXPECT_EQ(f.ctx.session.current.currentIndex, 2);
+    ASSERT_EQ(heldCollection(f.ctx.player).count, 2);
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(2).singer, QStringLiteral("周杰伦"));
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(2).songName, QStringLiteral("稻香"));
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(2).address, QStringLiteral("http://m/a/c.mp3"));
+    EXPECT_EQ(heldCollection(f.ctx.player).currentIndex, 2);
     EXPECT_EQ(f.player.urls, QStringList{"http://m/a/c.mp3"});
     EXPECT_EQ(f.refreshes, 1);
 
     // A line without singer; its address is not found, and playback says nothing.
     selectRows(w, {1});
     w.addAndPlayCurrentLine();
-    ASSERT_EQ(f.ctx.session.current.count, 3);
-    EXPECT_EQ(f.ctx.session.current.entry(3).songName, QStringLiteral("无名"));
-    EXPECT_TRUE(f.ctx.session.current.entry(3).singer.isEmpty());
+    ASSERT_EQ(heldCollection(f.ctx.player).count, 3);
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(3).songName, QStringLiteral("无名"));
+    EXPECT_TRUE(heldCollection(f.ctx.player).entry(3).singer.isEmpty());
     EXPECT_TRUE(f.dialogs.asked.isEmpty());
 }
 
@@ -216,17 +216,17 @@ TEST(SearchWindow, AddSelectedLinesSplitsAtEveryDash)
     EXPECT_EQ(lines(w), (QStringList{"甲-一", "二", "丙-丁-三-四", "戊-五"}));
 
     w.addSelectedLines(); // nothing selected
-    EXPECT_EQ(f.ctx.session.current.count, 0);
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 0);
     EXPECT_EQ(f.refreshes, 0);
 
     selectRows(w, {0, 1, 2});
     child<QAction>(w, "m_addsong")->trigger();
-    ASSERT_EQ(f.ctx.session.current.count, 3);
-    EXPECT_EQ(f.ctx.session.current.entry(1).singer, QStringLiteral("甲"));
-    EXPECT_EQ(f.ctx.session.current.entry(2).songName, QStringLiteral("二"));
-    EXPECT_TRUE(f.ctx.session.current.entry(2).singer.isEmpty());
-    EXPECT_EQ(f.ctx.session.current.entry(3).singer, QStringLiteral("丙"));
-    EXPECT_EQ(f.ctx.session.current.entry(3).songName, QStringLiteral("丁"));
+    ASSERT_EQ(heldCollection(f.ctx.player).count, 3);
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(1).singer, QStringLiteral("甲"));
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(2).songName, QStringLiteral("二"));
+    EXPECT_TRUE(heldCollection(f.ctx.player).entry(2).singer.isEmpty());
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(3).singer, QStringLiteral("丙"));
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(3).songName, QStringLiteral("丁"));
     EXPECT_EQ(f.refreshes, 1);
     EXPECT_TRUE(f.player.urls.isEmpty());
 
@@ -239,21 +239,21 @@ TEST(SearchWindow, FullCollectionStaysIntactAndIsReportedOnce)
     Fixture f;
     fillResults(f.ctx, {{"甲", "一"}, {"乙", "二"}, {"丙", "三"}});
     for (int i = 0; i < 99; ++i)
-        addEntry(f.ctx.session.current, QStringLiteral("歌%1").arg(i), QString(), QStringLiteral("/m/%1.mp3").arg(i));
-    const SongCollection before = f.ctx.session.current;
+        addEntry(heldCollection(f.ctx.player), QStringLiteral("歌%1").arg(i), QString(), QStringLiteral("/m/%1.mp3").arg(i));
+    const SongCollection before = heldCollection(f.ctx.player);
     SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
     child<QAction>(w, "m_全选")->trigger();
     w.addSelectedLines();
-    EXPECT_EQ(f.ctx.session.current.count, 100);
-    EXPECT_EQ(f.ctx.session.current.entry(100).songName, QStringLiteral("一"));
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 100);
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(100).songName, QStringLiteral("一"));
     for (int n = 1; n <= 99; ++n)
-        EXPECT_EQ(f.ctx.session.current.entry(n), before.entry(n));
+        EXPECT_EQ(heldCollection(f.ctx.player).entry(n), before.entry(n));
     EXPECT_EQ(f.dialogs.count(QStringLiteral("message")), 1);
 
     // A double click on a full collection neither adds nor plays another song.
     selectRows(w, {2});
     w.addAndPlayCurrentLine();
-    EXPECT_EQ(f.ctx.session.current.count, 100);
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 100);
     EXPECT_TRUE(f.player.urls.isEmpty());
     EXPECT_EQ(f.dialogs.count(QStringLiteral("message")), 2);
 }
@@ -289,7 +289,7 @@ TEST(SearchWindow, CreateNewCollectionSavesAllResults)
     w.saveResultsAsCollection();
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(f.ctx.session.searchResults.filePath, path);
-    EXPECT_EQ(f.ctx.session.current.count, 0);
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 0);
 }
 
 TEST(SearchWindow, RightClickPopsTheMenuWithSelectionDependentItems)
@@ -335,7 +335,7 @@ TEST(SearchWindow, RightClickPopsTheMenuWithSelectionDependentItems)
     EXPECT_TRUE(child<QAction>(w, "m_New")->isEnabled());
     menu->hide();
     child<QAction>(w, "m_addsong")->trigger();
-    EXPECT_EQ(f.ctx.session.current.count, 2);
+    EXPECT_EQ(heldCollection(f.ctx.player).count, 2);
 }
 
 TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)
@@ -390,8 +390,8 @@ TEST(SearchWindow, SearchesTheLoopbackServiceAndPlaysADoubleClickedSong)
     const QRect r = list->visualItemRect(list->item(1)); // 晴天: its first candidate is not an MP3
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    ASSERT_EQ(f.ctx.session.current.count, 1);
-    EXPECT_EQ(f.ctx.session.current.entry(1).songName, QStringLiteral("晴天"));
+    ASSERT_EQ(heldCollection(f.ctx.player).count, 1);
+    EXPECT_EQ(heldCollection(f.ctx.player).entry(1).songName, QStringLiteral("晴天"));
     EXPECT_EQ(f.player.urls, QStringList{server.url(QStringLiteral("/mp3/1/s1.mp3"))});
     EXPECT_TRUE(server.requests().last().startsWith(
         QStringLiteral("/x?op=12&count=1&title=%E6%99%B4%E5%A4%A9$$%E5%91%A8")));

@@ -2,8 +2,8 @@
 #include "base/settings.h"
 #include "base/settingskeys.h"
 #include "online/onlinesettings.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/sqlitesettingsbackend.h"
+#include "store/memorysettingsbackend.h"
+#include "store/sqlitesettingsbackend.h"
 #include "support/unprivileged.h"
 
 #include <QCoreApplication>

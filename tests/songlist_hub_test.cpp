@@ -1,12 +1,12 @@
 // The song list window as the rest of the player reaches it: through the
 // window hub's hooks and the main window's menu, with the doubles underneath.
-#include "collection/songlistwindow.h"
-#include "platform/appcontext.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "windows/songlistwindow.h"
+#include "ui/appcontext.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "base/settings.h"
 #include "app/windowhub.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/testfiles.h"
 
@@ -38,7 +38,7 @@ protected:
     QStringList rows()
     {
         QStringList out;
-        auto *w = hub->songListWindow();
+        auto *w = topLevelWindow(QStringLiteral("frm歌曲列表"));
         if (!w)
             return out;
         auto *list = w->findChild<QListWidget *>("List1");
@@ -57,7 +57,7 @@ TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
     ctx.windows().playFile(path);
-    QWidget *w = hub->songListWindow();
+    QWidget *w = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
@@ -74,12 +74,12 @@ TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
 {
     ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
     ctx.windows().showSongList();
-    QPointer<QWidget> first = hub->songListWindow();
+    QPointer<QWidget> first = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_TRUE(first);
     ctx.windows().closeSongList();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
 
     ctx.windows().showSongList();
     EXPECT_EQ(rows(), QStringList{"A-a"});
@@ -94,7 +94,7 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
     EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
                                                   "*.yyu;*.m3u;*.m3u8;*.pls"));
     EXPECT_EQ(rows(), QStringList{"Singer A-Song one"});
-    EXPECT_EQ(ctx.session.current.albumName, QString("Evening"));
+    EXPECT_EQ(heldCollection(ctx.player).albumName, QString("Evening"));
 }
 
 TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
@@ -108,12 +108,12 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
     mp3.write("ID3 not empty");
     mp3.close();
-    PlayerController &c = hub->mainWindow().controller();
+    MainViewModel &c = hub->mainWindow().controller();
     c.playFile(mp3.fileName());
     player.report(MediaPlayer::Playing);
     c.tick();
     EXPECT_EQ(rows(), QStringList{"晚风"});
-    EXPECT_EQ(ctx.session.current.count, 1);
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
 
     // A song that never plays leaves no stale rows either.
     ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));

@@ -1,13 +1,13 @@
 // The song list window under the offscreen platform, with dialog and player
 // doubles: what it shows, what its commands do to the current collection.
-#include "collection/songlistwindow.h"
-#include "collection/playentry.h"
+#include "windows/songlistwindow.h"
+#include "playback/playentry.h"
 
 #include "base/songcollection.h"
-#include "platform/appcontext.h"
-#include "base/colors.h"
+#include "ui/appcontext.h"
+#include "ui/colors.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/testfiles.h"
 
@@ -61,7 +61,7 @@ protected:
         c.albumName = album;
         c.saved = saved;
         c.changed = !saved; // an unsaved list stands for one the user made
-        ctx.session.current = c;
+        heldCollection(ctx.player) = c;
     }
 
     SongListWindow &window()
@@ -189,7 +189,7 @@ TEST_F(SongListTest, ClosingUnloadsSoTheNextUseLoadsAfresh)
     showAndWait();
     window().close();
     settings->save("Liravo", "设置", "顶部标题", "新标题");
-    ctx.session.current.entry(++ctx.session.current.count) = online("", "b");
+    heldCollection(ctx.player).entry(++heldCollection(ctx.player).count) = online("", "b");
     window().refreshList();
     EXPECT_FALSE(window().isVisible());
     EXPECT_EQ(window().windowTitle(), QString("新标题[创建属于我的歌集]"));
@@ -204,10 +204,10 @@ TEST_F(SongListTest, RowsAreSingerDashNameAndLoadTidies)
     window();
     // The empty-named entry and the later duplicate are gone at once.
     EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two", "track3.mp3"}));
-    EXPECT_EQ(ctx.session.current.count, 3);
+    EXPECT_EQ(heldCollection(ctx.player).count, 3);
     ASSERT_EQ(list2()->count(), 1);
     EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
-    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_TRUE(action("m_New")->isEnabled());
     EXPECT_TRUE(action("m_check")->isEnabled());
@@ -218,7 +218,7 @@ TEST_F(SongListTest, SaveOfferedOnlyForUnsavedSongs)
     setCollection({online("A", "a")}, "x", true);
     window();
     EXPECT_FALSE(action("m_Save")->isEnabled());
-    ctx.session.current.saved = false;
+    heldCollection(ctx.player).saved = false;
     window().refreshList();
     EXPECT_TRUE(action("m_Save")->isEnabled());
     setCollection({}, "", false);
@@ -244,7 +244,7 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     EXPECT_EQ(dialogs.asked[0].title, QString());
     EXPECT_EQ(rows(), (QStringList{"Singer A-Song one", "Song two"}));
     EXPECT_EQ(list2()->item(0)->text(), QString("Evening"));
-    EXPECT_TRUE(ctx.session.current.saved);
+    EXPECT_TRUE(heldCollection(ctx.player).saved);
     EXPECT_FALSE(action("m_Save")->isEnabled());
     EXPECT_EQ(player.plays, 0); // opening never starts playback
 
@@ -252,7 +252,7 @@ TEST_F(SongListTest, OpenLoadsTheChosenFileAndRefreshes)
     dialogs.openAnswers << dirty;
     action("m_Open")->trigger();
     EXPECT_EQ(rows(), (QStringList{"B-x", "y"}));
-    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
+    EXPECT_TRUE(heldCollection(ctx.player).entry(2).isLocal);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }
 
@@ -274,7 +274,7 @@ TEST_F(SongListTest, OpensPlaylistsAndSavesTheCollectionAsOne)
     action("m_SavePlaylist")->trigger();
     EXPECT_EQ(dialogs.asked.last().text, QString("已经保存！"));
     EXPECT_TRUE(QFile::exists(out + ".m3u8"));
-    EXPECT_TRUE(ctx.session.current.saved); // a copy for other players; the collection is unchanged
+    EXPECT_TRUE(heldCollection(ctx.player).saved); // a copy for other players; the collection is unchanged
 
     action("m_New")->trigger();
     window().refreshList();
@@ -286,7 +286,7 @@ TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)
     const QString path = writeFile("Evening.yyu", "Evening\r\nA|a\r\n");
     setCollection({online("old", "song")}, "Old");
     window();
-    const SongCollection before = ctx.session.current;
+    const SongCollection before = heldCollection(ctx.player);
 
     dialogs.openAnswers << QString();                            // cancel
     dialogs.openAnswers << "Evening.yyu";                        // not a full path
@@ -294,7 +294,7 @@ TEST_F(SongListTest, OpenIgnoresCancelAndPathsTheCheckRejects)
     dialogs.openAnswers << path + ".missing";
     for (int i = 0; i < 4; ++i) {
         action("m_Open")->trigger();
-        EXPECT_EQ(ctx.session.current, before) << i;
+        EXPECT_EQ(heldCollection(ctx.player), before) << i;
         EXPECT_EQ(rows(), QStringList{"old-song"}) << i;
     }
     EXPECT_EQ(dialogs.count("message"), 0);
@@ -317,9 +317,9 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     EXPECT_EQ(dialogs.asked[1].extra, QString());
     EXPECT_EQ(rows(), (QStringList{"A-a", "X", "C-c"}));
     // The address goes so the next play looks the new name up; still local.
-    EXPECT_TRUE(ctx.session.current.entry(2).address.isEmpty());
-    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
-    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_TRUE(heldCollection(ctx.player).entry(2).address.isEmpty());
+    EXPECT_TRUE(heldCollection(ctx.player).entry(2).isLocal);
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_EQ(window().selectedRow(), -1); // the refresh drops the selection
 
@@ -328,7 +328,7 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     action("m_adit")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
 
-    playCurrent(ctx.services, ctx.session, 2);
+    ctx.player.play(2);
     EXPECT_EQ(lookups, QStringList{"Y/X"});
 }
 
@@ -340,15 +340,15 @@ TEST_F(SongListTest, EditWithEmptyNameChangesNothingButAsksBoth)
     dialogs.inputAnswers << "" << "Z";
     action("m_adit")->trigger();
     EXPECT_EQ(dialogs.count("input"), 2);
-    EXPECT_EQ(ctx.session.current.entry(1), online("A", "a"));
-    EXPECT_TRUE(ctx.session.current.saved);
+    EXPECT_EQ(heldCollection(ctx.player).entry(1), online("A", "a"));
+    EXPECT_TRUE(heldCollection(ctx.player).saved);
 }
 
 TEST_F(SongListTest, CommandsWithoutSelectionLeaveTheCollectionIntact)
 {
     setCollection({online("A", "a"), online("B", "b")}, "", true);
     showAndWait();
-    const SongCollection before = ctx.session.current;
+    const SongCollection before = heldCollection(ctx.player);
     ASSERT_EQ(window().selectedRow(), -1);
 
     action("m_adit")->trigger();
@@ -356,7 +356,7 @@ TEST_F(SongListTest, CommandsWithoutSelectionLeaveTheCollectionIntact)
     window().playSelected();
     // A double click on the empty part of the list, below the rows.
     doubleClick(QPoint(10, list1()->viewport()->height() - 5));
-    EXPECT_EQ(ctx.session.current, before);
+    EXPECT_EQ(heldCollection(ctx.player), before);
     EXPECT_EQ(dialogs.asked.size(), 0);
     EXPECT_EQ(player.plays, 0);
 }
@@ -368,7 +368,7 @@ TEST_F(SongListTest, DeleteRemovesTheSelectedEntry)
     list1()->setCurrentRow(1);
     action("m_Delete")->trigger();
     EXPECT_EQ(rows(), (QStringList{"A-a", "C-c"}));
-    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }
 
@@ -378,11 +378,11 @@ TEST_F(SongListTest, EditSurvivesTheCollectionShrinkingDuringTheQuestion)
     window();
     list1()->setCurrentRow(1);
     // Another window replaces the collection while the name box is open.
-    dialogs.onAsk = [this](const FakeDialogs::Asked &) { ctx.session.current = SongCollection{}; };
+    dialogs.onAsk = [this](const FakeDialogs::Asked &) { heldCollection(ctx.player) = SongCollection{}; };
     dialogs.inputAnswers << "X" << "Y";
     action("m_adit")->trigger();
-    EXPECT_EQ(ctx.session.current.count, 0);
-    EXPECT_TRUE(ctx.session.current.entry(2).songName.isEmpty());
+    EXPECT_EQ(heldCollection(ctx.player).count, 0);
+    EXPECT_TRUE(heldCollection(ctx.player).entry(2).songName.isEmpty());
 }
 
 TEST_F(SongListTest, DoubleClickPlaysTheRowUnderTheMouse)
@@ -392,8 +392,8 @@ TEST_F(SongListTest, DoubleClickPlaysTheRowUnderTheMouse)
     const QRect r = list1()->visualItemRect(list1()->item(1));
     doubleClick(r.center());
     EXPECT_EQ(player.urls, QStringList{"/music/b.mp3"});
-    EXPECT_EQ(ctx.session.current.currentIndex, 2);
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
 }
 
 TEST_F(SongListTest, RightButtonOffersThePopupOnlyWithASelectionAndKeepsIt)
@@ -424,22 +424,22 @@ TEST_F(SongListTest, NewAsksOnlyAboutUnsavedSongs)
     window();
     action("m_New")->trigger();
     EXPECT_EQ(dialogs.count("message"), 0);
-    EXPECT_EQ(ctx.session.current, SongCollection{});
+    EXPECT_EQ(heldCollection(ctx.player), SongCollection{});
     EXPECT_EQ(list1()->count(), 0);
     EXPECT_EQ(list2()->count(), 0);
 
     setCollection({}, "Empty", false);
     action("m_New")->trigger();
     EXPECT_EQ(dialogs.count("message"), 0);
-    EXPECT_EQ(ctx.session.current, SongCollection{});
+    EXPECT_EQ(heldCollection(ctx.player), SongCollection{});
 }
 
 TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
 {
     setCollection({online("A", "a"), online("B", "b")}, "Evening");
-    playCurrent(ctx.services, ctx.session, 2);
+    ctx.player.play(2);
     window();
-    const SongCollection before = ctx.session.current;
+    const SongCollection before = heldCollection(ctx.player);
 
     dialogs.messageAnswers << Dialogs::Answer::No;
     action("m_New")->trigger();
@@ -447,12 +447,12 @@ TEST_F(SongListTest, NewOnUnsavedSongsAsksAndNoKeepsThem)
     EXPECT_EQ(dialogs.asked[0].text, QString("当前歌集尚未保存，是否舍去当前歌集？"));
     EXPECT_EQ(dialogs.asked[0].title, QString("未保存"));
     EXPECT_EQ(dialogs.asked[0].buttons, Dialogs::Buttons::YesNo);
-    EXPECT_EQ(ctx.session.current, before);
+    EXPECT_EQ(heldCollection(ctx.player), before);
     EXPECT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
     dialogs.messageAnswers << Dialogs::Answer::Yes;
     action("m_New")->trigger();
-    EXPECT_EQ(ctx.session.current, SongCollection{});
+    EXPECT_EQ(heldCollection(ctx.player), SongCollection{});
     EXPECT_EQ(list1()->count(), 0);
     EXPECT_EQ(player.stops, 0); // the song playing goes on
 }
@@ -468,7 +468,7 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     action("m_定位当前歌曲")->trigger(); // loaded, not playing
     EXPECT_EQ(window().selectedRow(), -1);
 
-    playCurrent(ctx.services, ctx.session, 3);
+    ctx.player.play(3);
     action("m_定位当前歌曲")->trigger();
     EXPECT_EQ(window().selectedRow(), 2);
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));
@@ -488,11 +488,11 @@ TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesItAsACollectionFile)
     EXPECT_EQ(dialogs.asked[0].title, QString("Evening"));
     // Typed without an extension, so it gets the one the open dialog looks for.
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Evening.yyu"});
-    EXPECT_EQ(ctx.session.current.filePath, target + ".yyu");
+    EXPECT_EQ(heldCollection(ctx.player).filePath, target + ".yyu");
     QFile f(target + ".yyu");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("Evening\r\nSinger A|Song one\r\n|Song two\r\n"));
-    EXPECT_TRUE(ctx.session.current.saved);
+    EXPECT_TRUE(heldCollection(ctx.player).saved);
     EXPECT_FALSE(action("m_Save")->isEnabled());
 }
 
@@ -503,6 +503,6 @@ TEST_F(SongListTest, SaveCancelledWritesNothing)
     dialogs.inputAnswers << "Evening";
     action("m_Save")->trigger(); // the save dialog answers "" (cancel)
     EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(ctx.session.current.saved);
+    EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
 }

@@ -1,12 +1,12 @@
 // The start-up procedure, the first activation, the single-copy rule and its
 // lock, and the engine that is only loaded when the first song is set.
-#include "platform/appcontext.h"
-#include "platform/lazymediaplayer.h"
+#include "ui/appcontext.h"
+#include "engine/lazymediaplayer.h"
 #include "base/settings.h"
 #include "app/startup.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/qtinstancelock.h"
-#include "platform/sqlitesettingsbackend.h"
+#include "store/memorysettingsbackend.h"
+#include "store/qtinstancelock.h"
+#include "store/sqlitesettingsbackend.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -37,9 +37,9 @@ protected:
         nav.onPlayFile = [this](const QString &path) {
             played << path;
             // What playFile does with a .yyu or .mp3: the collection fills.
-            ctx.session.current.count = 2;
-            ctx.session.current.playing = true;
-            ctx.session.current.currentIndex = 2;
+            heldCollection(ctx.player).count = 2;
+            heldCollection(ctx.player).playing = true;
+            heldCollection(ctx.player).currentIndex = 2;
         };
         nav.onShowSongList = [this] { ++songListShows; };
         nav.onExitProgram = [this] { ++exits; };
@@ -124,8 +124,8 @@ TEST_F(Startup, LastCollectionIsReopenedOnlyWhenItExistsAndNothingIsLoaded)
     EXPECT_EQ(kept.lastCollectionPath(), yyu);
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played, QStringList{yyu});
-    EXPECT_FALSE(ctx.session.current.playing);
-    EXPECT_EQ(ctx.session.current.currentIndex, 1);
+    EXPECT_FALSE(heldCollection(ctx.player).playing);
+    EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     // Later activations (restoring from the tray) repeat nothing.
     EXPECT_TRUE(kept.firstActivation(7));
     EXPECT_EQ(played.size(), 1);
@@ -154,7 +154,7 @@ TEST_F(Startup, SoleCopyStartedWithAFile)
     EXPECT_EQ(stored("程序多开", "歌曲文件"), "/music/waiting.mp3");
     // The song fills the collection, so the last collection stays closed.
     EXPECT_EQ(played, QStringList{"\"/music/a.mp3\""});
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
     EXPECT_EQ(exits, 0);
     // The song list is loaded before the untitled song is added.
     EXPECT_EQ(order, (QStringList{"list loaded", "play"}));

@@ -1,4 +1,4 @@
-#include "platform/tagtext.h"
+#include "engine/tagtext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Timer1 sleeps while no tick can change anything and wakes on user input,
 // engine events and a second copy's hand-off, which reaches the running copy
 // through the settings file without the store being read while idle.
-#include "app/mainwindow.h"
-#include "collection/playentry.h"
-#include "app/playercontroller.h"
-#include "app/tickscheduler.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/sqlitesettingsbackend.h"
-#include "platform/storewatch.h"
+#include "windows/mainwindow.h"
+#include "playback/playentry.h"
+#include "windows/mainviewmodel.h"
+#include "playback/tickscheduler.h"
+#include "store/memorysettingsbackend.h"
+#include "store/sqlitesettingsbackend.h"
+#include "store/storewatch.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -54,19 +54,19 @@ protected:
     void SetUp() override
     {
         window = std::make_unique<MainWindow>(ctx);
-        window->controller().setHandOffWatched(true);
-        timer = window->findChild<QTimer *>(QStringLiteral("Timer1"));
+        ctx.player.setHandOffWatched(true);
+        timer = ctx.player.findChild<QTimer *>(QStringLiteral("Timer1"));
         ASSERT_NE(timer, nullptr);
     }
     bool asleep() { return waitFor([&] { return !timer->isActive(); }, 2000); }
     void wantSongs(int n)
     {
         for (int i = 1; i <= n; ++i) {
-            SongEntry &e = ctx.session.current.entry(++ctx.session.current.count);
+            SongEntry &e = heldCollection(ctx.player).entry(++heldCollection(ctx.player).count);
             e.address = QStringLiteral("/music/%1.mp3").arg(i);
             e.isLocal = true;
         }
-        playCurrent(ctx.services, ctx.session, 1);
+        ctx.player.play(1);
     }
 
     FakeMediaPlayer engine;
@@ -104,7 +104,7 @@ TEST_F(TickSleep, TicksWhileASongIsWantedUnlessItIsPaused)
 
     engine.report(MediaPlayer::Paused);
     ASSERT_TRUE(asleep());
-    EXPECT_TRUE(ctx.session.current.playing);
+    EXPECT_TRUE(heldCollection(ctx.player).playing);
 
     // The song ending while paused (a stream that broke) is still seen.
     engine.report(MediaPlayer::Stopped);
@@ -137,7 +137,7 @@ TEST(HandOffUnwatched, AStoreThatCannotBeWatchedIsReadOnEveryTick)
 {
     FakeServices services;
     MainWindow window(services.ctx);
-    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    QTimer *timer = services.ctx.player.findChild<QTimer *>(QStringLiteral("Timer1"));
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
     QTemporaryDir dir;
@@ -182,9 +182,9 @@ TEST(UnsavedSettings, KeepTheTickRetryingUntilTheStoreTakesThem)
     Settings settings(store, QStringLiteral("Liravo"));
     FakeServices services{{.settings = &settings}};
     MainWindow window(services.ctx);
-    window.controller().setHandOffWatched(true);
-    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
-    window.controller().changeVolume(5);
+    services.ctx.player.setHandOffWatched(true);
+    QTimer *timer = services.ctx.player.findChild<QTimer *>(QStringLiteral("Timer1"));
+    services.ctx.player.setVolume(services.ctx.player.volume() + 5);
     ASSERT_TRUE(store.hasUnsaved());
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
@@ -204,10 +204,10 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
     MainWindow window(services.ctx);
     StoreWatch watch(db);
     ASSERT_TRUE(watch.watching());
-    window.controller().setHandOffWatched(true);
-    QObject::connect(&watch, &StoreWatch::changed, &window.controller(),
-                     &PlayerController::handOffMayHaveChanged);
-    QTimer *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));
+    services.ctx.player.setHandOffWatched(true);
+    QObject::connect(&watch, &StoreWatch::changed, &services.ctx.player,
+                     &Player::handOffMayHaveChanged);
+    QTimer *timer = services.ctx.player.findChild<QTimer *>(QStringLiteral("Timer1"));
     ASSERT_TRUE(waitFor([&] { return !timer->isActive(); }, 2000));
 
     const int readsBefore = store.reads;

@@ -1,6 +1,6 @@
 // Which clicks on the tray icon bring the main window back, on both kinds of
 // tray host, and how a status-notifier host is recognised on the bus.
-#include "platform/qttrayicon.h"
+#include "ui/qttrayicon.h"
 
 #include <gtest/gtest.h>
 

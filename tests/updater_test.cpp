@@ -1,12 +1,12 @@
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/qtdownloader.h"
-#include "platform/qthttpclient.h"
-#include "platform/qtprocesslauncher.h"
+#include "store/memorysettingsbackend.h"
+#include "net/qtdownloader.h"
+#include "net/qthttpclient.h"
+#include "desktop/qtprocesslauncher.h"
 #include "support/fakeservices.h"
 #include "system/updater.h"
-#include "system/updaterwindow.h"
+#include "windows/updaterwindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/vorbiscomments.h"
+#include "engine/vorbiscomments.h"
 
 #include <gtest/gtest.h>
 

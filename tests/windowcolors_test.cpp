@@ -1,11 +1,11 @@
 // Every text on a window's own back colour stays readable whatever colour the
 // user stored: the windows are rendered and the pixels of each text checked.
-#include "base/colors.h"
-#include "app/mainwindow.h"
-#include "app/playercontroller.h"
+#include "ui/colors.h"
+#include "windows/mainwindow.h"
+#include "windows/mainviewmodel.h"
 #include "support/fakeservices.h"
-#include "system/scanwindow.h"
-#include "system/updaterwindow.h"
+#include "windows/scanwindow.h"
+#include "windows/updaterwindow.h"
 
 #include <gtest/gtest.h>
 
@@ -53,13 +53,13 @@ TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
          },
          {QStringLiteral("Label1"), QStringLiteral("Label2")}},
         {"scan", [](AppContext &c) {
-             return new ScanWindow(c.services.settings, c.services.dialogs, c.session, c.windows());
+             return new ScanWindow(c.services.settings, c.services.dialogs, c.session, c.player, c.windows());
          }, {QStringLiteral("Check1")}},
         // The greyed buttons: nothing plays and there is nothing before or after.
         {"main",
          [](AppContext &c) {
              auto *w = new MainWindow(c);
-             w->controller().tick();
+             c.player.tick();
              return w;
          },
          {QStringLiteral("Label1_0"), QStringLiteral("Label1_4"), QStringLiteral("Label1_5")}},

@@ -1,7 +1,7 @@
 #include "base/songcollection.h"
 #include "collection/yyufile.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"
 

@@ -1,18 +1,29 @@
 # Fails when a production file includes a header from a folder above its own.
 # The folders, lowest first; a file may include its own folder and lower ones
-# only. online and system share a rank and never include each other.
+# only. Folders of one rank never include each other.
 #   cmake -DROOT=<source folder> -P tools/check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT ROOT)
     message(FATAL_ERROR "check_layers: pass -DROOT=<source folder>")
 endif()
 set(RANK_base 0)
-set(RANK_platform 1)
+set(RANK_store 1)
+set(RANK_engine 1)
+set(RANK_net 1)
+set(RANK_desktop 1)
 set(RANK_collection 2)
 set(RANK_online 3)
 set(RANK_system 3)
-set(RANK_app 4)
-set(FOLDERS base platform collection online system app)
+set(RANK_lyrics 3)
+set(RANK_playback 4)
+set(RANK_mpris 5)
+set(RANK_ui 6)
+set(RANK_windows 7)
+set(RANK_app 8)
+set(FOLDERS base store engine net desktop collection online system lyrics playback mpris ui windows app)
+# Below this rank no file includes a Qt Widgets header: widgets belong to the
+# windows and the helpers made for them.
+set(WIDGETS_FROM_RANK 6)
 
 # Environment variables the program may read: the desktop's, the sound
 # servers' and GStreamer's, and the one audio-output override the README
@@ -42,6 +53,13 @@ foreach(folder ${FOLDERS})
             endif()
             string(APPEND problems "  ${f} includes ${header} (${target} is not below ${folder})\n")
         endforeach()
+        if(RANK_${folder} LESS WIDGETS_FROM_RANK)
+            file(STRINGS ${ROOT}/${f} widgetlines REGEX "^[ \t]*#[ \t]*include[ \t]*<(QtWidgets/)?(QWidget|QApplication|QMainWindow|QDialog|QLabel|QMenu|QMenuBar|QAction|QMessageBox|QFileDialog|QListWidget|QSystemTrayIcon|QStyle|QProxyStyle|QPushButton|QLineEdit|QAbstractItemView|QInputDialog|QColorDialog|QtWidgets)>")
+            foreach(line ${widgetlines})
+                string(STRIP "${line}" line)
+                string(APPEND problems "  ${f} includes a widget header below the windows: ${line}\n")
+            endforeach()
+        endif()
         file(STRINGS ${ROOT}/${f} envlines REGEX "(qEnvironmentVariable[A-Za-z]*|qgetenv|getenv)[ \t]*\\(")
         foreach(line ${envlines})
             string(REGEX MATCHALL "(qEnvironmentVariable[A-Za-z]*|qgetenv|getenv)[ \t]*\\([^,)]*" calls "${line}")

@@ -4,19 +4,19 @@
 // window. tools/screenshot_dialogs.sh builds and runs it.
 //
 //   liravo_screenshots <output folder> <folder the open dialog shows>
-#include "base/navigator.h"
+#include "ui/navigator.h"
 #include "base/session.h"
-#include "platform/leanstyle.h"
+#include "ui/leanstyle.h"
 #include "base/settings.h"
 #include "app/startup.h"
-#include "platform/lazyhttpclient.h"
-#include "platform/memorysettingsbackend.h"
-#include "platform/qtdialogs.h"
-#include "platform/qtdownloader.h"
-#include "platform/qtprocesslauncher.h"
-#include "platform/qttranslations.h"
-#include "system/scanwindow.h"
-#include "system/updaterwindow.h"
+#include "net/lazyhttpclient.h"
+#include "store/memorysettingsbackend.h"
+#include "ui/qtdialogs.h"
+#include "net/qtdownloader.h"
+#include "desktop/qtprocesslauncher.h"
+#include "desktop/qttranslations.h"
+#include "windows/scanwindow.h"
+#include "windows/updaterwindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,8 @@
 #include "fakes.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QWidget>
 
 void FakeMediaPlayer::setUrl(const QString &url)
 {
@@ -194,4 +196,13 @@ bool FakeProcessLauncher::startDetached(const QString &program, const QStringLis
 {
     started << Started{program, args, workingDir};
     return succeed;
+}
+
+QWidget *topLevelWindow(const QString &objectName)
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == objectName)
+            return w;
+    }
+    return nullptr;
 }

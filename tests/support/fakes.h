@@ -1,15 +1,15 @@
 #pragma once
 // Test doubles for the platform services.
-#include "base/navigator.h"
-#include "platform/browser.h"
-#include "platform/dialogs.h"
-#include "platform/downloader.h"
-#include "platform/fileassociation.h"
-#include "platform/httpclient.h"
-#include "platform/instancelock.h"
-#include "platform/mediaplayer.h"
-#include "platform/processlauncher.h"
-#include "platform/trayicon.h"
+#include "ui/navigator.h"
+#include "desktop/browser.h"
+#include "desktop/dialogs.h"
+#include "net/downloader.h"
+#include "desktop/fileassociation.h"
+#include "net/httpclient.h"
+#include "store/instancelock.h"
+#include "engine/mediaplayer.h"
+#include "desktop/processlauncher.h"
+#include "desktop/trayicon.h"
 
 #include <QHash>
 #include <QList>
@@ -183,26 +183,17 @@ public:
 // one is set; `main` is the main window the windows see.
 struct FakeNavigator : Navigator {
     QWidget *existingMainWindow() override { return main; }
-    void refreshSongList() override { call(onRefreshSongList); }
     void showSongList() override { call(onShowSongList); }
     void closeSongList() override { call(onCloseSongList); }
     void showSearchWindow() override { call(onShowSearchWindow); }
     void closeSearchWindow() override { call(onCloseSearchWindow); }
     void showScanWindow() override { call(onShowScanWindow); }
     void showUpdaterWindow() override { call(onShowUpdaterWindow); }
-    void playFile(const QString &path) override
-    {
-        if (onPlayFile)
-            onPlayFile(path);
-    }
     void exitProgram() override { call(onExitProgram); }
-    bool collectionInUse() override { return onCollectionInUse && onCollectionInUse(); }
 
     QWidget *main = nullptr;
-    std::function<void()> onRefreshSongList, onShowSongList, onCloseSongList, onShowSearchWindow,
+    std::function<void()> onShowSongList, onCloseSongList, onShowSearchWindow,
         onCloseSearchWindow, onShowScanWindow, onShowUpdaterWindow, onExitProgram;
-    std::function<void(const QString &)> onPlayFile;
-    std::function<bool()> onCollectionInUse;
 
 private:
     static void call(const std::function<void()> &f)
@@ -211,3 +202,6 @@ private:
             f();
     }
 };
+
+// The top-level window of that object name the program has made, or null.
+QWidget *topLevelWindow(const QString &objectName);

@@ -1,5 +1,7 @@
 #include "fakeservices.h"
 
+#include <QSignalBlocker>
+
 namespace {
 template <typename T, typename F>
 T &either(T *replacement, F &fake)
@@ -7,6 +9,14 @@ T &either(T *replacement, F &fake)
     return replacement ? *replacement : fake;
 }
 } // namespace
+
+SongCollection &heldCollection(Player &player)
+{
+    SongCollection *held = nullptr;
+    const QSignalBlocker quiet(player);
+    player.editCollection([&held](SongCollection &c) { held = &c; });
+    return *held;
+}
 
 FakeServices::FakeServices() : FakeServices(Replace{}) {}
 

@@ -3,9 +3,14 @@
 // sets up only what it changes.
 #include "fakes.h"
 
-#include "platform/appcontext.h"
+#include "ui/appcontext.h"
 #include "base/settings.h"
-#include "platform/memorysettingsbackend.h"
+#include "store/memorysettingsbackend.h"
+
+// The player's collection for setting a case up: written directly, without
+// the notifications a command sends, as a store edited behind the program's
+// back would be.
+SongCollection &heldCollection(Player &player);
 
 struct FakeServices {
     // What a test puts in place of a double (null keeps the double).

@@ -1,6 +1,6 @@
 #include "playerhome.h"
 
-#include "platform/sqlitesettingsbackend.h"
+#include "store/sqlitesettingsbackend.h"
 
 #include <gtest/gtest.h>
 

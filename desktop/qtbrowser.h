@@ -1,0 +1,9 @@
+#pragma once
+#include "desktop/browser.h"
+
+// The desktop's browser through QDesktopServices (xdg-open on Linux). Starting
+// it is detached: start-up never waits for it.
+class QtBrowser : public Browser {
+public:
+    bool openUrl(const QString &url) override;
+};

@@ -1,0 +1,28 @@
+#include "engine/engineloader.h"
+
+#include "engine/enginemodule.h"
+#include "engine/mediaplayer.h"
+#include "base/moduleloader.h"
+
+namespace {
+const QString kEngineFile = QStringLiteral("libliravo_engine.so");
+} // namespace
+
+QStringList engineModuleCandidates()
+{
+    return moduleCandidates(kEngineFile);
+}
+
+std::unique_ptr<MediaPlayer> loadEngineModule(const QStringList &candidates, QString *error)
+{
+    // Never unloaded: GStreamer keeps threads and types registered in it.
+    std::unique_ptr<MediaPlayer> engine;
+    loadFromModule(candidates, kEngineFile, LIRAVO_ENGINE_FACTORY,
+                   [&engine](QFunctionPointer factory) {
+                       auto create = reinterpret_cast<LiravoEngineFactory>(factory);
+                       engine.reset(create ? create() : nullptr);
+                       return engine != nullptr;
+                   },
+                   error);
+    return engine;
+}

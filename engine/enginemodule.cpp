@@ -1,0 +1,8 @@
+#include "engine/enginemodule.h"
+#include "engine/gstplayer.h"
+
+// Loaded by loadEngineModule on the first source; the caller owns the player.
+extern "C" Q_DECL_EXPORT MediaPlayer *liravo_engine_create_v1()
+{
+    return new GstPlayer(GstPlayer::optionsFromEnvironment());
+}

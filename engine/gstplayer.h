@@ -1,0 +1,95 @@
+#pragma once
+#include "engine/mediaplayer.h"
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+
+class QTimer;
+class StreamGates;
+
+typedef struct _GstBus GstBus;
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+
+// The media player on GStreamer: one audio-only playbin, made when the first
+// source is set and made again after it broke. Bus messages are posted from
+// GStreamer's threads to this object's thread, each marked with the source
+// it belongs to, so a message of a replaced source is never taken for one of
+// the current source. The play state is kept here and set at once by every
+// operation, so the timer never reads a state left over from the previous
+// source.
+class GstPlayer : public QObject, public MediaPlayer {
+    Q_OBJECT
+public:
+    struct Options {
+        // The output: empty for the desktop's (autoaudiosink, or silence when
+        // the machine has neither a sound server nor a sound card), "null"
+        // for silence, or a sink's name with or without "sink" ("pulse").
+        QString audioOutput;
+        // With the silent output: run as fast as the decoder can (tests).
+        bool untimed = false;
+        // How long a source may take to start playing before it counts as
+        // failed: as long as the network may stay silent.
+        int openLimitMs = 15000;
+    };
+    // Options from LIRAVO_AO.
+    static Options optionsFromEnvironment();
+
+    explicit GstPlayer(const Options &options, QObject *parent = nullptr);
+    ~GstPlayer() override;
+
+    void setUrl(const QString &url) override;
+    QString url() const override { return url_; }
+    void play() override;
+    void pause() override;
+    void stop() override;
+    PlayState playState() const override { return state_; }
+    QString title() const override { return title_; }
+    QString author() const override { return author_; }
+    void setVolume(int volume0to100) override;
+    int volume() const override { return volume_; }
+    qint64 position() const override;
+    qint64 duration() const override;
+    void seek(qint64 ms) override;
+    void setObserver(MediaPlayerObserver *observer) override { observer_ = observer; }
+
+Q_SIGNALS:
+    // Every change of playState(), including the short-lived ones a poll
+    // would miss.
+    void stateChanged(PlayState state);
+    // title() or author() changed while the source plays.
+    void tagsChanged();
+
+private:
+    friend struct GstPlayerProbe; // tests look at the pipeline
+    static int onBusMessage(GstBus *bus, GstMessage *msg, void *self);
+    bool ensurePipeline();
+    void dropPipeline();
+    void halt();
+    void startSource();
+    void handle(GstMessage *msg);
+    void takeTags(GstMessage *msg);
+    void setState(PlayState state);
+    void applySeek(qint64 ms);
+
+    Options options_;
+    std::unique_ptr<StreamGates> gates_; // outlives the pipeline
+    GstElement *pipeline_ = nullptr;
+    // Which source a bus message belongs to; bumped whenever the previous
+    // source's threads have stopped.
+    std::atomic<quint64> generation_{0};
+
+    QString url_;
+    QString title_;
+    QString author_;
+    PlayState state_ = Undefined;
+    int volume_ = 100;
+    bool loaded_ = false;    // the current source reached playing once
+    bool buffering_ = false; // a stream refills its buffer
+    bool active_ = false;    // the pipeline holds the current source
+    qint64 pendingSeek_ = -1;
+    bool silent_ = false;    // the output failed to open: play silently
+    QTimer *openLimit_;      // gives up on a source that never opens
+    MediaPlayerObserver *observer_ = nullptr;
+};

@@ -1,0 +1,148 @@
+#include "engine/gstplugins.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <gst/gst.h>
+
+Q_DECLARE_LOGGING_CATEGORY(lcEngine)
+
+#ifndef LIRAVO_GST_PLUGIN_DIR
+#define LIRAVO_GST_PLUGIN_DIR "/usr/lib/x86_64-linux-gnu/gstreamer-1.0"
+#endif
+
+namespace {
+
+// Everything a song or a radio address can need: sources, type finding,
+// demuxers and tag readers, parsers, audio decoders, conversion and the
+// sound servers' sinks. Names absent here are simply not installed.
+constexpr const char *kSoundPlugins[] = {
+    "coreelements", "typefindfunctions", "playback", "audioconvert", "audioresample", "volume",
+    "autodetect", "pulseaudio", "pipewire", "alsa",
+    "soup", "gio", "rtsp", "rtp", "rtpmanager", "udp", "tcp", "mms",
+    "audioparsers", "id3demux", "apetag", "icydemux", "isomp4", "ogg", "matroska", "asf",
+    "wavparse", "aiff", "realmedia", "rawparse",
+    "mpg123", "flac", "faad", "fdkaac", "vorbis", "opus", "wavpack", "speex", "a52dec", "dtsdec",
+    "amrnb", "amrwbdec", "musepack", "adpcmdec", "mulaw", "alaw", "dvdlpcmdec"};
+
+bool leftOut = false; // FFmpeg's plugin is outside the registry
+
+QString systemPlugin(const char *name)
+{
+    return QStringLiteral(LIRAVO_GST_PLUGIN_DIR "/libgst%1.so").arg(QLatin1String(name));
+}
+
+// The private plugin directory, its links brought up to date.
+bool linkSoundPlugins(const QString &dir)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    int linked = 0;
+    for (const char *name : kSoundPlugins) {
+        const QString target = systemPlugin(name);
+        const QString link = dir + QStringLiteral("/libgst%1.so").arg(QLatin1String(name));
+        if (!QFileInfo::exists(target))
+            continue;
+        if (QFileInfo(link).symLinkTarget() != target) {
+            QFile::remove(link);
+            if (!QFile::link(target, link))
+                continue;
+        }
+        ++linked;
+    }
+    return linked > 0;
+}
+
+bool userChosePlugins()
+{
+    return qEnvironmentVariableIsSet("GST_PLUGIN_SYSTEM_PATH_1_0")
+           || qEnvironmentVariableIsSet("GST_PLUGIN_SYSTEM_PATH")
+           || qEnvironmentVariableIsSet("GST_REGISTRY_1_0") || qEnvironmentVariableIsSet("GST_REGISTRY");
+}
+
+// Native decoders first: FFmpeg's (gst-libav) would otherwise win for MP3
+// and AAC and bring its whole library family into the process. They stay
+// for what nothing else decodes.
+void rankDecoders()
+{
+    GstRegistry *registry = gst_registry_get();
+    for (const char *name : {"mpg123audiodec", "flacdec", "vorbisdec", "opusdec", "faad"}) {
+        if (GstPluginFeature *f = gst_registry_lookup_feature(registry, name)) {
+            gst_plugin_feature_set_rank(f, GST_RANK_PRIMARY + 1);
+            gst_object_unref(f);
+        }
+    }
+    GList *ffmpeg = gst_registry_get_feature_list_by_plugin(registry, "libav");
+    for (GList *l = ffmpeg; l; l = l->next) {
+        auto *f = GST_PLUGIN_FEATURE(l->data);
+        if (gst_plugin_feature_get_rank(f) > GST_RANK_MARGINAL)
+            gst_plugin_feature_set_rank(f, GST_RANK_MARGINAL);
+    }
+    gst_plugin_feature_list_free(ffmpeg);
+}
+
+bool init()
+{
+    GError *error = nullptr;
+    if (gst_init_check(nullptr, nullptr, &error))
+        return true;
+    qCWarning(lcEngine) << "GStreamer could not start:" << (error ? error->message : "");
+    g_clear_error(&error);
+    return false;
+}
+
+bool startOnSoundPlugins(const QString &cacheDir)
+{
+    const QString plugins = cacheDir + QStringLiteral("/plugins");
+    if (userChosePlugins() || !linkSoundPlugins(plugins))
+        return init();
+    // Read by GStreamer (and the scanner it may spawn) only while it starts;
+    // taken back afterwards so that no program started later inherits them.
+    qputenv("GST_PLUGIN_SYSTEM_PATH_1_0", QFile::encodeName(plugins));
+    qputenv("GST_REGISTRY_1_0", QFile::encodeName(cacheDir + QStringLiteral("/registry.bin")));
+    const bool ok = init();
+    qunsetenv("GST_PLUGIN_SYSTEM_PATH_1_0");
+    qunsetenv("GST_REGISTRY_1_0");
+    if (ok) {
+        GstPlugin *ffmpeg = gst_registry_find_plugin(gst_registry_get(), "libav");
+        leftOut = !ffmpeg;
+        if (ffmpeg)
+            gst_object_unref(ffmpeg);
+    }
+    return ok;
+}
+
+} // namespace
+
+bool GstPlugins::start(const QString &cacheDir)
+{
+    static const bool ok = [&] {
+        if (!(cacheDir.isEmpty() ? init() : startOnSoundPlugins(cacheDir)))
+            return false;
+        rankDecoders();
+        return true;
+    }();
+    return ok;
+}
+
+bool GstPlugins::ffmpegLeftOut()
+{
+    return leftOut && QFileInfo::exists(systemPlugin("libav"));
+}
+
+bool GstPlugins::addFfmpegDecoders()
+{
+    if (!ffmpegLeftOut())
+        return false;
+    leftOut = false;
+    GError *error = nullptr;
+    GstPlugin *plugin = gst_plugin_load_file(systemPlugin("libav").toUtf8().constData(), &error);
+    if (!plugin) {
+        qCWarning(lcEngine) << "FFmpeg's decoders cannot be loaded:" << (error ? error->message : "");
+        g_clear_error(&error);
+        return false;
+    }
+    gst_object_unref(plugin);
+    rankDecoders();
+    return true;
+}

@@ -1,0 +1,100 @@
+#include "engine/lazymediaplayer.h"
+
+LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}
+
+LazyMediaPlayer::~LazyMediaPlayer() = default;
+
+void LazyMediaPlayer::setUrl(const QString &url)
+{
+    if (!engine_ && factory_ && !factoryTried_) {
+        factoryTried_ = true;
+        engine_ = factory_();
+        if (engine_) {
+            engine_->setVolume(volume_);
+            engine_->setObserver(observer_);
+        }
+    }
+    if (engine_) {
+        engine_->setUrl(url);
+        return;
+    }
+    url_ = url;
+    if (state_ != Stopped) {
+        state_ = Stopped;
+        if (observer_)
+            observer_->engineStateChanged(state_);
+    }
+}
+
+QString LazyMediaPlayer::url() const
+{
+    return engine_ ? engine_->url() : url_;
+}
+
+void LazyMediaPlayer::play()
+{
+    if (engine_)
+        engine_->play();
+}
+
+void LazyMediaPlayer::pause()
+{
+    if (engine_)
+        engine_->pause();
+}
+
+void LazyMediaPlayer::stop()
+{
+    if (engine_)
+        engine_->stop();
+}
+
+PlayState LazyMediaPlayer::playState() const
+{
+    return engine_ ? engine_->playState() : state_;
+}
+
+QString LazyMediaPlayer::title() const
+{
+    return engine_ ? engine_->title() : QString();
+}
+
+QString LazyMediaPlayer::author() const
+{
+    return engine_ ? engine_->author() : QString();
+}
+
+void LazyMediaPlayer::setVolume(int volume0to100)
+{
+    volume_ = qBound(0, volume0to100, 100);
+    if (engine_)
+        engine_->setVolume(volume_);
+}
+
+int LazyMediaPlayer::volume() const
+{
+    return engine_ ? engine_->volume() : volume_;
+}
+
+qint64 LazyMediaPlayer::position() const
+{
+    return engine_ ? engine_->position() : -1;
+}
+
+qint64 LazyMediaPlayer::duration() const
+{
+    return engine_ ? engine_->duration() : -1;
+}
+
+void LazyMediaPlayer::seek(qint64 ms)
+{
+    if (engine_)
+        engine_->seek(ms);
+}
+
+void LazyMediaPlayer::setObserver(MediaPlayerObserver *observer)
+{
+    observer_ = observer;
+    if (engine_)
+        engine_->setObserver(observer);
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include "mpris/mprishandler.h"
+
+#include <QObject>
+#include <functional>
+
+class HttpClient;
+class MprisService;
+class Player;
+
+// The player as the desktop's media controls see it: turns the Player's
+// state into their values, announces only the values that changed, and runs
+// their commands through the Player's own operations, so the labels,
+// caption, tray and stored settings follow as after a click.
+class MprisBridge : public QObject, public MprisHandler {
+    Q_OBJECT
+public:
+    static QString noTrack() { return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"); }
+    static QString trackIdFor(int index);
+
+    MprisBridge(Player &player, MprisService &service, HttpClient &http, QObject *parent = nullptr);
+
+    // Takes the bus name; only the copy that runs on calls this.
+    bool publish();
+    bool published() const { return published_; }
+
+    MprisValues values() const override;
+    qint64 positionUs() const override;
+    QStringList supportedMimeTypes() const override;
+
+    void raise() override;
+    void quit() override;
+    void play() override;
+    void pause() override;
+    void playPause() override;
+    void stop() override;
+    void next() override;
+    void previous() override;
+    void seekBy(qint64 offsetUs) override;
+    void setPosition(const QString &trackId, qint64 positionUs) override;
+    bool openUri(const QString &uri) override;
+    void setVolume(double volume) override;
+    void setLoopStatus(const QString &status) override;
+    void setShuffle(bool shuffle) override;
+
+Q_SIGNALS:
+    // The desktop asked for the main window, or for the program to end (the
+    // question about an unsaved collection still comes first).
+    void raiseRequested();
+    void quitRequested();
+
+private:
+    void announceChanges();
+    // Runs a command now, or once the tick, a web request or a modal dialog
+    // that holds the program is over, so no command lands in the middle of one.
+    void perform(std::function<void()> command);
+
+    Player &player_;
+    MprisService &service_;
+    HttpClient &http_;
+    MprisValues sent_;
+    bool published_ = false;
+};

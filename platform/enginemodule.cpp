@@ -1,8 +1,0 @@
-#include "platform/enginemodule.h"
-#include "platform/gstplayer.h"
-
-// Loaded by loadEngineModule on the first source; the caller owns the player.
-extern "C" Q_DECL_EXPORT MediaPlayer *liravo_engine_create_v1()
-{
-    return new GstPlayer(GstPlayer::optionsFromEnvironment());
-}

@@ -1,8 +1,0 @@
-#include "platform/networkmodule.h"
-#include "platform/qthttpclient.h"
-
-// Loaded by LazyHttpClient on the first request; the caller owns the client.
-extern "C" Q_DECL_EXPORT HttpClient *liravo_network_create_v2()
-{
-    return new QtHttpClient;
-}

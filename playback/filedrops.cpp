@@ -1,0 +1,89 @@
+#include "playback/filedrops.h"
+
+#include "collection/audioformats.h"
+#include "base/songcollection.h"
+#include "desktop/dialogs.h"
+#include "playback/player.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+void addFolder(const QString &folder, QStringList &out, bool withSubfolders)
+{
+    const QDir dir(folder);
+    for (const QFileInfo &f : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        if (isAudioFile(f.absoluteFilePath()))
+            out << f.absoluteFilePath();
+    }
+    if (!withSubfolders)
+        return;
+    for (const QFileInfo &d : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        addFolder(d.absoluteFilePath(), out, false);
+}
+
+void tellLeftOut(Dialogs &dialogs, const QString &text, int leftOut)
+{
+    if (leftOut > 0)
+        dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
+}
+
+// Appends each file as a local entry named after it; returns how many did
+// not fit.
+int appendSongFiles(SongCollection &c, const QStringList &files)
+{
+    SongCollection added;
+    for (const QString &file : files) {
+        if (added.count + c.count >= SongCollection::kCapacity)
+            break;
+        SongEntry &e = added.entry(++added.count);
+        e.address = file;
+        e.isLocal = true;
+    }
+    nameLocalEntries(added);
+    for (int n = 1; n <= added.count; ++n)
+        c.entry(++c.count) = added.entry(n);
+    if (added.count > 0)
+        c.saved = false;
+    return int(files.size()) - added.count;
+}
+} // namespace
+
+QStringList songFilesIn(const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            addFolder(info.absoluteFilePath(), out, true);
+        else if (info.isFile() && isAudioFile(path))
+            out << info.absoluteFilePath();
+    }
+    return out;
+}
+
+bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths)
+{
+    if (paths.size() == 1 && QFileInfo(paths.first()).isFile()) {
+        player.playFile(paths.first());
+        return false;
+    }
+    const QStringList files = songFilesIn(paths);
+    if (files.isEmpty())
+        return false;
+    SongCollection c;
+    const int leftOut = appendSongFiles(c, files);
+    c.albumName = localAlbumName();
+    c.currentIndex = 1;
+    player.replaceCollection(c);
+    tellLeftOut(dialogs, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+    return true;
+}
+
+void dropOnSongList(Dialogs &dialogs, Player &player, const QStringList &paths)
+{
+    int leftOut = 0;
+    const QStringList files = songFilesIn(paths);
+    player.editCollection([&](SongCollection &c) { leftOut = appendSongFiles(c, files); });
+    tellLeftOut(dialogs, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <QStringList>
+
+class Dialogs;
+class Player;
+
+// What files dropped on the player's windows do, without the windows.
+
+// The songs among `paths`, in their order; a folder gives its own songs and
+// then those of its immediate subfolders, each sorted by name, as the local
+// scan looks no deeper. Hidden files and folders are left out.
+QStringList songFilesIn(const QStringList &paths);
+
+// On the main window: one file opens as the open-file command would; several
+// songs or a folder become the current collection, as the local scan's
+// "添加" makes one. True when a collection was made, for the song list to show.
+bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths);
+// On the song list: the songs are added to the current collection.
+void dropOnSongList(Dialogs &dialogs, Player &player, const QStringList &paths);

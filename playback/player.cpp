@@ -1,0 +1,467 @@
+#include "playback/player.h"
+
+#include "base/handoff.h"
+#include "base/services.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
+#include "collection/audioformats.h"
+#include "collection/fileexists.h"
+#include "collection/playlistfile.h"
+#include "collection/yyufile.h"
+#include "net/httpclient.h"
+#include "playback/playbackadvance.h"
+#include "playback/playentry.h"
+#include "playback/statustexts.h"
+#include "playback/tickscheduler.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+Player::Player(Services &services, QObject *parent)
+    : QObject(parent), services_(services), timer_(new QTimer(this))
+{
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setInterval(100);
+    services_.player.setObserver(this);
+}
+
+Player::~Player()
+{
+    services_.player.setObserver(nullptr);
+}
+
+void Player::load()
+{
+    // Again here: an engine made after this player forgot it.
+    services_.player.setObserver(this);
+    Settings &s = services_.settings;
+    mode_ = PlayMode::fromText(s.value(SettingKeys::playMode));
+    s.store(SettingKeys::playMode, mode_.text());
+    const qint64 volume = s.number(SettingKeys::volume);
+    services_.player.setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    // Ticks run while they can change something and sleep otherwise.
+    if (!scheduler_)
+        scheduler_ = new TickScheduler(*this, *timer_, this);
+    Q_EMIT changed();
+}
+
+PlayState Player::state() const
+{
+    return services_.player.playState();
+}
+
+int Player::volume() const
+{
+    return services_.player.volume();
+}
+
+qint64 Player::position() const
+{
+    return services_.player.position();
+}
+
+qint64 Player::duration() const
+{
+    return services_.player.duration();
+}
+
+void Player::engineStateChanged(PlayState state)
+{
+    Q_EMIT stateChanged(state);
+}
+
+void Player::engineTagsChanged()
+{
+    Q_EMIT tagsChanged();
+}
+
+void Player::clearSongTexts()
+{
+    title_.clear();
+    singer_.clear();
+    album_.clear();
+}
+
+void Player::playFile(const QString &given)
+{
+    if (given.isEmpty())
+        return;
+    QString path = given;
+    if (path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    // A command line with several paths, a handed-over file deleted meanwhile
+    // or a typo must not replace the collection or stop what is playing.
+    if (!fileExists(path))
+        return;
+    Q_EMIT activateRequested();
+
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return;
+    const QString type = path.mid(dot);
+    if (QFileInfo(path).size() == 0)
+        return;
+
+    if (type == QLatin1String(".yyu")) {
+        loadCollection(current_, path, services_.settings, &services_.dialogs);
+        Q_EMIT collectionChanged();
+    } else if (isPlaylistFile(path)) {
+        if (PlaylistFile::load(current_, path, services_.settings, services_.dialogs))
+            Q_EMIT collectionChanged();
+    } else if (isAudioFile(path)) {
+        // .m4a has always kept the texts of the song before it.
+        if (fileExtension(path) != QLatin1String(".m4a"))
+            clearSongTexts();
+        playLoneSong(path);
+    }
+    Q_EMIT changed();
+}
+
+void Player::playLoneSong(const QString &address)
+{
+    SongCollection &c = current_;
+    // The slots the old list used are emptied, so no later step can find
+    // a stale song above count.
+    for (int n = 2; n <= SongCollection::kCapacity; ++n)
+        c.entry(n) = SongEntry{};
+    c.count = 1;
+    SongEntry &e = c.entry(1);
+    e.songName.clear();
+    e.singer.clear();
+    e.address = address;
+    // A song opened on its own is nothing the user would want to keep.
+    c.changed = false;
+    // An open song list would show the old rows; it is told once the entry
+    // has its name, since the list's tidying drops unnamed entries.
+    listRefreshPending_ = true;
+    paused_ = false;
+    playEntry(1);
+    Q_EMIT changed();
+}
+
+void Player::playEntry(int n)
+{
+    ::playEntry(current_, n, services_.player, services_.resolver, services_.settings);
+    Q_EMIT currentChanged();
+    Q_EMIT wakeRequested();
+}
+
+void Player::play(int n)
+{
+    // Previous and next have no target outside the list; a command that
+    // arrives anyway does nothing.
+    if (n < 1 || n > current_.count)
+        return;
+    offersPause_ = true;
+    paused_ = false;
+    playEntry(n);
+    Q_EMIT changed();
+}
+
+void Player::next()
+{
+    play(current_.currentIndex + 1);
+}
+
+void Player::previous()
+{
+    play(current_.currentIndex - 1);
+}
+
+void Player::random()
+{
+    if (current_.count == 0)
+        return;
+    playEntry(PlaybackAdvance::drawRandomIndex(current_.count));
+    Q_EMIT changed();
+}
+
+bool Player::holdsPause() const
+{
+    // Only while the engine still holds the very song that was paused: a
+    // collection replaced meanwhile, or an engine that moved on, ends it.
+    const SongCollection &c = current_;
+    const MediaPlayer &player = services_.player;
+    return paused_ && !c.playing && player.playState() == MediaPlayer::Paused
+           && c.currentIndex >= 1 && c.currentIndex <= c.count
+           && c.entry(c.currentIndex).address == player.url();
+}
+
+void Player::startOrResume()
+{
+    offersPause_ = true;
+    // A paused song goes on where it stood. Anything else plays the current
+    // entry: the engine may hold nothing yet (a collection just loaded) or a
+    // song the idle rule has moved away from.
+    if (holdsPause()) {
+        services_.player.play();
+        current_.playing = true;
+        Q_EMIT wakeRequested();
+    } else {
+        playEntry(qMax<int>(1, current_.currentIndex));
+    }
+    paused_ = false;
+}
+
+void Player::pauseSong()
+{
+    offersPause_ = false;
+    services_.player.pause();
+    current_.playing = false;
+    paused_ = services_.player.playState() == MediaPlayer::Paused;
+}
+
+// Play and pause go by what is wanted, not by what the window shows, which
+// the next tick may still have to bring up to date.
+void Player::resume()
+{
+    if (current_.playing || current_.count == 0)
+        return;
+    startOrResume();
+    Q_EMIT changed();
+}
+
+void Player::pause()
+{
+    if (!current_.playing)
+        return;
+    pauseSong();
+    Q_EMIT changed();
+}
+
+void Player::playPause()
+{
+    if (offersPause_)
+        pauseSong();
+    else if (!current_.playing && current_.count > 0)
+        startOrResume();
+    Q_EMIT changed();
+}
+
+void Player::stop()
+{
+    services_.player.stop();
+    offersPause_ = false;
+    current_.playing = false;
+    paused_ = false;
+    Q_EMIT changed();
+}
+
+void Player::seek(qint64 ms)
+{
+    MediaPlayer &player = services_.player;
+    if (player.position() < 0)
+        return;
+    // The engine moves on its own thread; the place announced is the one
+    // asked for, within the song.
+    qint64 target = qMax<qint64>(0, ms);
+    if (const qint64 length = player.duration(); length > 0)
+        target = qMin(target, length);
+    player.seek(target);
+    Q_EMIT seeked(target);
+}
+
+void Player::seekBy(qint64 deltaMs)
+{
+    const qint64 now = services_.player.position();
+    if (now >= 0)
+        seek(now + deltaMs);
+}
+
+void Player::setVolume(int volume)
+{
+    volume = qBound(0, volume, 100);
+    services_.player.setVolume(volume);
+    services_.settings.store(SettingKeys::volume, QString::number(volume));
+    Q_EMIT volumeChanged(volume);
+    Q_EMIT changed();
+}
+
+void Player::setMode(const PlayMode &mode)
+{
+    mode_ = mode;
+    services_.settings.store(SettingKeys::playMode, mode_.text());
+    Q_EMIT modeChanged();
+    Q_EMIT changed();
+}
+
+void Player::replaceCollection(const SongCollection &c)
+{
+    current_ = c;
+    Q_EMIT collectionChanged();
+    Q_EMIT changed();
+    Q_EMIT wakeRequested();
+}
+
+void Player::editCollection(const std::function<void(SongCollection &)> &edit)
+{
+    edit(current_);
+    Q_EMIT collectionChanged();
+    Q_EMIT changed();
+    Q_EMIT wakeRequested();
+}
+
+void Player::afterSongEnded()
+{
+    SongCollection &c = current_;
+    MediaPlayer &player = services_.player;
+    const PlayState state = player.playState();
+    if (!(c.count >= c.currentIndex && c.playing
+          && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
+        return;
+
+    switch (mode_.kind()) {
+    case PlayMode::Kind::SongOnce:
+        player.stop();
+        c.playing = false;
+        break;
+    case PlayMode::Kind::SongLoop:
+        player.play();
+        Q_EMIT currentChanged();
+        break;
+    case PlayMode::Kind::ListOnce:
+        if (c.count > c.currentIndex) {
+            playEntry(c.currentIndex + 1);
+        } else {
+            player.stop();
+            c.playing = false;
+        }
+        break;
+    case PlayMode::Kind::ListLoop:
+        playEntry(c.currentIndex == c.count ? 1 : c.currentIndex + 1);
+        break;
+    case PlayMode::Kind::Shuffle:
+        random();
+        break;
+    case PlayMode::Kind::Other: // shown, but plays one song at a time
+        break;
+    }
+}
+
+void Player::tick()
+{
+    if (held_ || inTick_ || services_.http.busy())
+        return;
+    inTick_ = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{inTick_};
+
+    // Settings the store refused earlier are written once it takes them.
+    unsavedLeft_ = !services_.settings.retryUnsaved();
+
+    // A dialog or a window's operation holds the collection: replacing or
+    // editing it now would pull it from under the user (a save would write
+    // the other copy's songs). Only the show request is answered; the rest
+    // runs on the first tick after.
+    if (inUse()) {
+        pickUpHandOff();
+        Q_EMIT changed();
+        return;
+    }
+
+    SongCollection &c = current_;
+    MediaPlayer &player = services_.player;
+
+    // 1. Nothing wanted: keep the player stopped and the song texts empty.
+    // A paused song stays where it stood, so that play resumes it.
+    const bool pausedSong = holdsPause();
+    paused_ = pausedSong;
+    if (!c.playing && !pausedSong) {
+        player.stop();
+        c.currentIndex = 1;
+        clearSongTexts();
+    }
+
+    // 2. What is playing now; an entry without names takes them from the tags.
+    if (player.playState() == MediaPlayer::Playing && c.currentIndex > 0
+        && c.currentIndex <= SongCollection::kCapacity) {
+        SongEntry &e = c.entry(c.currentIndex);
+        // A song without a title tag goes by its name in the list, or else
+        // by its file's name.
+        QString title = player.title();
+        if (title.isEmpty())
+            title = e.songName.isEmpty() ? StatusTexts::fileBaseName(e.address) : e.songName;
+        const QString author = player.author();
+        if (e.singer.isEmpty())
+            e.singer = author;
+        if (e.songName.isEmpty())
+            e.songName = title;
+        title_ = title;
+        singer_ = author;
+        album_ = c.albumName;
+        offersPause_ = true;
+        canStop_ = true;
+    } else {
+        offersPause_ = false;
+        canStop_ = pausedSong;
+    }
+
+    // 3. Previous, next and random need more than one song;
+    // 4. no previous before the first song, no next after the last.
+    canRandom_ = c.count > 1;
+    canPrevious_ = canRandom_ && c.currentIndex != 1;
+    canNext_ = canRandom_ && c.currentIndex != c.count;
+
+    // 5. The song ended (or never started): go on by the play mode.
+    afterSongEnded();
+
+    if (listRefreshPending_ && (!c.playing || c.count < 1 || !c.entry(1).songName.isEmpty())) {
+        listRefreshPending_ = false;
+        Q_EMIT collectionChanged();
+    }
+
+    // 6. A file or a show request left by a second copy.
+    if (!handOffWatched_ || handOffChecksLeft_ > 0) {
+        if (handOffChecksLeft_ > 0)
+            --handOffChecksLeft_;
+        pickUpHandOff();
+    }
+    Q_EMIT changed();
+}
+
+bool Player::ticksWanted() const
+{
+    if (held_)
+        return false; // releasing the hold wakes the timer
+    // Without a watch on the store a hand-off is seen only by reading it.
+    if (!handOffWatched_ || handOffChecksLeft_ > 0 || listRefreshPending_ || unsavedLeft_)
+        return true;
+    if (!current_.playing)
+        return false;
+    // The engine reports its changes, so a song that plays steadily needs
+    // no ticks: its end and its tags wake the timer.
+    const PlayState state = services_.player.playState();
+    return state != MediaPlayer::Paused && state != MediaPlayer::Playing;
+}
+
+void Player::holdTicks(bool hold)
+{
+    held_ = hold;
+    if (!hold) {
+        // Anything handed over while held is collected now.
+        handOffChecksLeft_ = qMax(handOffChecksLeft_, 1);
+        Q_EMIT wakeRequested();
+    }
+}
+
+void Player::handOffMayHaveChanged()
+{
+    handOffChecksLeft_ = 3;
+    Q_EMIT wakeRequested();
+}
+
+void Player::pickUpHandOff()
+{
+    HandOff handOff(services_.settings);
+    // Taken and emptied in one step: a second copy waits for the empty slot
+    // before it writes, so no hand-off is overwritten or taken twice. While
+    // the collection is in use the file waits in the store.
+    if (!inUse()) {
+        if (const std::optional<QString> file = handOff.takeFile())
+            playFile(*file);
+    }
+    if (handOff.takeShowRequest())
+        Q_EMIT showRequested();
+}
