@@ -66,22 +66,6 @@ int main(int argc, char **argv)
     std::unique_ptr<SettingsBackend> backend = SqliteSettingsBackend::openDefault();
     Settings settings(*backend, Settings::executableBaseName());
     QtDialogs dialogs;
-    // Shown once the event loop runs, and after the write that failed has
-    // returned, not inside it.
-    auto warnSoon = [&app, &dialogs](const QString &text) {
-        QTimer::singleShot(0, &app, [&dialogs, text] {
-            dialogs.messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
-                               Dialogs::Icon::Warning);
-        });
-    };
-    settings.setCannotSaveHandler([warnSoon](const QString &why) {
-        warnSoon(QStringLiteral("设置无法保存：%1\n更改先保留在内存中，"
-                                "设置可以写入时会自动保存。")
-                     .arg(why));
-    });
-    if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
-        warnSoon(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
-                                "本次的更改不会被记住。"));
     LazyMediaPlayer engine([&dialogs]() -> std::unique_ptr<MediaPlayer> {
         QString error;
         std::unique_ptr<MediaPlayer> engine = loadEngineModule(engineModuleCandidates(), &error);
@@ -115,8 +99,26 @@ int main(int argc, char **argv)
     StartupProcedure startup(ctx);
     // The single-copy rule runs before any window or tray icon exists, so a
     // copy that only hands its file over never shows anything.
-    if (startup.handOverToRunningCopy(ctx.session.commandLine))
+    if (startup.handOverToRunningCopy(ctx.session.commandLine)) {
+        settings.dropUnsaved();
         return 0;
+    }
+    // Shown once the event loop runs, and after the write that failed has
+    // returned, not inside it.
+    auto warnSoon = [&app, &dialogs](const QString &text) {
+        QTimer::singleShot(0, &app, [&dialogs, text] {
+            dialogs.messageBox(text, QStringLiteral("Liravo"), Dialogs::Buttons::Ok,
+                               Dialogs::Icon::Warning);
+        });
+    };
+    settings.setCannotSaveHandler([warnSoon](const QString &why) {
+        warnSoon(QStringLiteral("设置无法保存：%1\n更改先保留在内存中，"
+                                "设置可以写入时会自动保存。")
+                     .arg(why));
+    });
+    if (!dynamic_cast<SqliteSettingsBackend *>(backend.get()))
+        warnSoon(QStringLiteral("设置存储无法使用，播放器按默认设置运行，"
+                                "本次的更改不会被记住。"));
     startup.run();
 
     WindowHub hub(ctx);

@@ -42,7 +42,13 @@ void StartupProcedure::firstActivation(qint64 windowHandle)
     // activations it causes must not run this sequence again.
     activatedOnce_ = true;
 
-    takeOver(windowHandle, ctx_.session.commandLine);
+    HandOff(ctx_.services.settings).recordRunning(windowHandle);
+    // The song list is on the screen before a song is opened: it tidies the
+    // collection when it loads, which drops entries without a name, and a
+    // lone song has none until its tags are read. Once shown it follows the
+    // player.
+    ctx_.windows().showSongList();
+    takeOver(ctx_.session.commandLine);
 
     Player &player = ctx_.player;
     if (!lastCollectionPath_.isEmpty() && player.collection().count == 0) {
@@ -52,7 +58,6 @@ void StartupProcedure::firstActivation(qint64 windowHandle)
             c.currentIndex = 1;
         });
     }
-    ctx_.windows().showSongList();
 }
 
 bool StartupProcedure::handOverToRunningCopy(const QString &given)
@@ -76,10 +81,9 @@ bool StartupProcedure::handOverToRunningCopy(const QString &given)
     return false;
 }
 
-void StartupProcedure::takeOver(qint64 windowHandle, const QString &given)
+void StartupProcedure::takeOver(const QString &given)
 {
     HandOff handOff(ctx_.services.settings);
-    handOff.recordRunning(windowHandle);
     // A hand-off left by a copy that found no one to take it is taken over
     // now; when this copy has a file of its own, the waiting one stays and
     // the playback tick opens it after this one.

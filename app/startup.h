@@ -30,7 +30,8 @@ public:
     bool activatedOnce() const { return activatedOnce_; }
 
 private:
-    void takeOver(qint64 windowHandle, const QString &file);
+    // Plays this copy's own file, or else a hand-off that no copy took.
+    void takeOver(const QString &file);
 
     AppContext &ctx_;
     // How long a second copy waits for the hand-off slot to be free.

@@ -1,22 +1,10 @@
 #include "base/handoff.h"
 
 #include "base/settings.h"
-#include "base/settingsbackend.h"
 #include "base/settingskeys.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
-
-namespace {
-// The backend works on plain names; these give a key's three.
-struct Place {
-    QString app, section, name;
-};
-Place placeOf(Settings &s, const SettingKey &key)
-{
-    return {s.appFor(key), QString::fromUtf8(key.section), QString::fromUtf8(key.name)};
-}
-} // namespace
 
 void HandOff::recordRunning(qint64 windowHandle)
 {
@@ -25,8 +13,7 @@ void HandOff::recordRunning(qint64 windowHandle)
 
 std::optional<QString> HandOff::takeFile()
 {
-    const Place p = placeOf(settings_, SettingKeys::handOffFile);
-    return settings_.backend().take(p.app, p.section, p.name);
+    return settings_.take(SettingKeys::handOffFile);
 }
 
 bool HandOff::takeShowRequest()
@@ -53,18 +40,17 @@ bool HandOff::leaveFile(const QString &file, int waitMs)
     // One slot: a file another copy handed over just before and the running
     // copy has not taken yet must not be overwritten, so wait for the slot to
     // empty (the running copy takes it within a tick), but not for ever.
-    const Place p = placeOf(settings_, SettingKeys::handOffFile);
-    SettingsBackend &store = settings_.backend();
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
-        switch (store.putIfEmpty(p.app, p.section, p.name, file)) {
-        case SettingsBackend::PutResult::Written:
+        QString failure;
+        switch (settings_.putIfEmpty(SettingKeys::handOffFile, file, &failure)) {
+        case Settings::PutResult::Written:
             return true;
-        case SettingsBackend::PutResult::Occupied:
+        case Settings::PutResult::Occupied:
             why_ = QStringLiteral("正在运行的 Liravo 没有及时取走上一个文件。");
             break;
-        case SettingsBackend::PutResult::Failed:
-            why_ = QStringLiteral("设置无法写入：%1").arg(store.why());
+        case Settings::PutResult::Failed:
+            why_ = QStringLiteral("设置无法写入：%1").arg(failure);
             break;
         }
         if (deadline.hasExpired())

@@ -86,6 +86,32 @@ void Settings::store(const SettingKey &key, const QString &text)
     save(appFor(key), QString::fromUtf8(key.section), QString::fromUtf8(key.name), text);
 }
 
+std::optional<QString> Settings::take(const SettingKey &key)
+{
+    return backend_.take(appFor(key), QString::fromUtf8(key.section), QString::fromUtf8(key.name));
+}
+
+Settings::PutResult Settings::putIfEmpty(const SettingKey &key, const QString &value, QString *why)
+{
+    switch (backend_.putIfEmpty(appFor(key), QString::fromUtf8(key.section),
+                                QString::fromUtf8(key.name), value)) {
+    case SettingsBackend::PutResult::Written:
+        return PutResult::Written;
+    case SettingsBackend::PutResult::Occupied:
+        return PutResult::Occupied;
+    case SettingsBackend::PutResult::Failed:
+        break;
+    }
+    if (why)
+        *why = backend_.why();
+    return PutResult::Failed;
+}
+
+void Settings::dropUnsaved()
+{
+    backend_.dropUnsaved();
+}
+
 bool Settings::retryUnsaved()
 {
     if (!backend_.hasUnsaved())

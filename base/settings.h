@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class SettingsBackend;
 struct SettingKey;
@@ -43,11 +44,19 @@ public:
     static bool toBool(const QString &text, bool fallback = false);  // "True"/"False", any case
     static qint64 toInt(const QString &text, qint64 fallback = 0);
 
-    SettingsBackend &backend() { return backend_; }
+    // The entry read and emptied in one step, so that of two takers only one
+    // gets it (see SettingsBackend::take).
+    std::optional<QString> take(const SettingKey &key);
+    // Writes the entry only while it is empty; why the store failed, if it did.
+    enum class PutResult { Written, Occupied, Failed };
+    PutResult putIfEmpty(const SettingKey &key, const QString &value, QString *why = nullptr);
 
     // Writes kept after the store refused them are tried again (the playback
     // tick calls this). True when nothing is left unsaved.
     bool retryUnsaved();
+    // Gives up writes the store refused (a copy that only hands a file over
+    // has nothing of its own to keep, and must not wait for the store at exit).
+    void dropUnsaved();
     // Called once when settings cannot be saved, and again only after they
     // could be saved in between; the window shows it to the user.
     void setCannotSaveHandler(std::function<void(const QString &why)> handler)

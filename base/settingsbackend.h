@@ -48,5 +48,7 @@ public:
     // nothing is left unsaved; why() then tells the last reason.
     virtual bool retryUnsaved() { return true; }
     virtual bool hasUnsaved() const { return false; }
+    // Gives up what the store refused, so nothing is retried at exit.
+    virtual void dropUnsaved() {}
     virtual QString why() const { return {}; }
 };

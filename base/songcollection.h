@@ -3,7 +3,6 @@
 #include <array>
 #include <functional>
 
-class Dialogs;
 
 // One song: a local file (isLocal, address = path) or an online song known by
 // name and singer whose address is looked up when it is first played.

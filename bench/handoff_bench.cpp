@@ -4,7 +4,7 @@
 // (as it is while the player idles) and the store watched as in the program.
 #include "support/fakeservices.h"
 #include "windows/mainwindow.h"
-#include "windows/mainviewmodel.h"
+#include "playback/player.h"
 #include "base/settings.h"
 #include "engine/mediaplayer.h"
 #include "store/sqlitesettingsbackend.h"
@@ -38,6 +38,7 @@ public:
     qint64 position() const override { return -1; }
     qint64 duration() const override { return -1; }
     void seek(qint64) override {}
+    void setObserver(MediaPlayerObserver *) override {}
 
 private:
     QString url_;
@@ -56,10 +57,9 @@ void BM_HandOffPickedUp(benchmark::State &state)
     AppContext &ctx = services.ctx;
     MainWindow w(ctx);
     StoreWatch watch(db);
-    w.controller().setHandOffWatched(true);
-    QObject::connect(&watch, &StoreWatch::changed, &w.controller(),
-                     &PlayerController::handOffMayHaveChanged);
-    auto *timer = w.findChild<QTimer *>(QStringLiteral("Timer1"));
+    ctx.player.setHandOffWatched(true);
+    QObject::connect(&watch, &StoreWatch::changed, &ctx.player, &Player::handOffMayHaveChanged);
+    auto *timer = ctx.player.findChild<QTimer *>(QStringLiteral("Timer1"));
     SqliteSettingsBackend second(db);
     const QString songs[] = {dir.filePath(QStringLiteral("a.mp3")), dir.filePath(QStringLiteral("b.mp3"))};
     for (const QString &s : songs) {
@@ -72,7 +72,7 @@ void BM_HandOffPickedUp(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         // Idle until the timer sleeps, as between songs.
-        ctx.session.current.playing = false;
+        heldCollection(ctx.player).playing = false;
         QDeadlineTimer idle(3000);
         while (timer->isActive() && !idle.hasExpired())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

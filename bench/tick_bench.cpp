@@ -1,10 +1,10 @@
 // The cost of one playback tick (ten a second, for as long as the player
-// runs): the controller alone, and the main window mirroring it into its
+// runs): the player alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.
 #include "support/fakeservices.h"
 #include "windows/mainwindow.h"
 #include "mpris/mprisbridge.h"
-#include "windows/mainviewmodel.h"
+#include "playback/player.h"
 #include "base/settings.h"
 #include "engine/mediaplayer.h"
 #include "mpris/mprisservice.h"
@@ -33,6 +33,7 @@ public:
     qint64 position() const override { return 61000; }
     qint64 duration() const override { return 245000; }
     void seek(qint64) override {}
+    void setObserver(MediaPlayerObserver *) override {}
 
 private:
     QString url_;
@@ -51,28 +52,27 @@ struct Fixture {
     Fixture()
     {
         for (int i = 1; i <= 20; ++i) {
-            SongEntry &e = ctx.session.current.entry(i);
+            SongEntry &e = heldCollection(ctx.player).entry(i);
             e.songName = QStringLiteral("歌曲%1").arg(i);
             e.singer = QStringLiteral("歌手");
             e.address = QStringLiteral("/music/%1.mp3").arg(i);
             e.isLocal = true;
         }
-        ctx.session.current.count = 20;
-        ctx.session.current.albumName = QStringLiteral("夜晚的歌");
-        ctx.session.current.playing = true;
-        ctx.session.current.currentIndex = 5;
+        heldCollection(ctx.player).count = 20;
+        heldCollection(ctx.player).albumName = QStringLiteral("夜晚的歌");
+        heldCollection(ctx.player).playing = true;
+        heldCollection(ctx.player).currentIndex = 5;
     }
 };
 
-void BM_TickController(benchmark::State &state)
+void BM_TickPlayer(benchmark::State &state)
 {
     Fixture f;
-    PlayerController c(f.ctx);
-    c.load(QIcon());
+    f.ctx.player.load();
     for (auto _ : state)
-        c.tick();
+        f.ctx.player.tick();
 }
-BENCHMARK(BM_TickController);
+BENCHMARK(BM_TickPlayer);
 
 void BM_TickMainWindow(benchmark::State &state)
 {
@@ -80,7 +80,7 @@ void BM_TickMainWindow(benchmark::State &state)
     MainWindow w(f.ctx);
     w.show();
     for (auto _ : state)
-        w.controller().tick();
+        f.ctx.player.tick();
 }
 BENCHMARK(BM_TickMainWindow);
 
@@ -90,10 +90,10 @@ void BM_TickMainWindowStoreWatched(benchmark::State &state)
 {
     Fixture f;
     MainWindow w(f.ctx);
-    w.controller().setHandOffWatched(true);
+    f.ctx.player.setHandOffWatched(true);
     w.show();
     for (auto _ : state)
-        w.controller().tick();
+        f.ctx.player.tick();
 }
 BENCHMARK(BM_TickMainWindowStoreWatched);
 
@@ -114,10 +114,10 @@ void BM_TickMainWindowWithMpris(benchmark::State &state)
     MainWindow w(f.ctx);
     w.show();
     CountingMpris service;
-    MprisBridge bridge(w.controller(), service, f.player, f.services.http, f.ctx.session);
+    MprisBridge bridge(f.ctx.player, service, f.services.http);
     bridge.publish();
     for (auto _ : state)
-        w.controller().tick();
+        f.ctx.player.tick();
     state.counters["announced"] = service.changes;
 }
 BENCHMARK(BM_TickMainWindowWithMpris);

@@ -22,6 +22,8 @@ public:
     // filter: "description|pattern;pattern" (a trailing ";" is accepted).
     // Both return the chosen full path, or the empty text on cancel.
     virtual QString openFile(const QString &filter, const QString &proposedName) = 0;
+    // Several existing files at once; empty when cancelled.
+    virtual QStringList openFiles(const QString &filter) = 0;
     virtual QString saveFile(const QString &filter, const QString &proposedName) = 0;
     // A colour with red in the low byte, then green, then blue; nothing on cancel.
     virtual std::optional<qint32> chooseColor() = 0;

@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 using Kind = PlayMode::Kind;
 QString textOf(Kind kind)
@@ -107,7 +109,8 @@ MprisValues MprisBridge::values() const
     v.canPause = c.count > 0;
 
     const bool current = c.currentIndex >= 1 && c.currentIndex <= c.count;
-    if (v.playbackStatus == QLatin1String("Stopped") || !current) {
+    // The current entry is described while paused and stopped too.
+    if (!current) {
         v.metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(noTrack())));
         return v;
     }
@@ -268,7 +271,14 @@ bool MprisBridge::openUri(const QString &uri)
         const QString path = url.toLocalFile();
         if (path.isEmpty() || !fileExists(path))
             return false;
-        perform([this, path] { player_.playFile(path); });
+        perform([this, path] {
+            player_.playFile(path);
+            // A playlist or collection opened from outside starts playing,
+            // as a lone song does.
+            if (!player_.wanted() && player_.collection().count > 0
+                && player_.collection().filePath == path)
+                player_.play(1);
+        });
         return true;
     }
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
@@ -294,6 +304,13 @@ void MprisBridge::setLoopStatus(const QString &status)
 void MprisBridge::setShuffle(bool shuffle)
 {
     perform([this, shuffle] {
-        player_.setMode(PlayMode::fromText(modeForShuffle(player_.mode().text(), shuffle)));
+        const QString now = player_.mode().text();
+        if (shuffle && !shuffleFor(now))
+            modeBeforeShuffle_ = now;
+        QString mode = modeForShuffle(now, shuffle);
+        // Leaving random play goes back to the mode it left, when it did.
+        if (!shuffle && shuffleFor(now) && !modeBeforeShuffle_.isEmpty())
+            mode = std::exchange(modeBeforeShuffle_, QString());
+        player_.setMode(PlayMode::fromText(mode));
     });
 }

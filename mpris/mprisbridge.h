@@ -57,6 +57,8 @@ private:
 
     Player &player_;
     MprisService &service_;
+    // The mode random play was switched on from, for switching it off.
+    QString modeBeforeShuffle_;
     HttpClient &http_;
     MprisValues sent_;
     bool published_ = false;

@@ -12,7 +12,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
-    Q_PROPERTY(double Rate READ one)
+    Q_PROPERTY(double Rate READ one WRITE ignoreRate)
     Q_PROPERTY(double MinimumRate READ one)
     Q_PROPERTY(double MaximumRate READ one)
     Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
@@ -32,6 +32,9 @@ public:
     QString loopStatus() const;
     void setLoopStatus(const QString &status);
     double one() const { return 1.0; }
+    // The player plays at one speed only: MinimumRate = MaximumRate = 1, and
+    // a client asking for another rate is ignored without an error.
+    void ignoreRate(double) {}
     bool shuffle() const;
     void setShuffle(bool shuffle);
     QVariantMap metadata() const;

@@ -43,8 +43,11 @@ int appendSongFiles(SongCollection &c, const QStringList &files)
     nameLocalEntries(added);
     for (int n = 1; n <= added.count; ++n)
         c.entry(++c.count) = added.entry(n);
-    if (added.count > 0)
+    if (added.count > 0) {
+        // Songs the user dropped are the user's work, like a scan's list.
         c.saved = false;
+        c.changed = true;
+    }
     return int(files.size()) - added.count;
 }
 } // namespace
@@ -69,7 +72,7 @@ bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths
         return false;
     }
     const QStringList files = songFilesIn(paths);
-    if (files.isEmpty())
+    if (files.isEmpty() || !player.mayReplaceCollection())
         return false;
     SongCollection c;
     const int leftOut = appendSongFiles(c, files);

@@ -5,6 +5,8 @@
 #include "base/settings.h"
 #include "base/settingskeys.h"
 #include "collection/audioformats.h"
+#include "collection/songlistlogic.h"
+#include "desktop/dialogs.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
 #include "collection/yyufile.h"
@@ -15,7 +17,17 @@
 #include "playback/tickscheduler.h"
 
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTimer>
+
+Q_LOGGING_CATEGORY(lcPlayer, "liravo.player", QtInfoMsg)
+
+namespace {
+QString unplayableKey(const SongEntry &e)
+{
+    return e.address.isEmpty() ? e.songName + QLatin1Char('\n') + e.singer : e.address;
+}
+} // namespace
 
 Player::Player(Services &services, QObject *parent)
     : QObject(parent), services_(services), timer_(new QTimer(this))
@@ -67,7 +79,65 @@ qint64 Player::duration() const
 
 void Player::engineStateChanged(PlayState state)
 {
+    if (state == MediaPlayer::Playing && !reachedPlaying_) {
+        reachedPlaying_ = true;
+        const int n = current_.currentIndex;
+        if (n >= 1 && n <= current_.count && unplayable_.remove(unplayableKey(current_.entry(n))) > 0)
+            Q_EMIT unplayableChanged();
+    }
     Q_EMIT stateChanged(state);
+}
+
+QString Player::currentUnplayableReason() const
+{
+    const int n = current_.currentIndex;
+    if (reachedPlaying_ || n < 1 || n > current_.count)
+        return {};
+    return unplayableReason(current_.entry(n));
+}
+
+QString Player::unplayableReason(const SongEntry &e) const
+{
+    return unplayable_.value(unplayableKey(e));
+}
+
+bool Player::mayReplaceCollection()
+{
+    if (!wouldLoseUserChanges(current_))
+        return true;
+    return services_.dialogs.messageBox(QStringLiteral("当前歌集尚未保存，是否舍去当前歌集？"),
+                                        QStringLiteral("未保存"), Dialogs::Buttons::YesNo,
+                                        Dialogs::Icon::Question)
+           == Dialogs::Answer::Yes;
+}
+
+void Player::noteUnplayable()
+{
+    const int n = current_.currentIndex;
+    if (n < 1 || n > current_.count)
+        return;
+    const SongEntry &e = current_.entry(n);
+    QString why;
+    if (e.address.isEmpty())
+        why = QStringLiteral("找不到歌曲地址");
+    else if (e.isLocal && !fileExists(e.address))
+        why = QStringLiteral("文件不存在");
+    else
+        why = QStringLiteral("无法解码");
+    qCInfo(lcPlayer) << "cannot play" << e.address << why;
+    if (unplayableReason(e) != why) {
+        unplayable_.insert(unplayableKey(e), why);
+        Q_EMIT unplayableChanged();
+    }
+}
+
+bool Player::nothingPlayable() const
+{
+    for (int n = 1; n <= current_.count; ++n) {
+        if (!unplayable_.contains(unplayableKey(current_.entry(n))))
+            return false;
+    }
+    return current_.count > 0;
 }
 
 void Player::engineTagsChanged()
@@ -102,6 +172,9 @@ void Player::playFile(const QString &given)
     if (QFileInfo(path).size() == 0)
         return;
 
+    const bool known = type == QLatin1String(".yyu") || isPlaylistFile(path) || isAudioFile(path);
+    if (!known || !mayReplaceCollection())
+        return;
     if (type == QLatin1String(".yyu")) {
         loadCollection(current_, path, services_.settings, &services_.dialogs);
         Q_EMIT collectionChanged();
@@ -141,6 +214,7 @@ void Player::playLoneSong(const QString &address)
 
 void Player::playEntry(int n)
 {
+    reachedPlaying_ = false;
     ::playEntry(current_, n, services_.player, services_.resolver, services_.settings);
     Q_EMIT currentChanged();
     Q_EMIT wakeRequested();
@@ -172,7 +246,18 @@ void Player::random()
 {
     if (current_.count == 0)
         return;
-    playEntry(PlaybackAdvance::drawRandomIndex(current_.count));
+    // Songs known not to play are left out of the draw, so random play
+    // does not keep landing on them; with none marked the draw is the
+    // usual one over the whole collection.
+    QList<int> candidates;
+    for (int n = 1; n <= current_.count; ++n) {
+        if (!unplayable_.contains(unplayableKey(current_.entry(n))))
+            candidates << n;
+    }
+    if (candidates.isEmpty() || candidates.size() == current_.count)
+        playEntry(PlaybackAdvance::drawRandomIndex(current_.count));
+    else
+        playEntry(candidates.at(PlaybackAdvance::drawRandomIndex(int(candidates.size())) - 1));
     Q_EMIT changed();
 }
 
@@ -288,6 +373,7 @@ void Player::setMode(const PlayMode &mode)
 void Player::replaceCollection(const SongCollection &c)
 {
     current_ = c;
+    toldNothingPlays_ = false;
     Q_EMIT collectionChanged();
     Q_EMIT changed();
     Q_EMIT wakeRequested();
@@ -296,6 +382,7 @@ void Player::replaceCollection(const SongCollection &c)
 void Player::editCollection(const std::function<void(SongCollection &)> &edit)
 {
     edit(current_);
+    toldNothingPlays_ = false;
     Q_EMIT collectionChanged();
     Q_EMIT changed();
     Q_EMIT wakeRequested();
@@ -309,6 +396,30 @@ void Player::afterSongEnded()
     if (!(c.count >= c.currentIndex && c.playing
           && (state == MediaPlayer::Ready || state == MediaPlayer::Stopped)))
         return;
+
+    // A song that never played is marked and skipped; when no entry of the
+    // collection plays, playback stops once with a word instead of cycling.
+    if (!reachedPlaying_) {
+        noteUnplayable();
+        if (nothingPlayable() && mode_.kind() != PlayMode::Kind::SongOnce) {
+            player.stop();
+            c.playing = false;
+            offersPause_ = false;
+            if (!toldNothingPlays_) {
+                toldNothingPlays_ = true;
+                services_.dialogs.messageBox(QStringLiteral("当前歌集中没有可以播放的歌曲。"),
+                                             QStringLiteral("播放"), Dialogs::Buttons::Ok,
+                                             Dialogs::Icon::Warning);
+            }
+            return;
+        }
+        // Looping one song that cannot play would retry it for ever.
+        if (mode_.kind() == PlayMode::Kind::SongLoop) {
+            player.stop();
+            c.playing = false;
+            return;
+        }
+    }
 
     switch (mode_.kind()) {
     case PlayMode::Kind::SongOnce:
@@ -378,6 +489,11 @@ void Player::tick()
     if (player.playState() == MediaPlayer::Playing && c.currentIndex > 0
         && c.currentIndex <= SongCollection::kCapacity) {
         SongEntry &e = c.entry(c.currentIndex);
+        if (!reachedPlaying_) {
+            reachedPlaying_ = true;
+            if (unplayable_.remove(unplayableKey(e)) > 0)
+                Q_EMIT unplayableChanged();
+        }
         // A song without a title tag goes by its name in the list, or else
         // by its file's name.
         QString title = player.title();

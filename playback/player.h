@@ -3,6 +3,7 @@
 #include "base/songcollection.h"
 #include "engine/mediaplayer.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -50,6 +51,12 @@ public:
     // Stop means something: a song plays or is paused.
     bool canStop() const { return canStop_; }
     bool tickRunning() const { return inTick_; }
+    // Why the entry could not be played the last time it was tried
+    // ("文件不存在", "无法解码", "找不到歌曲地址"); empty when it played or was
+    // never tried.
+    QString unplayableReason(const SongEntry &e) const;
+    // The same for the current entry, while it is being skipped.
+    QString currentUnplayableReason() const;
 
     // --- Commands ---
     // Opens a file by its type: an audio file plays alone, a .yyu or a
@@ -58,6 +65,10 @@ public:
     void playFile(const QString &path);
     // Plays an address (a local path or a web address) as a lone song.
     void playLoneSong(const QString &address);
+    // Asks the user before a collection with unsaved changes is replaced;
+    // true when nothing would be lost or the user agreed. Every command that
+    // replaces the collection as a whole asks this first.
+    bool mayReplaceCollection();
     // Plays entry n (1..count) from its start.
     void play(int n);
     // Resumes a paused song or plays the current entry.
@@ -112,6 +123,8 @@ public:
 Q_SIGNALS:
     // The collection was replaced or edited.
     void collectionChanged();
+    // An entry was found unplayable, or played again after it was.
+    void unplayableChanged();
     // Another entry became the current one, or the same one started anew.
     void currentChanged();
     void stateChanged(PlayState state);
@@ -134,6 +147,9 @@ private:
     void startOrResume();
     void pauseSong();
     void afterSongEnded();
+    // The current song ended without ever playing: remember why.
+    void noteUnplayable();
+    bool nothingPlayable() const;
     void clearSongTexts();
     bool inUse() const { return inUse_ && inUse_(); }
 
@@ -155,6 +171,13 @@ private:
     int handOffChecksLeft_ = 0;
     bool listRefreshPending_ = false;
     std::function<bool()> inUse_;
+    // Entries that could not be played, by address (an online entry not yet
+    // looked up by name and singer), with the reason.
+    QHash<QString, QString> unplayable_;
+    // The current song reached the playing state since it was set.
+    bool reachedPlaying_ = false;
+    // Told once that nothing in the collection plays, until it changes.
+    bool toldNothingPlays_ = false;
     QTimer *timer_;
     class TickScheduler *scheduler_ = nullptr;
 };

@@ -37,6 +37,7 @@ public:
     PutResult putIfEmpty(const QString &app, const QString &section, const QString &key,
                          const QString &value) override;
     bool retryUnsaved() override;
+    void dropUnsaved() override { unsaved_.clear(); }
     bool hasUnsaved() const override { return !unsaved_.isEmpty(); }
     QString why() const override { return why_; }
 

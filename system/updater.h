@@ -41,7 +41,6 @@ public:
     // failure is shown to the user before this returns.
     UpdateResult update(const Hooks &hooks = {});
 
-    const QString &programFolder() const { return programFolder_; }
     QString downloadFolder() const;
     QString scriptPath() const;
     // Names skipped because their address did not end in a plain file name,

@@ -1,6 +1,8 @@
 // The playback tick driving the real audio engine (null output, real time)
 // through a collection of generated songs: tags fill the entries, finished
 // songs advance by the play mode, and entries that cannot play are skipped.
+#include "playback/player.h"
+#include "base/playmode.h"
 #include "ui/appcontext.h"
 #include "playback/playentry.h"
 #include "windows/mainviewmodel.h"
@@ -33,7 +35,7 @@ protected:
                 started << player->url();
         });
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            controller->tick();
+            ctx.player.tick();
             captions << controller->caption();
         });
     }
@@ -89,7 +91,7 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     addLocal(garbage.fileName());
     addLocal(last);
     heldCollection(ctx.player).albumName = QStringLiteral("测试歌集");
-    controller->setPlayMode(QStringLiteral("列表播放"));
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表播放")));
 
     ctx.player.play(1);
     ASSERT_TRUE(tickUntil([&] { return !heldCollection(ctx.player).playing; }, 15000))
@@ -104,7 +106,7 @@ TEST_F(EnginePlayback, ListPlayRunsThroughTheCollectionSkippingWhatCannotPlay)
     EXPECT_TRUE(captions.contains(QStringLiteral("后来[播放中...][Liravo]")));
 
     // After the last entry: idle, back at entry 1 and the engine stopped.
-    controller->tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(player->playState(), MediaPlayer::Stopped);
     EXPECT_TRUE(controller->labelText(MainViewModel::SongName).isEmpty());
@@ -115,7 +117,7 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
     const QString only = song("only.mp3", {.seconds = 0.4, .title = "循环"});
     addLocal(only);
     addLocal(song("other.mp3", {.seconds = 0.4}));
-    controller->setPlayMode(QStringLiteral("单曲循环"));
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("单曲循环")));
     ctx.player.play(1);
     ASSERT_TRUE(tickUntil([&] { return started.size() >= 3; }, 15000));
     EXPECT_EQ(started, QStringList(started.size(), only));
@@ -126,7 +128,7 @@ TEST_F(EnginePlayback, SingleRepeatPlaysTheSameSongAgain)
 TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
 {
     addLocal(song("long.mp3", {.seconds = 30}));
-    controller->setPlayMode(QStringLiteral("列表播放"));
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表播放")));
     ctx.player.play(1);
     ASSERT_TRUE(tickUntil([&] { return player->position() > 500; }, 10000));
     // A plain MP3 has no length field: it is known once enough frames are read.
@@ -136,7 +138,7 @@ TEST_F(EnginePlayback, PausedSongResumesWhereItStoodAndSeeks)
     QTest::qWait(150); // the engine takes the pause on its own thread
     const qint64 stood = player->position();
     for (int i = 0; i < 5; ++i) {
-        controller->tick();
+        ctx.player.tick();
         QTest::qWait(60);
     }
     EXPECT_EQ(player->playState(), MediaPlayer::Paused);

@@ -1,4 +1,5 @@
 // The real GStreamer engine on generated MP3s, always with the silent output.
+#include "playback/player.h"
 #include "engine/lazymediaplayer.h"
 #include "engine/engineloader.h"
 #include "engine/gstplayer.h"

@@ -1,6 +1,7 @@
 // What the main window costs to build and to keep up to date: no image
 // plugins at start-up, one decoded program icon, and a window that still
 // follows every change although it no longer rewrites what it shows.
+#include "playback/player.h"
 #include "base/songcollection.h"
 #include "ui/appcontext.h"
 #include "ui/leanstyle.h"
@@ -93,7 +94,7 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     Window w;
     MainViewModel &c = w.window->controller();
     for (int i = 0; i < 5; ++i)
-        c.tick();
+        w.ctx.player.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
 
     addEntry(heldCollection(w.ctx.player), QStringLiteral("稻香"), QStringLiteral("周杰伦"), QStringLiteral("http://x/1.mp3"));
@@ -101,14 +102,14 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     heldCollection(w.ctx.player).currentIndex = 1;
     heldCollection(w.ctx.player).playing = true;
     w.player.report(MediaPlayer::Paused);  // (no moving on to the next song)
-    c.tick();
+    w.ctx.player.tick();
     EXPECT_TRUE(w.action("m_Next")->isEnabled());
     EXPECT_FALSE(w.action("m_Pre")->isEnabled());
     EXPECT_TRUE(w.window->windowTitle().startsWith("稻香[")) << qPrintable(w.window->windowTitle());
 
     heldCollection(w.ctx.player).currentIndex = 2;
-    c.tick();
-    c.tick();
+    w.ctx.player.tick();
+    w.ctx.player.tick();
     EXPECT_FALSE(w.action("m_Next")->isEnabled());
     EXPECT_TRUE(w.action("m_Pre")->isEnabled());
     EXPECT_TRUE(w.window->windowTitle().startsWith("晴天["));
@@ -118,25 +119,25 @@ TEST(LeanStartUp, WindowFollowsEveryChangeBetweenTicks)
     w.player.authorTag = QStringLiteral("周杰伦");
     w.player.report(MediaPlayer::Playing);
     heldCollection(w.ctx.player).playing = true;
-    c.tick();
+    w.ctx.player.tick();
     EXPECT_EQ(w.label(1)->text(), "晴天");
     EXPECT_EQ(w.label(2)->text(), "周杰伦");
     EXPECT_EQ(w.label(3)->text(), "暂停");
     heldCollection(w.ctx.player).playing = false;
     w.player.report(MediaPlayer::Stopped);
-    c.tick();
+    w.ctx.player.tick();
     EXPECT_EQ(w.label(1)->text(), "");
     EXPECT_EQ(w.label(3)->text(), "播放");
 
     // Colours and the play mode changed between ticks.
     c.setFontColor(0x00FF00);
     c.setBackColor(0x0000FF);
-    c.tick();
+    w.ctx.player.tick();
     EXPECT_EQ(w.label(3)->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_EQ(w.window->centralWidget()->palette().color(QPalette::Window), QColor(255, 0, 0));
     const QString before = w.action("m_切换播放模式")->text();
     c.cyclePlayMode();
-    c.tick();
+    w.ctx.player.tick();
     EXPECT_NE(w.action("m_切换播放模式")->text(), before);
     EXPECT_EQ(w.action("m_切换播放模式")->text(), c.playMode());
 }

@@ -1,4 +1,5 @@
 // The main window's keys, wheel, position bar and dropped files.
+#include "playback/player.h"
 #include "playback/filedrops.h"
 #include "playback/playentry.h"
 #include "windows/mainwindow.h"

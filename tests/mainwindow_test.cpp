@@ -1,5 +1,6 @@
 // frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
 // pop-up, minimising and closing.
+#include "playback/player.h"
 #include "ui/appcontext.h"
 #include "playback/playentry.h"
 #include "windows/mainwindow.h"

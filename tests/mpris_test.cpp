@@ -1,5 +1,6 @@
 // The media-player interfaces on a private bus, spoken to from a second
 // connection the way a desktop panel or playerctl would.
+#include "playback/player.h"
 #include "mpris/mprisbridge.h"
 #include "playback/playentry.h"
 #include "windows/mainviewmodel.h"
@@ -228,6 +229,51 @@ TEST_F(Mpris, LoopStatusAndShuffleMapOntoThePlayModes)
         // Stored exactly as the menu stores it.
         EXPECT_EQ(fs.backend.read("Liravo", "设置", "播放模式").value_or(""), QString::fromUtf8(w.to));
     }
+}
+
+TEST_F(Mpris, ShuffleOffGoesBackToTheModeItLeft)
+{
+    for (const char *before : {"列表播放", "单曲循环", "列表循环"}) {
+        controller.choosePlayMode(QString::fromUtf8(before));
+        const QString loop = prop("LoopStatus").toString();
+        set("Shuffle", true);
+        EXPECT_EQ(controller.playMode(), "随机播放") << before;
+        set("Shuffle", false);
+        EXPECT_EQ(controller.playMode(), QString::fromUtf8(before));
+        EXPECT_EQ(prop("LoopStatus").toString(), loop) << before;
+    }
+}
+
+TEST_F(Mpris, DetailsPanelsRelyOn)
+{
+    // A rate the player cannot play at is ignored, not refused.
+    const QDBusMessage rate = call(QStringLiteral("Set"),
+                                   {kPlayer, QStringLiteral("Rate"), QVariant::fromValue(QDBusVariant(2.0))}, kProps);
+    EXPECT_EQ(rate.type(), QDBusMessage::ReplyMessage) << rate.errorMessage().toStdString();
+    EXPECT_DOUBLE_EQ(prop("Rate").toDouble(), 1.0);
+
+    // Paused and stopped, the current song is still described.
+    playingOf(3, 2);
+    call("Pause");
+    fs.ctx.player.tick();
+    EXPECT_EQ(metadata().value("xesam:title").toString(), "S2");
+    call("Stop");
+    fs.ctx.player.tick();
+    EXPECT_EQ(prop("PlaybackStatus").toString(), "Stopped");
+    EXPECT_FALSE(metadata().value("xesam:title").toString().isEmpty());
+
+    // A playlist opened from outside plays its first song.
+    QTemporaryDir dir;
+    QFile song(dir.filePath("一.mp3"));
+    ASSERT_TRUE(song.open(QIODevice::WriteOnly));
+    song.write("ID3 not empty");
+    song.close();
+    QFile list(dir.filePath("list.m3u8"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(song.fileName().toUtf8() + "\n");
+    list.close();
+    call("OpenUri", {QUrl::fromLocalFile(list.fileName()).toString(QUrl::FullyEncoded)});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs.player.urls.last() == song.fileName(); }, 2000));
 }
 
 TEST_F(Mpris, VolumeIsReadAndWrittenOnTheEnginesScale)

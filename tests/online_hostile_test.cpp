@@ -235,7 +235,7 @@ TEST(HostileServer, SearchPagesEndWithAMessageOrKeepTheirSongs)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.keyword);
         Fixture f(h.server.host());
-        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
         w.show();
         w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QString::fromUtf8(c.keyword));
         QElapsedTimer clock;
@@ -267,7 +267,7 @@ TEST(HostileServer, EndlessPagingIsCancelableAndBoundedOverall)
         SCOPED_TRACE(int(way));
         Fixture f(h.server.host());
         f.set("搜索总毫秒", QStringLiteral("2000"));
-        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+        SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
         w.show();
         QApplication::setActiveWindow(&w);
         auto *text = w.findChild<QLineEdit *>(QStringLiteral("Text1"));

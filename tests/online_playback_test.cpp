@@ -1,6 +1,7 @@
 // End to end with the real audio engine: search the loopback service, add a
 // result, play it; the MP3 streams from the service and its tags reach the
 // player. A search that hangs afterwards does not stop the music.
+#include "playback/player.h"
 #include "windows/mainviewmodel.h"
 #include "online/addressresolver.h"
 #include "windows/searchwindow.h"
@@ -38,7 +39,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     ctx.services.resolver = makeResolver(ctx.services);
 
     MainViewModel controller(ctx);
-    SearchWindow w(ctx.services, ctx.session, ctx.windows());
+    SearchWindow w(ctx.services, ctx.session, ctx.player, ctx.windows());
     w.show();
     // The page names no singer for this song; its file's tag does.
     w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("小调"));
@@ -59,7 +60,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     EXPECT_TRUE(server.requests().last().startsWith(QStringLiteral("/mp3/")));
 
     // The playback tick fills the missing singer from the tag.
-    controller.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).entry(1).singer, QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(MainViewModel::Singer), QStringLiteral("佚名"));
     EXPECT_EQ(controller.labelText(MainViewModel::SongName), QStringLiteral("无名小调"));
@@ -72,7 +73,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ticksWhileBusy += http.busy() ? 1 : 0;
-        controller.tick();
+        ctx.player.tick();
     });
     timer.start(100);
     w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("周杰伦"));
@@ -82,7 +83,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     EXPECT_EQ(dialogs.count(QStringLiteral("message")), 1);
     QTest::qWait(300);
     EXPECT_EQ(player.playState(), MediaPlayer::Playing);
-    controller.tick();
+    ctx.player.tick();
     EXPECT_EQ(controller.labelText(MainViewModel::SongName), QStringLiteral("无名小调"));
     player.stop();
 }

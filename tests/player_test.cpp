@@ -1,5 +1,6 @@
 // The main window's logic against a fake engine: load, file opening, label
 // buttons, pop-up commands, the playback tick and the play modes.
+#include "playback/player.h"
 #include "ui/appcontext.h"
 #include "playback/playentry.h"
 #include "collection/songlistlogic.h"
@@ -153,14 +154,14 @@ TEST_F(Playback, LoadTakesStoredChoicesUnderTheirApplicationNames)
     EXPECT_EQ(c.playMode(), "单曲循环");
     EXPECT_EQ(c.labelColor(4), QColor(255, 255, 255));
     EXPECT_EQ(c.backColor(), QColor(0, 255, 0));
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.caption(), "[][我的播放器]");
 }
 
 TEST_F(Playback, FirstTickWithNothingLoaded)
 {
     MainViewModel &c = loaded();
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(c.caption(), "[][Liravo]");
     EXPECT_FALSE(c.previousEnabled());
@@ -183,7 +184,7 @@ TEST_F(Playback, PlayerStateTexts)
         {9, "正在连接..."}, {10, "准备就绪"}, {0, ""}, {7, ""}, {42, ""}};
     for (const auto &[state, text] : table) {
         player.state = PlayState(state);
-        EXPECT_EQ(c.playerStateText(), text) << state;
+        EXPECT_EQ(StatusTexts::stateText(ctx.player.state()), text) << state;
     }
 }
 
@@ -193,9 +194,9 @@ TEST_F(Playback, PlayFileOpensAnMp3AsALoneSong)
     collectionOf(20, true);
     const QString mp3 = file("music.old/a.mp3");
     int activations = 0;
-    QObject::connect(&c, &MainViewModel::activateRequested, [&] { ++activations; });
+    QObject::connect(&ctx.player, &Player::activateRequested, [&] { ++activations; });
 
-    c.playFile(QLatin1Char('"') + mp3 + QLatin1Char('"'));
+    ctx.player.playFile(QLatin1Char('"') + mp3 + QLatin1Char('"'));
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(heldCollection(ctx.player).count, 1);
     EXPECT_EQ(heldCollection(ctx.player).entry(1).address, mp3);
@@ -208,7 +209,7 @@ TEST_F(Playback, PlayFileOpensAnMp3AsALoneSong)
     EXPECT_EQ(refreshes, 0);
 
     player.report(MediaPlayer::Playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_FALSE(c.previousEnabled());
     EXPECT_FALSE(c.nextEnabled());
     EXPECT_FALSE(c.randomEnabled());
@@ -220,16 +221,16 @@ TEST_F(Playback, PlayFileIgnoresWhatItCannotOpen)
     collectionOf(3);
     const SongCollection before = heldCollection(ctx.player);
     int activations = 0;
-    QObject::connect(&c, &MainViewModel::activateRequested, [&] { ++activations; });
+    QObject::connect(&ctx.player, &Player::activateRequested, [&] { ++activations; });
 
-    c.playFile(QString());
-    c.playFile(file("list.txt"));
-    c.playFile(file("music.mp3/notes"));
-    c.playFile(file("empty.mp3", QByteArray()));
-    c.playFile(dir.filePath("missing.mp3"));
+    ctx.player.playFile(QString());
+    ctx.player.playFile(file("list.txt"));
+    ctx.player.playFile(file("music.mp3/notes"));
+    ctx.player.playFile(file("empty.mp3", QByteArray()));
+    ctx.player.playFile(dir.filePath("missing.mp3"));
     // Two paths on one command line name no file.
-    c.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
-    c.playFile(QStringLiteral("relative.mp3"));
+    ctx.player.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
+    ctx.player.playFile(QStringLiteral("relative.mp3"));
 
     EXPECT_EQ(heldCollection(ctx.player), before);
     EXPECT_TRUE(player.urls.isEmpty());
@@ -242,7 +243,7 @@ TEST_F(Playback, PlayFileByType)
 {
     MainViewModel &c = loaded();
     // A playlist replaces the collection like a .yyu, without playing.
-    c.playFile(file("歌单.m3u8", "#EXTINF:3,歌手 - 第一首\nsub/1.flac\n2.ogg\n"));
+    ctx.player.playFile(file("歌单.m3u8", "#EXTINF:3,歌手 - 第一首\nsub/1.flac\n2.ogg\n"));
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(heldCollection(ctx.player).albumName, "歌单");
     ASSERT_EQ(heldCollection(ctx.player).count, 2);
@@ -256,7 +257,7 @@ TEST_F(Playback, PlayFileByType)
     stored.count = 1;
     stored.entry(1) = {QStringLiteral("歌名"), QString(), QStringLiteral("歌手"), false};
     const QString yyu = file("歌集.yyu", serializeCollection(stored));
-    c.playFile(yyu);
+    ctx.player.playFile(yyu);
     EXPECT_EQ(refreshes, 2);
     EXPECT_EQ(heldCollection(ctx.player).albumName, "我的歌集");
     EXPECT_EQ(heldCollection(ctx.player).count, 1);
@@ -267,20 +268,20 @@ TEST_F(Playback, PlayFileByType)
     player.report(MediaPlayer::Playing);
     player.titleTag = QStringLiteral("旧歌");
     heldCollection(ctx.player).playing = true;
-    c.tick();
+    ctx.player.tick();
     ASSERT_EQ(c.labelText(1), "旧歌");
-    c.playFile(file("b.m4a"));
+    ctx.player.playFile(file("b.m4a"));
     EXPECT_EQ(c.labelText(1), "旧歌");
-    c.playFile(file("c.mp3"));
+    ctx.player.playFile(file("c.mp3"));
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(player.urls.size(), 2);
 
     // Every accepted type in any letter case plays alone and empties the texts.
     for (const char *name : {"d.FLAC", "e.ogg", "f.Opus", "g.MP3", "h.wma"}) {
         player.report(MediaPlayer::Playing);
-        c.tick();
+        ctx.player.tick();
         ASSERT_EQ(c.labelText(1), "旧歌");
-        c.playFile(file(name));
+        ctx.player.playFile(file(name));
         EXPECT_EQ(player.urls.last(), dir.filePath(name)) << name;
         EXPECT_EQ(heldCollection(ctx.player).count, 1) << name;
         EXPECT_EQ(c.labelText(1), "") << name;
@@ -297,7 +298,7 @@ TEST_F(Playback, TickShowsWhatPlaysAndNamesUntitledEntries)
     player.authorTag = QStringLiteral("邓丽君");
 
     playing(2, MediaPlayer::Transitioning);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.labelText(3), "播放");
     EXPECT_FALSE(c.labelEnabled(4));
     EXPECT_EQ(c.caption(), "[正在连接...][Liravo]");
@@ -307,11 +308,11 @@ TEST_F(Playback, TickShowsWhatPlaysAndNamesUntitledEntries)
     backend.write("Liravo", "网站", "主页", "site.test");
     MainViewModel withSite(ctx, kGrey);
     withSite.load(QIcon());
-    withSite.tick();
+    ctx.player.tick();
     EXPECT_EQ(withSite.tooltip(), "http://site.test/");
 
     player.report(MediaPlayer::Playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "月亮代表我的心");
     EXPECT_EQ(heldCollection(ctx.player).entry(2).singer, "邓丽君");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
@@ -324,14 +325,14 @@ TEST_F(Playback, TickShowsWhatPlaysAndNamesUntitledEntries)
 
     // Names already set stay; the labels show what the engine reports.
     playing(3);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).entry(3).songName, "S3");
     EXPECT_EQ(c.labelText(1), "月亮代表我的心");
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
     EXPECT_EQ(c.tooltip(), "正在播放歌曲：A3-S3");
 
     player.report(MediaPlayer::Paused);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.tooltip(), "Liravo提醒你：播放器没有播放音乐");
 }
 
@@ -340,7 +341,7 @@ TEST_F(Playback, TickEnablesNeighboursByPosition)
     MainViewModel &c = loaded();
     collectionOf(3);
     playing(1);
-    c.tick();
+    ctx.player.tick();
     EXPECT_FALSE(c.previousEnabled());
     EXPECT_FALSE(c.labelEnabled(0));
     EXPECT_TRUE(c.nextEnabled());
@@ -348,12 +349,12 @@ TEST_F(Playback, TickEnablesNeighboursByPosition)
     EXPECT_TRUE(c.randomEnabled());
 
     playing(2);
-    c.tick();
+    ctx.player.tick();
     EXPECT_TRUE(c.previousEnabled());
     EXPECT_TRUE(c.nextEnabled());
 
     playing(3);
-    c.tick();
+    ctx.player.tick();
     EXPECT_TRUE(c.previousEnabled());
     EXPECT_TRUE(c.labelEnabled(0));
     EXPECT_FALSE(c.nextEnabled());
@@ -363,7 +364,7 @@ TEST_F(Playback, TickEnablesNeighboursByPosition)
     // A click on a greyed button does nothing, as does the menu command.
     player.urls.clear();
     c.clickLabel(MainViewModel::Next);
-    c.next();
+    ctx.player.next();
     EXPECT_TRUE(player.urls.isEmpty());
     c.clickLabel(MainViewModel::Previous);
     EXPECT_EQ(player.urls, QStringList{"/music/2.mp3"});
@@ -375,17 +376,17 @@ TEST_F(Playback, ListPlayAdvancesAndStopsAfterTheLast)
     MainViewModel &c = loaded();
     collectionOf(3);
     playing(1, MediaPlayer::Stopped); // ended
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
     EXPECT_EQ(player.urls.last(), "/music/2.mp3");
 
     playing(3, MediaPlayer::Ready);
     player.urls.clear();
-    c.tick();
+    ctx.player.tick();
     EXPECT_FALSE(heldCollection(ctx.player).playing);
     EXPECT_TRUE(player.urls.isEmpty());
     EXPECT_EQ(player.calls.last(), "stop");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(c.labelText(1), "");
     EXPECT_EQ(c.labelText(6), "");
@@ -396,34 +397,34 @@ TEST_F(Playback, OtherModesAtTheEndOfASong)
     MainViewModel &c = loaded();
     collectionOf(3);
 
-    c.setPlayMode("列表循环");
+    ctx.player.setMode(PlayMode::fromText("列表循环"));
     playing(3, MediaPlayer::Stopped);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_EQ(player.urls.last(), "/music/1.mp3");
 
-    c.setPlayMode("单曲循环");
+    ctx.player.setMode(PlayMode::fromText("单曲循环"));
     playing(2, MediaPlayer::Ready);
     const int urls = player.urls.size();
     const int plays = player.plays;
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 2);
     EXPECT_EQ(player.urls.size(), urls);
     EXPECT_EQ(player.plays, plays + 1);
     EXPECT_TRUE(heldCollection(ctx.player).playing);
 
-    c.setPlayMode("单曲播放");
+    ctx.player.setMode(PlayMode::fromText("单曲播放"));
     playing(2, MediaPlayer::Stopped);
-    c.tick();
+    ctx.player.tick();
     EXPECT_FALSE(heldCollection(ctx.player).playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
 
     // An unknown stored mode plays one song at a time.
-    c.setPlayMode("乱序");
+    ctx.player.setMode(PlayMode::fromText("乱序"));
     playing(1, MediaPlayer::Stopped);
     const QStringList before = player.calls;
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.calls, before);
     EXPECT_TRUE(heldCollection(ctx.player).playing);
 }
@@ -432,15 +433,15 @@ TEST_F(Playback, RandomModeDrawsAlsoFromOneSong)
 {
     MainViewModel &c = loaded();
     collectionOf(1);
-    c.setPlayMode("随机播放");
+    ctx.player.setMode(PlayMode::fromText("随机播放"));
     playing(1, MediaPlayer::Stopped);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.urls, (QStringList{"/music/1.mp3", "/music/1.mp3"}));
     EXPECT_FALSE(c.randomEnabled()); // disabled in the menu, still run by the tick
 
     collectionOf(3);
     playing(2, MediaPlayer::Stopped);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.urls.size(), 4);
     EXPECT_GE(heldCollection(ctx.player).currentIndex, 1);
     EXPECT_LE(heldCollection(ctx.player).currentIndex, 3);
@@ -467,7 +468,7 @@ TEST_F(Playback, RandomSongFavoursTheMiddle)
     std::array<int, 4> hits{};
     constexpr int kDraws = 12000;
     for (int i = 0; i < kDraws; ++i) {
-        c.randomSong();
+        ctx.player.random();
         ASSERT_GE(heldCollection(ctx.player).currentIndex, 1);
         ASSERT_LE(heldCollection(ctx.player).currentIndex, 3);
         ++hits[heldCollection(ctx.player).currentIndex];
@@ -478,7 +479,7 @@ TEST_F(Playback, RandomSongFavoursTheMiddle)
 
     heldCollection(ctx.player) = SongCollection{};
     player.urls.clear();
-    c.randomSong();
+    ctx.player.random();
     EXPECT_TRUE(player.urls.isEmpty());
 }
 
@@ -521,7 +522,7 @@ TEST_F(Playback, PlayModeCycleIsStoredAtEachStep)
         EXPECT_EQ(c.playMode(), mode);
         EXPECT_EQ(get("Liravo", "设置", "播放模式"), mode);
     }
-    c.setPlayMode("乱序");
+    ctx.player.setMode(PlayMode::fromText("乱序"));
     c.cyclePlayMode();
     EXPECT_EQ(c.playMode(), "乱序");
     EXPECT_EQ(get("Liravo", "设置", "播放模式"), "乱序");
@@ -533,14 +534,14 @@ TEST_F(Playback, PausedSongStaysWhereItStoodAndPlayResumesIt)
     collectionOf(3);
     player.titleTag = QStringLiteral("T3");
     playing(3);
-    c.tick();
+    ctx.player.tick();
     ASSERT_EQ(c.labelText(3), "暂停");
 
     c.clickLabel(MainViewModel::PlayPause);
     EXPECT_EQ(player.calls.last(), "pause");
     EXPECT_FALSE(heldCollection(ctx.player).playing);
     for (int i = 0; i < 3; ++i)
-        c.tick();
+        ctx.player.tick();
     // The idle rule leaves a paused song alone: no stop, same entry, its
     // names still shown, and stop still offered.
     EXPECT_EQ(player.calls.last(), "pause");
@@ -549,7 +550,7 @@ TEST_F(Playback, PausedSongStaysWhereItStoodAndPlayResumesIt)
     EXPECT_EQ(c.labelText(3), "播放");
     EXPECT_EQ(c.caption(), "S3[暂停][Liravo]");
     EXPECT_TRUE(c.labelEnabled(MainViewModel::Stop));
-    EXPECT_TRUE(c.holdsPause());
+    EXPECT_TRUE(ctx.player.holdsPause());
 
     // "播放" resumes the same source; nothing is opened again.
     const int urls = player.urls.size();
@@ -558,32 +559,32 @@ TEST_F(Playback, PausedSongStaysWhereItStoodAndPlayResumesIt)
     EXPECT_EQ(player.calls.last(), "play");
     EXPECT_EQ(player.urls.size(), urls);
     EXPECT_TRUE(heldCollection(ctx.player).playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.caption(), "S3[播放中...][Liravo]");
 
     // The menu's play/pause resumes too.
     c.menuPlayPause();
-    c.tick();
+    ctx.player.tick();
     c.menuPlayPause();
     EXPECT_EQ(player.calls.mid(player.calls.size() - 2), (QStringList{"pause", "play"}));
     EXPECT_EQ(player.urls.size(), urls);
 
     // Stop still stops, and the idle rule takes over again.
-    c.tick();
-    c.pause();
-    c.tick();
+    ctx.player.tick();
+    ctx.player.pause();
+    ctx.player.tick();
     c.clickLabel(MainViewModel::Stop);
     EXPECT_EQ(player.calls.last(), "stop");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
-    EXPECT_FALSE(c.holdsPause());
+    EXPECT_FALSE(ctx.player.holdsPause());
 
     // A pause whose collection was replaced meanwhile is not kept.
     playing(2);
-    c.tick();
-    c.pause();
+    ctx.player.tick();
+    ctx.player.pause();
     collectionOf(3);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.calls.last(), "stop");
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
 }
@@ -592,7 +593,7 @@ TEST_F(Playback, MenuPlayPlaysTheCurrentEntryFromItsStart)
 {
     MainViewModel &c = loaded();
     collectionOf(3);
-    c.tick(); // idle: index 1
+    ctx.player.tick(); // idle: index 1
     c.menuPlayPause();
     EXPECT_EQ(player.urls, QStringList{"/music/1.mp3"});
     EXPECT_EQ(c.labelText(3), "暂停");
@@ -605,9 +606,9 @@ TEST_F(Playback, MenuPlayPlaysTheCurrentEntryFromItsStart)
 TEST_F(Playback, PlayWithAnEmptyCollectionAsksForAFile)
 {
     MainViewModel &c = loaded();
-    c.tick();
+    ctx.player.tick();
     const QString mp3 = file("歌.mp3");
-    dialogs.openAnswers.enqueue(mp3);
+    dialogs.openManyAnswers.enqueue({mp3});
     c.clickLabel(MainViewModel::PlayPause);
     ASSERT_EQ(dialogs.count("open"), 1);
     EXPECT_EQ(dialogs.asked[0].text, "音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
@@ -616,7 +617,7 @@ TEST_F(Playback, PlayWithAnEmptyCollectionAsksForAFile)
 
     // Cancel or a vanished file opens nothing.
     heldCollection(ctx.player) = SongCollection{};
-    dialogs.openAnswers.enqueue(dir.filePath("gone.mp3"));
+    dialogs.openManyAnswers.enqueue({dir.filePath("gone.mp3")});
     c.menuPlayPause();
     c.menuPlayPause();
     EXPECT_EQ(dialogs.count("open"), 3);
@@ -628,12 +629,12 @@ TEST_F(Playback, HandOffIsPickedUpOnTheTick)
     MainViewModel &c = loaded();
     collectionOf(5);
     int shows = 0;
-    QObject::connect(&c, &MainViewModel::showNormalRequested, [&] { ++shows; });
+    QObject::connect(&ctx.player, &Player::showRequested, [&] { ++shows; });
 
     const QString mp3 = file("handed.mp3");
     backend.write("Liravo", "程序多开", "歌曲文件", mp3);
     backend.write("Liravo", "程序多开", "show", "true");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.urls, QStringList{mp3});
     EXPECT_EQ(heldCollection(ctx.player).count, 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
@@ -642,14 +643,14 @@ TEST_F(Playback, HandOffIsPickedUpOnTheTick)
 
     // Only the exact lower-case word asks to come forward.
     backend.write("Liravo", "程序多开", "show", "True");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(shows, 1);
     EXPECT_EQ(handOff("show"), "True");
 
     // A request without a file leaves playback alone; a vanished file is dropped.
     backend.write("Liravo", "程序多开", "歌曲文件", dir.filePath("vanished.mp3"));
     backend.write("Liravo", "程序多开", "show", "true");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.urls.size(), 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
     EXPECT_EQ(shows, 2);
@@ -663,7 +664,7 @@ TEST_F(Playback, HandOffWaitsWhileTheCollectionIsInUse)
     MainViewModel &c = loaded();
     collectionOf(3, false);
     bool dialogOpen = false;
-    nav.onCollectionInUse = [&] { return dialogOpen; };
+    ctx.player.setCollectionInUse([&] { return dialogOpen; });
     const QString other = file("other.yyu", "Other\r\nA|B\r\n");
     const QString mine = dir.filePath("mine.yyu");
     dialogs.inputAnswers << "我的";
@@ -674,7 +675,7 @@ TEST_F(Playback, HandOffWaitsWhileTheCollectionIsInUse)
         backend.write("Liravo", "程序多开", "歌曲文件", other);
         backend.write("Liravo", "程序多开", "show", "true");
         heldCollection(ctx.player).playing = true;
-        c.tick();
+        ctx.player.tick();
         dialogOpen = false;
     };
     saveCollection(heldCollection(ctx.player), mine, dialogs);
@@ -687,7 +688,7 @@ TEST_F(Playback, HandOffWaitsWhileTheCollectionIsInUse)
     ASSERT_EQ(saved.count, 3);
     EXPECT_EQ(saved.entry(1).songName, "S1");
 
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(handOff("歌曲文件"), "");
     EXPECT_EQ(heldCollection(ctx.player).filePath, other);
     EXPECT_EQ(heldCollection(ctx.player).albumName, "Other");
@@ -705,34 +706,34 @@ TEST_F(Playback, ATickNeverRunsInsideAnother)
     dialogs.onAsk = [&](const FakeDialogs::Asked &) {
         // The timer fires while the message is open.
         const int stops = player.stops;
-        EXPECT_TRUE(c.tickRunning());
-        c.tick();
+        EXPECT_TRUE(ctx.player.tickRunning());
+        ctx.player.tick();
         nestedStops = player.stops - stops;
     };
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(nestedStops, 0);
-    EXPECT_FALSE(c.tickRunning());
+    EXPECT_FALSE(ctx.player.tickRunning());
     EXPECT_EQ(dialogs.count("message"), 1);
     EXPECT_EQ(handOff("歌曲文件"), "");
 
     // Held ticks (start-up before the single-copy rule) do nothing.
     backend.write("Liravo", "程序多开", "show", "true");
-    c.holdTicks(true);
+    ctx.player.holdTicks(true);
     const int heldStops = player.stops;
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.stops, heldStops);
     EXPECT_EQ(handOff("show"), "true");
-    c.holdTicks(false);
-    c.tick();
+    ctx.player.holdTicks(false);
+    ctx.player.tick();
     EXPECT_EQ(handOff("show"), "false");
 
     // While a page is fetched the tick is skipped altogether.
     services.http.isBusy = true;
     const int stops = player.stops;
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.stops, stops);
     services.http.isBusy = false;
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(player.stops, stops + 1);
 }
 
@@ -778,18 +779,18 @@ TEST_F(Playback, ExitAsksOnlyAfterTheUserChangedTheCollection)
         bool asks;
     };
     const std::vector<Case> cases = {
-        {"one opened song", [&] { c.playFile(mp3); }, false},
-        {"a loaded file", [&] { c.playFile(yyuPath); }, false},
+        {"one opened song", [&] { ctx.player.playFile(mp3); }, false},
+        {"a loaded file", [&] { ctx.player.playFile(yyuPath); }, false},
         {"one song over a list the user made",
-         [&] { collectionOf(3, false); c.playFile(mp3); }, false},
-        {"an entry added", [&] { c.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
-        {"an entry removed", [&] { c.playFile(yyuPath); removeEntry(heldCollection(ctx.player), 1); }, true},
+         [&] { collectionOf(3, false); ctx.player.playFile(mp3); }, false},
+        {"an entry added", [&] { ctx.player.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
+        {"an entry removed", [&] { ctx.player.playFile(yyuPath); removeEntry(heldCollection(ctx.player), 1); }, true},
         {"an entry renamed",
-         [&] { c.playFile(yyuPath); renameEntry(heldCollection(ctx.player), 1, "y", ""); }, true},
+         [&] { ctx.player.playFile(yyuPath); renameEntry(heldCollection(ctx.player), 1, "y", ""); }, true},
         {"a song added to a lone song",
-         [&] { c.playFile(mp3); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
+         [&] { ctx.player.playFile(mp3); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
         {"an addition then saved",
-         [&] { c.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); heldCollection(ctx.player).saved = true; },
+         [&] { ctx.player.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); heldCollection(ctx.player).saved = true; },
          false},
     };
     for (const Case &k : cases) {
@@ -806,9 +807,9 @@ TEST_F(Playback, ExitAsksOnlyAfterTheUserChangedTheCollection)
 TEST_F(Playback, UntaggedSongGoesByItsFileName)
 {
     MainViewModel &c = loaded();
-    c.playFile(file("夜曲.live.mp3"));
+    ctx.player.playFile(file("夜曲.live.mp3"));
     player.report(MediaPlayer::Playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.labelText(1), "夜曲.live");
     EXPECT_EQ(c.caption(), "夜曲.live[播放中...][Liravo]");
     EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "夜曲.live");
@@ -816,7 +817,7 @@ TEST_F(Playback, UntaggedSongGoesByItsFileName)
     // A named entry without a title tag keeps showing its name.
     collectionOf(2);
     playing(2);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.labelText(1), "S2");
 
     const struct {
@@ -841,7 +842,7 @@ TEST_F(Playback, TopCaptionCommand)
     c.commands().topCaption();
     EXPECT_EQ(c.caption(), "  ");
     EXPECT_EQ(get("Liravo", "设置", "顶部标题"), "  ");
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(c.caption(), "[][  ]");
 
     // The same text again is still written.
@@ -862,7 +863,7 @@ TEST_F(Playback, ColourCommands)
     EXPECT_EQ(c.labelColor(3), QColor(255, 0, 0));
     EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
 
-    c.tick(); // grey the disabled buttons first
+    ctx.player.tick(); // grey the disabled buttons first
     dialogs.colorAnswers.enqueue(0xFF0000); // blue in this layout
     c.commands().fontColor();
     EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "16711680");
@@ -892,12 +893,12 @@ TEST_F(Playback, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
 
     MainViewModel &c = loaded();
     QList<int> announced;
-    QObject::connect(&c, &MainViewModel::volumeChanged, [&](int v) { announced << v; });
-    c.setVolume(97);
-    c.changeVolume(5);
-    c.changeVolume(-5);
-    c.setVolume(-20);
-    c.changeVolume(5);
+    QObject::connect(&ctx.player, &Player::volumeChanged, [&](int v) { announced << v; });
+    ctx.player.setVolume(97);
+    ctx.player.setVolume(ctx.player.volume() + (5));
+    ctx.player.setVolume(ctx.player.volume() + (-5));
+    ctx.player.setVolume(-20);
+    ctx.player.setVolume(ctx.player.volume() + (5));
     EXPECT_EQ(announced, (QList<int>{97, 100, 95, 0, 5}));
     EXPECT_EQ(player.volume(), 5);
     EXPECT_EQ(get("Liravo", "设置", "音量"), "5");
@@ -907,18 +908,18 @@ TEST_F(Playback, SeeksOnlyWithinAnOpenSong)
 {
     MainViewModel &c = loaded();
     QList<qint64> announced;
-    QObject::connect(&c, &MainViewModel::seeked, [&](qint64 ms) { announced << ms; });
-    c.seekBy(5000); // nothing open: no position to move from
-    c.seek(1000);
+    QObject::connect(&ctx.player, &Player::seeked, [&](qint64 ms) { announced << ms; });
+    ctx.player.seekBy(5000); // nothing open: no position to move from
+    ctx.player.seek(1000);
     EXPECT_TRUE(player.seeks.isEmpty());
 
     collectionOf(1);
     playing(1);
     player.positionMs = 3000;
     player.durationMs = 30000;
-    c.seekBy(-5000);
-    c.seekBy(12000);
-    c.seek(40000);
+    ctx.player.seekBy(-5000);
+    ctx.player.seekBy(12000);
+    ctx.player.seek(40000);
     EXPECT_EQ(player.seeks, (QList<qint64>{0, 12000, 30000}));
     EXPECT_EQ(announced, (QList<qint64>{0, 12000, 30000}));
 }

@@ -1,3 +1,4 @@
+#include "playback/player.h"
 #include "ui/appcontext.h"
 #include "base/settings.h"
 #include "store/memorysettingsbackend.h"

@@ -1,6 +1,7 @@
 // The music search window under the offscreen platform: layout, the hint
 // text, searching, adding, playing and saving, with canned replies and with
 // the loopback service.
+#include "playback/player.h"
 #include "ui/appcontext.h"
 #include "base/settings.h"
 #include "online/addressresolver.h"
@@ -93,7 +94,7 @@ void showActive(QWidget &w)
 TEST(SearchWindow, ControlsCaptionsGeometryAndTabOrder)
 {
     Fixture f;
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     EXPECT_EQ(w.objectName(), QStringLiteral("frm音乐搜索"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("搜索网络歌曲"));
     EXPECT_EQ(w.size(), QSize(399, 287));
@@ -125,7 +126,7 @@ TEST(SearchWindow, ControlsCaptionsGeometryAndTabOrder)
 TEST(SearchWindow, HintTextIsNeverSearched)
 {
     Fixture f;
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     auto *text = child<QLineEdit>(w, "Text1");
     auto *button = child<QPushButton>(w, "Command1");
     showActive(w);
@@ -156,7 +157,7 @@ TEST(SearchWindow, EnterSearchesAndListsTidiedResults)
                     + QStringLiteral("</a><a><!--t-->稻香 (Live)</a><a singerDetail") + singer
                     + QStringLiteral("</a><a><!--t-->无名</a><a><!--e--><br></a>"))
                        .toUtf8());
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     showActive(w);
     auto *text = child<QLineEdit>(w, "Text1");
     text->insert(kw);
@@ -180,7 +181,7 @@ TEST(SearchWindow, DoubleClickAddsOneEntryAndPlaysIt)
                    "<decode><![CDATA[c.mp3]]></decode></r>");
     fillResults(f.ctx, {{"周杰伦", "稻香"}, {"", "无名"}});
     addEntry(heldCollection(f.ctx.player), QStringLiteral("稻香"), QStringLiteral("周杰伦"), QString());
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     auto *list = child<QListWidget>(w, "List1");
     showActive(w);
 
@@ -212,7 +213,7 @@ TEST(SearchWindow, AddSelectedLinesSplitsAtEveryDash)
 {
     Fixture f;
     fillResults(f.ctx, {{"甲", "一"}, {"", "二"}, {"丙-丁", "三-四"}, {"戊", "五"}});
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     EXPECT_EQ(lines(w), (QStringList{"甲-一", "二", "丙-丁-三-四", "戊-五"}));
 
     w.addSelectedLines(); // nothing selected
@@ -241,7 +242,7 @@ TEST(SearchWindow, FullCollectionStaysIntactAndIsReportedOnce)
     for (int i = 0; i < 99; ++i)
         addEntry(heldCollection(f.ctx.player), QStringLiteral("歌%1").arg(i), QString(), QStringLiteral("/m/%1.mp3").arg(i));
     const SongCollection before = heldCollection(f.ctx.player);
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     child<QAction>(w, "m_全选")->trigger();
     w.addSelectedLines();
     EXPECT_EQ(heldCollection(f.ctx.player).count, 100);
@@ -264,7 +265,7 @@ TEST(SearchWindow, CreateNewCollectionSavesAllResults)
     QTemporaryDir dir;
     fillResults(f.ctx, {{"甲", "一"}, {"乙", "二"}});
     f.ctx.session.searchText = QStringLiteral("搜的词");
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     selectRows(w, {0});
 
     // Cancelled in the save dialog: nothing is written.
@@ -295,7 +296,7 @@ TEST(SearchWindow, CreateNewCollectionSavesAllResults)
 TEST(SearchWindow, RightClickPopsTheMenuWithSelectionDependentItems)
 {
     Fixture f;
-    SearchWindow empty(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow empty(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     showActive(empty);
     auto *list = child<QListWidget>(empty, "List1");
     QTest::mouseClick(list->viewport(), Qt::RightButton, {}, QPoint(10, 10));
@@ -304,7 +305,7 @@ TEST(SearchWindow, RightClickPopsTheMenuWithSelectionDependentItems)
     empty.close();
 
     fillResults(f.ctx, {{"甲", "一"}, {"乙", "二"}});
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     showActive(w);
     list = child<QListWidget>(w, "List1");
     auto *menu = child<QMenu>(w, "m_R");
@@ -349,10 +350,10 @@ TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)
                     QStringLiteral("255"));
     fillResults(f.ctx, {{"甲", "一"}});
     {
-        SearchWindow first(f.ctx.services, f.ctx.session, f.ctx.windows());
+        SearchWindow first(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
         EXPECT_EQ(lines(first), QStringList{"甲-一"});
     }
-    SearchWindow again(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow again(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     EXPECT_EQ(lines(again), QStringList{"甲-一"});
     EXPECT_EQ(child<QLineEdit>(again, "Text1")->text(), SearchWindow::hintText());
     EXPECT_EQ(again.pos(), main.pos());
@@ -369,7 +370,7 @@ TEST(SearchWindow, SearchesTheLoopbackServiceAndPlaysADoubleClickedSong)
     Fixture f(&http);
     f.setHosts(server.host(), server.host());
 
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     showActive(w);
     auto *text = child<QLineEdit>(w, "Text1");
     text->insert(QStringLiteral("周杰伦"));
@@ -410,7 +411,7 @@ TEST(SearchWindow, SilentServiceEndsTheSearchWithinTheLimitWithAMessage)
     fillResults(f.ctx, {{"甲", "一"}});
     f.player.report(MediaPlayer::Playing);
 
-    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.windows());
+    SearchWindow w(f.ctx.services, f.ctx.session, f.ctx.player, f.ctx.windows());
     showActive(w);
     child<QLineEdit>(w, "Text1")->insert(QStringLiteral("周杰伦"));
     QElapsedTimer clock;

@@ -1,5 +1,6 @@
 // The song list window as the rest of the player reaches it: through the
 // window hub's hooks and the main window's menu, with the doubles underneath.
+#include "playback/player.h"
 #include "windows/songlistwindow.h"
 #include "ui/appcontext.h"
 #include "windows/mainwindow.h"
@@ -56,7 +57,7 @@ protected:
 TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
-    ctx.windows().playFile(path);
+    ctx.player.playFile(path);
     QWidget *w = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
@@ -72,7 +73,7 @@ TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 
 TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
 {
-    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
+    ctx.player.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\n"));
     ctx.windows().showSongList();
     QPointer<QWidget> first = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_TRUE(first);
@@ -88,7 +89,7 @@ TEST_F(SongListHubTest, ClosedWindowComesBackWithTheSameCollection)
 TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
 {
     const QString path = writeYyu("evening.yyu", "Evening\r\nSinger A|Song one\r\n");
-    dialogs.openAnswers << path;
+    dialogs.openManyAnswers << QStringList{path};
     hub->mainWindow().findChild<QAction *>("m_Open")->trigger();
     ASSERT_EQ(dialogs.count("open"), 1);
     EXPECT_EQ(dialogs.asked[0].text, QString("音频文件|*.mp3;*.m4a;*.flac;*.ogg;*.oga;*.opus;*.wav;*.aac;*.wma;*.ape;"
@@ -99,7 +100,7 @@ TEST_F(SongListHubTest, MainWindowOpenFileLoadsACollection)
 
 TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
 {
-    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.player.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
     ctx.windows().showSongList();
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
@@ -109,18 +110,18 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     mp3.write("ID3 not empty");
     mp3.close();
     MainViewModel &c = hub->mainWindow().controller();
-    c.playFile(mp3.fileName());
+    ctx.player.playFile(mp3.fileName());
     player.report(MediaPlayer::Playing);
-    c.tick();
+    ctx.player.tick();
     EXPECT_EQ(rows(), QStringList{"晚风"});
     EXPECT_EQ(heldCollection(ctx.player).count, 1);
 
     // A song that never plays leaves no stale rows either.
-    ctx.windows().playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
+    ctx.player.playFile(writeYyu("night.yyu", "Night\r\nA|a\r\nB|b\r\n"));
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
     player.stateAfterPlay = MediaPlayer::Stopped;
-    c.playFile(mp3.fileName());
-    c.tick();
-    c.tick();
+    ctx.player.playFile(mp3.fileName());
+    ctx.player.tick();
+    ctx.player.tick();
     EXPECT_NE(rows(), (QStringList{"A-a", "B-b"}));
 }

@@ -67,7 +67,7 @@ protected:
     SongListWindow &window()
     {
         if (!win)
-            win = std::make_unique<SongListWindow>(ctx.services, ctx.session, ctx.windows());
+            win = std::make_unique<SongListWindow>(ctx.services, ctx.player, ctx.windows());
         return *win;
     }
     QListWidget *list1() { return window().findChild<QListWidget *>("List1"); }
@@ -167,7 +167,7 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
     main.setGeometry(100, 50, 400, 200);
     nav.main = &main;
     ctx.navigator = &nav;
-    SongListWindow first(ctx.services, ctx.session, ctx.windows());
+    SongListWindow first(ctx.services, ctx.player, ctx.windows());
     EXPECT_EQ(first.windowTitle(), QString("Liravo音乐播放器[创建属于我的歌集]"));
     EXPECT_EQ(first.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 0));
     EXPECT_NE(first.menuBar()->palette().color(QPalette::Window), QColor(0, 0, 0));
@@ -176,7 +176,7 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 
     settings->save("Liravo", "设置", "顶部标题", "我的播放器");
     settings->save("Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
-    SongListWindow second(ctx.services, ctx.session, ctx.windows());
+    SongListWindow second(ctx.services, ctx.player, ctx.windows());
     EXPECT_EQ(second.windowTitle(), QString("我的播放器[创建属于我的歌集]"));
     EXPECT_EQ(second.centralWidget()->palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
     // A window already loaded keeps its caption until it is loaded again.

@@ -1,6 +1,7 @@
 // Timer1 sleeps while no tick can change anything and wakes on user input,
 // engine events and a second copy's hand-off, which reaches the running copy
 // through the settings file without the store being read while idle.
+#include "playback/player.h"
 #include "windows/mainwindow.h"
 #include "playback/playentry.h"
 #include "windows/mainviewmodel.h"

@@ -17,6 +17,13 @@
 #include "desktop/qttranslations.h"
 #include "windows/scanwindow.h"
 #include "windows/updaterwindow.h"
+#include "desktop/qtbrowser.h"
+#include "desktop/xdgfileassociation.h"
+#include "engine/lazymediaplayer.h"
+#include "playback/player.h"
+#include "store/qtinstancelock.h"
+#include "ui/qttrayicon.h"
+#include "base/services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,16 +36,13 @@ namespace {
 class NoWindows : public Navigator {
 public:
     QWidget *existingMainWindow() override { return nullptr; }
-    void refreshSongList() override {}
     void showSongList() override {}
     void closeSongList() override {}
     void showSearchWindow() override {}
     void closeSearchWindow() override {}
     void showScanWindow() override {}
     void showUpdaterWindow() override {}
-    void playFile(const QString &) override {}
     void exitProgram() override {}
-    bool collectionInUse() override { return false; }
 };
 
 bool save(QWidget *w, const QString &file)
@@ -108,8 +112,27 @@ int main(int argc, char **argv)
     updater.loadManifest();
     ok = save(&updater, out.filePath(QStringLiteral("updater-window.png"))) && ok;
 
+    // Nothing plays here: an engine that is never made, and services that
+    // are never asked.
+    LazyMediaPlayer engine(nullptr);
+    QtBrowser browser;
+    QtTrayIcon tray;
+    QtInstanceLock lock(QStringLiteral("LiravoScreenshots"));
+    XdgFileAssociation association;
+    Services services{.settings = settings,
+                      .player = engine,
+                      .dialogs = dialogs,
+                      .http = http,
+                      .browser = browser,
+                      .tray = tray,
+                      .instanceLock = lock,
+                      .fileAssociation = association,
+                      .downloader = downloader,
+                      .launcher = launcher,
+                      .resolver = {}};
+    Player player(services);
     Session session;
-    ScanWindow scan(settings, dialogs, session, windows);
+    ScanWindow scan(settings, dialogs, session, player, windows);
     scan.show();
     ok = save(&scan, out.filePath(QStringLiteral("scan-window.png"))) && ok;
     return ok ? 0 : 1;

@@ -100,6 +100,24 @@ QString QtDialogs::openFile(const QString &filter, const QString &proposedName)
     return runFileDialog(false, filter, proposedName);
 }
 
+QStringList QtDialogs::openFiles(const QString &filter)
+{
+    QFileDialog dlg(owner());
+    if (!native_)
+        dlg.setOptions(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = qtNameFilters(filter);
+    if (!filters.isEmpty())
+        dlg.setNameFilters(filters);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    QStringList paths;
+    for (const QString &f : dlg.selectedFiles())
+        paths << QDir::cleanPath(QFileInfo(f).absoluteFilePath());
+    return paths;
+}
+
 QString QtDialogs::saveFile(const QString &filter, const QString &proposedName)
 {
     return runFileDialog(true, filter, proposedName);

@@ -15,6 +15,7 @@ public:
     QString inputBox(const QString &prompt, const QString &title,
                      const QString &defaultText) override;
     QString openFile(const QString &filter, const QString &proposedName) override;
+    QStringList openFiles(const QString &filter) override;
     QString saveFile(const QString &filter, const QString &proposedName) override;
     std::optional<qint32> chooseColor() override;
     QString browseForFolder(const QString &title, QWidget *owner) override;

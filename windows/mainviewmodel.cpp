@@ -27,6 +27,7 @@ MainViewModel::MainViewModel(AppContext &ctx, QColor greyText, QObject *parent)
     caption_ = designCaption();
     backColor_ = QColor(128, 128, 128);
     connect(&player_, &Player::changed, this, &MainViewModel::refresh);
+    connect(&player_, &Player::unplayableChanged, this, &MainViewModel::refresh);
 }
 
 void MainViewModel::load(const QIcon &windowIcon)
@@ -64,6 +65,14 @@ void MainViewModel::refresh()
         const PlayState state = player_.state();
         caption_ = StatusTexts::caption(c, state, topCaption_);
         tooltip_ = StatusTexts::tooltip(c, state, ctx_.services.settings.programAppName(), siteUrl_);
+        // A song being skipped because it cannot play says so, and why.
+        const QString why = player_.currentUnplayableReason();
+        if (!why.isEmpty()) {
+            const SongEntry &e = c.entry(c.currentIndex);
+            const QString name = e.songName.isEmpty() ? StatusTexts::fileBaseName(e.address) : e.songName;
+            caption_ = name + QStringLiteral("[无法播放][") + topCaption_ + QLatin1Char(']');
+            tooltip_ = QStringLiteral("无法播放“%1”：%2").arg(name, why);
+        }
         ctx_.services.tray.modify(tooltip_);
     }
     Q_EMIT stateChanged();

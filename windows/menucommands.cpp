@@ -5,6 +5,7 @@
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
 #include "collection/songlistlogic.h"
+#include "playback/filedrops.h"
 #include "ui/appcontext.h"
 #include "desktop/dialogs.h"
 #include "desktop/trayicon.h"
@@ -16,11 +17,14 @@ MenuCommands::MenuCommands(AppContext &ctx, MainViewModel &controller)
 
 void MenuCommands::openFile()
 {
-    const QString file = ctx_.services.dialogs.openFile(QStringLiteral("音频文件|") % audioFilePatterns()
-                                                            % QStringLiteral(";*.yyu;") % playlistFilePatterns(),
-                                                        QString());
-    if (!file.isEmpty() && fileExists(file))
-        ctx_.player.playFile(file);
+    // One file opens by its type; several songs become the collection, as
+    // when they are dropped on the window.
+    const QStringList files = ctx_.services.dialogs.openFiles(
+        QStringLiteral("音频文件|") % audioFilePatterns() % QStringLiteral(";*.yyu;") % playlistFilePatterns());
+    if (files.size() == 1 && fileExists(files.first()))
+        ctx_.player.playFile(files.first());
+    else if (files.size() > 1 && dropOnMainWindow(ctx_.services.dialogs, ctx_.player, files))
+        ctx_.windows().showSongList();
 }
 
 void MenuCommands::topCaption()

@@ -100,6 +100,8 @@ void ScanWindow::addToLocalList()
         if (list_->item(r)->isSelected())
             rows << r;
     }
+    if (!player_.mayReplaceCollection())
+        return;
     const int leftOut = addPicksToLocalList(session_.localList, session_.scanList, rows);
     player_.replaceCollection(session_.localList);
     if (leftOut > 0) {

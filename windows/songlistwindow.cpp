@@ -23,10 +23,18 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTimer>
 
 #include <memory>
+
+namespace {
+// A playlist longer than this is no list of songs a user keeps.
+constexpr qint64 kMaxPlaylistBytes = 16 * 1024 * 1024;
+} // namespace
 
 SongListWindow::SongListWindow(Services &services, Player &player, Navigator &windows, QWidget *parent)
     : QMainWindow(parent), services_(services), player_(player), windows_(windows)
@@ -53,10 +61,12 @@ SongListWindow::SongListWindow(Services &services, Player &player, Navigator &wi
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(services_.dialogs, player_, paths); });
-    connect(&player_, &Player::collectionChanged, this, [this] {
-        if (loaded_)
-            refreshList();
-    });
+    for (auto changed : {&Player::collectionChanged, &Player::unplayableChanged}) {
+        connect(&player_, changed, this, [this] {
+            if (loaded_)
+                refreshList();
+        });
+    }
     // A fixed client area: the window is as large as the menu bar plus it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -75,6 +85,8 @@ void SongListWindow::buildMenus()
     save_ = namedAction(file, "m_Save", QStringLiteral("保存歌集"));
     savePlaylist_ = namedAction(file, "m_SavePlaylist", QStringLiteral("另存为播放列表"));
     namedSeparator(file, "f");
+    connect(namedAction(file, "m_AddSongs", QStringLiteral("添加歌曲…")), &QAction::triggered, this,
+            &SongListWindow::addSongs);
     connect(namedAction(file, "m_New", QStringLiteral("新歌集")), &QAction::triggered, this,
             &SongListWindow::startNewCollection);
     connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
@@ -92,6 +104,20 @@ void SongListWindow::buildMenus()
             &SongListWindow::editSelected);
     connect(namedAction(popup_, "m_Delete", QStringLiteral("删除该条")), &QAction::triggered, this,
             &SongListWindow::deleteSelected);
+
+    // Keys on a row: Delete removes it, Enter plays it.
+    auto *remove = new QAction(songList_);
+    remove->setObjectName(QStringLiteral("key_delete"));
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, this, &SongListWindow::deleteSelected);
+    songList_->addAction(remove);
+    auto *play = new QAction(songList_);
+    play->setObjectName(QStringLiteral("key_play"));
+    play->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    play->setShortcutContext(Qt::WidgetShortcut);
+    connect(play, &QAction::triggered, this, &SongListWindow::playSelected);
+    songList_->addAction(play);
 
     connect(save_, &QAction::triggered, this, &SongListWindow::saveCurrentCollection);
     connect(savePlaylist_, &QAction::triggered, this, &SongListWindow::saveAsPlaylist);
@@ -142,8 +168,15 @@ void SongListWindow::refreshList()
     const SongCollection &c = player_.collection();
 
     albumList_->addItem(c.albumName);
-    for (int n = 1; n <= c.count; ++n)
-        songList_->addItem(songRowText(c.entry(n)));
+    for (int n = 1; n <= c.count; ++n) {
+        auto *row = new QListWidgetItem(songRowText(c.entry(n)), songList_);
+        // A song that could not be played carries a mark and says why.
+        const QString why = player_.unplayableReason(c.entry(n));
+        if (!why.isEmpty()) {
+            row->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            row->setToolTip(QStringLiteral("无法播放：") + why);
+        }
+    }
 
     save_->setEnabled(hasUnsavedSongs(c));
     savePlaylist_->setEnabled(c.count > 0);
@@ -193,6 +226,52 @@ void SongListWindow::deleteSelected()
     if (row < 0 || row >= player_.collection().count)
         return;
     player_.editCollection([row](SongCollection &c) { removeEntry(c, row + 1); });
+}
+
+void SongListWindow::addSongs()
+{
+    const QStringList files = services_.dialogs.openFiles(
+        QStringLiteral("歌曲和播放列表|") % audioFilePatterns() % QLatin1Char(';') % playlistFilePatterns());
+    // Songs are added as they are; a playlist adds the songs it lists.
+    QStringList songs;
+    SongCollection listed;
+    for (const QString &f : files) {
+        if (!isPlaylistFile(f)) {
+            songs << f;
+            continue;
+        }
+        QFile playlist(f);
+        if (!playlist.open(QIODevice::ReadOnly))
+            continue;
+        const QString type = fileExtension(f);
+        const PlaylistFile::Kind kind = type == QLatin1String(".pls")    ? PlaylistFile::Kind::Pls
+                                        : type == QLatin1String(".m3u8") ? PlaylistFile::Kind::M3u8
+                                                                         : PlaylistFile::Kind::M3u;
+        const PlaylistFile::Parsed parsed =
+            PlaylistFile::parse(playlist.read(kMaxPlaylistBytes), kind, QFileInfo(f).absolutePath());
+        for (int n = 1; n <= parsed.collection.count && !listed.isFull(); ++n)
+            listed.entry(++listed.count) = parsed.collection.entry(n);
+    }
+    if (!songs.isEmpty())
+        dropOnSongList(services_.dialogs, player_, songs);
+    if (listed.count == 0)
+        return;
+    int leftOut = 0;
+    player_.editCollection([&](SongCollection &c) {
+        for (int n = 1; n <= listed.count; ++n) {
+            if (c.isFull()) {
+                ++leftOut;
+                continue;
+            }
+            c.entry(++c.count) = listed.entry(n);
+            c.saved = false;
+            c.changed = true;
+        }
+    });
+    if (leftOut > 0)
+        services_.dialogs.messageBox(QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。")
+                                         .arg(SongCollection::kCapacity)
+                                         .arg(leftOut));
 }
 
 void SongListWindow::startNewCollection()

@@ -24,7 +24,8 @@ public:
     // The commands behind the lists and menus.
     void playSelected();        // double click on List1
     void editSelected();        // "编辑该条"
-    void deleteSelected();      // "删除该条"
+    void deleteSelected();      // "删除该条", Delete
+    void addSongs();            // "添加歌曲…": songs and playlists, several at once
     void startNewCollection();  // "新歌集"
     void openCollection();      // "打开歌集"
     void saveCurrentCollection(); // "保存歌集"

@@ -86,6 +86,12 @@ QString FakeDialogs::openFile(const QString &filter, const QString &proposedName
     return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
 }
 
+QStringList FakeDialogs::openFiles(const QString &filter)
+{
+    record({QStringLiteral("open"), filter, {}});
+    return openManyAnswers.isEmpty() ? QStringList() : openManyAnswers.dequeue();
+}
+
 QString FakeDialogs::saveFile(const QString &filter, const QString &proposedName)
 {
     record({QStringLiteral("save"), filter, proposedName});

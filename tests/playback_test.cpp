@@ -1,0 +1,163 @@
+// The Player on its own, without a window: what replaces a collection asks
+// first when the user would lose changes, songs that cannot play are marked
+// and said so, and a collection where nothing plays stops once.
+#include "base/playmode.h"
+#include "playback/filedrops.h"
+#include "playback/player.h"
+#include "collection/yyufile.h"
+#include "support/fakeservices.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace {
+class PlayerAlone : public ::testing::Test, public FakeServices {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ctx.player.load();
+    }
+    QString file(const QString &name, const QByteArray &bytes = "ID3 not empty")
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    // A collection the user made and has not saved.
+    void unsavedCollectionOf(int n)
+    {
+        SongCollection c;
+        for (int i = 1; i <= n; ++i)
+            c.entry(i) = {QStringLiteral("S%1").arg(i), dir.filePath(QStringLiteral("%1.mp3").arg(i)), {}, true};
+        c.count = qint16(n);
+        c.changed = true;
+        heldCollection(ctx.player) = c;
+    }
+    QString yyu()
+    {
+        SongCollection c;
+        c.entry(1) = {QStringLiteral("一"), QStringLiteral("/music/1.mp3"), {}, true};
+        c.count = 1;
+        saveCollection(c, dir.filePath(QStringLiteral("list.yyu")), dialogs);
+        return dir.filePath(QStringLiteral("list.yyu"));
+    }
+
+    QTemporaryDir dir;
+};
+} // namespace
+
+TEST_F(PlayerAlone, EveryWayOfReplacingAnUnsavedCollectionAsksFirst)
+{
+    const struct {
+        const char *what;
+        std::function<void(PlayerAlone &)> replace;
+    } ways[] = {
+        {"a lone song", [](PlayerAlone &t) { t.ctx.player.playFile(t.file("new.mp3")); }},
+        {"a .yyu", [](PlayerAlone &t) { t.ctx.player.playFile(t.yyu()); }},
+        {"a playlist",
+         [](PlayerAlone &t) { t.ctx.player.playFile(t.file("new.m3u", t.file("x.mp3").toUtf8() + "\n")); }},
+        {"a drop of several songs",
+         [](PlayerAlone &t) {
+             dropOnMainWindow(t.dialogs, t.ctx.player, {t.file("a.mp3"), t.file("b.mp3")});
+         }},
+        {"a hand-off from a second copy",
+         [](PlayerAlone &t) {
+             t.backend.write(QStringLiteral("Liravo"), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
+                             t.file("handed.mp3"));
+             t.ctx.player.pickUpHandOff();
+         }},
+    };
+    for (const auto &way : ways) {
+        for (const Dialogs::Answer answer : {Dialogs::Answer::No, Dialogs::Answer::Yes}) {
+            unsavedCollectionOf(3);
+            dialogs.asked.clear();
+            dialogs.messageAnswers.clear();
+            dialogs.messageAnswers.enqueue(answer);
+            way.replace(*this);
+            ASSERT_EQ(dialogs.count("message"), 1) << way.what;
+            EXPECT_EQ(dialogs.asked[0].text, "当前歌集尚未保存，是否舍去当前歌集？") << way.what;
+            EXPECT_EQ(dialogs.asked[0].title, "未保存") << way.what;
+            const bool kept = ctx.player.collection().count == 3 && ctx.player.collection().changed;
+            EXPECT_EQ(kept, answer == Dialogs::Answer::No) << way.what;
+        }
+        // Nothing to lose: replaced without a question.
+        heldCollection(ctx.player) = SongCollection{};
+        dialogs.asked.clear();
+        way.replace(*this);
+        EXPECT_EQ(dialogs.count("message"), 0) << way.what;
+        EXPECT_GT(ctx.player.collection().count, 0) << way.what;
+    }
+}
+
+TEST_F(PlayerAlone, ASongThatNeverPlaysIsMarkedWithItsReason)
+{
+    const QString broken = file("broken.mp3", "not audio");
+    SongCollection c;
+    c.entry(1) = {QStringLiteral("坏"), broken, {}, true};
+    c.entry(2) = {QStringLiteral("没了"), dir.filePath(QStringLiteral("gone.mp3")), {}, true};
+    c.entry(3) = {QStringLiteral("网上"), {}, QStringLiteral("某人"), false};
+    c.entry(4) = {QStringLiteral("好"), file("good.mp3"), {}, true};
+    c.count = 4;
+    ctx.player.replaceCollection(c);
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表播放")));
+    QSignalSpy marked(&ctx.player, &Player::unplayableChanged);
+
+    ctx.player.play(1);
+    player.report(MediaPlayer::Stopped); // never reached Playing
+    EXPECT_EQ(ctx.player.currentUnplayableReason(), "");
+    ctx.player.tick(); // skips to entry 2
+    EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(1)), "无法解码");
+    EXPECT_EQ(ctx.player.currentIndex(), 2);
+    player.report(MediaPlayer::Stopped);
+    ctx.player.tick();
+    EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(2)), "文件不存在");
+    player.report(MediaPlayer::Stopped);
+    ctx.player.tick();
+    EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(3)), "找不到歌曲地址");
+    EXPECT_EQ(ctx.player.currentIndex(), 4);
+    EXPECT_EQ(marked.size(), 3);
+
+    // One that plays carries no mark, and playing a marked one again clears it.
+    player.report(MediaPlayer::Playing);
+    EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(4)), "");
+    QFile::resize(broken, 0);
+    QFile(broken).open(QIODevice::WriteOnly);
+    ctx.player.play(1);
+    player.report(MediaPlayer::Playing);
+    EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(1)), "");
+    EXPECT_EQ(dialogs.count("message"), 0);
+}
+
+TEST_F(PlayerAlone, ACollectionWhereNothingPlaysStopsOnceWithAWord)
+{
+    for (const char *mode : {"列表循环", "随机播放", "单曲循环"}) {
+        SongCollection c;
+        for (int i = 1; i <= 3; ++i)
+            c.entry(i) = {QStringLiteral("S%1").arg(i), dir.filePath(QStringLiteral("missing%1.mp3").arg(i)), {}, true};
+        c.count = 3;
+        ctx.player.replaceCollection(c);
+        ctx.player.setMode(PlayMode::fromText(QString::fromUtf8(mode)));
+        dialogs.asked.clear();
+        ctx.player.play(1);
+        int changes = 0;
+        for (int round = 0; round < 20 && ctx.player.wanted(); ++round) {
+            player.report(MediaPlayer::Stopped);
+            ctx.player.tick();
+            ++changes;
+        }
+        EXPECT_FALSE(ctx.player.wanted()) << mode;
+        EXPECT_LE(changes, 12) << mode; // each song tried a few times at most, then a stop
+        EXPECT_LE(dialogs.count("message"), 1) << mode;
+        // Ticks after the stop start nothing again.
+        const int urls = int(player.urls.size());
+        ctx.player.tick();
+        ctx.player.tick();
+        EXPECT_EQ(player.urls.size(), urls) << mode;
+    }
+}
