@@ -75,6 +75,11 @@ MprisBridge::MprisBridge(Player &player, MprisService &service, HttpClient &http
 {
     connect(&player_, &Player::changed, this, &MprisBridge::announceChanges);
     connect(&player_, &Player::stateChanged, this, &MprisBridge::announceChanges);
+    // A mode chosen anywhere but through shuffle forgets what shuffle left.
+    connect(&player_, &Player::modeChanged, this, [this] {
+        if (player_.mode().kind() != PlayMode::Kind::Shuffle)
+            modeBeforeShuffle_.clear();
+    });
     connect(&player_, &Player::seeked, this, [this](qint64 ms) {
         if (published_)
             service_.seeked(ms * 1000);

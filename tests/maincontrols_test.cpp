@@ -250,10 +250,14 @@ TEST_F(Controls, DropOnTheMainWindow)
     QStringList many;
     for (int i = 0; i < 103; ++i)
         many << file(QStringLiteral("many/%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
+    // The dropped list is the user's: replacing it asks first.
+    EXPECT_TRUE(heldCollection(ctx.player).changed);
+    dialogs.messageAnswers << Dialogs::Answer::Yes;
     EXPECT_TRUE(dropOnMainWindow(ctx.services.dialogs, ctx.player, {dir.filePath("many")}));
     EXPECT_EQ(heldCollection(ctx.player).count, 100);
     EXPECT_EQ(heldCollection(ctx.player).entry(100).address, many[99]);
-    ASSERT_EQ(dialogs.count("message"), 1);
+    ASSERT_EQ(dialogs.count("message"), 2);
+    EXPECT_EQ(dialogs.asked.first().text, "当前歌集尚未保存，是否舍去当前歌集？");
     EXPECT_EQ(dialogs.asked.last().text, "本地列表最多只能保存100首歌曲，有3首没有添加。");
 }
 

@@ -4,7 +4,6 @@
 #include "base/playmode.h"
 #include "playback/filedrops.h"
 #include "playback/player.h"
-#include "collection/yyufile.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -39,14 +38,7 @@ public:
         c.changed = true;
         heldCollection(ctx.player) = c;
     }
-    QString yyu()
-    {
-        SongCollection c;
-        c.entry(1) = {QStringLiteral("一"), QStringLiteral("/music/1.mp3"), {}, true};
-        c.count = 1;
-        saveCollection(c, dir.filePath(QStringLiteral("list.yyu")), dialogs);
-        return dir.filePath(QStringLiteral("list.yyu"));
-    }
+    QString yyu() { return file(QStringLiteral("list.yyu"), "Night\r\nA|a\r\n"); }
 
     QTemporaryDir dir;
 };

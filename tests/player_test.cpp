@@ -101,6 +101,8 @@ protected:
     void playing(int n, PlayState state = MediaPlayer::Playing)
     {
         ctx.player.play(n);
+        // A song that ended or stopped had played before.
+        player.report(MediaPlayer::Playing);
         player.report(state);
     }
 
@@ -781,8 +783,20 @@ TEST_F(Playback, ExitAsksOnlyAfterTheUserChangedTheCollection)
     const std::vector<Case> cases = {
         {"one opened song", [&] { ctx.player.playFile(mp3); }, false},
         {"a loaded file", [&] { ctx.player.playFile(yyuPath); }, false},
-        {"one song over a list the user made",
-         [&] { collectionOf(3, false); ctx.player.playFile(mp3); }, false},
+        {"one song over a list the user made, which the user let go",
+         [&] {
+             collectionOf(3, false);
+             dialogs.messageAnswers.enqueue(Dialogs::Answer::Yes);
+             ctx.player.playFile(mp3);
+         },
+         false},
+        {"one song over a list the user made and kept",
+         [&] {
+             collectionOf(3, false);
+             dialogs.messageAnswers.enqueue(Dialogs::Answer::No);
+             ctx.player.playFile(mp3);
+         },
+         true},
         {"an entry added", [&] { ctx.player.playFile(yyuPath); addEntry(heldCollection(ctx.player), "x", "", ""); }, true},
         {"an entry removed", [&] { ctx.player.playFile(yyuPath); removeEntry(heldCollection(ctx.player), 1); }, true},
         {"an entry renamed",
@@ -867,8 +881,11 @@ TEST_F(Playback, ColourCommands)
     dialogs.colorAnswers.enqueue(0xFF0000); // blue in this layout
     c.commands().fontColor();
     EXPECT_EQ(get("Liravo", "设置", "字体颜色"), "16711680");
+    // Enabled labels take the colour; disabled ones stay grey, whatever the
+    // chosen colour is.
     for (int i = 0; i < MainViewModel::kLabelCount; ++i)
-        EXPECT_EQ(c.labelColor(i), QColor(0, 0, 255)) << i;
+        EXPECT_EQ(c.labelColor(i), c.labelEnabled(i) ? QColor(0, 0, 255) : kGrey) << i;
+    EXPECT_FALSE(c.labelEnabled(MainViewModel::Previous));
 
     dialogs.colorAnswers.enqueue(0x00FFFF);
     c.commands().backColor();

@@ -139,7 +139,7 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
     EXPECT_EQ(file->title(), QString("歌集"));
     EXPECT_EQ(file->actions(),
               (QList<QAction *>{action("m_Open"), action("m_Save"), action("m_SavePlaylist"), sep,
-                                action("m_New")}));
+                                action("m_AddSongs"), action("m_New")}));
 
     auto *popup = w.findChild<QMenu *>("m");
     ASSERT_NE(popup, nullptr);

@@ -8,7 +8,6 @@
 #include "store/memorysettingsbackend.h"
 #include "store/qtinstancelock.h"
 #include "store/sqlitesettingsbackend.h"
-#include "collection/yyufile.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -55,12 +54,10 @@ protected:
     // A saved collection of two songs.
     QString yyuFile(const QString &name)
     {
-        SongCollection c;
-        c.entry(1) = {QStringLiteral("一"), QStringLiteral("/music/1.mp3"), {}, true};
-        c.entry(2) = {QStringLiteral("二"), QStringLiteral("/music/2.mp3"), {}, true};
-        c.count = 2;
-        saveCollection(c, dir.filePath(name), dialogs);
-        return dir.filePath(name);
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Night\r\nA|a\r\nB|b\r\n");
+        return f.fileName();
     }
 
     QTemporaryDir dir;

@@ -49,7 +49,12 @@ public:
     int reads = 0;
 };
 
-class TickSleep : public ::testing::Test, protected FakeServices {
+// The engine is made before the services that use it and outlives them.
+struct EngineFirst {
+    FakeMediaPlayer engine;
+};
+
+class TickSleep : public ::testing::Test, protected EngineFirst, protected FakeServices {
 protected:
     TickSleep() : FakeServices({.player = &engine}) {}
     void SetUp() override
@@ -70,7 +75,6 @@ protected:
         ctx.player.play(1);
     }
 
-    FakeMediaPlayer engine;
     std::unique_ptr<MainWindow> window;
     QTimer *timer = nullptr;
 };

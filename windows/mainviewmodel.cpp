@@ -40,9 +40,9 @@ void MainViewModel::load(const QIcon &windowIcon)
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);
     ctx_.services.tray.add(windowIcon, caption_);
-    loaded_ = true;
     player_.load();
-    refresh();
+    // The caption and the tooltip keep their first texts until the first tick.
+    loaded_ = true;
 }
 
 const QString &MainViewModel::playMode() const

@@ -100,7 +100,9 @@ void ScanWindow::addToLocalList()
         if (list_->item(r)->isSelected())
             rows << r;
     }
-    if (!player_.mayReplaceCollection())
+    // Adding to the local list that is already the collection only extends
+    // it; anything else the user made is asked about first.
+    if (player_.collection() != session_.localList && !player_.mayReplaceCollection())
         return;
     const int leftOut = addPicksToLocalList(session_.localList, session_.scanList, rows);
     player_.replaceCollection(session_.localList);

@@ -167,7 +167,8 @@ void SongListWindow::refreshList()
     }
     const SongCollection &c = player_.collection();
 
-    albumList_->addItem(c.albumName);
+    if (c.count > 0 || !c.albumName.isEmpty())
+        albumList_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n) {
         auto *row = new QListWidgetItem(songRowText(c.entry(n)), songList_);
         // A song that could not be played carries a mark and says why.
