@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <cmath>
 
 namespace {
 const QString kPlayText = QStringLiteral("播放");
@@ -60,6 +61,17 @@ void PlayerController::load(const QIcon &windowIcon)
 
     const qint64 volume = s.number(SettingKeys::volume);
     ctx_.services.player.setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    const QString gain = s.value(SettingKeys::replayGain);
+    const ReplayGainMode gainMode = gain == QLatin1String("单曲")   ? ReplayGainMode::Track
+                                    : gain == QLatin1String("专辑") ? ReplayGainMode::Album
+                                                                    : ReplayGainMode::Off;
+    const auto decibels = [&s](const SettingKey &key) {
+        bool ok = false;
+        const double db = s.value(key).trimmed().toDouble(&ok);
+        return ok && std::isfinite(db) ? db : 0.0;
+    };
+    ctx_.services.player.setReplayGain(gainMode, decibels(SettingKeys::replayGainPreamp),
+                                       decibels(SettingKeys::replayGainFallback));
     // The site shown in the tooltip cannot change while the program runs, so
     // the tick does not read it again ten times a second.
     siteUrl_ = makerSiteUrl(s);

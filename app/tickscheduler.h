@@ -28,6 +28,7 @@ public Q_SLOTS:
 
     void engineStateChanged(PlayState) override { wake(); }
     void engineTagsChanged() override { wake(); }
+    void engineAdvanced(const QString &) override { wake(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

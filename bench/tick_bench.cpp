@@ -33,6 +33,9 @@ public:
     qint64 position() const override { return 61000; }
     qint64 duration() const override { return 245000; }
     void seek(qint64) override {}
+    void setObserver(MediaPlayerObserver *) override {}
+    void setNextUrl(const QString &) override {}
+    void setReplayGain(ReplayGainMode, double, double) override {}
 
 private:
     QString url_;

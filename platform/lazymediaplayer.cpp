@@ -11,6 +11,7 @@ void LazyMediaPlayer::setUrl(const QString &url)
         engine_ = factory_();
         if (engine_) {
             engine_->setVolume(volume_);
+            engine_->setReplayGain(gainMode_, preampDb_, fallbackDb_);
             engine_->setObserver(observer_);
         }
     }
@@ -29,6 +30,22 @@ void LazyMediaPlayer::setUrl(const QString &url)
 QString LazyMediaPlayer::url() const
 {
     return engine_ ? engine_->url() : url_;
+}
+
+void LazyMediaPlayer::setNextUrl(const QString &url)
+{
+    // Without an engine nothing plays, so nothing follows either.
+    if (engine_)
+        engine_->setNextUrl(url);
+}
+
+void LazyMediaPlayer::setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb)
+{
+    gainMode_ = mode;
+    preampDb_ = preampDb;
+    fallbackDb_ = fallbackDb;
+    if (engine_)
+        engine_->setReplayGain(mode, preampDb, fallbackDb);
 }
 
 void LazyMediaPlayer::play()

@@ -6,8 +6,8 @@
 
 // Stands in for the audio engine until the first source is set, so starting
 // the player loads no audio libraries and opens no device. Until then it
-// reports "nothing open" and takes transport calls as no-ops; the volume it is
-// given is handed on when the engine is made. Without an engine every source
+// reports "nothing open" and takes transport calls as no-ops; the volume and
+// ReplayGain it is given are handed on when the engine is made. Without an engine every source
 // ends stopped at once, so the timer moves on instead of waiting forever.
 class LazyMediaPlayer : public MediaPlayer {
 public:
@@ -17,6 +17,7 @@ public:
 
     void setUrl(const QString &url) override;
     QString url() const override;
+    void setNextUrl(const QString &url) override;
     void play() override;
     void pause() override;
     void stop() override;
@@ -25,6 +26,8 @@ public:
     QString author() const override;
     void setVolume(int volume0to100) override;
     int volume() const override;
+    // Handed on to the engine once it is made.
+    void setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb) override;
     qint64 position() const override;
     qint64 duration() const override;
     void seek(qint64 ms) override;
@@ -38,5 +41,8 @@ private:
     QString url_;
     PlayState state_ = Undefined; // without an engine
     int volume_ = 100;
+    ReplayGainMode gainMode_ = ReplayGainMode::Off;
+    double preampDb_ = 0;
+    double fallbackDb_ = 0;
     MediaPlayerObserver *observer_ = nullptr;
 };

@@ -905,6 +905,32 @@ TEST_F(Player, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
     EXPECT_EQ(get("Liravo", "设置", "音量"), "5");
 }
 
+TEST_F(Player, ReplayGainSettingsReachTheEngine)
+{
+    const struct {
+        const char *mode, *preamp, *fallback;
+        const char *call;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, "gain 0 0 0"}, // off unless chosen
+        {"单曲", "-3.5", "2", "gain 1 -3.5 2"},
+        {"专辑", " 6 ", "-6", "gain 2 6 -6"},
+        {"关闭", "4", "4", "gain 0 4 4"},
+        {"响亮", "很大", "inf", "gain 0 0 0"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.call);
+        backend.clear();
+        player.calls.clear();
+        const std::pair<const char *, const char *> stored[] = {
+            {"音量均衡", k.mode}, {"均衡前置增益", k.preamp}, {"均衡默认增益", k.fallback}};
+        for (const auto &[key, value] : stored)
+            if (value)
+                settings.save("Liravo", "设置", key, QString::fromUtf8(value));
+        loaded();
+        EXPECT_EQ(player.calls.filter("gain "), QStringList{k.call});
+    }
+}
+
 TEST_F(Player, SeeksOnlyWithinAnOpenSong)
 {
     PlayerController &c = loaded();
