@@ -62,8 +62,8 @@ void PlayerController::load(const QIcon &windowIcon)
     const qint64 volume = s.number(SettingKeys::volume);
     ctx_.services.player.setVolume(int(qBound(qint64(0), volume, qint64(100))));
     const QString gain = s.value(SettingKeys::replayGain);
-    const ReplayGainMode gainMode = gain == QLatin1String("单曲")   ? ReplayGainMode::Track
-                                    : gain == QLatin1String("专辑") ? ReplayGainMode::Album
+    const ReplayGainMode gainMode = gain == QStringLiteral("单曲")   ? ReplayGainMode::Track
+                                    : gain == QStringLiteral("专辑") ? ReplayGainMode::Album
                                                                     : ReplayGainMode::Off;
     const auto decibels = [&s](const SettingKey &key) {
         bool ok = false;

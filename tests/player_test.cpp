@@ -137,8 +137,8 @@ TEST_F(Player, LoadOnAnEmptyStore)
         EXPECT_EQ(c.labelColor(i), QColor(255, 0, 0)) << i;
     EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
     EXPECT_EQ(c.caption(), "Liravo");
-    // The engine is told nothing but its volume, so it can stay unloaded.
-    EXPECT_EQ(player.calls, QStringList{"volume 80"});
+    // The engine is told nothing but its volume and loudness, so it can stay unloaded.
+    EXPECT_EQ(player.calls, (QStringList{"volume 80", "gain 0 0 0"}));
     EXPECT_EQ(tray.adds, 1);
     EXPECT_EQ(tray.tooltip(), "Liravo");
 }
