@@ -106,7 +106,10 @@ def pss_mib(pids):
 
 class Monitor:
     """Records the null sink's monitor (S16LE stereo 44.1 kHz) from now on,
-    each piece stamped with the monotonic time it arrived."""
+    each piece stamped with the monotonic time it arrived. A sample's time is
+    found by counting samples from the start of the recording, which is the
+    earliest a piece could have begun; so the monitor can ask for a long
+    latency, which leaves the sink's and the players' wakeups as they are."""
     RATE = 44100
     FRAME = 4
     LOUD = 64  # of 32767: anything the tones make, well above dither
@@ -115,7 +118,7 @@ class Monitor:
         env = dict(os.environ, PULSE_SERVER="unix:" + pulse.socket)
         self.proc = subprocess.Popen(
             ["parec", "-d", "bench.monitor", "--raw", "--format=s16le", "--rate=44100",
-             "--channels=2", "--latency-msec=5"],
+             "--channels=2", "--latency-msec=100"],
             env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.pieces = []  # (arrival time, bytes)
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -141,14 +144,18 @@ class Monitor:
 
     def first_sound(self, since):
         """ms from `since` to the first loud sample, or None."""
-        for arrived, data in list(self.pieces):
-            if arrived < since:
-                continue
-            frames = len(data) // self.FRAME
-            for f in range(frames):
+        pieces = list(self.pieces)
+        start, frames = None, 0
+        for arrived, data in pieces:
+            frames += len(data) // self.FRAME
+            begun = arrived - frames / self.RATE
+            start = begun if start is None else min(start, begun)
+        frames = 0
+        for arrived, data in pieces:
+            for f in range(len(data) // self.FRAME):
                 if self._loud(data, f * self.FRAME):
-                    # The piece arrived with its last frame: go back to this one.
-                    return (arrived - since) * 1000 - (frames - f) * 1000 / self.RATE
+                    return (start + (frames + f) / self.RATE - since) * 1000
+            frames += len(data) // self.FRAME
         return None
 
     def longest_gap(self, since):
@@ -362,6 +369,11 @@ def launch(args, player, home, song, display_num, pulse, window=None, gap=False)
         time.sleep(args.settle)
         pids = tree(pid)
         r["rss"], r["pss"] = rss_mib(pids), pss_mib(pids)
+        if monitor and not gap:
+            # Not recording while the CPU and wakeups are counted.
+            r["sound"] = monitor.first_sound(started)
+            monitor.close()
+            monitor = None
         c0, w0, t0 = cpu_ticks(pids), switches(pids), time.monotonic()
         time.sleep(args.window if window is None else window)
         pids = tree(pid)
@@ -371,7 +383,7 @@ def launch(args, player, home, song, display_num, pulse, window=None, gap=False)
         r["rsslate"] = rss_mib(pids)
         if monitor:
             r["sound"] = monitor.first_sound(started)
-            r["gap"] = monitor.longest_gap(started) if gap else None
+            r["gap"] = monitor.longest_gap(started)
         try:
             player.quit(env, pid)
         except Exception:
