@@ -110,6 +110,10 @@ int main(int argc, char **argv)
                     .resolver = {}}};
     ctx.services.resolver = makeResolver(ctx.services);
     ctx.session.commandLine = commandLineOf(QCoreApplication::arguments());
+    // A song given to play: the engine's libraries start while the window is
+    // made, not after it is shown.
+    if (!ctx.session.commandLine.isEmpty())
+        player.prepareInBackground([] { warmEngineModule(engineModuleCandidates()); });
 
     StartupProcedure startup(ctx);
     startup.run();

@@ -215,6 +215,11 @@ QString tagText(const gchar *utf8)
 
 } // namespace
 
+bool GstPlayer::startLibraries()
+{
+    return initGstreamer();
+}
+
 GstPlayer::Options GstPlayer::optionsFromEnvironment()
 {
     Options o;

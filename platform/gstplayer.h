@@ -38,6 +38,9 @@ public:
     };
     // Options from LIRAVO_AO.
     static Options optionsFromEnvironment();
+    // Starts GStreamer with the player's plugins, once; any thread. The
+    // first source does it otherwise.
+    static bool startLibraries();
 
     explicit GstPlayer(const Options &options, QObject *parent = nullptr);
     ~GstPlayer() override;

@@ -2,12 +2,25 @@
 
 LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}
 
-LazyMediaPlayer::~LazyMediaPlayer() = default;
+LazyMediaPlayer::~LazyMediaPlayer()
+{
+    if (warming_.joinable())
+        warming_.join();
+}
+
+void LazyMediaPlayer::prepareInBackground(std::function<void()> warm)
+{
+    if (engine_ || factoryTried_ || warming_.joinable() || !warm)
+        return;
+    warming_ = std::thread(std::move(warm));
+}
 
 void LazyMediaPlayer::setUrl(const QString &url)
 {
     if (!engine_ && factory_ && !factoryTried_) {
         factoryTried_ = true;
+        if (warming_.joinable())
+            warming_.join();
         engine_ = factory_();
         if (engine_) {
             engine_->setVolume(volume_);

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 // Stands in for the audio engine until the first source is set, so starting
 // the player loads no audio libraries and opens no device. Until then it
@@ -14,6 +15,10 @@ public:
     using Factory = std::function<std::unique_ptr<MediaPlayer>()>;
     explicit LazyMediaPlayer(Factory factory);
     ~LazyMediaPlayer() override;
+
+    // Runs `warm` (loading the engine's libraries) on a thread of its own
+    // now, when a song is about to be set; the engine is made once it is done.
+    void prepareInBackground(std::function<void()> warm);
 
     void setUrl(const QString &url) override;
     QString url() const override;
@@ -36,6 +41,7 @@ public:
 
 private:
     Factory factory_;
+    std::thread warming_;
     std::unique_ptr<MediaPlayer> engine_;
     bool factoryTried_ = false;
     QString url_;

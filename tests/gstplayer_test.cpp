@@ -20,6 +20,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <clocale>
 #include <cmath>
 #include <functional>
@@ -393,6 +395,29 @@ TEST_F(GstPlayerTest, TheModuleMakesAWorkingEngine)
     EXPECT_EQ(p.volume(), 40);
     ASSERT_TRUE(waitFor([&] { return states.contains(MediaPlayer::Stopped); }, 10000));
     EXPECT_TRUE(states.contains(MediaPlayer::Playing));
+}
+
+// Started ahead on a thread of its own, the engine's libraries are up before
+// the first source makes the engine; a module that is not there warms nothing.
+TEST_F(GstPlayerTest, TheEngineWarmedAheadIsMadeOnlyOnceWarm)
+{
+    EXPECT_FALSE(warmEngineModule({dir.filePath("libliravo-no-such-engine.so")}));
+    std::atomic<int> warmed{-1};
+    int warmedWhenMade = -2;
+    QString error;
+    LazyMediaPlayer p([&] {
+        warmedWhenMade = warmed.load();
+        return loadEngineModule({LIRAVO_ENGINE_MODULE}, &error);
+    });
+    p.prepareInBackground([&] {
+        QThread::msleep(200); // slower than the caller
+        warmed = warmEngineModule({LIRAVO_ENGINE_MODULE}) ? 1 : 0;
+    });
+    Recorder rec(p);
+    p.setUrl(song("a.mp3", {.seconds = 0.3}));
+    EXPECT_EQ(warmedWhenMade, 1) << error.toStdString();
+    ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
 }
 
 TEST_F(GstPlayerTest, DefaultOutputFallsBackToSilenceWithoutADevice)
