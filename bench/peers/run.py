@@ -434,14 +434,16 @@ def main():
     ap.add_argument("--window", type=float, default=20)
     ap.add_argument("--only", default="")
     ap.add_argument("--formats", default="mp3,m4a,flac")
-    ap.add_argument("--no-change", action="store_true", help="skip the song change phase")
+    ap.add_argument("--change", action="store_true",
+                    help="also play a playlist of an MP3 and a FLAC (for players that play a "
+                         "playlist given on the command line)")
     args = ap.parse_args()
 
     work = tempfile.mkdtemp(prefix="liravo-peers-")
     songs = make_songs(work)
     formats = [f for f in args.formats.split(",") if f in songs]
     phases = ["idle"] + formats
-    if not args.no_change:
+    if args.change:
         # Two short songs of different formats in a playlist: the change
         # from the first to the second.
         short = make_songs(work, seconds=3, prefix="short")
