@@ -103,6 +103,10 @@ int main(int argc, char **argv)
         settings.dropUnsaved();
         return 0;
     }
+    // A song given to play: the engine's libraries start while the window is
+    // made, not after it is shown.
+    if (!ctx.session.commandLine.isEmpty())
+        engine.prepareInBackground([] { warmEngineModule(engineModuleCandidates()); });
     // Shown once the event loop runs, and after the write that failed has
     // returned, not inside it.
     auto warnSoon = [&app, &dialogs](const QString &text) {

@@ -27,6 +27,12 @@ inline constexpr SettingKey fontColor{Program, "设置", "字体颜色", "255"};
 inline constexpr SettingKey backColor{Program, "设置", "背景颜色", "0"};
 inline constexpr SettingKey volume{Shared, "设置", "音量", "80"};
 inline constexpr SettingKey firstRun{Shared, "设置", "firstRun", "True"};
+// ReplayGain: "关闭" (no filter at all), "单曲" (each song's gain) or "专辑"
+// (its album's); the gain of untagged songs and the pre-amp added to every
+// gain, both in dB.
+inline constexpr SettingKey replayGain{Shared, "设置", "音量均衡", "关闭"};
+inline constexpr SettingKey replayGainPreamp{Shared, "设置", "均衡前置增益", "0"};
+inline constexpr SettingKey replayGainFallback{Shared, "设置", "均衡默认增益", "0"};
 
 inline constexpr SettingKey lastCollectionPath{Shared, "歌集", "最后的歌集地址", ""};
 // Written on every play, never read back.

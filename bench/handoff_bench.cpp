@@ -39,6 +39,8 @@ public:
     qint64 duration() const override { return -1; }
     void seek(qint64) override {}
     void setObserver(MediaPlayerObserver *) override {}
+    void setNextUrl(const QString &) override {}
+    void setReplayGain(ReplayGainMode, double, double) override {}
 
 private:
     QString url_;

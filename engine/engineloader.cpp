@@ -8,6 +8,16 @@ namespace {
 const QString kEngineFile = QStringLiteral("libliravo_engine.so");
 } // namespace
 
+bool warmEngineModule(const QStringList &candidates)
+{
+    QString ignored; // the first source reports a module that cannot load
+    return loadFromModule(candidates, kEngineFile, LIRAVO_ENGINE_WARM,
+                          [](QFunctionPointer warm) {
+                              return warm && reinterpret_cast<LiravoEngineWarm>(warm)();
+                          },
+                          &ignored);
+}
+
 QStringList engineModuleCandidates()
 {
     return moduleCandidates(kEngineFile);

@@ -11,6 +11,11 @@ class MediaPlayer;
 // with the reason in *error.
 std::unique_ptr<MediaPlayer> loadEngineModule(const QStringList &candidates, QString *error);
 
+// Opens the module and starts its libraries without making an engine, so
+// that a first song expected soon starts sooner; any thread. False when no
+// candidate could.
+bool warmEngineModule(const QStringList &candidates);
+
 // Beside the executable (a build tree), then the installed library folder
 // relative to the installed program.
 QStringList engineModuleCandidates();

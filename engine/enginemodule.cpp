@@ -6,3 +6,8 @@ extern "C" Q_DECL_EXPORT MediaPlayer *liravo_engine_create_v1()
 {
     return new GstPlayer(GstPlayer::optionsFromEnvironment());
 }
+
+extern "C" Q_DECL_EXPORT bool liravo_engine_warm_v1()
+{
+    return GstPlayer::startLibraries();
+}

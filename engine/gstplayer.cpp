@@ -15,6 +15,7 @@
 #include <cmath>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 #include <gst/gst.h>
 
 Q_LOGGING_CATEGORY(lcEngine, "liravo.engine")
@@ -117,15 +118,32 @@ GstElement *silentSink(bool untimed)
     return sink;
 }
 
+// A chain of elements as gst-launch-1.0 takes it, as one element.
+GstElement *described(const QString &description)
+{
+    GError *error = nullptr;
+    GstElement *bin = gst_parse_bin_from_description(description.toUtf8().constData(), TRUE, &error);
+    if (!bin)
+        qCWarning(lcEngine) << "cannot make" << description << ":" << (error ? error->message : "");
+    g_clear_error(&error);
+    return bin;
+}
+
 GstElement *makeSink(const GstPlayer::Options &o, bool silent)
 {
-    QString out = o.audioOutput;
+    QString out = o.audioOutput.trimmed();
     if (silent || (out.isEmpty() && !soundOutputPossible()))
         out = QStringLiteral("null");
     if (out == QLatin1String("null"))
         return silentSink(o.untimed);
     if (out.isEmpty())
         return gst_element_factory_make("autoaudiosink", nullptr);
+    if (out.contains(u' ') || out.contains(u'!')) {
+        if (GstElement *sink = described(out))
+            return sink;
+        qCWarning(lcEngine) << "playing silently";
+        return silentSink(false);
+    }
     GstElement *sink = gst_element_factory_make(out.toUtf8().constData(), nullptr);
     if (!sink)
         sink = gst_element_factory_make((out + QLatin1String("sink")).toUtf8().constData(), nullptr);
@@ -173,6 +191,22 @@ double linearVolume(int volume0to100)
     return v * v * v;
 }
 
+// The loudness filter: ReplayGain's gain, never past full scale, and a soft
+// limiter for the pre-amp's excess.
+GstElement *makeGainFilter()
+{
+    return described(QStringLiteral("rgvolume name=gain headroom=0 ! rglimiter"));
+}
+
+// The URI of a source played without a gap: local files only. A web address
+// may take seconds to answer, which would be a gap anyway and would hold the
+// current song's streaming thread meanwhile.
+QByteArray gaplessSourceFor(const QString &url)
+{
+    const QByteArray uri = sourceFor(url);
+    return uri.startsWith("file:") ? uri : QByteArray();
+}
+
 QString tagText(const gchar *utf8)
 {
     // Legacy GBK tags arrive widened byte by byte from Latin-1.
@@ -180,6 +214,11 @@ QString tagText(const gchar *utf8)
 }
 
 } // namespace
+
+bool GstPlayer::startLibraries()
+{
+    return initGstreamer();
+}
 
 GstPlayer::Options GstPlayer::optionsFromEnvironment()
 {
@@ -229,6 +268,27 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
     case GST_MESSAGE_BUFFERING:
     case GST_MESSAGE_ASYNC_DONE:
         break;
+    case GST_MESSAGE_STREAM_START: {
+        // The sound of a source reached the output. Only a preloaded source's
+        // start matters: it is taken here, in order with the messages around
+        // it, so the start of the first source is never mistaken for it.
+        QString url;
+        {
+            std::lock_guard lock(self->nextLock_);
+            if (self->preloaded_.uri.isEmpty())
+                return GST_BUS_DROP;
+            url = std::exchange(self->preloaded_, {}).url;
+        }
+        const quint64 generation = self->generation_.load();
+        QMetaObject::invokeMethod(
+            self,
+            [self, url, generation] {
+                if (generation == self->generation_.load())
+                    self->advance(url);
+            },
+            Qt::QueuedConnection);
+        return GST_BUS_DROP;
+    }
     default:
         return GST_BUS_DROP;
     }
@@ -242,6 +302,72 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
         },
         Qt::QueuedConnection);
     return GST_BUS_DROP;
+}
+
+void GstPlayer::onAboutToFinish(GstElement *playbin, void *selfPtr)
+{
+    // On the streaming thread that read the current source to its end; the
+    // URI must be set before this returns for the next one to follow
+    // without a gap.
+    auto *self = static_cast<GstPlayer *>(selfPtr);
+    std::lock_guard lock(self->nextLock_);
+    if (self->next_.uri.isEmpty())
+        return;
+    g_object_set(playbin, "uri", self->next_.uri.constData(), nullptr);
+    self->preloaded_ = std::exchange(self->next_, {});
+}
+
+void GstPlayer::clearNext()
+{
+    std::lock_guard lock(nextLock_);
+    next_ = {};
+    preloaded_ = {};
+}
+
+void GstPlayer::setNextUrl(const QString &url)
+{
+    Next next{url, gaplessSourceFor(url)};
+    std::lock_guard lock(nextLock_);
+    next_ = next.uri.isEmpty() ? Next{} : std::move(next);
+}
+
+void GstPlayer::advance(const QString &url)
+{
+    if (!active_)
+        return;
+    url_ = url;
+    pendingSeek_ = -1;
+    title_.clear();
+    author_.clear();
+    takeOwnTags(sourceFor(url));
+    if (observer_)
+        observer_->engineAdvanced(url);
+}
+
+void GstPlayer::takeOwnTags(const QByteArray &uri)
+{
+    // GStreamer drops Vorbis comments that are not UTF-8, as legacy Chinese
+    // files carry them: the file's own comments stand until valid tags come.
+    if (const QUrl source = QUrl::fromEncoded(uri); source.isLocalFile()) {
+        const VorbisComments own = VorbisComments::fromFile(source.toLocalFile());
+        title_ = own.title;
+        author_ = own.artist;
+    }
+}
+
+void GstPlayer::setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb)
+{
+    gainMode_ = mode;
+    preampDb_ = qBound(-15.0, preampDb, 15.0);
+    fallbackDb_ = qBound(-15.0, fallbackDb, 15.0);
+    applyReplayGain();
+}
+
+void GstPlayer::applyReplayGain()
+{
+    if (gain_)
+        g_object_set(gain_, "album-mode", gboolean(gainMode_ == ReplayGainMode::Album), "pre-amp",
+                     preampDb_, "fallback-gain", fallbackDb_, nullptr);
 }
 
 bool GstPlayer::ensurePipeline()
@@ -260,8 +386,19 @@ bool GstPlayer::ensurePipeline()
     }
     g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), gates_.get());
     g_signal_connect(p, "source-setup", G_CALLBACK(setUpSource), nullptr);
+    g_signal_connect(p, "about-to-finish", G_CALLBACK(&GstPlayer::onAboutToFinish), this);
     g_object_set(p, "flags", kPlayAudio | kPlaySoftVolume, "audio-sink", sink, "volume",
                  linearVolume(volume_), nullptr);
+    // No filter at all unless ReplayGain is on: nothing more to run per buffer.
+    if (gainMode_ != ReplayGainMode::Off) {
+        if (GstElement *filter = makeGainFilter()) {
+            gain_ = gst_bin_get_by_name(GST_BIN(filter), "gain");
+            g_object_set(p, "audio-filter", filter, nullptr);
+            if (gain_)
+                gst_object_unref(gain_); // the pipeline keeps it
+            applyReplayGain();
+        }
+    }
     GstBus *bus = gst_element_get_bus(p);
     gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),
                              this, nullptr);
@@ -281,8 +418,10 @@ void GstPlayer::dropPipeline()
     gst_object_unref(bus);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
+    gain_ = nullptr;
     ++generation_;
     active_ = false;
+    clearNext();
 }
 
 void GstPlayer::halt()
@@ -299,6 +438,7 @@ void GstPlayer::halt()
     loaded_ = false;
     buffering_ = false;
     pendingSeek_ = -1;
+    clearNext();
 }
 
 void GstPlayer::setState(PlayState state)
@@ -306,7 +446,6 @@ void GstPlayer::setState(PlayState state)
     if (state_ == state)
         return;
     state_ = state;
-    Q_EMIT stateChanged(state);
     if (observer_)
         observer_->engineStateChanged(state);
 }
@@ -317,19 +456,15 @@ void GstPlayer::startSource()
     author_.clear();
     halt();
     const QByteArray uri = sourceFor(url_);
+    if (pipeline_ && (gain_ != nullptr) != (gainMode_ != ReplayGainMode::Off))
+        dropPipeline(); // ReplayGain was turned on or off
     if (uri.isEmpty() || !ensurePipeline()) {
         setState(Stopped);
         return;
     }
     g_object_set(pipeline_, "uri", uri.constData(), nullptr);
     active_ = true;
-    // GStreamer drops Vorbis comments that are not UTF-8, as legacy Chinese
-    // files carry them: the file's own comments stand until valid tags come.
-    if (const QUrl source = QUrl::fromEncoded(uri); source.isLocalFile()) {
-        const VorbisComments own = VorbisComments::fromFile(source.toLocalFile());
-        title_ = own.title;
-        author_ = own.artist;
-    }
+    takeOwnTags(uri);
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         halt();
         setState(Stopped);
@@ -467,11 +602,8 @@ void GstPlayer::takeTags(GstMessage *msg)
         }
     }
     gst_tag_list_unref(tags);
-    if (changed) {
-        Q_EMIT tagsChanged();
-        if (observer_)
-            observer_->engineTagsChanged();
-    }
+    if (changed && observer_)
+        observer_->engineTagsChanged();
 }
 
 void GstPlayer::handle(GstMessage *msg)
@@ -544,10 +676,29 @@ void GstPlayer::handle(GstMessage *msg)
             startSource();
             return;
         }
-        qCWarning(lcEngine) << "cannot play" << url_ << ":" << (error ? error->message : "")
-                            << (debug ? debug : "");
+        bool nextFailed = false;
+        {
+            std::lock_guard lock(nextLock_);
+            nextFailed = !preloaded_.uri.isEmpty();
+        }
+        qCWarning(lcEngine) << "cannot play" << (nextFailed ? "the next song after" : "") << url_ << ":"
+                            << (error ? error->message : "") << (debug ? debug : "");
         g_clear_error(&error);
         g_free(debug);
+        if (nextFailed && !deviceFailed) {
+            // The song handed on to follow this one failed; this one was read
+            // to its end already and plays out what is queued. Then it ends
+            // as if nothing had followed.
+            const qint64 left = qMax<qint64>(0, duration() - qMax<qint64>(0, position()));
+            QTimer::singleShot(left, this, [this, generation = generation_.load()] {
+                if (generation != generation_.load())
+                    return;
+                dropPipeline();
+                halt();
+                setState(Stopped);
+            });
+            return;
+        }
         // A pipeline that failed is not trusted with the next source.
         dropPipeline();
         if (deviceFailed && !silent_ && !loaded_) {

@@ -18,7 +18,7 @@ namespace {
 // sound servers' sinks. Names absent here are simply not installed.
 constexpr const char *kSoundPlugins[] = {
     "coreelements", "typefindfunctions", "playback", "audioconvert", "audioresample", "volume",
-    "autodetect", "pulseaudio", "pipewire", "alsa",
+    "autodetect", "pulseaudio", "pipewire", "alsa", "replaygain",
     "soup", "gio", "rtsp", "rtp", "rtpmanager", "udp", "tcp", "mms",
     "audioparsers", "id3demux", "apetag", "icydemux", "isomp4", "ogg", "matroska", "asf",
     "wavparse", "aiff", "realmedia", "rawparse",

@@ -2,15 +2,29 @@
 
 LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}
 
-LazyMediaPlayer::~LazyMediaPlayer() = default;
+LazyMediaPlayer::~LazyMediaPlayer()
+{
+    if (warming_.joinable())
+        warming_.join();
+}
+
+void LazyMediaPlayer::prepareInBackground(std::function<void()> warm)
+{
+    if (engine_ || factoryTried_ || warming_.joinable() || !warm)
+        return;
+    warming_ = std::thread(std::move(warm));
+}
 
 void LazyMediaPlayer::setUrl(const QString &url)
 {
     if (!engine_ && factory_ && !factoryTried_) {
         factoryTried_ = true;
+        if (warming_.joinable())
+            warming_.join();
         engine_ = factory_();
         if (engine_) {
             engine_->setVolume(volume_);
+            engine_->setReplayGain(gainMode_, preampDb_, fallbackDb_);
             engine_->setObserver(observer_);
         }
     }
@@ -29,6 +43,22 @@ void LazyMediaPlayer::setUrl(const QString &url)
 QString LazyMediaPlayer::url() const
 {
     return engine_ ? engine_->url() : url_;
+}
+
+void LazyMediaPlayer::setNextUrl(const QString &url)
+{
+    // Without an engine nothing plays, so nothing follows either.
+    if (engine_)
+        engine_->setNextUrl(url);
+}
+
+void LazyMediaPlayer::setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb)
+{
+    gainMode_ = mode;
+    preampDb_ = preampDb;
+    fallbackDb_ = fallbackDb;
+    if (engine_)
+        engine_->setReplayGain(mode, preampDb, fallbackDb);
 }
 
 void LazyMediaPlayer::play()

@@ -24,7 +24,16 @@ public:
     virtual void engineStateChanged(PlayState state) = 0;
     // title() or author() changed while the source plays.
     virtual void engineTagsChanged() = 0;
+    // The source given to setNextUrl() has followed the previous one without
+    // a gap: it is now url() and plays (the state stays Playing). The previous
+    // source ended without a Stopped; the observer picks the next one now.
+    virtual void engineAdvanced(const QString &url) = 0;
 };
+
+// How ReplayGain tags set the loudness: not at all (no filter in the
+// pipeline), by each song's own gain, or by its album's (a song without
+// album gain takes its own).
+enum class ReplayGainMode : int { Off = 0, Track = 1, Album = 2 };
 
 // The audio engine as the player sees it: a source, transport, a play state
 // and two tags. The real engine (GStreamer) lives in gstplayer.*; tests use
@@ -42,8 +51,16 @@ public:
     // Opens a source (local path or web address, possibly empty); playback
     // starts by itself once it is open. An empty, missing, directory or
     // unplayable source ends in Stopped without ever reaching Playing.
+    // Clears what setNextUrl() gave.
     virtual void setUrl(const QString &url) = 0;
     virtual QString url() const = 0;
+    // The source that follows the current one when it ends by itself, or
+    // empty for none. A local file starts without a gap where the current one
+    // ends, and engineAdvanced() reports it instead of a Stopped; anything
+    // else (a web address, a missing file, none) leaves the end as it is: the
+    // current source ends in Stopped and the caller sets the next one. Holds
+    // until the source changes (setUrl, or the advance itself).
+    virtual void setNextUrl(const QString &url) = 0;
     // Starts the current source, resumes after a pause, or restarts it from
     // the beginning after it ended or was stopped.
     virtual void play() = 0;
@@ -55,6 +72,11 @@ public:
     virtual QString title() const = 0;
     virtual QString author() const = 0;
     virtual void setVolume(int volume0to100) = 0;
+    // Loudness by ReplayGain tags: `fallbackDb` is the gain of songs without
+    // tags, and `preampDb` is added to every gain, that one included. A song is never raised
+    // past full scale (a missing peak counts as full scale). New gains apply
+    // at once; turning it on or off applies from the next source on.
+    virtual void setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb) = 0;
     virtual int volume() const = 0;
     // Position and length of the current source in milliseconds; -1 when unknown.
     virtual qint64 position() const = 0;

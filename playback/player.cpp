@@ -20,6 +20,8 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
+#include <cmath>
+
 Q_LOGGING_CATEGORY(lcPlayer, "liravo.player", QtInfoMsg)
 
 namespace {
@@ -51,9 +53,33 @@ void Player::load()
     s.store(SettingKeys::playMode, mode_.text());
     const qint64 volume = s.number(SettingKeys::volume);
     services_.player.setVolume(int(qBound(qint64(0), volume, qint64(100))));
+    applyReplayGain();
     // Ticks run while they can change something and sleep otherwise.
     if (!scheduler_)
         scheduler_ = new TickScheduler(*this, *timer_, this);
+    Q_EMIT changed();
+}
+
+void Player::applyReplayGain()
+{
+    Settings &s = services_.settings;
+    const QString gain = s.value(SettingKeys::replayGain);
+    const ReplayGainMode gainMode = gain == QStringLiteral("单曲")   ? ReplayGainMode::Track
+                                    : gain == QStringLiteral("专辑") ? ReplayGainMode::Album
+                                                                    : ReplayGainMode::Off;
+    const auto decibels = [&s](const SettingKey &key) {
+        bool ok = false;
+        const double db = s.value(key).trimmed().toDouble(&ok);
+        return ok && std::isfinite(db) ? db : 0.0;
+    };
+    services_.player.setReplayGain(gainMode, decibels(SettingKeys::replayGainPreamp),
+                                   decibels(SettingKeys::replayGainFallback));
+}
+
+void Player::setReplayGainMode(const QString &mode)
+{
+    services_.settings.store(SettingKeys::replayGain, mode);
+    applyReplayGain();
     Q_EMIT changed();
 }
 
@@ -145,6 +171,60 @@ void Player::engineTagsChanged()
     Q_EMIT tagsChanged();
 }
 
+void Player::engineAdvanced(const QString &url)
+{
+    // The entry aimed at has followed without a gap: it is the current one
+    // now, as if the play mode had moved on at the end of the song.
+    const int n = nextIndex_;
+    nextIndex_ = 0;
+    if (n < 1 || n > current_.count || current_.entry(n).address != url) {
+        // The collection changed under the engine: nothing known plays.
+        Q_EMIT wakeRequested();
+        return;
+    }
+    current_.currentIndex = qint16(n);
+    current_.playing = true;
+    reachedPlaying_ = true;
+    services_.settings.store(SettingKeys::lastPlayPosition, QString::number(n));
+    aimNext();
+    Q_EMIT currentChanged();
+    Q_EMIT changed();
+    Q_EMIT wakeRequested();
+}
+
+void Player::aimNext()
+{
+    const SongCollection &c = current_;
+    int next = 0;
+    if (c.playing && c.currentIndex >= 1 && c.currentIndex <= c.count) {
+        switch (mode_.kind()) {
+        case PlayMode::Kind::ListOnce:
+            next = c.currentIndex < c.count ? c.currentIndex + 1 : 0;
+            break;
+        case PlayMode::Kind::ListLoop:
+            next = c.currentIndex < c.count ? c.currentIndex + 1 : 1;
+            break;
+        case PlayMode::Kind::SongLoop:
+            next = c.currentIndex;
+            break;
+        case PlayMode::Kind::Shuffle:
+            // Drawn now, as the end of the song would draw it.
+            next = c.count > 1 ? PlaybackAdvance::drawRandomIndex(c.count) : c.currentIndex;
+            break;
+        case PlayMode::Kind::SongOnce:
+        case PlayMode::Kind::Other:
+            break;
+        }
+    }
+    // Only local files are joined; anything else takes the usual way at the
+    // end of the song, and so does a song known not to play.
+    if (next > 0 && !(c.entry(next).isLocal && !c.entry(next).address.isEmpty()
+                      && !unplayable_.contains(unplayableKey(c.entry(next)))))
+        next = 0;
+    nextIndex_ = next;
+    services_.player.setNextUrl(next > 0 ? c.entry(next).address : QString());
+}
+
 void Player::clearSongTexts()
 {
     title_.clear();
@@ -216,6 +296,7 @@ void Player::playEntry(int n)
 {
     reachedPlaying_ = false;
     ::playEntry(current_, n, services_.player, services_.resolver, services_.settings);
+    aimNext();
     Q_EMIT currentChanged();
     Q_EMIT wakeRequested();
 }
@@ -366,6 +447,7 @@ void Player::setMode(const PlayMode &mode)
 {
     mode_ = mode;
     services_.settings.store(SettingKeys::playMode, mode_.text());
+    aimNext();
     Q_EMIT modeChanged();
     Q_EMIT changed();
 }
@@ -374,6 +456,7 @@ void Player::replaceCollection(const SongCollection &c)
 {
     current_ = c;
     toldNothingPlays_ = false;
+    aimNext();
     Q_EMIT collectionChanged();
     Q_EMIT changed();
     Q_EMIT wakeRequested();
@@ -383,6 +466,7 @@ void Player::editCollection(const std::function<void(SongCollection &)> &edit)
 {
     edit(current_);
     toldNothingPlays_ = false;
+    aimNext();
     Q_EMIT collectionChanged();
     Q_EMIT changed();
     Q_EMIT wakeRequested();
@@ -428,6 +512,7 @@ void Player::afterSongEnded()
         break;
     case PlayMode::Kind::SongLoop:
         player.play();
+        aimNext();
         Q_EMIT currentChanged();
         break;
     case PlayMode::Kind::ListOnce:

@@ -87,6 +87,9 @@ public:
     // 0..100, stored under "设置"/"音量".
     void setVolume(int volume);
     void setMode(const PlayMode &mode);
+    // "关闭", "单曲" or "专辑", stored under "设置"/"音量均衡" and handed to the
+    // engine with the stored pre-amp and the gain for untagged songs.
+    void setReplayGainMode(const QString &mode);
     // The collection becomes `c` as a whole (a list loaded, dropped, made by
     // a search or a scan); nothing plays until asked.
     void replaceCollection(const SongCollection &c);
@@ -119,6 +122,7 @@ public:
     // MediaPlayerObserver
     void engineStateChanged(PlayState state) override;
     void engineTagsChanged() override;
+    void engineAdvanced(const QString &url) override;
 
 Q_SIGNALS:
     // The collection was replaced or edited.
@@ -144,6 +148,11 @@ Q_SIGNALS:
 
 private:
     void playEntry(int n);
+    void applyReplayGain();
+    // Tells the engine which entry follows the current one when it ends by
+    // itself, so that a local file follows without a gap; none when the mode
+    // stops there or the next entry is not a local file.
+    void aimNext();
     void startOrResume();
     void pauseSong();
     void afterSongEnded();
@@ -176,6 +185,8 @@ private:
     QHash<QString, QString> unplayable_;
     // The current song reached the playing state since it was set.
     bool reachedPlaying_ = false;
+    // The entry handed to the engine to follow the current one, or 0.
+    int nextIndex_ = 0;
     // Told once that nothing in the collection plays, until it changes.
     bool toldNothingPlays_ = false;
     QTimer *timer_;

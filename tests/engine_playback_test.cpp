@@ -30,10 +30,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         controller = std::make_unique<MainViewModel>(ctx);
         controller->load(QIcon());
-        QObject::connect(player.get(), &GstPlayer::stateChanged, [this](PlayState s) {
-            if (s == MediaPlayer::Playing)
-                started << player->url();
-        });
+        player->setObserver(&starts);
         QObject::connect(&timer, &QTimer::timeout, [this] {
             ctx.player.tick();
             captions << controller->caption();
@@ -72,7 +69,20 @@ protected:
     AppContext &ctx = services.ctx;
     std::unique_ptr<MainViewModel> controller;
     QTimer timer;
-    QStringList started;  // every source that reached the playing state
+    // Every source that reached the playing state.
+    struct Starts : MediaPlayerObserver {
+        explicit Starts(MediaPlayer &p) : player(p) {}
+        void engineStateChanged(PlayState s) override
+        {
+            if (s == MediaPlayer::Playing)
+                urls << player.url();
+        }
+        void engineTagsChanged() override {}
+        void engineAdvanced(const QString &url) override { urls << url; }
+        MediaPlayer &player;
+        QStringList urls;
+    } starts{*player};
+    QStringList &started = starts.urls;
     QStringList captions; // the caption after each tick
 };
 

@@ -4,6 +4,8 @@
 #include "engine/engineloader.h"
 #include "engine/gstplayer.h"
 #include "support/mp3gen.h"
+#include "support/testfiles.h"
+#include "support/tonefiles.h"
 
 #include <gtest/gtest.h>
 #include <gst/gst.h>
@@ -15,41 +17,31 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <clocale>
 #include <cmath>
 #include <functional>
 #include <memory>
 
-// What the tests look at inside the engine: whether a pipeline exists, its
-// own linear volume (1.0 is unchanged), and the pipeline itself.
-struct GstPlayerProbe {
-    static GstElement *pipeline(const GstPlayer &p) { return p.pipeline_; }
-    static bool started(const GstPlayer &p) { return p.pipeline_ != nullptr; }
-    static double volume(const GstPlayer &p)
-    {
-        double v = std::nan("");
-        if (p.pipeline_)
-            g_object_get(p.pipeline_, "volume", &v, nullptr);
-        return v;
-    }
-};
-
 namespace {
 
-// Records every state the player passes through, however short-lived.
-struct Recorder {
-    explicit Recorder(GstPlayer &p)
-        : link(QObject::connect(&p, &GstPlayer::stateChanged, [this](PlayState s) { states << s; }))
-    {
-    }
-    ~Recorder() { QObject::disconnect(link); }
-    QMetaObject::Connection link;
+// The player's observer while it lives: every state the player passes
+// through, however short-lived, the tag reports and the gapless advances.
+struct Recorder : MediaPlayerObserver {
+    explicit Recorder(MediaPlayer &p) : player(p) { p.setObserver(this); }
+    ~Recorder() override { player.setObserver(nullptr); }
+    void engineStateChanged(PlayState s) override { states << s; }
+    void engineTagsChanged() override { ++tagReports; }
+    void engineAdvanced(const QString &url) override { advances << url; }
+    MediaPlayer &player;
     QList<PlayState> states;
+    int tagReports = 0;
+    QStringList advances;
 };
 
 bool waitFor(const std::function<bool()> &done, int ms = 5000)
@@ -120,6 +112,22 @@ protected:
         o.audioOutput = "null";
         return std::make_unique<GstPlayer>(o);
     }
+    // Writes what plays to `recording` as fast as it decodes.
+    std::unique_ptr<GstPlayer> recordingPlayer()
+    {
+        GstPlayer::Options o;
+        o.audioOutput = recordingOutput(recording);
+        return std::make_unique<GstPlayer>(o);
+    }
+    // Plays one source to its end and returns what came out.
+    QList<qint16> playThrough(GstPlayer &p, const QString &source)
+    {
+        Recorder rec(p);
+        p.setUrl(source);
+        EXPECT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 10000));
+        EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing)) << source.toStdString();
+        return readRecording(recording);
+    }
 
     QString song(const QString &name, const Mp3Recipe &recipe = {})
     {
@@ -129,6 +137,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QString recording = dir.filePath("out.raw");
 };
 
 TEST_F(GstPlayerTest, SongRunsThroughTransitioningPlayingAndEndsStoppedHeld)
@@ -297,43 +306,55 @@ TEST_F(GstPlayerTest, SourcesThatCannotPlayEndStoppedWithoutPlaying)
     }
 }
 
-TEST_F(GstPlayerTest, EngineStartsOnlyWithTheFirstSourceAndKeepsTheVolume)
+TEST_F(GstPlayerTest, TransportWaitsForTheFirstSourceAndTheVolumeIsHeardAsSet)
 {
-    auto p = fastPlayer();
-    p->setVolume(80);
+    auto p = recordingPlayer();
+    Recorder rec(*p);
+    p->setVolume(80); // before the engine has anything open
     p->stop();
     p->pause();
     p->play();
     EXPECT_EQ(p->playState(), MediaPlayer::Undefined); // nothing open: no state text
     p->setUrl(dir.filePath("missing.mp3"));
     EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
-    EXPECT_FALSE(GstPlayerProbe::started(*p));
+    EXPECT_EQ(rec.states, QList<PlayState>{MediaPlayer::Stopped});
 
-    p->setUrl(song("a.mp3"));
-    EXPECT_TRUE(GstPlayerProbe::started(*p));
-    EXPECT_NEAR(GstPlayerProbe::volume(*p), 0.8 * 0.8 * 0.8, 1e-6); // heard as even steps
-    p->setVolume(130);
-    EXPECT_EQ(p->volume(), 100);
-    EXPECT_DOUBLE_EQ(GstPlayerProbe::volume(*p), 1.0);
-    p->setVolume(-5);
-    EXPECT_EQ(p->volume(), 0);
+    const QString tone = dir.filePath("tone.wav");
+    ASSERT_TRUE(writeToneWav(tone, {.seconds = 0.5, .amplitude = 0.5}));
+    const double full = 20 * std::log10(0.5 / std::sqrt(2.0));
+    struct Case {
+        int set, kept;
+        double db; // heard, relative to full volume: the cube of the setting
+    };
+    const Case cases[] = {{80, 80, 60 * std::log10(0.8)}, {130, 100, 0}, {50, 50, 60 * std::log10(0.5)},
+                          {-5, 0, -INFINITY}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.set);
+        if (c.set != 80)
+            p->setVolume(c.set);
+        EXPECT_EQ(p->volume(), c.kept);
+        const QList<qint16> out = playThrough(*p, tone);
+        ASSERT_GT(out.size(), 20000);
+        if (std::isinf(c.db))
+            EXPECT_TRUE(std::isinf(levelDb(out)));
+        else
+            EXPECT_NEAR(levelDb(out) - full, c.db, 0.2);
+    }
 }
 
 TEST_F(GstPlayerTest, AnEngineThatQuitsIsReplacedByTheNextSource)
 {
-    auto p = realTimePlayer();
+    // An output that breaks after a while, as a vanished sound server does.
+    GstPlayer p({.audioOutput = "identity error-after=20 ! fakesink sync=true"});
+    Recorder rec(p);
     const QString a = song("a.mp3", {.seconds = 30});
-    p->setUrl(a);
-    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
-    // The output breaking under the engine, as a vanished sound server does.
-    GstElement *pipeline = GstPlayerProbe::pipeline(*p);
-    GError *gone = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "gone");
-    gst_element_post_message(pipeline, gst_message_new_error(GST_OBJECT(pipeline), gone, "test"));
-    g_error_free(gone);
-    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
-    EXPECT_FALSE(GstPlayerProbe::started(*p));
-    p->setUrl(a);
-    EXPECT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }));
+    for (int round = 0; round < 2; ++round) {
+        rec.states.clear();
+        p.setUrl(a);
+        ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Playing); }));
+        ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }));
+        EXPECT_EQ(p.position(), -1);
+    }
 }
 
 TEST_F(GstPlayerTest, WithoutTheEngineModuleEverySourceEndsStopped)
@@ -366,13 +387,8 @@ TEST_F(GstPlayerTest, TheModuleMakesAWorkingEngine)
         made = engine != nullptr;
         return engine;
     });
-    struct Recorder : MediaPlayerObserver {
-        QList<PlayState> states;
-        void engineStateChanged(PlayState s) override { states << s; }
-        void engineTagsChanged() override {}
-    } recorder;
+    Recorder recorder(p);
     QList<PlayState> &states = recorder.states;
-    p.setObserver(&recorder);
     p.setVolume(40);
     EXPECT_FALSE(made);
     p.setUrl(song("a.mp3", {.seconds = 0.3}));
@@ -380,6 +396,29 @@ TEST_F(GstPlayerTest, TheModuleMakesAWorkingEngine)
     EXPECT_EQ(p.volume(), 40);
     ASSERT_TRUE(waitFor([&] { return states.contains(MediaPlayer::Stopped); }, 10000));
     EXPECT_TRUE(states.contains(MediaPlayer::Playing));
+}
+
+// Started ahead on a thread of its own, the engine's libraries are up before
+// the first source makes the engine; a module that is not there warms nothing.
+TEST_F(GstPlayerTest, TheEngineWarmedAheadIsMadeOnlyOnceWarm)
+{
+    EXPECT_FALSE(warmEngineModule({dir.filePath("libliravo-no-such-engine.so")}));
+    std::atomic<int> warmed{-1};
+    int warmedWhenMade = -2;
+    QString error;
+    LazyMediaPlayer p([&] {
+        warmedWhenMade = warmed.load();
+        return loadEngineModule({LIRAVO_ENGINE_MODULE}, &error);
+    });
+    p.prepareInBackground([&] {
+        QThread::msleep(200); // slower than the caller
+        warmed = warmEngineModule({LIRAVO_ENGINE_MODULE}) ? 1 : 0;
+    });
+    Recorder rec(p);
+    p.setUrl(song("a.mp3", {.seconds = 0.3}));
+    EXPECT_EQ(warmedWhenMade, 1) << error.toStdString();
+    ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }, 10000));
+    EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
 }
 
 TEST_F(GstPlayerTest, DefaultOutputFallsBackToSilenceWithoutADevice)
@@ -429,7 +468,9 @@ TEST_F(GstPlayerTest, GivesUpOnAWebAddressThatNeverAnswers)
     p.setUrl(QStringLiteral("http://127.0.0.1:%1/song.mp3").arg(silent.serverPort()));
     ASSERT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Stopped; }, 5000));
     EXPECT_EQ(rec.states, (QList<PlayState>{MediaPlayer::Transitioning, MediaPlayer::Stopped}));
-    EXPECT_FALSE(GstPlayerProbe::started(p)); // the next song gets a fresh pipeline
+    // The next song gets a pipeline that is not stuck.
+    p.setUrl(song("after.mp3"));
+    EXPECT_TRUE(waitFor([&] { return p.playState() == MediaPlayer::Playing; }));
 }
 
 TEST_F(GstPlayerTest, StartsUnderAChineseNumberLocale)
@@ -473,7 +514,6 @@ TEST_F(GstPlayerTest, TagsComeOutAsTextIncludingLegacyChinese)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Recorder rec(*p);
-        QSignalSpy tagsReported(p.get(), &GstPlayer::tagsChanged);
         p->setUrl(song(QString::fromLatin1(c.name) + ".mp3", c.recipe));
         EXPECT_TRUE(p->title().isEmpty()); // never the previous song's tags
         ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }));
@@ -481,7 +521,7 @@ TEST_F(GstPlayerTest, TagsComeOutAsTextIncludingLegacyChinese)
         EXPECT_EQ(p->title(), c.title);
         EXPECT_EQ(p->author(), c.author);
         // The window sleeps through a playing song: new tags must wake it.
-        EXPECT_EQ(tagsReported.isEmpty(), c.title.isEmpty());
+        EXPECT_EQ(rec.tagReports == 0, c.title.isEmpty());
     }
 }
 
@@ -635,6 +675,173 @@ TEST_F(GstPlayerTest, SeekMovesWithinTheSongAndIsClampedAndQuick)
     ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 2000));
     p->seek(1000); // ended: no effect
     EXPECT_EQ(p->position(), -1);
+}
+
+// One tone cut in two at a zero crossing: the second file must follow the
+// first with no silence at the joint and no sample lost or added.
+TEST_F(GstPlayerTest, ANextLocalFileFollowsWithoutAGap)
+{
+    struct Case {
+        const char *kind;
+        bool flac;
+    };
+    for (const Case &c : {Case{"wav", false}, Case{"flac", true}}) {
+        SCOPED_TRACE(c.kind);
+        const QString a = dir.filePath(QStringLiteral("first.%1").arg(c.kind));
+        const QString b = dir.filePath(QStringLiteral("second.%1").arg(c.kind));
+        const Tone head{.seconds = 1.0}, rest{.seconds = 0.5, .startSeconds = 1.0};
+        ASSERT_TRUE(c.flac ? writeToneFlac(a, head) && writeToneFlac(b, rest)
+                           : writeToneWav(a, head) && writeToneWav(b, rest));
+        auto p = recordingPlayer();
+        Recorder rec(*p);
+        p->setUrl(a);
+        p->setNextUrl(b);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+        // One start, one advance, one end: the first file ended without a stop.
+        EXPECT_EQ(rec.states, (QList<PlayState>{MediaPlayer::Transitioning, MediaPlayer::Playing,
+                                                MediaPlayer::Stopped}));
+        EXPECT_EQ(rec.advances, QStringList{b});
+        EXPECT_EQ(p->url(), b);
+        const QList<qint16> out = readRecording(recording);
+        EXPECT_NEAR(double(out.size()), 1.5 * 44100, 1.0);
+        EXPECT_LE(longestQuiet(out, 300, 441), 44100 * 5 / 1000); // no silence over 5 ms
+    }
+}
+
+// Where the next source cannot follow without a gap, the current one ends
+// as it always did and the caller sets the next one.
+TEST_F(GstPlayerTest, WithoutAPlayableLocalNextTheSongEndsStopped)
+{
+    const QString a = dir.filePath("a.wav");
+    ASSERT_TRUE(writeToneWav(a, {.seconds = 0.5}));
+    const QString b = dir.filePath("b.wav");
+    ASSERT_TRUE(writeToneWav(b, {.seconds = 0.5}));
+    const QString broken = writeTestFile(dir.filePath("broken.wav"), QByteArray(8000, 'x'));
+    // Long enough to play before it is read to its end, as every real song is.
+    const QString longer = dir.filePath("longer.wav");
+    ASSERT_TRUE(writeToneWav(longer, {.seconds = 3}));
+    struct Case {
+        const char *name;
+        QString next;
+        std::function<void(MediaPlayer &)> then; // after setting the next one
+        QString first = {};
+    };
+    const Case cases[] = {
+        {"none", "", {}},
+        {"web address", "http://127.0.0.1:1/song.mp3", {}},
+        {"missing file", dir.filePath("missing.wav"), {}},
+        {"folder", dir.path(), {}},
+        {"a file that cannot play", broken, {}, longer}, // the first one plays out
+        {"cleared", b, [](MediaPlayer &p) { p.setNextUrl({}); }},
+        {"source replaced", b, [&](MediaPlayer &p) { p.setUrl(a); }},
+        {"stopped and restarted", b, [](MediaPlayer &p) { p.stop(); p.play(); }},
+    };
+    // In real time, so a song cut short shows in what came out.
+    GstPlayer player({.audioOutput = recordingOutput(recording) + " sync=true"});
+    GstPlayer *p = &player;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder rec(*p);
+        const QString first = c.first.isEmpty() ? a : c.first;
+        p->setUrl(first);
+        p->setNextUrl(c.next);
+        if (c.then)
+            c.then(*p);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+        const double seconds = first == a ? 0.5 : 3;
+        EXPECT_NEAR(readRecording(recording).size(), seconds * 44100, 0.02 * 44100);
+        QTest::qWait(50);
+        EXPECT_TRUE(rec.advances.isEmpty());
+        EXPECT_EQ(p->url(), first);
+        EXPECT_EQ(p->playState(), MediaPlayer::Stopped);
+        EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+        // Setting the next source by hand still plays it.
+        rec.states.clear();
+        p->setUrl(b);
+        ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+        EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+    }
+}
+
+// A next song of another format, rate and channel count still follows, and
+// everything of both comes out; its own tags replace the first song's by the
+// time the advance is reported.
+TEST_F(GstPlayerTest, ANextSongOfAnotherFormatFollowsWithItsTags)
+{
+    const QString a = song("a.mp3", {.seconds = 0.5, .title = "第一首", .artist = "甲"});
+    const QString b = dir.filePath("b.flac");
+    ASSERT_TRUE(writeToneFlac(b, {.seconds = 0.5, .rate = 48000, .channels = 2},
+                              {"TITLE=Second", "ARTIST=Singer"}));
+    auto p = recordingPlayer();
+    struct Tagged : Recorder {
+        using Recorder::Recorder;
+        QStringList tags;
+        void engineAdvanced(const QString &url) override
+        {
+            Recorder::engineAdvanced(url);
+            tags << player.title() + "/" + player.author();
+        }
+    } rec(*p);
+    p->setUrl(a);
+    p->setNextUrl(b);
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+    EXPECT_EQ(rec.advances, QStringList{b});
+    EXPECT_EQ(rec.tags, QStringList{"Second/Singer"});
+    EXPECT_EQ(p->title(), "Second");
+    EXPECT_EQ(rec.states.count(MediaPlayer::Stopped), 1);
+    const double seconds = readRecording(recording).size() / 44100.0;
+    EXPECT_GT(seconds, 0.95);
+    EXPECT_LT(seconds, 1.1);
+}
+
+// Levels heard from songs tagged +6 dB and -6 dB, relative to the untagged
+// tone, under each ReplayGain setting.
+TEST_F(GstPlayerTest, ReplayGainSetsTheLevelByTheTags)
+{
+    const Tone tone{.seconds = 0.5, .amplitude = 0.2};
+    struct File {
+        const char *name;
+        QStringList tags;
+    };
+    const File files[] = {
+        {"plain", {}},
+        {"up", {"REPLAYGAIN_TRACK_GAIN=+6.00 dB", "REPLAYGAIN_TRACK_PEAK=0.2",
+                "REPLAYGAIN_ALBUM_GAIN=-2.00 dB", "REPLAYGAIN_ALBUM_PEAK=0.2"}},
+        {"down", {"REPLAYGAIN_TRACK_GAIN=-6.00 dB", "REPLAYGAIN_TRACK_PEAK=0.2"}},
+        // No peak: taken as full scale, so it cannot be raised at all.
+        {"up-no-peak", {"REPLAYGAIN_TRACK_GAIN=+6.00 dB"}},
+        // Raising it by 12 dB would clip: it goes up to full scale only.
+        {"up-too-far", {"REPLAYGAIN_TRACK_GAIN=+12.00 dB", "REPLAYGAIN_TRACK_PEAK=0.5"}},
+    };
+    for (const File &f : files)
+        ASSERT_TRUE(writeToneFlac(dir.filePath(QString::fromLatin1(f.name) + ".flac"), tone, f.tags));
+    struct Case {
+        ReplayGainMode mode;
+        double preamp, fallback;
+        double plain, up, down, upNoPeak, upTooFar; // dB relative to the tone as made
+    };
+    const double toFull = 20 * std::log10(1 / 0.2);
+    const Case cases[] = {
+        {ReplayGainMode::Off, 0, 0, 0, 0, 0, 0, 0},
+        {ReplayGainMode::Track, 0, 0, 0, 6, -6, 0, 20 * std::log10(1 / 0.5)},
+        {ReplayGainMode::Track, -3, -1, -4, 3, -9, 0, 20 * std::log10(1 / 0.5)},
+        {ReplayGainMode::Album, 0, 0, 0, -2, -6, 0, 20 * std::log10(1 / 0.5)},
+        {ReplayGainMode::Off, 3, 3, 0, 0, 0, 0, 0},
+    };
+    auto p = recordingPlayer();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.preamp << " " << c.fallback);
+        p->setReplayGain(c.mode, c.preamp, c.fallback);
+        const double want[] = {c.plain, c.up, c.down, c.upNoPeak, c.upTooFar};
+        for (size_t i = 0; i < std::size(files); ++i) {
+            SCOPED_TRACE(files[i].name);
+            const QList<qint16> out =
+                playThrough(*p, dir.filePath(QString::fromLatin1(files[i].name) + ".flac"));
+            ASSERT_GT(out.size(), 20000);
+            const double heard = levelDb(out) + toFull + 20 * std::log10(std::sqrt(2.0));
+            EXPECT_NEAR(heard, want[i], 0.3);
+        }
+    }
 }
 
 } // namespace

@@ -138,8 +138,8 @@ TEST_F(Playback, LoadOnAnEmptyStore)
         EXPECT_EQ(c.labelColor(i), QColor(255, 0, 0)) << i;
     EXPECT_EQ(c.backColor(), QColor(0, 0, 0));
     EXPECT_EQ(c.caption(), "Liravo");
-    // The engine is told nothing but its volume, so it can stay unloaded.
-    EXPECT_EQ(player.calls, QStringList{"volume 80"});
+    // The engine is told nothing but its volume and loudness, so it can stay unloaded.
+    EXPECT_EQ(player.calls, (QStringList{"volume 80", "gain 0 0 0"}));
     EXPECT_EQ(tray.adds, 1);
     EXPECT_EQ(tray.tooltip(), "Liravo");
 }
@@ -919,6 +919,32 @@ TEST_F(Playback, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
     EXPECT_EQ(announced, (QList<int>{97, 100, 95, 0, 5}));
     EXPECT_EQ(player.volume(), 5);
     EXPECT_EQ(get("Liravo", "设置", "音量"), "5");
+}
+
+TEST_F(Playback, ReplayGainSettingsReachTheEngine)
+{
+    const struct {
+        const char *mode, *preamp, *fallback;
+        const char *call;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, "gain 0 0 0"}, // off unless chosen
+        {"单曲", "-3.5", "2", "gain 1 -3.5 2"},
+        {"专辑", " 6 ", "-6", "gain 2 6 -6"},
+        {"关闭", "4", "4", "gain 0 4 4"},
+        {"响亮", "很大", "inf", "gain 0 0 0"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.call);
+        backend.clear();
+        player.calls.clear();
+        const std::pair<const char *, const char *> stored[] = {
+            {"音量均衡", k.mode}, {"均衡前置增益", k.preamp}, {"均衡默认增益", k.fallback}};
+        for (const auto &[key, value] : stored)
+            if (value)
+                settings.save("Liravo", "设置", key, QString::fromUtf8(value));
+        loaded();
+        EXPECT_EQ(player.calls.filter("gain "), QStringList{k.call});
+    }
 }
 
 TEST_F(Playback, SeeksOnlyWithinAnOpenSong)

@@ -17,12 +17,12 @@ fonts-wqy-zenhei locales qt6-translations-l10n dbus-daemon
 xvfb x11-utils xauth trayer xdg-utils shared-mime-info desktop-file-utils imagemagick
 dbus-daemon dbus-bin libglib2.0-bin
 python3
-appstream file flac vorbis-tools opus-tools
+appstream file flac vorbis-tools opus-tools sox
 "
 
 # Only for bench/peers (a private PulseAudio null sink and the peer players);
 # installed when LIRAVO_BENCH_PEERS=1, never needed to build or test.
-BENCH_PACKAGES="pulseaudio audacious qmmp dbus libx11-dev"
+BENCH_PACKAGES="pulseaudio pulseaudio-utils audacious qmmp dbus libx11-dev"
 if [ "${LIRAVO_BENCH_PEERS:-0}" = 1 ]; then
     PACKAGES="$PACKAGES $BENCH_PACKAGES"
 fi

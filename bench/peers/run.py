@@ -6,7 +6,13 @@ player playing on one private PulseAudio server with a null sink:
   - RSS of the process tree after the settle time, idle and while playing a
     40-s MP3, M4A (AAC) and FLAC,
   - CPU (utime+stime of the tree) and wakeups (context switches of all its
-    threads) over the measuring window.
+    threads) over the measuring window,
+  - while playing, also PSS (shared pages split among the processes using
+    them) at the settle time and RSS again at the end of the window, and the
+    time to sound: from starting the player with the file to the first
+    non-silent sample on the null sink's monitor (parec),
+  - the silence at a song change between two formats (a playlist of an MP3
+    and a FLAC), where the player cannot join them without a gap.
 Runs are interleaved (each phase takes every player in turn). Prints
 min/median/max per player and figure, the ratio of Liravo to the lightest
 peer for each figure, and the load average before and after."""
@@ -18,6 +24,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -88,6 +95,82 @@ def rss_mib(pids):
         with open(f"/proc/{p}/statm") as f:
             return int(f.read().split()[1]) * PAGE
     return total(pids, rss) / (1024 * 1024)
+
+
+def pss_mib(pids):
+    def pss(p):
+        with open(f"/proc/{p}/smaps_rollup") as f:
+            return sum(int(line.split()[1]) * 1024 for line in f if line.startswith("Pss:"))
+    return total(pids, pss) / (1024 * 1024)
+
+
+class Monitor:
+    """Records the null sink's monitor (S16LE stereo 44.1 kHz) from now on,
+    each piece stamped with the monotonic time it arrived. A sample's time is
+    found by counting samples from the start of the recording, which is the
+    earliest a piece could have begun; so the monitor can ask for a long
+    latency, which leaves the sink's and the players' wakeups as they are."""
+    RATE = 44100
+    FRAME = 4
+    LOUD = 64  # of 32767: anything the tones make, well above dither
+
+    def __init__(self, pulse):
+        env = dict(os.environ, PULSE_SERVER="unix:" + pulse.socket)
+        self.proc = subprocess.Popen(
+            ["parec", "-d", "bench.monitor", "--raw", "--format=s16le", "--rate=44100",
+             "--channels=2", "--latency-msec=100"],
+            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.pieces = []  # (arrival time, bytes)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        fd = self.proc.stdout.fileno()
+        while True:
+            data = os.read(fd, 4096)
+            if not data:
+                return
+            self.pieces.append((time.monotonic(), data))
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.reader.join(timeout=2)
+
+    @staticmethod
+    def _loud(data, i):
+        v = int.from_bytes(data[i:i + 2], "little", signed=True)
+        return abs(v) > Monitor.LOUD
+
+    def first_sound(self, since):
+        """ms from `since` to the first loud sample, or None."""
+        pieces = list(self.pieces)
+        start, frames = None, 0
+        for arrived, data in pieces:
+            frames += len(data) // self.FRAME
+            begun = arrived - frames / self.RATE
+            start = begun if start is None else min(start, begun)
+        frames = 0
+        for arrived, data in pieces:
+            for f in range(len(data) // self.FRAME):
+                if self._loud(data, f * self.FRAME):
+                    return (start + (frames + f) / self.RATE - since) * 1000
+            frames += len(data) // self.FRAME
+        return None
+
+    def longest_gap(self, since):
+        """The longest silence in ms between the first and the last loud
+        sample after `since`."""
+        data = b"".join(d for t, d in list(self.pieces) if t >= since)
+        longest, run, started = 0, 0, False
+        for i in range(0, len(data) - 1, self.FRAME):
+            if self._loud(data, i):
+                if started:
+                    longest = max(longest, run)
+                started, run = True, 0
+            else:
+                run += 1
+        return longest * 1000 / self.RATE if started else None
 
 
 def wait_for_path(path, tries, step, what):
@@ -268,48 +351,63 @@ def kill_tree(pid):
             pass
 
 
-def launch(args, player, home, song, display_num, pulse):
-    """One launch: returns (mapped ms, rss MiB after the settle time, cpu % and
-    wakeups/s over the window)."""
+def launch(args, player, home, song, display_num, pulse, window=None, gap=False):
+    """One launch: returns a dict of mapped ms, rss and pss MiB after the
+    settle time, cpu % and wakeups/s over the window, rss at its end, and
+    with a song the ms to the first sound and the longest silence."""
     disp = Display(display_num)
     env = player.env(base_env(home, disp.name, pulse))
     dbus_pid = start_dbus(env)
+    monitor = Monitor(pulse) if song else None
     try:
+        time.sleep(0.2 if song else 0)  # the monitor stream is set up
+        started = time.monotonic()
         out = subprocess.run([args.xmapwait, "15000"] + player.command(song), env=env,
                              capture_output=True, text=True).stdout.split()
         pid = int(out[1])
-        mapped = None if out[3] == "timeout" else float(out[3])
+        r = {"mapped": None if out[3] == "timeout" else float(out[3])}
         time.sleep(args.settle)
         pids = tree(pid)
-        rss = rss_mib(pids)
+        r["rss"], r["pss"] = rss_mib(pids), pss_mib(pids)
+        if monitor and not gap:
+            # Not recording while the CPU and wakeups are counted.
+            r["sound"] = monitor.first_sound(started)
+            monitor.close()
+            monitor = None
         c0, w0, t0 = cpu_ticks(pids), switches(pids), time.monotonic()
-        time.sleep(args.window)
+        time.sleep(args.window if window is None else window)
         pids = tree(pid)
         elapsed = time.monotonic() - t0
-        cpu = (cpu_ticks(pids) - c0) / TICK / elapsed * 100
-        wakeups = (switches(pids) - w0) / elapsed
+        r["cpu"] = (cpu_ticks(pids) - c0) / TICK / elapsed * 100
+        r["wake"] = (switches(pids) - w0) / elapsed
+        r["rsslate"] = rss_mib(pids)
+        if monitor:
+            r["sound"] = monitor.first_sound(started)
+            r["gap"] = monitor.longest_gap(started)
         try:
             player.quit(env, pid)
         except Exception:
             pass
         time.sleep(0.3)
         kill_tree(pid)
-        return mapped, rss, cpu, wakeups
+        return r
     finally:
+        if monitor:
+            monitor.close()
         kill_tree(dbus_pid)
         disp.close()
 
 
-def make_songs(work):
-    """A 40-s tone as MP3, M4A and FLAC with the same tags, made by GStreamer's
+def make_songs(work, seconds=40, prefix="song"):
+    """A tone as MP3, M4A and FLAC with the same tags, made by GStreamer's
     encoders; the MP3 falls back to silent frames without gst-launch-1.0."""
     songs = {}
     tags = 'taginject tags="title=稻香,artist=周杰伦"'
     recipes = {"mp3": "lamemp3enc target=bitrate bitrate=128 cbr=true ! id3mux", "m4a": "voaacenc ! mp4mux",
                "flac": "flacenc"}
     for kind, enc in recipes.items():
-        path = os.path.join(work, "song." + kind)
-        line = (f"audiotestsrc num-buffers={40 * 44100 // 1024} samplesperbuffer=1024 "
+        path = os.path.join(work, f"{prefix}.{kind}")
+        line = (f"audiotestsrc num-buffers={seconds * 44100 // 1024} samplesperbuffer=1024 "
                 f"volume=0.3 ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! {tags} ! "
                 f"{enc} ! filesink location={path}")
         try:
@@ -322,7 +420,7 @@ def make_songs(work):
             songs[kind] = path
         elif kind == "mp3":
             with open(path, "wb") as f:
-                f.write(mkmp3.silent_mp3(40, "稻香", "周杰伦"))
+                f.write(mkmp3.silent_mp3(seconds, "稻香", "周杰伦"))
             songs[kind] = path
     return songs
 
@@ -336,12 +434,24 @@ def main():
     ap.add_argument("--window", type=float, default=20)
     ap.add_argument("--only", default="")
     ap.add_argument("--formats", default="mp3,m4a,flac")
+    ap.add_argument("--change", action="store_true",
+                    help="also play a playlist of an MP3 and a FLAC (for players that play a "
+                         "playlist given on the command line)")
     args = ap.parse_args()
 
     work = tempfile.mkdtemp(prefix="liravo-peers-")
     songs = make_songs(work)
     formats = [f for f in args.formats.split(",") if f in songs]
     phases = ["idle"] + formats
+    if args.change:
+        # Two short songs of different formats in a playlist: the change
+        # from the first to the second.
+        short = make_songs(work, seconds=3, prefix="short")
+        if "mp3" in short and "flac" in short:
+            songs["change"] = os.path.join(work, "change.m3u")
+            with open(songs["change"], "w") as f:
+                f.write(short["mp3"] + "\n" + short["flac"] + "\n")
+            phases.append("change")
     pulse = Pulse(work)
 
     players = [Liravo(None, args.liravo), Audacious(None, "-G"), Audacious(None, "-Q"), Qmmp(None)]
@@ -361,7 +471,8 @@ def main():
             kill_tree(dbus_pid)
             disp.close()
 
-    keys = ["start"] + [f"{ph}_{m}" for ph in phases for m in ("rss", "cpu", "wake")]
+    measures = ("rss", "cpu", "wake", "pss", "rsslate", "sound", "gap")
+    keys = ["start"] + [f"{ph}_{m}" for ph in phases for m in measures]
     results = {p.name: {k: [] for k in keys} for p in players}
     num = 100
     try:
@@ -372,21 +483,22 @@ def main():
                     shutil.copytree(p.template, home, symlinks=True)
                     num += 1
                     song = None if phase == "idle" else songs[phase]
-                    mapped, rss, cpu, wake = launch(args, p, home, song, num, pulse)
+                    m = launch(args, p, home, song, num, pulse,
+                               window=6 if phase == "change" else None, gap=phase == "change")
                     shutil.rmtree(home, ignore_errors=True)
                     r = results[p.name]
-                    if phase != "idle" and wake < 1:
-                        # Took no CPU at all: the player refused the file.
-                        print(f"run {run + 1} {p.name:14s} {phase:5s}: did not play", flush=True)
+                    if phase != "idle" and (m["wake"] < 1 or m.get("sound") is None):
+                        # No sound came: the player refused the file.
+                        print(f"run {run + 1} {p.name:14s} {phase:6s}: did not play", flush=True)
                         continue
-                    if phase == "idle" and mapped is not None:
-                        r["start"].append(mapped)
-                    r[f"{phase}_rss"].append(rss)
-                    r[f"{phase}_cpu"].append(cpu)
-                    r[f"{phase}_wake"].append(wake)
-                    print(f"run {run + 1} {p.name:14s} {phase:5s}: mapped={mapped} ms "
-                          f"rss={rss:.1f} MiB cpu={cpu:.2f} % wakeups={wake:.1f}/s "
-                          f"load={os.getloadavg()[0]:.2f}", flush=True)
+                    if phase == "idle" and m["mapped"] is not None:
+                        r["start"].append(m["mapped"])
+                    for k in measures:
+                        if m.get(k) is not None and (k != "gap" or phase == "change"):
+                            r[f"{phase}_{k}"].append(m[k])
+                    print(f"run {run + 1} {p.name:14s} {phase:6s}: "
+                          + " ".join(f"{k}={v:.1f}" for k, v in m.items() if v is not None)
+                          + f" load={os.getloadavg()[0]:.2f}", flush=True)
     finally:
         pulse.close()
     load_after = os.getloadavg()
@@ -400,7 +512,9 @@ def main():
         return (f"{statistics.median(v):.{digits}f}{unit} "
                 f"({min(v):.{digits}f}-{max(v):.{digits}f})")
 
-    units = {"rss": (" MiB", 1), "cpu": (" %", 2), "wake": ("/s", 1)}
+    units = {"rss": (" MiB", 1), "cpu": (" %", 2), "wake": ("/s", 1), "pss": (" MiB", 1),
+             "rsslate": (" MiB", 1), "sound": (" ms", 0), "gap": (" ms", 0)}
+    shown = ("rss", "rsslate", "pss", "cpu", "wake", "sound")
     print()
     print("| player | start → window mapped | idle RSS | idle CPU | idle wakeups |")
     print("|---|---|---|---|---|")
@@ -409,13 +523,19 @@ def main():
         print(f"| {p.name} | {fmt(r['start'], ' ms')} | "
               + " | ".join(fmt(r[f"idle_{m}"], *units[m]) for m in ("rss", "cpu", "wake")) + " |")
     print()
-    print("| player | playing | RSS | CPU | wakeups |")
-    print("|---|---|---|---|---|")
+    print("| player | playing | RSS | RSS at the end | PSS | CPU | wakeups | time to sound |")
+    print("|---|---|---|---|---|---|---|---|")
     for ph in formats:
         for p in players:
             r = results[p.name]
             print(f"| {p.name} | {ph} | "
-                  + " | ".join(fmt(r[f"{ph}_{m}"], *units[m]) for m in ("rss", "cpu", "wake")) + " |")
+                  + " | ".join(fmt(r[f"{ph}_{m}"], *units[m]) for m in shown) + " |")
+    if "change" in phases:
+        print()
+        print("| player | silence at an MP3 → FLAC song change |")
+        print("|---|---|")
+        for p in players:
+            print(f"| {p.name} | {fmt(results[p.name]['change_gap'], ' ms', 0)} |")
     print(f"(median, then min-max over {args.runs} runs; settle {args.settle} s, "
           f"window {args.window} s; PulseAudio null sink)")
 

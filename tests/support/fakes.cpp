@@ -3,13 +3,38 @@
 #include <QApplication>
 #include <QFile>
 #include <QWidget>
+#include <utility>
 
 void FakeMediaPlayer::setUrl(const QString &url)
 {
     url_ = url;
     urls << url;
+    nextUrl.clear();
     calls << QStringLiteral("setUrl ") + url;
     report(Transitioning);
+}
+
+void FakeMediaPlayer::setNextUrl(const QString &url)
+{
+    nextUrl = url;
+    calls << QStringLiteral("next ") + url;
+}
+
+void FakeMediaPlayer::setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb)
+{
+    calls << QStringLiteral("gain %1 %2 %3").arg(int(mode)).arg(preampDb).arg(fallbackDb);
+}
+
+void FakeMediaPlayer::finish()
+{
+    if (nextUrl.isEmpty()) {
+        report(Stopped);
+        return;
+    }
+    url_ = std::exchange(nextUrl, {});
+    urls << url_;
+    if (observer)
+        observer->engineAdvanced(url_);
 }
 
 void FakeMediaPlayer::play()

@@ -25,6 +25,7 @@ class FakeMediaPlayer : public MediaPlayer {
 public:
     void setUrl(const QString &url) override;
     QString url() const override { return url_; }
+    void setNextUrl(const QString &url) override;
     void play() override;
     void pause() override;
     void stop() override;
@@ -33,6 +34,7 @@ public:
     QString author() const override { return authorTag; }
     void setVolume(int v) override { volume_ = v; calls << QStringLiteral("volume %1").arg(v); }
     int volume() const override { return volume_; }
+    void setReplayGain(ReplayGainMode mode, double preampDb, double fallbackDb) override;
     qint64 position() const override { return positionMs; }
     qint64 duration() const override { return durationMs; }
     void seek(qint64 ms) override;
@@ -40,6 +42,9 @@ public:
     // Sets the state or the title tag and tells the observer, as an engine does.
     void report(PlayState s);
     void reportTitle(const QString &title);
+    // The current source ends by itself: the next one follows without a gap
+    // (reported as an advance) when one was given, else the state turns Stopped.
+    void finish();
 
     MediaPlayerObserver *observer = nullptr;
     PlayState state = Undefined;
@@ -48,7 +53,9 @@ public:
     QList<qint64> seeks; // every seek asked for, in order
     QString titleTag;
     QString authorTag;
-    QStringList calls; // "setUrl <url>", "play", "pause", "stop", "volume <n>", "seek <ms>"
+    QString nextUrl;   // from setNextUrl, cleared by setUrl and by the advance
+    QStringList calls; // "setUrl <url>", "next <url>", "play", "pause", "stop", "volume <n>",
+                       // "seek <ms>", "gain <mode> <preamp> <fallback>"
     QStringList urls;  // every URL set, in order
     int plays = 0, pauses = 0, stops = 0;
     // The state play() moves to (Transitioning by default; tests set Playing).
