@@ -167,8 +167,7 @@ void SongListWindow::refreshList()
     }
     const SongCollection &c = player_.collection();
 
-    if (c.count > 0 || !c.albumName.isEmpty())
-        albumList_->addItem(c.albumName);
+    albumList_->addItem(c.albumName);
     for (int n = 1; n <= c.count; ++n) {
         auto *row = new QListWidgetItem(songRowText(c.entry(n)), songList_);
         // A song that could not be played carries a mark and says why.
@@ -284,8 +283,11 @@ void SongListWindow::startNewCollection()
         if (a != Dialogs::Answer::Yes)
             return;
     }
-    // The song that is playing keeps playing; only the list is new.
+    // The song that is playing keeps playing; only the list is new, and
+    // shows nothing until the user adds to it.
     player_.replaceCollection(SongCollection{});
+    songList_->clear();
+    albumList_->clear();
 }
 
 void SongListWindow::openCollection()
