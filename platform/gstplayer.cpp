@@ -21,9 +21,8 @@ Q_LOGGING_CATEGORY(lcEngine, "liravo.engine")
 
 namespace {
 
-// playbin's GstPlayFlags: audio only, volume applied in software.
+// playbin's GstPlayFlags: audio only (the volume is the output's, withVolume).
 constexpr int kPlayAudio = 0x2;
-constexpr int kPlaySoftVolume = 0x10;
 
 // The audio sink's buffer. The sound server asks for more sound in pieces that
 // grow with the buffer a client keeps: with 400 ms instead of the default
@@ -115,6 +114,33 @@ GstElement *silentSink(bool untimed)
     if (sink)
         g_object_set(sink, "sync", untimed ? FALSE : TRUE, nullptr);
     return sink;
+}
+
+// The output behind a volume element of its own. playbin's soft volume
+// (GST_PLAY_FLAG_SOFT_VOLUME) makes a new volume element for each song's audio
+// chain, and GStreamer 1.22 never frees it: some 4 KiB a song, which a player
+// left running for weeks cannot afford. Without that flag playbin hands its
+// "volume" to the first element of the output that has one: this element, or
+// the sound server's stream when its sink has a volume of its own (pulsesink),
+// and this one then stays at 1.
+GstElement *withVolume(GstElement *sink)
+{
+    GstElement *bin = gst_bin_new("output");
+    GstElement *volume = gst_element_factory_make("volume", "outvolume");
+    if (!volume) {
+        gst_object_unref(bin);
+        return sink;
+    }
+    gst_bin_add_many(GST_BIN(bin), volume, sink, nullptr);
+    GstPad *in = gst_element_get_static_pad(volume, "sink");
+    if (!gst_element_link(volume, sink)
+        || !gst_element_add_pad(bin, gst_ghost_pad_new("sink", in))) {
+        gst_object_unref(in);
+        gst_object_unref(bin);
+        return nullptr;
+    }
+    gst_object_unref(in);
+    return bin;
 }
 
 GstElement *makeSink(const GstPlayer::Options &o, bool silent)
@@ -216,8 +242,11 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
 {
     // On GStreamer's threads (or ours inside a state change): pass the few
     // messages that matter to our thread, marked with the source they
-    // belong to, and drop the rest here.
+    // belong to, and drop the rest here. A sync handler that drops a message
+    // owns it: the bus does not unref it, and every message left alive keeps
+    // its element, and with it the song's whole decoder chain, alive.
     auto *self = static_cast<GstPlayer *>(selfPtr);
+    std::shared_ptr<GstMessage> held(msg, [](GstMessage *m) { gst_message_unref(m); });
     switch (GST_MESSAGE_TYPE(msg)) {
     case GST_MESSAGE_STATE_CHANGED:
         if (!GST_IS_PIPELINE(GST_MESSAGE_SRC(msg)))
@@ -233,7 +262,6 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
         return GST_BUS_DROP;
     }
     const quint64 generation = self->generation_.load();
-    std::shared_ptr<GstMessage> held(gst_message_ref(msg), [](GstMessage *m) { gst_message_unref(m); });
     QMetaObject::invokeMethod(
         self,
         [self, held, generation] {
@@ -252,6 +280,8 @@ bool GstPlayer::ensurePipeline()
         return false;
     GstElement *p = gst_element_factory_make("playbin", "liravo");
     GstElement *sink = p ? makeSink(options_, silent_) : nullptr;
+    if (sink)
+        sink = withVolume(sink);
     if (!sink) {
         qCWarning(lcEngine) << "GStreamer lacks playbin or an audio sink; nothing will play";
         if (p)
@@ -260,7 +290,7 @@ bool GstPlayer::ensurePipeline()
     }
     g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), gates_.get());
     g_signal_connect(p, "source-setup", G_CALLBACK(setUpSource), nullptr);
-    g_object_set(p, "flags", kPlayAudio | kPlaySoftVolume, "audio-sink", sink, "volume",
+    g_object_set(p, "flags", kPlayAudio, "audio-sink", sink, "volume",
                  linearVolume(volume_), nullptr);
     GstBus *bus = gst_element_get_bus(p);
     gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&GstPlayer::onBusMessage),

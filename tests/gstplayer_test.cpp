@@ -19,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <functional>
@@ -316,6 +317,99 @@ TEST_F(GstPlayerTest, EngineStartsOnlyWithTheFirstSourceAndKeepsTheVolume)
     EXPECT_DOUBLE_EQ(GstPlayerProbe::volume(*p), 1.0);
     p->setVolume(-5);
     EXPECT_EQ(p->volume(), 0);
+}
+
+// Every element GStreamer makes while it is connected, watched until it is
+// freed. The flags live as long as the test binary: an element that outlives
+// the test must not write into freed memory.
+struct Watched {
+    struct Flag {
+        QByteArray name;
+        bool freed = false;
+    };
+    std::vector<Flag *> flags;
+    static void added(GstBin *, GstBin *, GstElement *e, gpointer self)
+    {
+        auto *flag = new Flag{GST_OBJECT_NAME(e)};
+        static_cast<Watched *>(self)->flags.push_back(flag);
+        g_object_weak_ref(G_OBJECT(e), [](gpointer f, GObject *) { static_cast<Flag *>(f)->freed = true; }, flag);
+    }
+    // Those alive outside the player's output, which stays for every song.
+    QByteArray alive(GstElement *pipeline) const
+    {
+        GstElement *output = nullptr;
+        g_object_get(pipeline, "audio-sink", &output, nullptr);
+        QByteArrayList inside{GST_OBJECT_NAME(output)};
+        if (GST_IS_BIN(output)) {
+            GstIterator *it = gst_bin_iterate_recurse(GST_BIN(output));
+            GValue item = G_VALUE_INIT;
+            while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+                inside << GST_OBJECT_NAME(g_value_get_object(&item));
+                g_value_reset(&item);
+            }
+            g_value_unset(&item);
+            gst_iterator_free(it);
+        }
+        gst_object_unref(output);
+        QByteArrayList names;
+        for (const Flag *f : flags)
+            if (!f->freed && !inside.contains(f->name))
+                names << f->name;
+        return names.join(' ');
+    }
+};
+
+TEST_F(GstPlayerTest, ASongsElementsAreFreedOnceTheNextSongHasPlayed)
+{
+    // A player left running for weeks changes songs thousands of times:
+    // nothing made for one song may outlive it (bus messages held, a volume
+    // element per song).
+    auto p = fastPlayer();
+    const QString a = song("a.mp3", {.seconds = 0.5, .title = "a"});
+    const QString b = song("b.mp3", {.seconds = 0.5, .title = "b"});
+    auto playToEnd = [&](const QString &path) {
+        p->setUrl(path);
+        return waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000);
+    };
+    ASSERT_TRUE(playToEnd(a));
+    ASSERT_TRUE(playToEnd(b));
+    Watched second;
+    const gulong id = g_signal_connect(GstPlayerProbe::pipeline(*p), "deep-element-added",
+                                       G_CALLBACK(&Watched::added), &second);
+    ASSERT_TRUE(playToEnd(a));
+    g_signal_handler_disconnect(GstPlayerProbe::pipeline(*p), id);
+    ASSERT_GT(second.flags.size(), 3u); // a source, a demuxer, a decoder at least
+    for (int round = 0; round < 3; ++round)
+        ASSERT_TRUE(playToEnd(round % 2 ? a : b));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second.alive(GstPlayerProbe::pipeline(*p)).toStdString(), "") << "of " << second.flags.size() << " elements";
+}
+
+TEST_F(GstPlayerTest, TheVolumeScalesTheSoundOnASinkWithoutVolume)
+{
+    // The silent output has no volume of its own: some element in front of
+    // it must carry the player's volume, or it would go unheard on ALSA too.
+    auto p = realTimePlayer();
+    p->setVolume(60);
+    p->setUrl(song("a.mp3", {.seconds = 10}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }, 10000));
+    const double wanted = 0.6 * 0.6 * 0.6;
+    int carrying = 0;
+    GstIterator *it = gst_bin_iterate_recurse(GST_BIN(GstPlayerProbe::pipeline(*p)));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto *e = GST_ELEMENT(g_value_get_object(&item));
+        GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), "volume");
+        if (spec && spec->value_type == G_TYPE_DOUBLE && !GST_IS_BIN(e)) {
+            double v = 0;
+            g_object_get(e, "volume", &v, nullptr);
+            carrying += std::abs(v - wanted) < 1e-6;
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    EXPECT_EQ(carrying, 1);
 }
 
 TEST_F(GstPlayerTest, AnEngineThatQuitsIsReplacedByTheNextSource)
