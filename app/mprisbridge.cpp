@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <cmath>
 
 namespace {
 using Kind = PlayMode::Kind;
@@ -277,6 +278,9 @@ bool MprisBridge::openUri(const QString &uri)
 
 void MprisBridge::setVolume(double volume)
 {
+    // NaN or an infinity is no volume at all, not silence or full volume.
+    if (!std::isfinite(volume))
+        return;
     const int v = int(qBound(0.0, volume, 1.0) * 100.0 + 0.5);
     perform([this, v] { controller_.setVolume(v); });
 }

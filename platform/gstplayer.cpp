@@ -453,7 +453,9 @@ void GstPlayer::seek(qint64 ms)
 {
     if (!active_ || state_ == Undefined || state_ == Stopped)
         return;
-    ms = qMax<qint64>(0, ms);
+    // Without a known length the place is still kept within GStreamer's
+    // clock, which counts nanoseconds in 64 bits.
+    ms = qBound(qint64(0), ms, qint64(G_MAXINT64 / GST_MSECOND));
     if (const qint64 length = duration(); length >= 0)
         ms = qMin(ms, length);
     GstState current = GST_STATE_NULL;
