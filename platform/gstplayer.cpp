@@ -45,8 +45,7 @@ bool hasProperty(gpointer object, const char *name)
 
 bool initGstreamer()
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return GstPlugins::start(cache.isEmpty() ? cache : cache + QLatin1String("/liravo/gstreamer-1.0"));
+    return GstPlugins::start(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
 }
 
 bool isWebAddress(const QString &url, QString *scheme)
