@@ -1,5 +1,7 @@
 #include "collection/playlistfile.h"
 
+#include "base/atomicwrite.h"
+
 #include "collection/audioformats.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
@@ -10,7 +12,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -284,9 +285,7 @@ bool PlaylistFile::save(const SongCollection &c, const QString &path, Dialogs &d
         // root may write anything, so the mark itself is asked too).
         error = QStringLiteral("文件是只读的");
     } else {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            error = file.errorString();
+        writeAtomically(path, bytes, &error);
     }
     if (!error.isEmpty()) {
         qCWarning(lcPlaylist) << "cannot write" << path << error;
