@@ -21,6 +21,10 @@ done
 # A private cache, so the run neither uses nor fills the user's.
 cache=$(mktemp -d)
 trap 'rm -rf "$cache"' EXIT
+if [ -n "$heaptrack" ] && ! command -v heaptrack >/dev/null; then
+    echo "soak.sh: heaptrack is missing (LIRAVO_BENCH_PEERS=1 sh tools/deps.sh installs it)" >&2
+    exit 1
+fi
 if [ -n "$heaptrack" ]; then
     XDG_CACHE_HOME=$cache heaptrack -o "$cache/soak" "$build/bench/engine_soak" "$changes" 100 $timed
     heaptrack_print -f "$cache"/soak*.zst --print-leaks 1 --print-peaks 0 --print-allocators 0 \
