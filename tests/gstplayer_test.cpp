@@ -21,6 +21,7 @@
 #include <QTest>
 #include <algorithm>
 #include <clocale>
+#include <deque>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -330,7 +331,8 @@ struct Watched {
     std::vector<Flag *> flags;
     static void added(GstBin *, GstBin *, GstElement *e, gpointer self)
     {
-        auto *flag = new Flag{GST_OBJECT_NAME(e)};
+        static std::deque<Flag> all; // never moves an element, never freed
+        Flag *flag = &all.emplace_back(Flag{GST_OBJECT_NAME(e)});
         static_cast<Watched *>(self)->flags.push_back(flag);
         g_object_weak_ref(G_OBJECT(e), [](gpointer f, GObject *) { static_cast<Flag *>(f)->freed = true; }, flag);
     }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <vector>
 #include <cmath>
 
 #include <QDBusArgument>
@@ -273,7 +274,10 @@ TEST_F(Mpris, WritesOutsideAnyRangeAreIgnoredOrKeptWithinTheSong)
     for (const auto &c : cases) {
         fs.player.seeks.clear();
         EXPECT_EQ(call(c.method, c.args).type(), QDBusMessage::ReplyMessage) << c.method;
-        EXPECT_EQ(fs.player.seeks, c.seeks) << c.method << " " << c.args.last().toLongLong();
+        // As vectors: Qt 6.4 compares an empty list with a null one through memcmp(nullptr).
+        EXPECT_EQ(std::vector<qint64>(fs.player.seeks.begin(), fs.player.seeks.end()),
+                  std::vector<qint64>(c.seeks.begin(), c.seeks.end()))
+            << c.method << " " << c.args.last().toLongLong();
     }
 }
 
