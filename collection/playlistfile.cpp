@@ -1,5 +1,7 @@
 #include "collection/playlistfile.h"
 
+#include "base/atomicwrite.h"
+
 #include "collection/audioformats.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
@@ -10,7 +12,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -43,10 +44,33 @@ QString decodeText(QByteArray bytes, PlaylistFile::Kind kind)
 
 QStringList textLines(const QString &text)
 {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t.split(QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// The file's bytes with every line end made "\n" and the lines longer than
+// a path can be left out (counted in *skipped). One pass, one copy: a
+// multi-megabyte line costs no decoding, no trimming and no entry.
+QByteArray withoutLongLines(QByteArrayView bytes, int *skipped)
+{
+    QByteArray kept;
+    kept.reserve(qMin<qsizetype>(bytes.size(), 1 << 20));
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end - start > PlaylistFile::kMaxLineBytes)
+            ++*skipped;
+        else
+            kept.append(bytes.sliced(start, end - start));
+        if (end >= bytes.size())
+            break;
+        kept.append('\n');
+        // "\r\n" ends one line, not two.
+        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    kept.squeeze();
+    return kept;
 }
 
 bool isWebAddress(const QString &location)
@@ -209,7 +233,7 @@ QString oneLine(QString s)
 PlaylistFile::Parsed PlaylistFile::parse(const QByteArray &bytes, Kind kind, const QString &folder)
 {
     Collector out;
-    const QStringList lines = textLines(decodeText(bytes, kind));
+    const QStringList lines = textLines(decodeText(withoutLongLines(bytes, &out.parsed.longLines), kind));
     if (kind == Kind::Pls)
         parsePls(lines, folder, out);
     else
@@ -262,6 +286,14 @@ bool PlaylistFile::load(SongCollection &c, const QString &path, Settings &settin
         names << c.entry(n).songName;
     qCInfo(lcPlaylist).noquote() << "loaded" << path << "entries:" << names.join(QStringLiteral(" | "));
 
+    if (parsed.longLines > 0) {
+        qCWarning(lcPlaylist) << path << "has" << parsed.longLines << "lines over"
+                              << kMaxLineBytes << "bytes; skipped";
+        dialogs.messageBox(QStringLiteral("播放列表中有%1行过长（超过%2 KB），不是歌曲的位置，已跳过。")
+                               .arg(parsed.longLines)
+                               .arg(kMaxLineBytes / 1024),
+                           QStringLiteral("Liravo"), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
     if (parsed.leftOut > 0) {
         dialogs.messageBox(QStringLiteral("歌集最多只能保存%1首歌曲，有%2首没有添加。")
                                .arg(SongCollection::kCapacity)
@@ -284,9 +316,7 @@ bool PlaylistFile::save(const SongCollection &c, const QString &path, Dialogs &d
         // root may write anything, so the mark itself is asked too).
         error = QStringLiteral("文件是只读的");
     } else {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            error = file.errorString();
+        writeAtomically(path, bytes, &error);
     }
     if (!error.isEmpty()) {
         qCWarning(lcPlaylist) << "cannot write" << path << error;

@@ -18,7 +18,11 @@ public:
     struct Parsed {
         SongCollection collection; // entries in file order, at most 100
         int leftOut = 0;           // entries the file had beyond the 100th
+        int longLines = 0;         // lines over kMaxLineBytes, skipped
     };
+    // No path or address is longer; a longer line is no entry but a broken
+    // or hostile file, skipped before it is decoded.
+    static constexpr qsizetype kMaxLineBytes = 32 * 1024;
 
     // Reads a playlist's bytes. Relative paths resolve against `folder`
     // (the playlist's own folder); web addresses become online entries with

@@ -1,5 +1,7 @@
 #include "collection/yyufile.h"
 
+#include "base/atomicwrite.h"
+
 #include "collection/fileexists.h"
 #include "base/songcollection.h"
 #include "base/settings.h"
@@ -8,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QDir>
@@ -273,21 +274,7 @@ bool writeCollectionFile(const QString &path, const QByteArray &bytes, QString *
         *error = QStringLiteral("这是一个文件夹");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeAtomically(path, bytes, error);
 }
 
 // A name typed without an extension gets ".yyu", or the file would be missing

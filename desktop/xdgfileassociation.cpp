@@ -1,9 +1,10 @@
 #include "desktop/xdgfileassociation.h"
 
+#include "base/atomicwrite.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <functional>
@@ -12,9 +13,9 @@ namespace {
 
 bool writeFile(const QString &path, const QByteArray &data, QString &error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
-        error = QStringLiteral("无法写入“%1”：%2").arg(path, f.errorString());
+    QString why;
+    if (!writeAtomically(path, data, &why)) {
+        error = QStringLiteral("无法写入“%1”：%2").arg(path, why);
         return false;
     }
     return true;

@@ -22,9 +22,8 @@ Q_LOGGING_CATEGORY(lcEngine, "liravo.engine")
 
 namespace {
 
-// playbin's GstPlayFlags: audio only, volume applied in software.
+// playbin's GstPlayFlags: audio only (the volume is the output's, withVolume).
 constexpr int kPlayAudio = 0x2;
-constexpr int kPlaySoftVolume = 0x10;
 
 // The audio sink's buffer. The sound server asks for more sound in pieces that
 // grow with the buffer a client keeps: with 400 ms instead of the default
@@ -47,8 +46,7 @@ bool hasProperty(gpointer object, const char *name)
 
 bool initGstreamer()
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return GstPlugins::start(cache.isEmpty() ? cache : cache + QLatin1String("/liravo/gstreamer-1.0"));
+    return GstPlugins::start(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
 }
 
 bool isWebAddress(const QString &url, QString *scheme)
@@ -126,6 +124,33 @@ GstElement *described(const QString &description)
     if (!bin)
         qCWarning(lcEngine) << "cannot make" << description << ":" << (error ? error->message : "");
     g_clear_error(&error);
+    return bin;
+}
+
+// The output behind a volume element of its own. playbin's soft volume
+// (GST_PLAY_FLAG_SOFT_VOLUME) makes a new volume element for each song's audio
+// chain, and GStreamer 1.22 never frees it: some 4 KiB a song, which a player
+// left running for weeks cannot afford. Without that flag playbin hands its
+// "volume" to the first element of the output that has one: this element, or
+// the sound server's stream when its sink has a volume of its own (pulsesink),
+// and this one then stays at 1.
+GstElement *withVolume(GstElement *sink)
+{
+    GstElement *bin = gst_bin_new("output");
+    GstElement *volume = gst_element_factory_make("volume", "outvolume");
+    if (!volume) {
+        gst_object_unref(bin);
+        return sink;
+    }
+    gst_bin_add_many(GST_BIN(bin), volume, sink, nullptr);
+    GstPad *in = gst_element_get_static_pad(volume, "sink");
+    if (!gst_element_link(volume, sink)
+        || !gst_element_add_pad(bin, gst_ghost_pad_new("sink", in))) {
+        gst_object_unref(in);
+        gst_object_unref(bin);
+        return nullptr;
+    }
+    gst_object_unref(in);
     return bin;
 }
 
@@ -255,8 +280,11 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
 {
     // On GStreamer's threads (or ours inside a state change): pass the few
     // messages that matter to our thread, marked with the source they
-    // belong to, and drop the rest here.
+    // belong to, and drop the rest here. A sync handler that drops a message
+    // owns it: the bus does not unref it, and every message left alive keeps
+    // its element, and with it the song's whole decoder chain, alive.
     auto *self = static_cast<GstPlayer *>(selfPtr);
+    std::shared_ptr<GstMessage> held(msg, [](GstMessage *m) { gst_message_unref(m); });
     switch (GST_MESSAGE_TYPE(msg)) {
     case GST_MESSAGE_STATE_CHANGED:
         if (!GST_IS_PIPELINE(GST_MESSAGE_SRC(msg)))
@@ -293,7 +321,6 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
         return GST_BUS_DROP;
     }
     const quint64 generation = self->generation_.load();
-    std::shared_ptr<GstMessage> held(gst_message_ref(msg), [](GstMessage *m) { gst_message_unref(m); });
     QMetaObject::invokeMethod(
         self,
         [self, held, generation] {
@@ -378,6 +405,8 @@ bool GstPlayer::ensurePipeline()
         return false;
     GstElement *p = gst_element_factory_make("playbin", "liravo");
     GstElement *sink = p ? makeSink(options_, silent_) : nullptr;
+    if (sink)
+        sink = withVolume(sink);
     if (!sink) {
         qCWarning(lcEngine) << "GStreamer lacks playbin or an audio sink; nothing will play";
         if (p)
@@ -387,7 +416,7 @@ bool GstPlayer::ensurePipeline()
     g_signal_connect(p, "deep-element-added", G_CALLBACK(tuneAddedElement), gates_.get());
     g_signal_connect(p, "source-setup", G_CALLBACK(setUpSource), nullptr);
     g_signal_connect(p, "about-to-finish", G_CALLBACK(&GstPlayer::onAboutToFinish), this);
-    g_object_set(p, "flags", kPlayAudio | kPlaySoftVolume, "audio-sink", sink, "volume",
+    g_object_set(p, "flags", kPlayAudio, "audio-sink", sink, "volume",
                  linearVolume(volume_), nullptr);
     // No filter at all unless ReplayGain is on: nothing more to run per buffer.
     if (gainMode_ != ReplayGainMode::Off) {
@@ -560,7 +589,9 @@ void GstPlayer::seek(qint64 ms)
 {
     if (!active_ || state_ == Undefined || state_ == Stopped)
         return;
-    ms = qMax<qint64>(0, ms);
+    // Without a known length the place is still kept within GStreamer's
+    // clock, which counts nanoseconds in 64 bits.
+    ms = qBound(qint64(0), ms, qint64(G_MAXINT64 / GST_MSECOND));
     if (const qint64 length = duration(); length >= 0)
         ms = qMin(ms, length);
     GstState current = GST_STATE_NULL;

@@ -1,5 +1,7 @@
 #include "engine/gstplugins.h"
 
+#include "base/ownfolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -35,8 +37,6 @@ QString systemPlugin(const char *name)
 // The private plugin directory, its links brought up to date.
 bool linkSoundPlugins(const QString &dir)
 {
-    if (!QDir().mkpath(dir))
-        return false;
     int linked = 0;
     for (const char *name : kSoundPlugins) {
         const QString target = systemPlugin(name);
@@ -91,10 +91,20 @@ bool init()
     return false;
 }
 
-bool startOnSoundPlugins(const QString &cacheDir)
+bool startOnSoundPlugins(const QString &cacheHome)
 {
-    const QString plugins = cacheDir + QStringLiteral("/plugins");
-    if (userChosePlugins() || !linkSoundPlugins(plugins))
+    if (userChosePlugins())
+        return init();
+    // Links and a registry go only into a folder of the player's own: never
+    // through a link someone put in its place, never into another user's.
+    QString why;
+    const QString plugins = ensureOwnFolder(cacheHome, QStringLiteral("liravo/gstreamer-1.0/plugins"), &why);
+    if (plugins.isEmpty()) {
+        qCWarning(lcEngine) << "starting GStreamer without the player's plugin cache:" << why;
+        return init();
+    }
+    const QString cacheDir = QFileInfo(plugins).path();
+    if (!linkSoundPlugins(plugins))
         return init();
     // Read by GStreamer (and the scanner it may spawn) only while it starts;
     // taken back afterwards so that no program started later inherits them.
@@ -114,10 +124,10 @@ bool startOnSoundPlugins(const QString &cacheDir)
 
 } // namespace
 
-bool GstPlugins::start(const QString &cacheDir)
+bool GstPlugins::start(const QString &cacheHome)
 {
     static const bool ok = [&] {
-        if (!(cacheDir.isEmpty() ? init() : startOnSoundPlugins(cacheDir)))
+        if (!(cacheHome.isEmpty() ? init() : startOnSoundPlugins(cacheHome)))
             return false;
         rankDecoders();
         return true;

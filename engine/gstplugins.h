@@ -9,11 +9,13 @@
 // and adds FFmpeg's decoders only when a song needs them.
 namespace GstPlugins {
 
-// Starts GStreamer once (later calls return the first outcome). With a
-// `cacheDir`, only the sound plugins, linked and registered there, unless
-// the user set GStreamer's plugin path or registry, or the links cannot be
-// made. Native decoders are ranked above FFmpeg's.
-bool start(const QString &cacheDir);
+// Starts GStreamer once (later calls return the first outcome). With the
+// desktop's cache folder `cacheHome`, only the sound plugins, linked and
+// registered in its liravo/gstreamer-1.0 (a folder of the player's own, see
+// ensureOwnFolder), unless the user set GStreamer's plugin path or registry,
+// or the folder or the links cannot be made. Native decoders are ranked
+// above FFmpeg's.
+bool start(const QString &cacheHome);
 // Whether FFmpeg's decoders were left out and can still be added.
 bool ffmpegLeftOut();
 // Adds FFmpeg's decoders (below the native ones); true when they were

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <cmath>
 
 #include <utility>
 
@@ -295,6 +296,9 @@ bool MprisBridge::openUri(const QString &uri)
 
 void MprisBridge::setVolume(double volume)
 {
+    // NaN or an infinity is no volume at all, not silence or full volume.
+    if (!std::isfinite(volume))
+        return;
     const int v = int(qBound(0.0, volume, 1.0) * 100.0 + 0.5);
     perform([this, v] { player_.setVolume(v); });
 }

@@ -1,5 +1,7 @@
 #include "system/updater.h"
 
+#include "base/atomicwrite.h"
+
 #include "desktop/dialogs.h"
 #include "net/downloader.h"
 #include "desktop/processlauncher.h"
@@ -7,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
@@ -262,12 +263,11 @@ Updater::UpdateResult Updater::update(const Hooks &hooks)
                             Dialogs::Icon::Warning);
     }
 
-    QSaveFile script(scriptPath());
-    if (!script.open(QIODevice::WriteOnly) || script.write(scriptText()) < 0
-        || !script.commit()) {
+    QString why;
+    if (!writeAtomically(scriptPath(), scriptText(), &why)) {
         removeDownloadFolder();
         showError(QStringLiteral("无法写入更新脚本“%1”：%2")
-                      .arg(QDir::toNativeSeparators(scriptPath()), script.errorString()));
+                      .arg(QDir::toNativeSeparators(scriptPath()), why));
         return UpdateResult::ScriptFailed;
     }
     const bool started = launcher_.startDetached(QStringLiteral("/bin/sh"), {scriptPath()},

@@ -21,9 +21,11 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <QThread>
 #include <atomic>
 #include <clocale>
+#include <deque>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -340,6 +342,128 @@ TEST_F(GstPlayerTest, TransportWaitsForTheFirstSourceAndTheVolumeIsHeardAsSet)
         else
             EXPECT_NEAR(levelDb(out) - full, c.db, 0.2);
     }
+}
+
+// Every element GStreamer makes while it is connected, watched until it is
+// freed. The flags live as long as the test binary: an element that outlives
+// the test must not write into freed memory.
+struct Watched {
+    struct Flag {
+        QByteArray name;
+        bool freed = false;
+    };
+    std::vector<Flag *> flags;
+    static void added(GstBin *, GstBin *, GstElement *e, gpointer self)
+    {
+        static std::deque<Flag> all; // never moves an element, never freed
+        Flag *flag = &all.emplace_back(Flag{GST_OBJECT_NAME(e)});
+        static_cast<Watched *>(self)->flags.push_back(flag);
+        g_object_weak_ref(G_OBJECT(e), [](gpointer f, GObject *) { static_cast<Flag *>(f)->freed = true; }, flag);
+    }
+    // Those alive outside the player's output, which stays for every song.
+    QByteArray alive(GstElement *pipeline) const
+    {
+        GstElement *output = nullptr;
+        g_object_get(pipeline, "audio-sink", &output, nullptr);
+        QByteArrayList inside{GST_OBJECT_NAME(output)};
+        if (GST_IS_BIN(output)) {
+            GstIterator *it = gst_bin_iterate_recurse(GST_BIN(output));
+            GValue item = G_VALUE_INIT;
+            while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+                inside << GST_OBJECT_NAME(g_value_get_object(&item));
+                g_value_reset(&item);
+            }
+            g_value_unset(&item);
+            gst_iterator_free(it);
+        }
+        gst_object_unref(output);
+        QByteArrayList names;
+        for (const Flag *f : flags)
+            if (!f->freed && !inside.contains(f->name))
+                names << f->name;
+        return names.join(' ');
+    }
+};
+
+// Finds the player's pipeline the way any GStreamer code in the process
+// could: the top-level bin that announces elements added deep inside it
+// while a song starts. Made once GStreamer runs.
+struct PipelineCatcher {
+    PipelineCatcher()
+        : signal(g_signal_lookup("deep-element-added", GST_TYPE_BIN)),
+          hook(g_signal_add_emission_hook(signal, 0, &caught, this, nullptr))
+    {
+    }
+    ~PipelineCatcher() { g_signal_remove_emission_hook(signal, hook); }
+    static gboolean caught(GSignalInvocationHint *, guint, const GValue *params, gpointer self)
+    {
+        auto *bin = static_cast<GstElement *>(g_value_get_object(&params[0]));
+        if (!GST_OBJECT_PARENT(bin))
+            static_cast<PipelineCatcher *>(self)->pipeline = bin;
+        return TRUE;
+    }
+    guint signal;
+    gulong hook;
+    GstElement *pipeline = nullptr;
+};
+
+TEST_F(GstPlayerTest, ASongsElementsAreFreedOnceTheNextSongHasPlayed)
+{
+    // A player left running for weeks changes songs thousands of times:
+    // nothing made for one song may outlive it (bus messages held, a volume
+    // element per song).
+    auto p = fastPlayer();
+    const QString a = song("a.mp3", {.seconds = 0.5, .title = "a"});
+    const QString b = song("b.mp3", {.seconds = 0.5, .title = "b"});
+    auto playToEnd = [&](const QString &path) {
+        p->setUrl(path);
+        return waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000);
+    };
+    ASSERT_TRUE(playToEnd(a));
+    PipelineCatcher catcher;
+    ASSERT_TRUE(playToEnd(b));
+    ASSERT_NE(catcher.pipeline, nullptr);
+    GstElement *pipeline = catcher.pipeline;
+    Watched second;
+    const gulong id = g_signal_connect(pipeline, "deep-element-added", G_CALLBACK(&Watched::added), &second);
+    ASSERT_TRUE(playToEnd(a));
+    g_signal_handler_disconnect(pipeline, id);
+    ASSERT_GT(second.flags.size(), 3u); // a source, a demuxer, a decoder at least
+    for (int round = 0; round < 3; ++round)
+        ASSERT_TRUE(playToEnd(round % 2 ? a : b));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second.alive(pipeline).toStdString(), "") << "of " << second.flags.size() << " elements";
+}
+
+TEST_F(GstPlayerTest, TheVolumeScalesTheSoundOnASinkWithoutVolume)
+{
+    // The silent output has no volume of its own: some element in front of
+    // it must carry the player's volume, or it would go unheard on ALSA too.
+    auto p = realTimePlayer();
+    p->setVolume(60);
+    p->setUrl(song("first.mp3", {.seconds = 0.2}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Stopped; }, 10000));
+    PipelineCatcher catcher;
+    p->setUrl(song("a.mp3", {.seconds = 10}));
+    ASSERT_TRUE(waitFor([&] { return p->playState() == MediaPlayer::Playing; }, 10000));
+    ASSERT_NE(catcher.pipeline, nullptr);
+    const double wanted = 0.6 * 0.6 * 0.6;
+    int carrying = 0;
+    GstIterator *it = gst_bin_iterate_recurse(GST_BIN(catcher.pipeline));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto *e = GST_ELEMENT(g_value_get_object(&item));
+        GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), "volume");
+        if (spec && spec->value_type == G_TYPE_DOUBLE && !GST_IS_BIN(e)) {
+            double v = 0;
+            g_object_get(e, "volume", &v, nullptr);
+            carrying += std::abs(v - wanted) < 1e-6;
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    EXPECT_EQ(carrying, 1);
 }
 
 TEST_F(GstPlayerTest, AnEngineThatQuitsIsReplacedByTheNextSource)

@@ -9,6 +9,9 @@
 #include "support/privatebus.h"
 
 #include <gtest/gtest.h>
+#include <limits>
+#include <vector>
+#include <cmath>
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -285,6 +288,44 @@ TEST_F(Mpris, VolumeIsReadAndWrittenOnTheEnginesScale)
     EXPECT_DOUBLE_EQ(prop("Volume").toDouble(), 1.0);
     set("Volume", -1.0);
     EXPECT_EQ(fs.player.volume(), 0);
+}
+
+TEST_F(Mpris, WritesOutsideAnyRangeAreIgnoredOrKeptWithinTheSong)
+{
+    // Volume: what is not a number leaves the volume as it was.
+    set("Volume", 0.5);
+    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity()}) {
+        set("Volume", bad);
+        EXPECT_EQ(fs.player.volume(), 50) << bad;
+    }
+    EXPECT_EQ(fs.backend.read("Liravo", "设置", "音量").value_or(""), "50");
+
+    // Seeks by the largest offsets end at the song's ends; places outside
+    // the song are refused.
+    playingOf(3, 2);
+    const QVariant track = QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2)));
+    const qlonglong most = std::numeric_limits<qlonglong>::max();
+    const qlonglong least = std::numeric_limits<qlonglong>::min();
+    const struct {
+        const char *method;
+        QVariantList args;
+        QList<qint64> seeks;
+    } cases[] = {
+        {"Seek", {most}, {30000}},
+        {"Seek", {least}, {0}},
+        {"SetPosition", {track, most}, {}},
+        {"SetPosition", {track, least}, {}},
+        {"SetPosition", {track, qlonglong(-1)}, {}},
+    };
+    for (const auto &c : cases) {
+        fs.player.seeks.clear();
+        EXPECT_EQ(call(c.method, c.args).type(), QDBusMessage::ReplyMessage) << c.method;
+        // As vectors: Qt 6.4 compares an empty list with a null one through memcmp(nullptr).
+        EXPECT_EQ(std::vector<qint64>(fs.player.seeks.begin(), fs.player.seeks.end()),
+                  std::vector<qint64>(c.seeks.begin(), c.seeks.end()))
+            << c.method << " " << c.args.last().toLongLong();
+    }
 }
 
 TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMimeDatabase>
 #include <QDir>
@@ -100,6 +101,40 @@ TEST(PlaylistParse, TakesOneHundredAndCountsTheRest)
     }
 }
 
+TEST(PlaylistParse, LinesLongerThanAnyPathAreSkippedAndCounted)
+{
+    const qsizetype most = PlaylistFile::kMaxLineBytes;
+    const QByteArray huge(10 * 1024 * 1024, 'a');
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        Kind kind;
+        const char *entries;
+        int longLines;
+    } cases[] = {
+        {"10 MiB line between songs", "1.mp3\n" + huge + "\n2.mp3\n", Kind::M3u,
+         "|1.mp3|/pl/1.mp3|L\n|2.mp3|/pl/2.mp3|L\n", 1},
+        {"CR line ends", "1.mp3\r" + huge + "\r\n2.mp3", Kind::M3u8,
+         "|1.mp3|/pl/1.mp3|L\n|2.mp3|/pl/2.mp3|L\n", 1},
+        {"huge title is no title", "#EXTINF:1," + huge + "\n1.mp3\n", Kind::M3u, "|1.mp3|/pl/1.mp3|L\n", 1},
+        {"huge PLS entry", "[playlist]\nFile1=" + huge + "\nFile2=2.mp3\n", Kind::Pls,
+         "|2.mp3|/pl/2.mp3|L\n", 1},
+        {"a line of the longest length stays", QByteArray(most - 4, 'b') + ".mp3\n", Kind::M3u, nullptr, 0},
+        {"one byte more does not", QByteArray(most - 3, 'b') + ".mp3\n", Kind::M3u, "", 1},
+    };
+    for (const auto &c : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const auto p = PlaylistFile::parse(c.bytes, c.kind, "/pl");
+        EXPECT_LT(clock.elapsed(), 2000) << c.what;
+        EXPECT_EQ(p.longLines, c.longLines) << c.what;
+        if (c.entries)
+            EXPECT_EQ(entries(p.collection), std::string(c.entries)) << c.what;
+        else
+            EXPECT_EQ(p.collection.count, 1) << c.what;
+    }
+}
+
 TEST(PlaylistWrite, ReadsBackWhatItWrote)
 {
     SongCollection c;
@@ -146,13 +181,22 @@ TEST_F(PlaylistFiles, LoadReplacesTheCollectionAndTellsOfTheRest)
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_EQ(dialogs.asked[0].text, "歌集最多只能保存100首歌曲，有1首没有添加。");
 
+    // A line no path is as long as is skipped, and the user is told.
+    dialogs.asked.clear();
+    const QString broken = write("broken.m3u", "a.mp3\n" + QByteArray(100000, 'x') + "\nb.mp3\n");
+    ASSERT_TRUE(PlaylistFile::load(c, broken, settings, dialogs));
+    EXPECT_EQ(c.count, 2);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text, "播放列表中有1行过长（超过32 KB），不是歌曲的位置，已跳过。");
+    dialogs.asked.clear();
+
     // A file that cannot be read says so and keeps the collection.
     const SongCollection before = c;
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pls"));
     EXPECT_FALSE(PlaylistFile::load(c, dir.filePath("folder.pls"), settings, dialogs));
     EXPECT_EQ(c, before);
-    ASSERT_EQ(dialogs.asked.size(), 2);
-    EXPECT_TRUE(dialogs.asked[1].text.startsWith("播放列表无法读取："));
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_TRUE(dialogs.asked[0].text.startsWith("播放列表无法读取："));
 }
 
 TEST_F(PlaylistFiles, SaveWritesWholeFilesAndRefusesReadOnlyOnes)

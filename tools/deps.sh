@@ -20,9 +20,10 @@ python3
 appstream file flac vorbis-tools opus-tools sox
 "
 
-# Only for bench/peers (a private PulseAudio null sink and the peer players);
-# installed when LIRAVO_BENCH_PEERS=1, never needed to build or test.
-BENCH_PACKAGES="pulseaudio pulseaudio-utils audacious qmmp dbus libx11-dev"
+# Only for bench/peers (a private PulseAudio null sink and the peer players)
+# and `bench/soak.sh --heaptrack`; installed when LIRAVO_BENCH_PEERS=1, never
+# needed to build or test.
+BENCH_PACKAGES="pulseaudio pulseaudio-utils audacious qmmp dbus libx11-dev heaptrack"
 if [ "${LIRAVO_BENCH_PEERS:-0}" = 1 ]; then
     PACKAGES="$PACKAGES $BENCH_PACKAGES"
 fi
