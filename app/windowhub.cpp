@@ -6,6 +6,7 @@
 #include "platform/trayicon.h"
 
 #include <QApplication>
+#include <QWindow>
 
 #include <utility>
 
@@ -51,7 +52,16 @@ WindowHub::~WindowHub()
 QWidget *WindowHub::existingMainWindow() { return main_; }
 SongListWindow *WindowHub::songList()
 {
-    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.session, *this);
+    const bool made = !songList_;
+    SongListWindow *w = ensure<SongListWindow>(songList_, ctx_.services, ctx_.session, *this);
+    // Wayland lets no program place its windows; as the main window's child
+    // the song list is placed by the compositor beside its owner, not over it.
+    if (made && main_ && QGuiApplication::platformName() == u"wayland") {
+        w->winId();
+        main_->winId();
+        w->windowHandle()->setTransientParent(main_->windowHandle());
+    }
+    return w;
 }
 
 void WindowHub::refreshSongList() { songList()->refreshList(); }
