@@ -29,13 +29,16 @@ sources() {
     done | LC_ALL=C sort
 }
 
-tagged() {
-    head -n 2 -- "$1" | grep -q 'SPDX-License-Identifier:'
+# The files whose first two lines carry no tag, read in one pass.
+untagged() {
+    # shellcheck disable=SC2046
+    awk 'FNR == 1 { if (f != "" && !t) print f; f = FILENAME; t = 0 }
+         FNR <= 2 && /SPDX-License-Identifier:/ { t = 1 }
+         END { if (f != "" && !t) print f }' $(sources) </dev/null
 }
 
 missing=0
-for f in $(sources); do
-    tagged "$f" && continue
+for f in $(untagged); do
     if [ "$check" = yes ]; then
         echo "no licence tag: $f"
         missing=$((missing + 1))
