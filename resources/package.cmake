@@ -37,6 +37,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Liravo plays local music files (MP3, M4A, FLAC, Ogg, Opus, WAV, AAC, WMA, APE),\n\
 keeps one song collection of up to 100 songs saved as .yyu files, opens M3U\n\
 and PLS playlists, lives in the system tray and runs as a single copy.")
+# The package preset also configures with the prefix /usr, so the modules go
+# to the multiarch folder (/usr/lib/<triplet>/liravo), outside ldconfig's
+# reach, and CPack writes no maintainer scripts that call ldconfig.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # liravo_<version>_<arch>.deb

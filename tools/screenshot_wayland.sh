@@ -55,8 +55,8 @@ $run_as python3 tools/mkmp3.py --title "月光小夜曲" --artist "演示乐队"
 session_env="HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
 XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/run LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8"
 # shellcheck disable=SC2086
-env -i PATH=/usr/bin:/bin $session_env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-    $run_as sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+$run_as env -i PATH=/usr/bin:/bin $session_env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 pids="$pids $!"
 
 tries=0
@@ -67,9 +67,9 @@ until [ -S "$work/run/wayland-1" ]; do
 done
 
 # shellcheck disable=SC2086
-env -i PATH=/usr/bin:/bin $session_env WAYLAND_DISPLAY=wayland-1 QT_QPA_PLATFORM=wayland \
+$run_as env -i PATH=/usr/bin:/bin $session_env WAYLAND_DISPLAY=wayland-1 QT_QPA_PLATFORM=wayland \
     LIRAVO_AO=null QT_LOGGING_RULES="liravo.window.debug=true" \
-    $run_as "$bin" "$work/demo.mp3" >"$work/player.log" 2>&1 &
+    "$bin" "$work/demo.mp3" >"$work/player.log" 2>&1 &
 pids="$pids $!"
 
 tries=0
@@ -81,8 +81,8 @@ done
 # The song list opens on the first activation; let both windows settle.
 sleep 3
 # shellcheck disable=SC2086
-env -i PATH=/usr/bin:/bin $session_env WAYLAND_DISPLAY=wayland-1 \
-    $run_as grim "$work/shot.png"
+$run_as env -i PATH=/usr/bin:/bin $session_env WAYLAND_DISPLAY=wayland-1 \
+    grim "$work/shot.png"
 mkdir -p docs
 cp "$work/shot.png" "$out.new"
 mv "$out.new" "$out"
