@@ -97,3 +97,5 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/copyright ${_liravo_gen}/cha
               ${_liravo_gen}/changelog.gz
         DESTINATION ${_liravo_doc})
 install(FILES ${_liravo_gen}/liravo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME liravo)
