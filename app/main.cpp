@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "ui/appcontext.h"
 #include "engine/lazymediaplayer.h"
 #include "ui/leanstyle.h"
@@ -50,7 +51,11 @@ QString commandLineOf(const QStringList &args)
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // --help, --version and mistyped options are answered without a display.
+    if (const int code = answerCommandLine(argc, argv); code >= 0)
+        return code;
+    ApplicationArguments qtArgs(argc, argv);
+    QApplication app(qtArgs.argc(), qtArgs.argv());
     // Qt's own dialogs and buttons speak Chinese like the rest of the player.
     installQtChineseTranslations(app);
     // The main window hides in the tray and other windows come and go; only

@@ -5,6 +5,7 @@
 #include "desktop/trayicon.h"
 
 #include <QApplication>
+#include <QWindow>
 
 #include <utility>
 
@@ -54,7 +55,16 @@ WindowHub::~WindowHub()
 QWidget *WindowHub::existingMainWindow() { return main_; }
 SongListWindow *WindowHub::songList()
 {
-    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.player, *this);
+    const bool made = !songList_;
+    SongListWindow *w = ensure<SongListWindow>(songList_, ctx_.services, ctx_.player, *this);
+    // Wayland lets no program place its windows; as the main window's child
+    // the song list is placed by the compositor beside its owner, not over it.
+    if (made && main_ && QGuiApplication::platformName() == u"wayland") {
+        w->winId();
+        main_->winId();
+        w->windowHandle()->setTransientParent(main_->windowHandle());
+    }
+    return w;
 }
 
 void WindowHub::showSongList() { showWindow(songList()); }

@@ -21,8 +21,17 @@ QString Settings::executableBaseName()
     if (path.isEmpty())
         path = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     // Linux executables carry no extension; a dot in the name is part of it.
-    const QString name = QFileInfo(path).fileName();
-    return name.isEmpty() ? sharedAppName() : name;
+    return appNameOfFile(QFileInfo(path).fileName());
+}
+
+QString Settings::appNameOfFile(const QString &fileName)
+{
+    // The installed command is "liravo" while the settings were always kept
+    // under "Liravo"; any spelling of the program's own name reads those, so
+    // nothing stored moves. A copy renamed to something else keeps its own.
+    if (fileName.isEmpty() || fileName.compare(sharedAppName(), Qt::CaseInsensitive) == 0)
+        return sharedAppName();
+    return fileName;
 }
 
 QString Settings::get(const QString &app, const QString &section, const QString &key,

@@ -16,9 +16,11 @@ public:
 
     static QString sharedAppName() { return QStringLiteral("Liravo"); }
     // The running executable's base name (file name without folder, and on
-    // Windows without extension).
+    // Windows without extension), as appNameOfFile() gives it.
     const QString &programAppName() const { return exeName_; }
     static QString executableBaseName();
+    // The application name a program file's settings are kept under.
+    static QString appNameOfFile(const QString &fileName);
 
     QString get(const QString &app, const QString &section, const QString &key,
                 const QString &def);

@@ -116,6 +116,27 @@ QByteArray Updater::scriptText()
         "each tidy\n");
 }
 
+bool Updater::installedByPackage(const QStringList &paths, const QString &dpkgInfoDir)
+{
+    // Each installed package lists its files and folders in <name>.list, one
+    // absolute path a line; a path counts only as a whole line.
+    QList<QByteArray> lines;
+    for (const QString &p : paths)
+        if (!p.isEmpty())
+            lines << "\n" + QFile::encodeName(QDir::cleanPath(p)) + "\n";
+    const QDir info(dpkgInfoDir);
+    for (const QString &name : info.entryList({QStringLiteral("*.list")}, QDir::Files)) {
+        QFile list(info.filePath(name));
+        if (!list.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = "\n" + list.readAll() + "\n";
+        for (const QByteArray &line : lines)
+            if (text.contains(line))
+                return true;
+    }
+    return false;
+}
+
 QString Updater::takeFailureReport(const QString &programFolder)
 {
     QFile note(programFolder + QStringLiteral("/copyfile.log"));
@@ -168,13 +189,10 @@ void Updater::showError(const QString &text)
 
 bool Updater::prepareDownloadFolder()
 {
+    // Nothing is made before the user's yes: a temp that is there already
+    // (even as a link) is replaced afterwards, a missing one made then.
     const QFileInfo folder(programFolder_);
-    const QString temp = downloadFolder();
-    const QFileInfo tempInfo(temp);
-    // A temp that is there already (even as a link) is replaced after the
-    // user's yes; only a missing one is made now.
-    const bool tempOk = tempInfo.isSymLink() || tempInfo.exists() || QDir().mkdir(temp);
-    if (!folder.isDir() || !folder.isWritable() || !tempOk) {
+    if (!folder.isDir() || !folder.isWritable()) {
         showError(QStringLiteral("无法写入程序文件夹“%1”，不能更新。\r\n"
                                  "请用对该文件夹有写入权限的账户运行更新。")
                       .arg(QDir::toNativeSeparators(programFolder_)));

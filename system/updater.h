@@ -53,6 +53,11 @@ public:
     static QString defaultManifestCopyPath();
     // The text of "copyfile.bat" for the platform the player was built for.
     static QByteArray scriptText();
+    // Whether the package manager installed the program: one of paths (the
+    // program's folder or its file) is listed by an installed package in
+    // dpkg's database. Read only when the user asks for an update.
+    static bool installedByPackage(const QStringList &paths,
+                                   const QString &dpkgInfoDir = QStringLiteral("/var/lib/dpkg/info"));
     // What the script noted when an install failed and was undone, as a text
     // for the user; empty when there is none. The note is removed.
     static QString takeFailureReport(const QString &programFolder);

@@ -175,7 +175,13 @@ TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().constData();
 
     const QString share = dest.path() + "/usr/share";
-    EXPECT_TRUE(QFileInfo(dest.path() + "/usr/bin/Liravo").isExecutable());
+    EXPECT_TRUE(QFileInfo(dest.path() + "/usr/bin/liravo").isExecutable());
+    // The manual, the licence terms and the changelog where Debian keeps them.
+    EXPECT_TRUE(QFileInfo(dest.path() + "/usr/share/man/man1/liravo.1.gz").size() > 0);
+    const QByteArray copyright = readAll(dest.path() + "/usr/share/doc/liravo/copyright");
+    EXPECT_TRUE(copyright.startsWith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
+    EXPECT_TRUE(copyright.contains("License: GPL-3.0-or-later"));
+    EXPECT_TRUE(QFileInfo(dest.path() + "/usr/share/doc/liravo/changelog.gz").size() > 0);
     // The web client's module, where the installed program looks for it.
     const QStringList modules =
         QDir(dest.path() + "/usr").entryList({"lib*"}, QDir::Dirs | QDir::NoDotAndDotDot);
@@ -191,7 +197,7 @@ TEST(DesktopIntegration, InstallPutsEntryIconAndMimeTypeInPlace)
     }
     EXPECT_TRUE(moduleFound);
     const QByteArray entry = readAll(share + "/applications/Liravo.desktop");
-    EXPECT_TRUE(line(entry, "Exec").endsWith(" %f"));
+    EXPECT_EQ(line(entry, "Exec"), "liravo %f");
     const QStringList types = line(entry, "MimeType").split(';');
     EXPECT_TRUE(types.contains("audio/mpeg"));
     EXPECT_TRUE(types.contains("application/x-liravo-collection"));

@@ -104,6 +104,28 @@ TEST(Settings, RenamedExecutableMovesOnlyItsOwnEntries)
     EXPECT_EQ(old.get(old.programAppName(), "设置", "顶部标题", "Liravo"), "我的播放器");
 }
 
+// The command became "liravo"; what the program stored as "Liravo" stays
+// where it is, and only a genuinely different name gets entries of its own.
+TEST(Settings, ProgramFileNamesMapToTheirApplication)
+{
+    const struct {
+        const char *file;
+        const char *app;
+    } cases[] = {
+        {"liravo", "Liravo"},       {"Liravo", "Liravo"},     {"LIRAVO", "Liravo"},
+        {"", "Liravo"},             {"liravo.old", "liravo.old"}, {"player2", "player2"},
+        {"liravo-beta", "liravo-beta"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Settings::appNameOfFile(c.file), c.app) << c.file;
+
+    MemorySettingsBackend store;
+    Settings before(store, Settings::appNameOfFile("Liravo"));
+    before.store(SettingKeys::topCaption, "我的播放器");
+    Settings after(store, Settings::appNameOfFile("liravo"));
+    EXPECT_EQ(after.value(SettingKeys::topCaption), "我的播放器");
+}
+
 // Every key reads its default under its own application name while missing,
 // and writes where a raw look-up of that application, section and key finds it.
 TEST(SettingKeys, EachEntryLivesUnderItsApplicationWithItsDefault)

@@ -134,16 +134,53 @@ TEST_F(UpdaterTest, ConfirmedUpdateDownloadsWritesScriptAndStartsItInProgramFold
     EXPECT_EQ(launcher.started[0].workingDir, program);
 }
 
-TEST_F(UpdaterTest, DeclinedUpdateStillPreparesTempButTouchesNothingElse)
+TEST_F(UpdaterTest, NothingIsMadeInTheProgramFolderBeforeTheUserAgrees)
 {
     downloader.files[kManifestUrl] = manifestText(20140601, {"甲：http://h.test/a.txt"});
     Updater u = make();
     u.load(kManifestUrl);
+    QStringList whileAsking;
+    dialogs.onAsk = [&](const FakeDialogs::Asked &) {
+        whileAsking = QDir(program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
     EXPECT_EQ(u.update(), Updater::UpdateResult::Declined);
-    EXPECT_TRUE(QFileInfo(program + "/temp").isDir());
+    EXPECT_EQ(dialogs.asked.size(), 1);
+    EXPECT_TRUE(whileAsking.isEmpty()) << whileAsking.join(' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(program + "/temp"));
     EXPECT_EQ(downloader.requested.size(), 1); // the manifest only
     EXPECT_FALSE(QFile::exists(program + "/copyfile.bat"));
     EXPECT_TRUE(launcher.started.isEmpty());
+}
+
+// dpkg's database: one <package>.list per package, a path a line.
+TEST(UpdaterPackage, KnowsWhatThePackageManagerInstalled)
+{
+    QTemporaryDir info;
+    writeFile(info.path() + "/liravo.list", "/.\n/usr\n/usr/bin\n/usr/bin/liravo\n"
+                                            "/usr/lib/x86_64-linux-gnu/liravo");
+    writeFile(info.path() + "/other:amd64.list", "/opt/other\n/opt/other/bin/run\n");
+    writeFile(info.path() + "/stray.md5sums", "0123  opt/liravo/liravo\n/opt/liravo\n");
+    const struct {
+        QStringList paths;
+        bool packaged;
+    } cases[] = {
+        {{"/usr/bin"}, true},
+        {{"/usr/bin/liravo"}, true},
+        {{"/usr/bin/"}, true},                            // the same folder
+        {{"/usr/lib/x86_64-linux-gnu/liravo"}, true},     // the last line has no newline
+        {{"/opt/other/bin/run"}, true},
+        {{"/home/u/liravo", "/usr/bin/liravo"}, true},
+        {{"/usr/bin/liravo2"}, false},                    // whole lines only
+        {{"/usr/b"}, false},
+        {{"/opt/liravo"}, false},                         // only *.list files count
+        {{"/home/u/liravo", "/home/u/liravo/liravo"}, false},
+        {{""}, false},
+        {{}, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Updater::installedByPackage(c.paths, info.path()), c.packaged)
+            << c.paths.join(' ').toStdString();
+    EXPECT_FALSE(Updater::installedByPackage({"/usr/bin"}, info.path() + "/missing"));
 }
 
 TEST_F(UpdaterTest, UnsafeFileNamesAreSkippedAndLeftoversDropped)
@@ -416,6 +453,26 @@ TEST_F(UpdaterWindowTest, RejectedManifestClosesOnlyTheWindow)
         QCoreApplication::processEvents();
     EXPECT_EQ(text("Label1"), "最新版本：20140601");
     EXPECT_EQ(downloader.requested.size(), 2);
+}
+
+// A player in a folder the package manager owns is updated by it: the window
+// says so and fetches and writes nothing.
+TEST_F(UpdaterWindowTest, PackagedPlayerPointsToThePackageManager)
+{
+    if (!Updater::installedByPackage({"/usr/bin"}))
+        GTEST_SKIP() << "no dpkg database lists /usr/bin here";
+    window.setProgramFolder("/usr/bin");
+    window.show();
+    window.loadManifest();
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].text,
+              "Liravo 由系统的软件包管理器安装，请通过软件包管理器（例如 apt）更新。");
+    EXPECT_EQ(dialogs.asked[0].title, "检查更新");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(downloader.requested.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(scratch.path() + "/version.ini"));
+    EXPECT_EQ(QDir(scratch.path() + "/program").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{});
 }
 
 // The whole update against the loopback server into a scratch installation,

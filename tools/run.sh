@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 sh tools/deps.sh
 cmake --preset default >/dev/null
 cmake --build build -j"$(nproc)" --target Liravo
-exec ./build/Liravo "$@"
+exec ./build/liravo "$@"

@@ -9,7 +9,7 @@
 . "$(dirname "$0")/screenshot_helpers.sh"
 ROOT=$(pwd)
 BUILD=${1:-build}
-BIN="$ROOT/$BUILD/Liravo"
+BIN="$ROOT/$BUILD/liravo"
 OUT="$ROOT/docs/position-bar.png"
 need_player "$BIN"
 start_session 800x600x24 import python3 sqlite3 gdbus dbus-daemon

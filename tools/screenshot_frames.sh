@@ -4,14 +4,14 @@
 # as docs/songlist-frames.png. It also measures both windows' outer frames and
 # fails when their top edges are not level.
 #
-#   tools/screenshot_frames.sh [path/to/Liravo]      (default: build/Liravo)
+#   tools/screenshot_frames.sh [path/to/liravo]      (default: build/liravo)
 #
 # Needs Xvfb, xwininfo, xprop and ImageMagick (tools/deps.sh installs them)
 # and openbox, which only this script uses: apt-get install openbox. The
 # player runs with its own empty home folder.
 . "$(dirname "$0")/screenshot_helpers.sh"
 
-bin=${1:-build/Liravo}
+bin=${1:-build/liravo}
 out=docs/songlist-frames.png
 need_player "$bin"
 start_session 1280x520x24 xprop import convert openbox

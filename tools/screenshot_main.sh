@@ -3,10 +3,10 @@
 # player on a private Xvfb display with its own empty home, plays a generated
 # silent MP3 with Chinese tags and, once the caption has said "[播放中...]"
 # for a moment, cuts the window from the screen into docs/main-window.png.
-# Usage: tools/screenshot_main.sh [path/to/Liravo]   (default: build/Liravo)
+# Usage: tools/screenshot_main.sh [path/to/liravo]   (default: build/liravo)
 # Needs Xvfb, xwininfo and ImageMagick (tools/deps.sh installs them).
 . "$(dirname "$0")/screenshot_helpers.sh"
-bin=${1:-build/Liravo}
+bin=${1:-build/liravo}
 out=docs/main-window.png
 need_player "$bin"
 start_session 1024x768x24 import python3 sqlite3

@@ -4,14 +4,14 @@
 # second copy, as opening the file from a file manager does, and saves the
 # song list window beside the main window as docs/songlist-window.png.
 #
-#   tools/screenshot_songlist.sh [path/to/Liravo]      (default: build/Liravo)
+#   tools/screenshot_songlist.sh [path/to/liravo]      (default: build/liravo)
 #
 # Needs Xvfb, xwininfo and ImageMagick (tools/deps.sh installs them). The
 # player runs with its own empty home folder, so the user's settings and
 # collections are not touched; "first run" opens no browser (BROWSER=true).
 . "$(dirname "$0")/screenshot_helpers.sh"
 
-bin=${1:-build/Liravo}
+bin=${1:-build/liravo}
 out=docs/songlist-window.png
 need_player "$bin"
 start_session 1024x480x24 import convert iconv

@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -94,6 +95,20 @@ void UpdaterWindow::loadManifest()
     loadQueued_ = false;
     if (busy_)
         return;
+    const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                    : programFolder_;
+    // A packaged player is updated with the rest of the system; replacing its
+    // files here would fight the package manager.
+    const QString program =
+        folder + u'/' + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (Updater::installedByPackage({folder, program})) {
+        close();
+        dialogs_.messageBox(QStringLiteral("Liravo 由系统的软件包管理器安装，"
+                                           "请通过软件包管理器（例如 apt）更新。"),
+                            QStringLiteral("检查更新"), Dialogs::Buttons::Ok,
+                            Dialogs::Icon::Information);
+        return;
+    }
     const QString site = makerSiteHost(settings_);
     if (site.isEmpty()) {
         // The design-time versions would read as if an update had been looked for.
@@ -107,8 +122,6 @@ void UpdaterWindow::loadManifest()
         return;
     }
     busy_ = true;
-    const QString folder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                    : programFolder_;
     updater_ = std::make_unique<Updater>(downloader_, launcher_, dialogs_, folder,
                                          manifestCopyPath_.isEmpty() ? Updater::defaultManifestCopyPath()
                                                                      : manifestCopyPath_);

@@ -13,5 +13,5 @@ cmake --preset default >/dev/null
 cmake --build build -j"$(nproc)" --target Liravo
 mkdir -p build/bench-peers
 cc -O2 -o build/bench-peers/xmapwait bench/peers/xmapwait.c -lX11
-exec python3 bench/peers/run.py --liravo "$PWD/build/Liravo" \
+exec python3 bench/peers/run.py --liravo "$PWD/build/liravo" \
     --xmapwait "$PWD/build/bench-peers/xmapwait" --runs "$runs" "$@"
