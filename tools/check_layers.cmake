@@ -11,8 +11,10 @@ set(RANK_platform 1)
 set(RANK_collection 2)
 set(RANK_online 3)
 set(RANK_system 3)
-set(RANK_app 4)
-set(FOLDERS base platform collection online system app)
+set(RANK_lyrics 3)
+set(RANK_windows 7)
+set(RANK_app 8)
+set(FOLDERS base platform collection online system lyrics windows app)
 
 # Environment variables the program may read: the desktop's, the sound
 # servers' and GStreamer's, and the one audio-output override the README
