@@ -126,6 +126,23 @@ QString mimeFromBytes(const QByteArray &data)
     return {};
 }
 
+// Lyrics frames marked ISO-8859-1 do not pass through TagLib's Latin-1
+// handler; they are repaired here, a line at a time, since the repair takes
+// control characters (the line breaks) as a sign of text that is not Chinese.
+QString repairLatin1Lines(const QString &widened)
+{
+    QStringList lines = widened.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        const bool cr = line.endsWith(QLatin1Char('\r'));
+        if (cr)
+            line.chop(1);
+        line = repairTagText(line.toUtf8());
+        if (cr)
+            line += QLatin1Char('\r');
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString lrcTime(qint64 ms)
 {
     const qint64 cs = ms / 10;
@@ -146,7 +163,7 @@ QString syltAsLrc(const TagLib::ID3v2::SynchronizedLyricsFrame &frame)
     for (const F::SynchedText &t : frame.synchedText()) {
         QString text = fromTag(t.text);
         if (latin1)
-            text = repairTagText(text.toUtf8());
+            text = repairLatin1Lines(text);
         text.remove(QLatin1Char('\r'));
         text = text.trimmed().replace(QLatin1Char('\n'), QLatin1Char(' '));
         const qint64 ms = frames ? qint64(t.time) * 1152 * 1000 / 44100 : qint64(t.time);
@@ -167,6 +184,8 @@ void readId3v2(TagLib::ID3v2::Tag *tag, TagParts parts, FileTags &out, PictureCh
                 if (auto *l = dynamic_cast<TagLib::ID3v2::UnsynchronizedLyricsFrame *>(f);
                     l && !l->text().isEmpty()) {
                     out.lyrics = fromTag(l->text());
+                    if (l->textEncoding() == TagLib::String::Latin1)
+                        out.lyrics = repairLatin1Lines(out.lyrics);
                     break;
                 }
         auto sylt = frames.find("SYLT");

@@ -144,31 +144,31 @@ QString LyricsDocument::plainText() const
     return out;
 }
 
-QString decodeLyricsBytes(const QByteArray &bytes)
+bool decodeLyricsBytes(const QByteArray &bytes, QString *text)
 {
-    auto decode = [](QStringDecoder &&d, QByteArrayView data) -> QString {
+    // Stateless: a character cut off at the end is an error, not a silent drop.
+    auto decode = [text](QStringDecoder &&d, QByteArrayView data) {
         if (!d.isValid())
-            return {};
-        QString text = d.decode(data);
-        if (d.hasError())
-            return {};
-        return text.isNull() ? QString(u"") : text;
+            return false;
+        *text = d.decode(data);
+        return !d.hasError();
     };
     using F = QStringDecoder::Flag;
+    const QByteArrayView all(bytes);
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return decode(QStringDecoder(QStringDecoder::Utf8, F::Stateless), QByteArrayView(bytes).mid(3));
+        return decode(QStringDecoder(QStringDecoder::Utf8, F::Stateless), all.sliced(3));
+    // Qt's UTF-16 decoder keeps an odd last byte for a next call that never
+    // comes, without an error: a file cut in a character is caught here.
+    if ((bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) && bytes.size() % 2)
+        return false;
     if (bytes.startsWith("\xFF\xFE"))
-        return decode(QStringDecoder(QStringDecoder::Utf16LE, F::Stateless), QByteArrayView(bytes).mid(2));
+        return decode(QStringDecoder(QStringDecoder::Utf16LE, F::Stateless), all.sliced(2));
     if (bytes.startsWith("\xFE\xFF"))
-        return decode(QStringDecoder(QStringDecoder::Utf16BE, F::Stateless), QByteArrayView(bytes).mid(2));
-    QString text = decode(QStringDecoder(QStringDecoder::Utf8, F::Stateless), bytes);
-    if (!text.isNull())
-        return text;
+        return decode(QStringDecoder(QStringDecoder::Utf16BE, F::Stateless), all.sliced(2));
     // GB18030, never GB2312: GBK's extra characters (镕, 葉) must survive.
-    text = decode(QStringDecoder("GB18030", F::Stateless), bytes);
-    if (!text.isNull())
-        return text;
-    return decode(QStringDecoder("Big5", F::Stateless), bytes);
+    return decode(QStringDecoder(QStringDecoder::Utf8, F::Stateless), all)
+        || decode(QStringDecoder("GB18030", F::Stateless), all)
+        || decode(QStringDecoder("Big5", F::Stateless), all);
 }
 
 LyricsDocument parseLyricsBytes(const QByteArray &bytes)
@@ -179,8 +179,8 @@ LyricsDocument parseLyricsBytes(const QByteArray &bytes)
         doc.problem = kTooLarge;
         return doc;
     }
-    const QString text = decodeLyricsBytes(bytes);
-    if (text.isNull()) {
+    QString text;
+    if (!decodeLyricsBytes(bytes, &text)) {
         qCWarning(lcLyrics) << "refused: lyrics in no known encoding (or cut short)";
         doc.problem = kNotText;
         return doc;

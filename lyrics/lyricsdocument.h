@@ -42,8 +42,8 @@ inline constexpr int kMaxLyricsLines = 5000;
 
 // Text as a lyrics file's bytes: a byte-order mark decides UTF-8 or UTF-16
 // (LE/BE); without one, strict UTF-8, then GB18030 (a superset of GBK and
-// GB2312), then Big5. Null when no encoding reads the bytes whole.
-QString decodeLyricsBytes(const QByteArray &bytes);
+// GB2312), then Big5. False when no encoding reads the bytes whole.
+bool decodeLyricsBytes(const QByteArray &bytes, QString *text);
 
 // Parses LRC text ([mm:ss.xx] time tags, id tags, [offset:], translations,
 // enhanced word times), or keeps text without time tags as static lines.

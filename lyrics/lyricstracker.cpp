@@ -2,6 +2,8 @@
 
 #include "lyrics/lyricsfinder.h"
 
+#include <algorithm>
+
 LyricsTracker::LyricsTracker(std::function<qint64()> position, QObject *parent)
     : QObject(parent), position_(std::move(position)), loader_(new LyricsLoader(this)), timer_(this)
 {
@@ -72,5 +74,5 @@ void LyricsTracker::follow(qint64 positionMs)
     }
     // Aimed at the next line's start as the engine's clock sees it now; when
     // the timer fires early (the clock lagged), follow() aims again.
-    timer_.start(int(qBound<qint64>(1, document_.lines[next].timeMs - positionMs, 24 * 3600 * 1000)));
+    timer_.start(int(std::clamp<qint64>(document_.lines[next].timeMs - positionMs, 1, 24 * 3600 * 1000)));
 }

@@ -123,7 +123,10 @@ TEST(TagReader, FindsEmbeddedLyricsAndCoverInEachFormat)
              TagLib::MPEG::File f(p.constData());
              auto *sylt = new TagLib::ID3v2::SynchronizedLyricsFrame(TagLib::String::UTF16);
              sylt->setTimestampFormat(TagLib::ID3v2::SynchronizedLyricsFrame::AbsoluteMilliseconds);
-             sylt->setSynchedText({{1000, tl(QStringLiteral("第一行"))}, {62500, tl(QStringLiteral("\n第二行"))}});
+             TagLib::ID3v2::SynchronizedLyricsFrame::SynchedTextList texts;
+             texts.append({1000, tl(QStringLiteral("第一行"))});
+             texts.append({62500, tl(QStringLiteral("\n第二行"))});
+             sylt->setSynchedText(texts);
              f.ID3v2Tag(true)->addFrame(sylt);
              auto *apic = new TagLib::ID3v2::AttachedPictureFrame;
              apic->setPicture(bytes(kJpeg));

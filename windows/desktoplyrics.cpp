@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMargin = 12;
@@ -66,7 +68,7 @@ DesktopLyrics::DesktopLyrics(LyricsTracker &tracker, Settings &settings, QWidget
     setWindowTitle(QStringLiteral("桌面歌词"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    fontPx_ = int(qBound<qint64>(kMinFontPx, settings_.number(SettingKeys::desktopLyricsFontSize), kMaxFontPx));
+    fontPx_ = int(std::clamp<qint64>(settings_.number(SettingKeys::desktopLyricsFontSize), kMinFontPx, kMaxFontPx));
     color_ = colorFromValue(qint32(settings_.number(SettingKeys::desktopLyricsColor)));
     locked_ = settings_.flag(SettingKeys::desktopLyricsLocked);
     on_ = settings_.flag(SettingKeys::desktopLyricsShown);
@@ -157,8 +159,8 @@ void DesktopLyrics::placeFirstTime()
         return;
     }
     // A place on a screen that is gone would keep the lyrics out of sight.
-    move(int(qBound<qint64>(area.left(), x, qMax(area.left(), area.right() - width() / 2))),
-         int(qBound<qint64>(area.top(), y, qMax(area.top(), area.bottom() - height() / 2))));
+    move(int(std::clamp<qint64>(x, area.left(), qMax(area.left(), area.right() - width() / 2))),
+         int(std::clamp<qint64>(y, area.top(), qMax(area.top(), area.bottom() - height() / 2))));
 }
 
 void DesktopLyrics::paintEvent(QPaintEvent *)
