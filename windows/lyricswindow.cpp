@@ -5,6 +5,7 @@
 #include "base/settingskeys.h"
 #include "lyrics/lyricstracker.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -28,6 +29,8 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
+        if (const QVariant fixed = index.data(Qt::SizeHintRole); fixed.isValid())
+            return fixed.toSize(); // the blank rows around the lines
         const QFontMetrics main(lineFont(option.font, true));
         int h = main.height() + kGap;
         if (!index.data(kTranslationRole).toString().isEmpty())
@@ -89,16 +92,27 @@ LyricsWindow::LyricsWindow(LyricsTracker &tracker, Settings &settings, QWidget *
     setFont(f);
     applyStoredBackColor(this, settings);
 
+    // Other lines dimmed; the current one in the desktop lyrics' colour or
+    // the window text colour, whichever reads on the back colour, else in
+    // full contrast.
     const QColor back = palette().color(QPalette::Window);
-    const QColor text = textColorOn(back);
-    const QColor current = readableOn(colorFromValue(qint32(settings.number(SettingKeys::fontColor))), back);
-    list_->setItemDelegate(new LineDelegate(text, current, dimTextOn(back), list_));
+    QColor current = textColorOn(back);
+    for (const SettingKey *key : {&SettingKeys::desktopLyricsColor, &SettingKeys::fontColor}) {
+        const QColor c = colorFromValue(qint32(settings.number(*key)));
+        if (readableOn(c, back) == c) {
+            current = c;
+            break;
+        }
+    }
+    const QColor dim = dimTextOn(back);
+    list_->setItemDelegate(new LineDelegate(dim, current, dim, list_));
     QPalette pal = list_->palette();
     pal.setColor(QPalette::Base, back);
     list_->setPalette(pal);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // the wheel still scrolls
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setFocusPolicy(Qt::NoFocus);
     none_->setAlignment(Qt::AlignCenter);
@@ -116,9 +130,10 @@ LyricsWindow::LyricsWindow(LyricsTracker &tracker, Settings &settings, QWidget *
     // clicks), never from the window's own scrolling.
     connect(list_->verticalScrollBar(), &QScrollBar::actionTriggered, &handPause_,
             qOverload<>(&QTimer::start));
+    list_->viewport()->installEventFilter(this);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         const LyricsDocument &doc = tracker_.document();
-        const int row = list_->row(item);
+        const int row = list_->row(item) - 1; // after the spacer
         if (doc.synced && row >= 0 && row < doc.lines.size()) {
             handPause_.stop();
             Q_EMIT seekRequested(doc.lines[row].timeMs);
@@ -140,6 +155,14 @@ void LyricsWindow::showDocument()
         pages_->setCurrentWidget(none_);
         return;
     }
+    // Blank rows of half the height before and after the lines, so the
+    // first and the last line can stand in the middle too.
+    auto spacer = [this] {
+        auto *item = new QListWidgetItem(list_);
+        item->setFlags(Qt::NoItemFlags);
+        item->setSizeHint(QSize(1, list_->viewport()->height() / 2));
+    };
+    spacer();
     for (const LyricsLine &line : doc.lines) {
         auto *item = new QListWidgetItem(line.text, list_);
         item->setData(kTranslationRole, line.translation);
@@ -147,19 +170,38 @@ void LyricsWindow::showDocument()
             item->setToolTip(QStringLiteral("%1:%2").arg(line.timeMs / 60000).arg(
                 line.timeMs / 1000 % 60, 2, 10, QLatin1Char('0')));
     }
+    spacer();
     pages_->setCurrentWidget(list_);
     list_->scrollToTop();
     showCurrent(tracker_.currentLine());
 }
 
+bool LyricsWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == list_->viewport() && event->type() == QEvent::Resize && list_->count() >= 2) {
+        const QSize half(1, list_->viewport()->height() / 2);
+        list_->item(0)->setSizeHint(half);
+        list_->item(list_->count() - 1)->setSizeHint(half);
+        QTimer::singleShot(0, this, [this] {
+            if (!handPause_.isActive())
+                showCurrent(current_);
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void LyricsWindow::showCurrent(int line)
 {
-    if (QListWidgetItem *old = list_->item(current_))
-        old->setData(kCurrentRole, false);
+    if (current_ >= 0)
+        if (QListWidgetItem *old = list_->item(current_ + 1))
+            old->setData(kCurrentRole, false);
     current_ = line;
-    QListWidgetItem *item = list_->item(line);
-    if (!item)
+    QListWidgetItem *item = line >= 0 && line + 2 < list_->count() ? list_->item(line + 1) : nullptr;
+    if (!item) {
+        if (!handPause_.isActive() && list_->count())
+            list_->scrollToTop();
         return;
+    }
     item->setData(kCurrentRole, true);
     if (!handPause_.isActive())
         list_->scrollToItem(item, QAbstractItemView::PositionAtCenter);

@@ -23,6 +23,9 @@ Q_SIGNALS:
     // The user clicked a line: play from its start.
     void seekRequested(qint64 ms);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showDocument();
     void showCurrent(int line);
