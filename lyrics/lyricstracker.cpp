@@ -18,17 +18,25 @@ LyricsTracker::~LyricsTracker() = default;
 
 void LyricsTracker::setSong(const QString &path)
 {
+    // The same song again (one song on repeat): its lyrics are already here.
+    if (path == song_ && !path.isEmpty()) {
+        follow(position_());
+        return;
+    }
     song_ = path;
     loader_->cancel();
+    loading_ = !path.isEmpty();
     setDocument({});
-    if (!path.isEmpty())
+    if (loading_)
         loader_->load(path);
 }
 
 void LyricsTracker::onLoaded(const QString &path, const LyricsDocument &document)
 {
-    if (path == song_)
-        setDocument(document);
+    if (path != song_)
+        return;
+    loading_ = false;
+    setDocument(document);
 }
 
 void LyricsTracker::setDocument(const LyricsDocument &document)

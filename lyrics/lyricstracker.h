@@ -25,10 +25,13 @@ public:
     QString songPath() const { return song_; }
     int currentLine() const { return current_; }
     bool isPlaying() const { return playing_; }
+    // Between setSong() and the song's lyrics arriving.
+    bool isLoading() const { return loading_; }
 
 public Q_SLOTS:
     // A new song (local path or web address); empty for none. Clears the
-    // document at once and loads the song's lyrics in the background.
+    // document at once and loads the song's lyrics in the background; the
+    // same path again keeps the lyrics it has.
     void setSong(const QString &path);
     // Lyrics from elsewhere for the current song (or for previews).
     void setDocument(const LyricsDocument &document);
@@ -54,4 +57,5 @@ private:
     QString song_;
     int current_ = -1;
     bool playing_ = false;
+    bool loading_ = false;
 };

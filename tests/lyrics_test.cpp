@@ -273,13 +273,21 @@ TEST(LyricsTracker, LoadsOncePerSongAndDropsAnswersForOldSongs)
     tracker.setSong(first);
     tracker.setSong(second);
     EXPECT_TRUE(tracker.document().isEmpty()) << "cleared at once, loaded later";
+    EXPECT_TRUE(tracker.isLoading());
     QTRY_COMPARE_WITH_TIMEOUT(tracker.document().lines.size(), 1, 5000);
+    EXPECT_FALSE(tracker.isLoading());
     EXPECT_EQ(tracker.document().lines[0].text, QStringLiteral("second"));
     EXPECT_EQ(tracker.currentLine(), 0);
     // Let the first song's search finish: its answer must not replace the second's.
     QTest::qWait(300);
     EXPECT_EQ(tracker.document().lines[0].text, QStringLiteral("second"));
     EXPECT_EQ(docs.size(), 3); // cleared twice, loaded once
+
+    // The same song again (on repeat) keeps its lyrics without a search.
+    tracker.setSong(second);
+    EXPECT_FALSE(tracker.isLoading());
+    EXPECT_EQ(docs.size(), 3);
+    EXPECT_EQ(tracker.document().lines.size(), 1);
 
     tracker.setSong(QStringLiteral("https://example.invalid/x.mp3"));
     QTest::qWait(200);

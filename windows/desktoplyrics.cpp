@@ -177,7 +177,8 @@ void DesktopLyrics::paintEvent(QPaintEvent *)
     const int line = tracker_.currentLine();
     QString now, next;
     if (doc.isEmpty()) {
-        now = doc.problem.isEmpty() ? QStringLiteral("暂无歌词") : doc.problem;
+        if (!tracker_.isLoading())
+            now = doc.problem.isEmpty() ? QStringLiteral("暂无歌词") : doc.problem;
     } else if (!doc.synced) {
         now = doc.title.isEmpty() ? doc.lines.front().text : doc.title;
     } else {

@@ -151,7 +151,10 @@ void LyricsWindow::showDocument()
     current_ = -1;
     handPause_.stop();
     if (doc.isEmpty()) {
-        none_->setText(doc.problem.isEmpty() ? QStringLiteral("暂无歌词") : doc.problem);
+        // Nothing while the lyrics are being looked for, so a song that has
+        // some does not flash "暂无歌词" first.
+        none_->setText(tracker_.isLoading() ? QString()
+                       : doc.problem.isEmpty() ? QStringLiteral("暂无歌词") : doc.problem);
         pages_->setCurrentWidget(none_);
         return;
     }
