@@ -1,6 +1,6 @@
 # Fails when a production file includes a header from a folder above its own.
 # The folders, lowest first; a file may include its own folder and lower ones
-# only. online and system share a rank and never include each other.
+# only. online, system and lyrics share a rank and never include each other.
 #   cmake -DROOT=<source folder> -P tools/check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT ROOT)
