@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cstdint>
+#include <cstdlib>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QString dir = [] {
         const QString d = QDir::temp().filePath(QStringLiteral("tagreader_fuzz.%1").arg(getpid()));
         QDir().mkpath(d);
+        std::atexit([] { QDir(QDir::temp().filePath(QStringLiteral("tagreader_fuzz.%1").arg(getpid()))).removeRecursively(); });
         return d;
     }();
     static const char *const extensions[] = {"mp3", "flac", "ogg", "opus", "m4a", "wma", "wav", "ape"};
