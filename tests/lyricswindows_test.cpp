@@ -145,17 +145,22 @@ TEST(DesktopLyrics, RemembersLockSizeColourAndPlace)
         d.setLocked(true);
         EXPECT_TRUE(d.windowFlags() & Qt::WindowTransparentForInput) << "clicks pass through";
         EXPECT_TRUE(d.isVisible()) << "locking does not hide it";
+        const int defaultHeight = d.height();
         d.setFontSize(1000);
-        EXPECT_EQ(d.fontSize(), DesktopLyrics::kMaxFontPx);
+        EXPECT_GT(d.height(), defaultHeight) << "the window grows with the text";
         d.setTextColor(QColor(10, 20, 30));
     }
+    EXPECT_EQ(f.settings.number(SettingKeys::desktopLyricsFontSize), DesktopLyrics::kMaxFontPx);
+    EXPECT_EQ(f.settings.number(SettingKeys::desktopLyricsColor), 10 | 20 << 8 | 30 << 16);
     EXPECT_EQ(f.settings.value(SettingKeys::desktopLyricsShown), QStringLiteral("True"));
     DesktopLyrics again(f.tracker, f.settings);
     EXPECT_TRUE(again.isVisible());
     EXPECT_TRUE(again.isLocked());
     EXPECT_TRUE(again.windowFlags() & Qt::WindowTransparentForInput);
-    EXPECT_EQ(again.fontSize(), DesktopLyrics::kMaxFontPx);
-    EXPECT_EQ(again.textColor(), QColor(10, 20, 30));
+    MemorySettingsBackend freshBackend;
+    Settings fresh(freshBackend, QStringLiteral("Liravo"));
+    DesktopLyrics atDefault(f.tracker, fresh);
+    EXPECT_GT(again.height(), atDefault.height()) << "the stored font size is used";
     EXPECT_EQ(f.settings.number(SettingKeys::desktopLyricsX), again.pos().x());
     EXPECT_EQ(f.settings.number(SettingKeys::desktopLyricsY), again.pos().y());
 }

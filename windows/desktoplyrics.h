@@ -19,8 +19,6 @@ public:
 
     bool isSwitchedOn() const { return on_; }
     bool isLocked() const { return locked_; }
-    int fontSize() const { return fontPx_; }
-    QColor textColor() const { return color_; }
 
     static constexpr int kMinFontPx = 16;
     static constexpr int kMaxFontPx = 96;
