@@ -49,6 +49,16 @@ inline constexpr SettingKey handOffHandle{Shared, "程序多开", "句柄", "0"}
 inline constexpr SettingKey makerSite{Shared, "网站", "主页", ""};
 inline constexpr SettingKey makerBlog{Shared, "网站", "博客", ""};
 
+// Desktop lyrics: shown or not, click-through, font size in pixels, text
+// colour (red in the low byte, as the other colours), and where its top-left
+// corner was left (-1: centred near the bottom of the screen).
+inline constexpr SettingKey desktopLyricsShown{Shared, "歌词", "桌面歌词", "False"};
+inline constexpr SettingKey desktopLyricsLocked{Shared, "歌词", "锁定", "False"};
+inline constexpr SettingKey desktopLyricsFontSize{Shared, "歌词", "字号", "32"};
+inline constexpr SettingKey desktopLyricsColor{Shared, "歌词", "颜色", "16766720"};
+inline constexpr SettingKey desktopLyricsX{Shared, "歌词", "位置X", "-1"};
+inline constexpr SettingKey desktopLyricsY{Shared, "歌词", "位置Y", "-1"};
+
 inline constexpr SettingKey searchHost{Shared, "网络", "搜索主机", "wap.sogou.com"};
 inline constexpr SettingKey lookupHost{Shared, "网络", "查询主机", "box.zhangmen.baidu.com"};
 inline constexpr SettingKey httpTimeoutMs{Shared, "网络", "超时毫秒", "15000"};

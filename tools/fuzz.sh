@@ -54,6 +54,22 @@ page = "<html><!-- wap -->" + "<a><!-- t -->x</a>" * 20 + "<!-- -->" + "x" * (2 
 open(sys.argv[1], "w").write(page + "下一页")
 PY
         ;;
+    lrc_fuzz)
+        python3 - "$2" <<'PY'
+import sys
+d = sys.argv[1]
+# 5,000 timed lines with translations in GBK, just under the bounds, then
+# one line more; a single line of 1 MiB of '<' and one of time tags.
+rows = []
+for i in range(2500):
+    t = "[%02d:%02d.%02d]" % (i // 600, i // 10 % 60, i % 10 * 10)
+    rows += [t + "第%d行歌词 line %d" % (i, i) + "x" * 150, t + "translation %d" % i]
+open(d + "/huge-5000.lrc", "wb").write("\n".join(rows).encode("gb18030"))
+open(d + "/huge-5001.lrc", "wb").write(("\n".join(rows) + "\n[00:00.00]x").encode("gb18030"))
+open(d + "/angles.lrc", "wb").write(b"[00:01.00]" + b"<" * (1 << 20))
+open(d + "/tags.lrc", "wb").write(b"[00:01.00]" * 104000 + b"x")
+PY
+        ;;
     esac
 }
 
