@@ -1,6 +1,7 @@
 #include "collection/yyufile.h"
 
 #include "collection/fileexists.h"
+#include "base/atomicwrite.h"
 #include "base/songcollection.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QDir>
@@ -259,37 +259,6 @@ bool loadCollection(SongCollection &c, const QString &path, Settings &settings, 
 
 namespace {
 
-// Writes the whole file beside the old one and renames it into place only when
-// complete, so a crash, a kill or a full disk never leaves half a collection.
-bool writeCollectionFile(const QString &path, const QByteArray &bytes, QString *error)
-{
-    const QFileInfo info(path);
-    // Renaming would replace even a file the user made read-only.
-    if (info.exists() && !info.isWritable()) {
-        *error = QStringLiteral("文件是只读的");
-        return false;
-    }
-    if (info.isDir()) {
-        *error = QStringLiteral("这是一个文件夹");
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 // A name typed without an extension gets ".yyu", or the file would be missing
 // from the "歌集" filter of the open dialog and never found again.
 QString withCollectionSuffix(const QString &path)
@@ -314,7 +283,7 @@ void saveCollection(SongCollection &c, const QString &path, Dialogs &dialogs)
         return;
     const QString target = c.filePath;
     QString error;
-    if (!writeCollectionFile(target, serializeCollection(c), &error)) {
+    if (!writeFileAtomically(target, serializeCollection(c), &error)) {
         // The collection was not stored there, so it still belongs where it was.
         c.filePath = previousPath;
         dialogs.messageBox(QStringLiteral("歌集没有保存成功：\n%1\n\n%2").arg(target, error),
