@@ -8,16 +8,17 @@ if(NOT ROOT)
 endif()
 set(RANK_base 0)
 set(RANK_platform 1)
+set(RANK_desktop 1)
 set(RANK_collection 2)
 set(RANK_online 3)
 set(RANK_system 3)
 set(RANK_app 4)
-set(FOLDERS base platform collection online system app)
+set(FOLDERS base platform desktop collection online system app)
 
 # Environment variables the program may read: the desktop's, the sound
 # servers' and GStreamer's, and the one audio-output override the README
 # documents.
-set(ALLOWED_ENV XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR PULSE_SERVER PIPEWIRE_REMOTE
+set(ALLOWED_ENV XDG_CONFIG_HOME XDG_DATA_HOME XDG_STATE_HOME XDG_RUNTIME_DIR PULSE_SERVER PIPEWIRE_REMOTE
     GST_PLUGIN_SYSTEM_PATH_1_0 GST_PLUGIN_SYSTEM_PATH GST_REGISTRY_1_0 GST_REGISTRY LIRAVO_AO)
 
 # "file -> header" pairs that still run back up; this list only shrinks.

@@ -33,7 +33,9 @@ cmake --build build-fuzz -j"$jobs" --target $targets
 
 # Seeds too big to commit, written before the run: a lookup reply with the
 # most candidates the walk numbers (about 3 MB), none of them an MP3, and a
-# result page of 2 MB whose pieces reach far.
+# result page of 2 MB whose pieces reach far; a session file of 100 long
+# entries just under its 4 MiB limit, one just over it and one nested
+# three million levels deep.
 big_seeds() {
     case "$1" in
     resolve_fuzz)
@@ -52,6 +54,19 @@ PY
 import sys
 page = "<html><!-- wap -->" + "<a><!-- t -->x</a>" * 20 + "<!-- -->" + "x" * (2 << 20)
 open(sys.argv[1], "w").write(page + "下一页")
+PY
+        ;;
+    sessionfile_fuzz)
+        python3 - "$2" <<'PY'
+import json, sys
+entry = {"name": "歌" * 4000, "singer": "手" * 4000, "address": "/m/" + "长" * 5000, "local": True}
+doc = {"format": "liravo-session", "version": 1, "positionMs": 1, "playMode": "随机播放",
+       "collection": {"album": "", "current": 100, "entries": [entry] * 100}}
+text = json.dumps(doc, ensure_ascii=False).encode()
+open(sys.argv[1] + "/hundred-near-limit", "wb").write(text)
+over = text.replace(b'"album": ""', b'"album": "' + b"x" * (4 * 1024 * 1024) + b'"')
+open(sys.argv[1] + "/over-limit", "wb").write(over)
+open(sys.argv[1] + "/deep", "w").write("[" * 3000000)
 PY
         ;;
     esac
