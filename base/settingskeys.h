@@ -27,6 +27,9 @@ inline constexpr SettingKey fontColor{Program, "设置", "字体颜色", "255"};
 inline constexpr SettingKey backColor{Program, "设置", "背景颜色", "0"};
 inline constexpr SettingKey volume{Shared, "设置", "音量", "80"};
 inline constexpr SettingKey firstRun{Shared, "设置", "firstRun", "True"};
+// When a new song is told on the desktop: "隐藏时" (while the main window is
+// hidden), "总是" or "从不"; any other text counts as the default.
+inline constexpr SettingKey songNotifications{Shared, "设置", "歌曲通知", "隐藏时"};
 
 inline constexpr SettingKey lastCollectionPath{Shared, "歌集", "最后的歌集地址", ""};
 // Written on every play, never read back.
