@@ -12,13 +12,14 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcPinyin, "liravo.pinyin")
+
+constexpr qsizetype kMaxPinyinQuery = 64;
 
 // ICU's transliterator costs milliseconds to build and tens of microseconds
 // per call, and one instance must not be used by two threads at once. Han-Latin
@@ -151,33 +152,31 @@ bool PinyinName::matches(const QString &query) const
         return true;
     QString compact = q;
     compact.remove(QLatin1Char(' '));
+    // Nobody types more into a search box; a longer text (pasted) is looked
+    // for as it is only, which keeps the work below small for any name.
+    if (compact.size() > kMaxPinyinQuery)
+        return false;
     const qsizetype n = words_.size();
     const qsizetype m = compact.size();
-    // reach[i * (m + 1) + k]: 0 unknown, 1 the query from k on can be matched
-    // from word i on, 2 it cannot. Each pair is worked out once, so a long
-    // name and a long query cost n * m steps of at most one syllable each.
-    std::vector<char> reach(std::size_t((n + 1) * (m + 1)), 0);
-    auto at = [&](qsizetype i, qsizetype k) -> char & { return reach[std::size_t(i * (m + 1) + k)]; };
-    std::function<bool(qsizetype, qsizetype)> from = [&](qsizetype i, qsizetype k) -> bool {
-        if (k == m)
-            return true;
-        if (i == n)
-            return false;
-        char &memo = at(i, k);
-        if (memo)
-            return memo == 1;
+    // from[k] (for the word i being looked at): the query from position k on
+    // can be matched by words i, i+1, ... Worked out from the last word back,
+    // so a name of any length costs n * m steps of at most one syllable each
+    // and two rows of memory.
+    std::vector<char> next(std::size_t(m + 1), 0), from(std::size_t(m + 1), 0);
+    next[std::size_t(m)] = 1;
+    for (qsizetype i = n - 1; i >= 0; --i) {
         const Word &w = words_.at(i);
-        bool ok = false;
-        if (!w.source.isEmpty() && QStringView(compact).sliced(k).startsWith(w.source))
-            ok = from(i + 1, k + w.source.size());
-        for (qsizetype p = 0; !ok && p < w.latin.size() && k + p < m && compact.at(k + p) == w.latin.at(p); ++p)
-            ok = from(i + 1, k + p + 1);
-        memo = ok ? 1 : 2;
-        return ok;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        if (from(i, 0))
+        from[std::size_t(m)] = 1;
+        for (qsizetype k = m - 1; k >= 0; --k) {
+            bool ok = !w.source.isEmpty() && QStringView(compact).sliced(k).startsWith(w.source)
+                      && next[std::size_t(k + w.source.size())];
+            for (qsizetype p = 0; !ok && p < w.latin.size() && k + p < m && compact.at(k + p) == w.latin.at(p); ++p)
+                ok = next[std::size_t(k + p + 1)];
+            from[std::size_t(k)] = ok;
+        }
+        if (from[0])
             return true;
+        std::swap(from, next);
     }
     return false;
 }

@@ -86,6 +86,16 @@ TEST(Pinyin, Matching)
     }
 }
 
+TEST(Pinyin, AVeryLongNameIsMatchedToItsEnd)
+{
+    // A tag may hold anything; tens of thousands of words must neither
+    // exhaust the stack nor take long.
+    const PinyinName name(QString(30000, QChar(u'周')) + QStringLiteral("稻香"));
+    EXPECT_TRUE(name.matches(QStringLiteral("zhouzhoudaox")));
+    EXPECT_TRUE(name.matches(QStringLiteral("zzdx")));
+    EXPECT_FALSE(name.matches(QStringLiteral("zzdxz")));
+}
+
 TEST(Pinyin, TheFinderLooksAtNameAndSingerAndRemembersReadings)
 {
     const SongCollection c = make({
