@@ -120,6 +120,11 @@ QList<PinyinName::Word> wordsOf(const QString &text)
 
 } // namespace
 
+void preparePinyin()
+{
+    CharReader::instance();
+}
+
 QString pinyinOf(const QString &text)
 {
     QString out;
