@@ -65,7 +65,9 @@ void DBusNotifier::send(const SongNotice &n)
         logOnce(QStringLiteral("no session bus"));
         return;
     }
-    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("liravo")}};
+    // The installed menu entry is Liravo.desktop (the name the media
+    // controls give too); servers match the hint to it letter for letter.
+    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("Liravo")}};
     if (!n.image.isNull())
         hints.insert(QStringLiteral("image-data"), QVariant::fromValue(imageData(n.image)));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));

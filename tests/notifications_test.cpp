@@ -9,6 +9,7 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -203,7 +204,9 @@ TEST_F(OnABus, OneBubbleIsReplacedSongAfterSong)
     EXPECT_EQ(first.body, QStringLiteral("周杰伦 — 魔杰座"));
     EXPECT_TRUE(first.actions.isEmpty());
     EXPECT_EQ(first.expire, -1);
-    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("liravo"));
+    // The installed Liravo.desktop; the icon is the themed "liravo".
+    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("Liravo"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(LIRAVO_SOURCE_DIR "/resources/Liravo.desktop")));
     const ImageData rgb = imageDataOf(first.hints.value(QStringLiteral("image-data")));
     EXPECT_EQ(rgb.signature, QStringLiteral("(iiibiiay)"));
     EXPECT_EQ(rgb.width, 256);
