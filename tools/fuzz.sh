@@ -35,7 +35,8 @@ cmake --build build-fuzz -j"$jobs" --target $targets
 # most candidates the walk numbers (about 3 MB), none of them an MP3, and a
 # result page of 2 MB whose pieces reach far; a session file of 100 long
 # entries just under its 4 MiB limit, one just over it and one nested
-# three million levels deep.
+# three million levels deep; the largest picture a cover may be and one past
+# the 16 MiB limit.
 big_seeds() {
     case "$1" in
     resolve_fuzz)
@@ -67,6 +68,19 @@ open(sys.argv[1] + "/hundred-near-limit", "wb").write(text)
 over = text.replace(b'"album": ""', b'"album": "' + b"x" * (4 * 1024 * 1024) + b'"')
 open(sys.argv[1] + "/over-limit", "wb").write(over)
 open(sys.argv[1] + "/deep", "w").write("[" * 3000000)
+PY
+        ;;
+    coverart_fuzz)
+        python3 - "$2" <<'PY'
+import struct, sys, zlib
+def chunk(t, d):
+    return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xffffffff)
+def png(w, h, rows):
+    ihdr = struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+side = 8000
+open(sys.argv[1] + "/largest-allowed", "wb").write(png(side, side, (b"\0" + b"\x80" * side) * side))
+open(sys.argv[1] + "/over-16-mib", "wb").write(png(4, 4, b"\0" * 20) + b"\0" * (16 << 20))
 PY
         ;;
     esac
