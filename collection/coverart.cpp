@@ -24,14 +24,15 @@ struct Decoded {
     QString suffix;
 };
 
-// The suffix a cached picture gets, for the formats a desktop shows; nothing
-// for any other format Qt may read.
+// The suffix a cached picture gets. Covers are JPEG or PNG; other formats
+// are refused, as some of Qt's readers tell a size before reading that the
+// picture then exceeds (a GIF's frame against its screen).
 QString suffixFor(const QByteArray &format)
 {
     if (format == "jpeg" || format == "jpg")
         return QStringLiteral("jpg");
-    if (format == "png" || format == "gif" || format == "bmp" || format == "webp")
-        return QString::fromLatin1(format);
+    if (format == "png")
+        return QStringLiteral("png");
     return {};
 }
 
@@ -67,9 +68,10 @@ std::optional<Decoded> decode(const QByteArray &bytes, const QByteArray &formatH
         reader.setFormat(formatHint);
     }
     reader.setAutoTransform(true);
-    // In MiB; the side limit below keeps well within it, this is for a
-    // format whose header tells one size and whose data another.
-    reader.setAllocationLimit(256);
+    // In MiB. JPEG decodes straight to the small size; a PNG is decoded
+    // whole first, so this bounds it (about 5600 by 5600 in colour) and with
+    // it the time a worker spends on one picture.
+    reader.setAllocationLimit(128);
     const QString suffix = suffixFor(reader.format());
     const QSize size = reader.size();
     if (suffix.isEmpty() || !size.isValid() || size.width() > kMaxCoverPixelSide

@@ -79,6 +79,8 @@ TEST(CoverArt, PicksTheBestPictureAndKeepsItsBytesOnce)
         {"other names are not covers", {}, {{"back.jpg", greenJpg}, {"cover.jpg.txt", greenJpg}},
          nullptr, {}, ""},
         {"nothing at all", {}, {}, nullptr, {}, ""},
+        {"a format covers do not come in", {picture(8, 8, Qt::red, "BMP"), "image/bmp"},
+         {{"cover.jpg", picture(8, 8, Qt::red, "BMP")}}, nullptr, {}, ""},
         {"too wide to decode", {picture(kMaxCoverPixelSide + 1, 2, Qt::red), ""}, {}, nullptr, {}, ""},
         {"the widest allowed", {picture(kMaxCoverPixelSide, 2, Qt::red), ""}, {}, "red", {256, 1}, ".png"},
         {"a file over 16 MiB", {}, {{"cover.jpg", padded}, {"front.png", bluePng}}, "blue", {100, 50}, ".png"},

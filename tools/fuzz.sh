@@ -35,8 +35,8 @@ cmake --build build-fuzz -j"$jobs" --target $targets
 # most candidates the walk numbers (about 3 MB), none of them an MP3, and a
 # result page of 2 MB whose pieces reach far; a session file of 100 long
 # entries just under its 4 MiB limit, one just over it and one nested
-# three million levels deep; the largest picture a cover may be and one past
-# the 16 MiB limit.
+# three million levels deep; a cover of 5000 by 5000 and one past the 16 MiB
+# limit.
 big_seeds() {
     case "$1" in
     resolve_fuzz)
@@ -78,8 +78,8 @@ def chunk(t, d):
 def png(w, h, rows):
     ihdr = struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
-side = 8000
-open(sys.argv[1] + "/largest-allowed", "wb").write(png(side, side, (b"\0" + b"\x80" * side) * side))
+side = 5000
+open(sys.argv[1] + "/large", "wb").write(png(side, side, (b"\0" + b"\x80" * side) * side))
 open(sys.argv[1] + "/over-16-mib", "wb").write(png(4, 4, b"\0" * 20) + b"\0" * (16 << 20))
 PY
         ;;
