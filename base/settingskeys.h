@@ -33,6 +33,9 @@ inline constexpr SettingKey firstRun{Shared, "设置", "firstRun", "True"};
 inline constexpr SettingKey replayGain{Shared, "设置", "音量均衡", "关闭"};
 inline constexpr SettingKey replayGainPreamp{Shared, "设置", "均衡前置增益", "0"};
 inline constexpr SettingKey replayGainFallback{Shared, "设置", "均衡默认增益", "0"};
+// When a new song is told on the desktop: "隐藏时" (while the main window is
+// hidden), "总是" or "从不"; any other text counts as the default.
+inline constexpr SettingKey songNotifications{Shared, "设置", "歌曲通知", "隐藏时"};
 
 inline constexpr SettingKey lastCollectionPath{Shared, "歌集", "最后的歌集地址", ""};
 // Written on every play, never read back.

@@ -28,7 +28,7 @@ set(WIDGETS_FROM_RANK 6)
 # Environment variables the program may read: the desktop's (the display
 # servers and Qt's platform choice among them), the sound servers' and
 # GStreamer's, and the one audio-output override the README documents.
-set(ALLOWED_ENV XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR PULSE_SERVER PIPEWIRE_REMOTE
+set(ALLOWED_ENV XDG_CONFIG_HOME XDG_DATA_HOME XDG_STATE_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR PULSE_SERVER PIPEWIRE_REMOTE
     GST_PLUGIN_SYSTEM_PATH_1_0 GST_PLUGIN_SYSTEM_PATH GST_REGISTRY_1_0 GST_REGISTRY LIRAVO_AO
     WAYLAND_DISPLAY DISPLAY QT_QPA_PLATFORM)
 

@@ -10,7 +10,7 @@ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6 libqt6opengl6-dev
 libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav libsoup-3.0-0
 gstreamer1.0-tools
-libsqlite3-dev sqlite3 libtag1-dev
+libsqlite3-dev sqlite3 libtag1-dev libicu-dev
 qt6-wayland
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev

@@ -33,7 +33,10 @@ cmake --build build-fuzz -j"$jobs" --target $targets
 
 # Seeds too big to commit, written before the run: a lookup reply with the
 # most candidates the walk numbers (about 3 MB), none of them an MP3, and a
-# result page of 2 MB whose pieces reach far.
+# result page of 2 MB whose pieces reach far; a session file of 100 long
+# entries just under its 4 MiB limit, one just over it and one nested
+# three million levels deep; a cover of 5000 by 5000 and one past the 16 MiB
+# limit.
 big_seeds() {
     case "$1" in
     resolve_fuzz)
@@ -68,6 +71,32 @@ open(d + "/huge-5000.lrc", "wb").write("\n".join(rows).encode("gb18030"))
 open(d + "/huge-5001.lrc", "wb").write(("\n".join(rows) + "\n[00:00.00]x").encode("gb18030"))
 open(d + "/angles.lrc", "wb").write(b"[00:01.00]" + b"<" * (1 << 20))
 open(d + "/tags.lrc", "wb").write(b"[00:01.00]" * 104000 + b"x")
+PY
+        ;;
+    sessionfile_fuzz)
+        python3 - "$2" <<'PY'
+import json, sys
+entry = {"name": "歌" * 4000, "singer": "手" * 4000, "address": "/m/" + "长" * 5000, "local": True}
+doc = {"format": "liravo-session", "version": 1, "positionMs": 1, "playMode": "随机播放",
+       "collection": {"album": "", "current": 100, "entries": [entry] * 100}}
+text = json.dumps(doc, ensure_ascii=False).encode()
+open(sys.argv[1] + "/hundred-near-limit", "wb").write(text)
+over = text.replace(b'"album": ""', b'"album": "' + b"x" * (4 * 1024 * 1024) + b'"')
+open(sys.argv[1] + "/over-limit", "wb").write(over)
+open(sys.argv[1] + "/deep", "w").write("[" * 3000000)
+PY
+        ;;
+    coverart_fuzz)
+        python3 - "$2" <<'PY'
+import struct, sys, zlib
+def chunk(t, d):
+    return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xffffffff)
+def png(w, h, rows):
+    ihdr = struct.pack(">IIBBBBB", w, h, 8, 0, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+side = 5000
+open(sys.argv[1] + "/large", "wb").write(png(side, side, (b"\0" + b"\x80" * side) * side))
+open(sys.argv[1] + "/over-16-mib", "wb").write(png(4, 4, b"\0" * 20) + b"\0" * (16 << 20))
 PY
         ;;
     esac

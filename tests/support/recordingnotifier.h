@@ -1,0 +1,11 @@
+#pragma once
+#include "desktop/notifier.h"
+
+#include <QList>
+
+// Keeps every notice it is given.
+class RecordingNotifier : public Notifier {
+public:
+    void notify(const SongNotice &n) override { notices.append(n); }
+    QList<SongNotice> notices;
+};
