@@ -316,20 +316,42 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     EXPECT_EQ(dialogs.asked[1].title, QString("歌手"));
     EXPECT_EQ(dialogs.asked[1].extra, QString());
     EXPECT_EQ(rows(), (QStringList{"A-a", "X", "C-c"}));
-    // The address goes so the next play looks the new name up; still local.
-    EXPECT_TRUE(ctx.session.current.entry(2).address.isEmpty());
-    EXPECT_TRUE(ctx.session.current.entry(2).isLocal);
     EXPECT_FALSE(ctx.session.current.saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_EQ(window().selectedRow(), -1); // the refresh drops the selection
+}
 
-    list1()->setCurrentRow(1);
-    dialogs.inputAnswers << "X" << "Y";
-    action("m_adit")->trigger();
-    EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
-
-    playCurrent(ctx.services, ctx.session, 2);
-    EXPECT_EQ(lookups, QStringList{"Y/X"});
+TEST_F(SongListTest, EditKeepsALocalFileAndLooksARenamedOnlineSongUpAgain)
+{
+    // A local entry is its file: renaming it must not send the next play
+    // online. An online entry's address belonged to the old name.
+    struct Case {
+        const char *what;
+        SongEntry entry;
+        QString expectedAddress;
+        QStringList expectedLookups;
+    };
+    const std::vector<Case> cases = {
+        {"local", local("b.mp3", "/music/b.mp3"), "/music/b.mp3", {}},
+        {"online", [] { SongEntry e = online("C", "c"); e.address = "http://old/c.mp3"; return e; }(),
+         "", {"Y/X"}},
+    };
+    for (const Case &k : cases) {
+        setCollection({online("A", "a"), k.entry}, "", true);
+        lookups.clear();
+        window().refreshList();
+        list1()->setCurrentRow(1);
+        dialogs.inputAnswers << "X" << "Y";
+        action("m_adit")->trigger();
+        const SongEntry &e = ctx.session.current.entry(2);
+        EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X"})) << k.what;
+        EXPECT_EQ(e.songName, QString("X")) << k.what;
+        EXPECT_EQ(e.singer, QString("Y")) << k.what;
+        EXPECT_EQ(e.isLocal, k.entry.isLocal) << k.what;
+        EXPECT_EQ(e.address, k.expectedAddress) << k.what;
+        playCurrent(ctx.services, ctx.session, 2);
+        EXPECT_EQ(lookups, k.expectedLookups) << k.what;
+    }
 }
 
 TEST_F(SongListTest, EditWithEmptyNameChangesNothingButAsksBoth)
