@@ -7,6 +7,7 @@ class PlayerController;
 class PositionBar;
 class QKeySequence;
 class QWidget;
+class TrayIcon;
 
 // The main window's keyboard, wheel, drop and position controls. They only
 // call the controller's operations, so they act exactly as the labels and
@@ -20,6 +21,7 @@ public:
     // `client` is the window's client area; the position bar sits along its
     // bottom edge, below the labels.
     MainControls(QWidget &window, QWidget &client, PlayerController &controller, AppContext &ctx);
+    ~MainControls() override;
 
     PositionBar *positionBar() const { return bar_; }
 
@@ -29,10 +31,12 @@ protected:
 private:
     void addKeys(const char *name, const QList<QKeySequence> &keys, std::function<void()> run);
     void showVolume(int volume);
+    void turnWheel(int angleDelta);
     void sync();
 
     QWidget &window_;
     PlayerController &controller_;
     PositionBar *bar_;
+    TrayIcon &tray_;
     int wheelRest_ = 0; // wheel turn not yet worth a volume step
 };

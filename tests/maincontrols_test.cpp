@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -88,7 +90,7 @@ TEST_F(Controls, KeysRunTheLabelAndMenuOperations)
         {Qt::Key_Space, "pause"},
         {Qt::Key_MediaTogglePlayPause, "pause"},
         {Qt::Key_MediaPause, "pause"},
-        {Qt::Key_MediaPlay, ""},
+        {Qt::Key_MediaPlay, "pause"}, // the one play key of many keyboards
         {Qt::Key_MediaStop, "stop"},
         {QKeySequence(Qt::CTRL | Qt::Key_Left), "setUrl /music/1.mp3,play"},
         {Qt::Key_MediaPrevious, "setUrl /music/1.mp3,play"},
@@ -110,6 +112,68 @@ TEST_F(Controls, KeysRunTheLabelAndMenuOperations)
     EXPECT_EQ(dialogs.count("open"), 1);
     press(QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(exits, 1);
+}
+
+// A menu entry shows the key the main window answers to with the same
+// command; a key shown that does something else, or nothing, misleads.
+TEST_F(Controls, MenuEntriesShowTheKeysThatRunThem)
+{
+    const struct {
+        const char *entry, *keys;
+    } cases[] = {
+        {"m_Open", "key_open"}, {"m_endi", "key_exit"}, {"m_End", "key_exit"},
+        {"m_P", "key_playPause"}, {"m_Pre", "key_previous"}, {"m_Next", "key_next"},
+    };
+    for (const auto &c : cases) {
+        auto *entry = window->findChild<QAction *>(c.entry);
+        auto *keys = window->findChild<QAction *>(c.keys);
+        ASSERT_TRUE(entry && keys) << c.entry;
+        EXPECT_FALSE(entry->shortcut().isEmpty()) << c.entry;
+        EXPECT_TRUE(keys->shortcuts().contains(entry->shortcut())) << c.entry;
+        EXPECT_TRUE(entry->isShortcutVisibleInContextMenu()) << c.entry;
+    }
+    // Shown twice, the keys still run once in the window.
+    playingSecondOfThree();
+    press(Qt::Key_Space);
+    press(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    EXPECT_EQ(player.calls.join(","), "pause,setUrl /music/3.mp3,play");
+}
+
+TEST_F(Controls, MediaPlayKeyAndTrayMiddleClickToggleBothWays)
+{
+    const struct {
+        const char *what;
+        std::function<void()> act;
+    } cases[] = {
+        {"play key", [&] { press(Qt::Key_MediaPlay); }},
+        {"tray middle click", [&] { EXPECT_TRUE(tray.middleClick()); }},
+    };
+    for (const auto &c : cases) {
+        playingSecondOfThree();
+        c.act();
+        EXPECT_EQ(player.calls.join(","), "pause") << c.what;
+        player.calls.clear();
+        c.act();
+        EXPECT_EQ(player.calls.join(","), "play") << c.what;
+    }
+}
+
+TEST_F(Controls, WheelOverTheTrayIconStepsTheVolumeUntilTheWindowGoes)
+{
+    playingSecondOfThree();
+    window->hide();
+    const struct {
+        int delta;
+        int volume;
+    } turns[] = {{120, 85}, {-60, 85}, {-60, 80}, {-240, 70}, {360, 85}};
+    for (const auto &t : turns) {
+        EXPECT_TRUE(tray.turnWheel(t.delta));
+        EXPECT_EQ(player.volume(), t.volume) << t.delta;
+    }
+    EXPECT_EQ(QToolTip::text(), "音量：85");
+    window.reset();
+    EXPECT_FALSE(tray.turnWheel(120));
+    EXPECT_FALSE(tray.middleClick());
 }
 
 TEST_F(Controls, WheelStepsTheVolumeOneNotchAtATimeAndShowsIt)
