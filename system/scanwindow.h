@@ -6,6 +6,7 @@ class Navigator;
 class Settings;
 struct Session;
 class QCheckBox;
+class QLabel;
 class QListWidget;
 
 // "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
@@ -33,5 +34,6 @@ private:
     Navigator &windows_;
     QListWidget *list_;
     QCheckBox *selectAll_;
+    QLabel *notice_;
     bool fillingList_ = false;
 };
