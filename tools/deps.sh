@@ -10,7 +10,7 @@ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6network6 libqt6opengl6-dev
 libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav libsoup-3.0-0
 gstreamer1.0-tools
-libsqlite3-dev sqlite3
+libsqlite3-dev sqlite3 libtag1-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 fonts-wqy-zenhei locales qt6-translations-l10n dbus-daemon
