@@ -95,6 +95,7 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     buildMenus();
     new MainControls(*this, *client_, *controller_, ctx_);
     setFixedSize(430, 200 + menuBar()->sizeHint().height());
+    dropMaximizeButton(this);
 
     connect(controller_, &PlayerController::stateChanged, this, &MainWindow::sync);
     connect(controller_, &PlayerController::activateRequested, this, [this] {

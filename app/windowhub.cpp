@@ -3,6 +3,7 @@
 #include "platform/appcontext.h"
 #include "app/mainwindow.h"
 #include "app/playercontroller.h"
+#include "base/windowlook.h"
 #include "platform/trayicon.h"
 
 #include <QApplication>
@@ -114,6 +115,9 @@ void WindowHub::showWindow(QWidget *w)
 {
     // The song list window places itself beside the main window when it loads.
     w->show();
+    // Placed beside the main window, or where it was, it may reach past
+    // the screen's edge, above all at a large scale.
+    keepOnScreen(w);
     w->raise();
     w->activateWindow();
 }

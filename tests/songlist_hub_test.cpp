@@ -56,6 +56,8 @@ protected:
 TEST_F(SongListHubTest, OpenedCollectionFillsTheWindowWithoutShowingIt)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
+    // At the screen's left edge, so that the screen has room for both windows.
+    hub->mainWindow().move(0, 60);
     ctx.windows().playFile(path);
     QWidget *w = hub->songListWindow();
     ASSERT_NE(w, nullptr);

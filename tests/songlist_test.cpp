@@ -7,6 +7,7 @@
 #include "platform/appcontext.h"
 #include "base/colors.h"
 #include "base/settings.h"
+#include "base/windowlook.h"
 #include "platform/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/testfiles.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -155,16 +157,33 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
     EXPECT_EQ(bar[2], action("m_check"));
     EXPECT_EQ(bar[3], popup->menuAction());
 
-    EXPECT_EQ(list2()->geometry(), QRect(16, 16, 73, 244));
-    EXPECT_EQ(list1()->geometry(), QRect(96, 16, 185, 244));
-    EXPECT_EQ(w.centralWidget()->size(), QSize(295, 277));
     EXPECT_EQ(list1()->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+// The window can be made larger and the song list grows with it, the album
+// column beside it; it opens wide enough for its whole caption.
+TEST_F(SongListTest, ListsFollowTheWindowsSize)
+{
+    SongListWindow &w = window();
+    EXPECT_GE(w.width(), widthForCaption(w.windowTitle(), w.font()));
+    EXPECT_LT(w.minimumWidth(), w.width());
+    showAndWait();
+    for (const QSize size : {QSize(640, 480), QSize(900, 700), QSize(420, 300)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        const QRect client = w.centralWidget()->rect();
+        EXPECT_EQ(list1()->geometry().right(), client.right() - 16) << size.width();
+        EXPECT_EQ(list1()->geometry().bottom(), client.bottom() - 16) << size.width();
+        EXPECT_EQ(list2()->geometry().height(), list1()->geometry().height()) << size.width();
+        EXPECT_EQ(list2()->width(), 73);
+        EXPECT_LT(list2()->geometry().right(), list1()->geometry().left());
+    }
 }
 
 TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 {
     QWidget main;
-    main.setGeometry(100, 50, 400, 200);
+    main.setGeometry(20, 50, 200, 200);
     nav.main = &main;
     ctx.navigator = &nav;
     SongListWindow first(ctx.services, ctx.session, ctx.windows());
