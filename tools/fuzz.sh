@@ -54,6 +54,14 @@ page = "<html><!-- wap -->" + "<a><!-- t -->x</a>" * 20 + "<!-- -->" + "x" * (2 
 open(sys.argv[1], "w").write(page + "下一页")
 PY
         ;;
+    playablecheck_fuzz)
+        # 4 MB named .mp3 full of frame syncs whose headers lead nowhere: the
+        # check must not walk the whole file frame by frame.
+        python3 - "$2/false-syncs" <<'PY'
+import sys
+open(sys.argv[1], "wb").write(b"\x00" + b"\xff\xfb\x90" * ((4 << 20) // 3))
+PY
+        ;;
     esac
 }
 
