@@ -3,6 +3,7 @@
 #include "ui/appcontext.h"
 #include "windows/mainwindow.h"
 #include "desktop/trayicon.h"
+#include "ui/windowlook.h"
 
 #include <QApplication>
 #include <QWindow>
@@ -105,6 +106,9 @@ void WindowHub::showWindow(QWidget *w)
 {
     // The song list window places itself beside the main window when it loads.
     w->show();
+    // Placed beside the main window, or where it was, it may reach past
+    // the screen's edge, above all at a large scale.
+    keepOnScreen(w);
     w->raise();
     w->activateWindow();
 }

@@ -26,7 +26,8 @@ bool renameEntry(SongCollection &c, int n, const QString &songName, const QStrin
     SongEntry &e = c.entry(n);
     e.songName = songName;
     e.singer = singer;
-    e.address.clear();
+    if (!e.isLocal)
+        e.address.clear();
     c.saved = false;
     c.changed = true;
     return true;

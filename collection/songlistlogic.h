@@ -16,7 +16,8 @@ bool hasUnsavedSongs(const SongCollection &c);
 // loss.
 bool wouldLoseUserChanges(const SongCollection &c);
 
-// Gives entry n (1..count) a new name and singer as the user typed them. The
-// address is dropped so that the next play looks the song up by its new name,
-// a local entry included. An empty name changes nothing and returns false.
+// Gives entry n (1..count) a new name and singer as the user typed them. An
+// online entry drops its address so that the next play looks the song up by
+// its new name; a local entry keeps its file, only its shown name changes.
+// An empty name changes nothing and returns false.
 bool renameEntry(SongCollection &c, int n, const QString &songName, const QString &singer);

@@ -17,4 +17,9 @@ public:
     // Filled in by the main window.
     std::function<void(const QPoint &globalPos)> onRightPress;
     std::function<void()> onDoubleClick;
+    std::function<void()> onMiddleClick;
+    // The wheel turned over the icon, in eighths of a degree (120 a notch,
+    // up is positive). Only XEmbed trays pass the wheel on; status-notifier
+    // hosts' scrolling never reaches Qt 6.4's icon.
+    std::function<void(int angleDelta)> onWheel;
 };

@@ -1,5 +1,7 @@
 #include "store/sqlitesettingsbackend.h"
 
+#include "store/storefailure.h"
+
 #include "store/memorysettingsbackend.h"
 
 #include <QDir>
@@ -196,7 +198,8 @@ bool SqliteSettingsBackend::upsert(const QString &app, const QString &section, c
 
 void SqliteSettingsBackend::noteError()
 {
-    why_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
+    // The user reads this in a message box: the cause in Chinese, the file named.
+    why_ = storeFailureText(db_ ? sqlite3_extended_errcode(db_) : SQLITE_CANTOPEN, path_);
 }
 
 bool SqliteSettingsBackend::begin()

@@ -6,6 +6,7 @@
 #include "support/mp3gen.h"
 #include "support/playerhome.h"
 #include "support/processoutput.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,29 +17,6 @@
 #include <QTest>
 
 namespace {
-
-// Silent 16-bit mono PCM in a WAV container, the encoders' input.
-QByteArray silentWav(int seconds)
-{
-    const quint32 rate = 44100, bytes = rate * 2 * quint32(seconds);
-    QByteArray out;
-    auto le32 = [&out](quint32 v) { for (int i = 0; i < 4; ++i) out.append(char(v >> (8 * i))); };
-    auto le16 = [&out](quint16 v) { out.append(char(v)).append(char(v >> 8)); };
-    out += "RIFF";
-    le32(36 + bytes);
-    out += "WAVEfmt ";
-    le32(16);
-    le16(1);
-    le16(1);
-    le32(rate);
-    le32(rate * 2);
-    le16(2);
-    le16(16);
-    out += "data";
-    le32(bytes);
-    out += QByteArray(qsizetype(bytes), '\0');
-    return out;
-}
 
 class OnXServer : public ::testing::Test {
 protected:
@@ -65,15 +43,7 @@ protected:
     // Runs an encoder in the home folder; true when it succeeded.
     bool run(const QString &program, const QStringList &args)
     {
-        QProcess p;
-        p.setWorkingDirectory(home.path());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            ADD_FAILURE() << program.toStdString() << ": " << p.readAll().toStdString();
-            return false;
-        }
-        return true;
+        return runEncoder(home.path(), program, args);
     }
 
     void start(QProcess &p, const QStringList &args) { ASSERT_TRUE(home.start(p, args)); }

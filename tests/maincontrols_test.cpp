@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -87,7 +89,7 @@ TEST_F(Controls, KeysRunTheLabelAndMenuOperations)
         {Qt::Key_Space, "pause"},
         {Qt::Key_MediaTogglePlayPause, "pause"},
         {Qt::Key_MediaPause, "pause"},
-        {Qt::Key_MediaPlay, ""},
+        {Qt::Key_MediaPlay, "pause"}, // the one play key of many keyboards
         {Qt::Key_MediaStop, "stop"},
         {QKeySequence(Qt::CTRL | Qt::Key_Left), "setUrl /music/1.mp3,play"},
         {Qt::Key_MediaPrevious, "setUrl /music/1.mp3,play"},
@@ -109,6 +111,50 @@ TEST_F(Controls, KeysRunTheLabelAndMenuOperations)
     EXPECT_EQ(dialogs.count("open"), 1);
     press(QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(exits, 1);
+}
+
+// A menu entry shows the key the main window answers to with the same
+// command; a key shown that does something else, or nothing, misleads. (The
+// keys still run once in the window: KeysRunTheLabelAndMenuOperations.)
+TEST_F(Controls, MenuEntriesShowTheKeysThatRunThem)
+{
+    const struct {
+        const char *entry, *keys;
+    } cases[] = {
+        {"m_Open", "key_open"}, {"m_endi", "key_exit"}, {"m_End", "key_exit"},
+        {"m_P", "key_playPause"}, {"m_Pre", "key_previous"}, {"m_Next", "key_next"},
+    };
+    for (const auto &c : cases) {
+        auto *entry = window->findChild<QAction *>(c.entry);
+        auto *keys = window->findChild<QAction *>(c.keys);
+        ASSERT_TRUE(entry && keys) << c.entry;
+        EXPECT_FALSE(entry->shortcut().isEmpty()) << c.entry;
+        EXPECT_TRUE(keys->shortcuts().contains(entry->shortcut())) << c.entry;
+        EXPECT_TRUE(entry->isShortcutVisibleInContextMenu()) << c.entry;
+    }
+}
+
+TEST_F(Controls, TrayIconMiddleClickAndWheelWorkUntilTheWindowGoes)
+{
+    playingSecondOfThree();
+    window->hide();
+    for (const char *calls : {"pause", "play"}) {
+        EXPECT_TRUE(tray.middleClick());
+        EXPECT_EQ(player.calls.join(","), calls);
+        player.calls.clear();
+    }
+    const struct {
+        int delta;
+        int volume;
+    } turns[] = {{120, 85}, {-60, 85}, {-60, 80}, {-240, 70}, {360, 85}};
+    for (const auto &t : turns) {
+        EXPECT_TRUE(tray.turnWheel(t.delta));
+        EXPECT_EQ(player.volume(), t.volume) << t.delta;
+    }
+    EXPECT_EQ(QToolTip::text(), "音量：85");
+    window.reset();
+    EXPECT_FALSE(tray.turnWheel(120));
+    EXPECT_FALSE(tray.middleClick());
 }
 
 TEST_F(Controls, WheelStepsTheVolumeOneNotchAtATimeAndShowsIt)
@@ -150,9 +196,19 @@ TEST_F(Controls, PositionBarShowsTheSongsTimeBelowTheLabelsAndSeeks)
     window->controller().setFontColor(0x00FF00);
     EXPECT_EQ(b->textColor(), QColor(0, 255, 0));
     EXPECT_FALSE(b->autoFillBackground());
+    // The time keeps clear of the window's right border.
+    const QImage shot = b->grab().toImage();
+    const QRgb back = window->centralWidget()->palette().color(QPalette::Window).rgb();
+    int inkAt = -1;
+    for (int x = 0; x < shot.width(); ++x)
+        for (int y = 0; y < shot.height(); ++y)
+            if (shot.pixel(x, y) != back)
+                inkAt = x;
+    EXPECT_GT(inkAt, shot.width() / 2);
+    EXPECT_LE(inkAt, shot.width() - 1 - 6);
 
     // A click a quarter along the track.
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8 + (b->width() - 100) / 4, b->height() / 2));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8 + (b->width() - 108) / 4, b->height() / 2));
     ASSERT_EQ(player.seeks.size(), 1);
     EXPECT_NEAR(double(player.seeks[0]), 7500.0, 100.0);
 

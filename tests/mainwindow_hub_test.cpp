@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QScreen>
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,6 +30,14 @@ protected:
     static void deleteClosed()
     {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static QWidget *findWindow(const char *name)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QString::fromUtf8(name))
+                return w;
+        return nullptr;
     }
 
     std::unique_ptr<WindowHub> hub;
@@ -81,6 +91,43 @@ TEST_F(Hub, MenuEntriesOpenTheirWindows)
     EXPECT_EQ(topLevelWindow(QStringLiteral("frm歌曲列表")), nullptr);
     EXPECT_EQ(topLevelWindow(QStringLiteral("frm音乐搜索")), nullptr);
     EXPECT_NE(topLevelWindow(QStringLiteral("frm本地歌曲扫描")), nullptr);
+}
+
+// A window that cannot grow offers no maximise button; the song list, which
+// can, keeps it. Every window shown lies on the screen's available area.
+TEST_F(Hub, OnlyResizableWindowsOfferMaximiseAndAllStayOnTheScreen)
+{
+    MainWindow &w = hub->mainWindow();
+    const QRect screen = w.screen()->availableGeometry();
+    // Far right and low, as a main window dragged there and left.
+    w.move(screen.right() - 100, screen.bottom() - 60);
+    w.show();
+    ctx.windows().showSongList();
+    ctx.windows().showSearchWindow();
+    ctx.windows().showScanWindow();
+    ctx.windows().showUpdaterWindow();
+    const struct {
+        QWidget *window;
+        bool maximise;
+        bool placedByHub;
+    } cases[] = {
+        {&w, false, false},
+        {topLevelWindow(QStringLiteral("frm歌曲列表")), true, true},
+        {topLevelWindow(QStringLiteral("frm音乐搜索")), false, true},
+        {topLevelWindow(QStringLiteral("frm本地歌曲扫描")), false, true},
+        {findWindow("frm更新程序"), false, true},
+    };
+    for (const auto &c : cases) {
+        ASSERT_NE(c.window, nullptr);
+        const QString name = c.window->objectName();
+        const Qt::WindowFlags f = c.window->windowFlags();
+        EXPECT_EQ(bool(f & Qt::WindowMaximizeButtonHint), c.maximise) << name.toStdString();
+        EXPECT_TRUE(f & Qt::WindowCloseButtonHint) << name.toStdString();
+        EXPECT_TRUE(f & Qt::WindowMinimizeButtonHint) << name.toStdString();
+        const QRect frame = c.window->frameGeometry();
+        if (c.placedByHub && frame.width() <= screen.width() && frame.height() <= screen.height())
+            EXPECT_TRUE(screen.contains(frame)) << name.toStdString();
+    }
 }
 
 TEST_F(Hub, PlayFileReachesTheMainWindow)

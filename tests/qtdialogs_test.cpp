@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -189,6 +192,40 @@ TEST_F(QtDialogsFiles, OpenReturnsTheChosenFullPath)
     }};
     open.arm();
     EXPECT_EQ(d.openFile("歌集文件|*.yyu", ""), dir + "/晚上.yyu");
+}
+
+// The size, type and date columns show their whole texts (Chinese units and
+// type names are wider than Qt's default column widths).
+TEST_F(QtDialogsFiles, OpenDialogColumnsAreNotCutShort)
+{
+    writeTestFile(dir + "/夜色温柔.mp3", QByteArray(123456, 'x'));
+    writeTestFile(dir + "/夜晚的歌.yyu", "x");
+    QStringList cut;
+    Answerer<QFileDialog> open{[&](QFileDialog *dlg) {
+        auto *view = dlg->findChild<QTreeView *>("treeView");
+        if (!view) {
+            cut << "no detail view";
+            dlg->reject();
+            return;
+        }
+        if (!QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 2; }))
+            cut << "the folder never loaded";
+        QApplication::processEvents();
+        // A cell needs its text and the style's margins on both sides.
+        const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            for (int col = 1; col < view->header()->count(); ++col) {
+                const QString text = model->index(row, col, view->rootIndex()).data().toString();
+                const int need = view->fontMetrics().horizontalAdvance(text) + margins;
+                if (view->header()->sectionSize(col) < need)
+                    cut << QString("%1 (%2 < %3)").arg(text).arg(view->header()->sectionSize(col)).arg(need);
+            }
+        dlg->reject();
+    }};
+    open.arm();
+    EXPECT_EQ(d.openFile("音频文件|*.mp3;*.yyu", ""), QString());
+    EXPECT_TRUE(cut.isEmpty()) << cut.join("; ").toStdString();
 }
 
 TEST_F(QtDialogsFiles, FolderComesBackWithoutTrailingSlash)

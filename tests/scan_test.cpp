@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -44,11 +45,9 @@ TEST(ScanFolder, TakesEveryAudioTypeInAnyCase)
                              "h.yyu", "flac", "i.mp3.part"})
         touch(dir.path() + "/" + name);
     SongCollection scan;
-    EXPECT_EQ(scanFolder(scan, dir.path()), 5);
+    EXPECT_EQ(scanFolder(scan, dir.path()).added, 5);
     nameLocalEntries(scan);
-    QStringList got = songNames(scan);
-    got.sort();
-    EXPECT_EQ(got, (QStringList{"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav"}));
+    EXPECT_EQ(songNames(scan), (QStringList{"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav"}));
 }
 
 TEST(ScanFolder, TakesOneLevelDeepFilesFirst)
@@ -59,51 +58,88 @@ TEST(ScanFolder, TakesOneLevelDeepFilesFirst)
     touch(dir.path() + "/0first/f.mp3");
 
     SongCollection scan;
-    EXPECT_EQ(scanFolder(scan, dir.path()), 3);
+    EXPECT_EQ(scanFolder(scan, dir.path()).added, 3);
     nameLocalEntries(scan);
     ASSERT_EQ(scan.count, 3);
     EXPECT_EQ(scan.entry(1).songName, "a.mp3");
     EXPECT_EQ(scan.entry(1).address, dir.path() + "/a.mp3");
     EXPECT_TRUE(scan.entry(1).isLocal);
     EXPECT_TRUE(scan.entry(1).singer.isEmpty());
-    QStringList rest{scan.entry(2).songName, scan.entry(3).songName};
-    rest.sort();
-    EXPECT_EQ(rest, (QStringList{"d.mp3", "f.mp3"}));
+    EXPECT_EQ(scan.entry(2).address, dir.path() + "/0first/f.mp3");
+    EXPECT_EQ(scan.entry(3).address, dir.path() + "/sub/d.mp3");
     // The scan list's own fields are never set.
     EXPECT_TRUE(scan.albumName.isEmpty());
     EXPECT_EQ(scan.currentIndex, 0);
 }
 
-TEST(ScanFolder, SecondScanAppendsAgainAndMissingFolderAddsNothing)
+TEST(ScanFolder, SecondScanReplacesTheFirstAndMissingFolderFindsNothing)
 {
     QTemporaryDir dir;
     makeMixedFolder(dir.path());
+    touch(dir.path() + "/other/z.mp3");
     SongCollection scan;
+    scanFolder(scan, dir.path() + "/other");
     scanFolder(scan, dir.path());
     scanFolder(scan, dir.path());
-    EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere"), 0);
-    EXPECT_EQ(scanFolder(scan, QString()), 0);
     nameLocalEntries(scan);
-    EXPECT_EQ(songNames(scan), (QStringList{"a.mp3", "d.mp3", "a.mp3", "d.mp3"}));
+    EXPECT_EQ(songNames(scan), (QStringList{"a.mp3", "z.mp3", "d.mp3"}));
+    EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere").added, 0);
+    EXPECT_EQ(scan.count, 0);
+    EXPECT_EQ(scanFolder(scan, QString()).added, 0);
 }
 
-TEST(ScanFolder, StopsAtOneHundredEntriesAcrossScans)
+// Folders and names as a Chinese user reads a list: by pinyin (code point
+// order would give 中 北 张 阿), Chinese names before Latin ones as the
+// Chinese collation has it, case aside, numbers by value.
+TEST(ScanFolder, ListsFoldersAndNamesInPinyinOrder)
 {
     QTemporaryDir dir;
-    for (int i = 0; i < 70; ++i)
-        touch(dir.path() + QString("/top%1.mp3").arg(i));
-    for (int i = 0; i < 70; ++i)
-        touch(dir.path() + QString("/sub/s%1.mp3").arg(i));
-
+    for (const char *name : {"中.mp3", "阿.mp3", "张.mp3", "北.mp3", "b.mp3", "A.mp3", "10.mp3",
+                             "2.mp3", "周杰伦/晴天.mp3", "周杰伦/稻香.mp3", "陈奕迅/十年.mp3",
+                             "Beyond/海阔天空.mp3"})
+        touch(dir.path() + "/" + name);
     SongCollection scan;
-    EXPECT_EQ(scanFolder(scan, dir.path()), 100);
-    EXPECT_EQ(scan.count, 100);
-    int fromTop = 0;
-    for (int n = 1; n <= 100; ++n)
-        fromTop += scan.entry(n).address.contains("/top");
-    EXPECT_EQ(fromTop, 70); // every file of the folder before any of the subfolder
-    EXPECT_EQ(scanFolder(scan, dir.path()), 0);
-    EXPECT_EQ(scan.count, 100);
+    EXPECT_EQ(scanFolder(scan, dir.path()).added, 12);
+    QStringList got;
+    for (int n = 1; n <= scan.count; ++n)
+        got << scan.entry(n).address.mid(dir.path().size() + 1);
+    EXPECT_EQ(got, (QStringList{"2.mp3", "10.mp3", "阿.mp3", "北.mp3", "张.mp3", "中.mp3", "A.mp3",
+                                "b.mp3", "陈奕迅/十年.mp3", "周杰伦/稻香.mp3", "周杰伦/晴天.mp3",
+                                "Beyond/海阔天空.mp3"}))
+        << got.join(" ").toStdString();
+}
+
+TEST(ScanFolder, SaysWhenTheLimitCutTheList)
+{
+    const struct {
+        int top, sub;
+        bool hiddenExtra; // a hidden song beyond the limit does not count
+        int added;
+        bool cut;
+    } cases[] = {
+        {100, 0, true, 100, false}, {101, 0, false, 100, true}, {70, 30, false, 100, false},
+        {70, 31, false, 100, true}, {100, 1, false, 100, true},  {3, 0, false, 3, false},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        for (int i = 0; i < c.top; ++i)
+            touch(dir.path() + QString("/top%1.mp3").arg(i));
+        for (int i = 0; i < c.sub; ++i)
+            touch(dir.path() + QString("/sub/s%1.mp3").arg(i));
+        if (c.hiddenExtra)
+            touch(dir.path() + "/.hidden/x.mp3");
+        SongCollection scan;
+        const ScanResult r = scanFolder(scan, dir.path());
+        EXPECT_EQ(r.added, c.added) << c.top << "+" << c.sub;
+        EXPECT_EQ(scan.count, c.added) << c.top << "+" << c.sub;
+        EXPECT_EQ(r.cut, c.cut) << c.top << "+" << c.sub;
+        // The first in order are kept: the folder's own files, then the subfolder's.
+        if (c.top >= 1)
+            EXPECT_EQ(scan.entry(1).address, dir.path() + "/top0.mp3");
+        if (c.top < 100 && c.sub > 0)
+            EXPECT_EQ(scan.entry(c.top + 1).address, dir.path() + "/sub/s0.mp3");
+        EXPECT_EQ(scanNotice(dir.path(), r).contains("只列出了前100首"), c.cut);
+    }
 }
 
 TEST(ScanFolder, SkipsUnreadableSubfolder)
@@ -217,9 +253,12 @@ TEST_F(ScanWindowTest, ScansListCancelKeepsResultsAndReopenedWindowStartsEmpty)
     EXPECT_EQ(ctx.session.scanList.count, 2); // the lists outlive the window
     w.reset();
     EXPECT_EQ(list()->count(), 0);
+    // Scanned again, the folder's songs are there once: the results replace.
     dialogs.folderAnswers << dir.path();
     window().startScan();
-    EXPECT_EQ(list()->count(), 4);
+    EXPECT_EQ(list()->count(), 2);
+    EXPECT_EQ(window().findChild<QLabel *>("scanNotice")->text(),
+              QString("“%1”里找到2首歌曲。").arg(dir.path()));
 }
 
 TEST_F(ScanWindowTest, SelectAllAndListClickKeepEachOtherInStep)

@@ -4,6 +4,7 @@
 #include "online/onlinesettings.h"
 #include "store/memorysettingsbackend.h"
 #include "store/sqlitesettingsbackend.h"
+#include "store/storefailure.h"
 #include "support/unprivileged.h"
 
 #include <QCoreApplication>
@@ -405,7 +406,8 @@ TEST(SqliteSettingsFaults, LockedStoreWaitsBrieflyKeepsWritesAndTellsOncePerStre
         EXPECT_EQ(s.get("Liravo", "s", QString("k%1").arg(i), ""), QString::number(i));
     }
     EXPECT_EQ(told.size(), 1);
-    EXPECT_FALSE(told.value(0).isEmpty());
+    EXPECT_TRUE(told.value(0).contains("另一个程序锁定") && told.value(0).contains(path))
+        << told.value(0).toStdString();
     EXPECT_EQ(storedIn(path, "k0"), "<missing>");
 
     // The lock ends: the next save writes everything kept.
@@ -421,6 +423,31 @@ TEST(SqliteSettingsFaults, LockedStoreWaitsBrieflyKeepsWritesAndTellsOncePerStre
     lock.reset();
     EXPECT_TRUE(s.retryUnsaved());
     EXPECT_EQ(storedIn(path, "k4"), "4");
+}
+
+// Every refusal SQLite reports reaches the user as its cause in Chinese, the
+// file named; extended codes fall into their family.
+TEST(SqliteSettingsFaults, FailuresNameTheirCauseInChinese)
+{
+    const QString path = "/home/用户/.config/Liravo/settings.sqlite3";
+    const struct {
+        int code;
+        const char *cause;
+    } cases[] = {
+        {SQLITE_READONLY, "只读"},     {SQLITE_READONLY_DIRECTORY, "只读"},
+        {SQLITE_FULL, "磁盘已满"},     {SQLITE_BUSY, "锁定"},
+        {SQLITE_BUSY_SNAPSHOT, "锁定"}, {SQLITE_LOCKED, "锁定"},
+        {SQLITE_CANTOPEN, "无法打开"}, {SQLITE_IOERR, "磁盘出错"},
+        {SQLITE_IOERR_WRITE, "磁盘出错"}, {SQLITE_PERM, "权限"},
+        {SQLITE_NOTADB, "损坏"},       {SQLITE_MISMATCH, "SQLite 错误 20"},
+    };
+    for (const auto &c : cases) {
+        const QString text = storeFailureText(c.code, path);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.cause))) << c.code << " " << text.toStdString();
+        EXPECT_TRUE(text.contains(path)) << text.toStdString();
+        // No English from SQLite's own messages.
+        EXPECT_FALSE(text.contains("database") || text.contains("attempt")) << text.toStdString();
+    }
 }
 
 TEST(SqliteSettingsFaults, HandOffSlotIsTakenOnceAndNeverOverwritten)
@@ -507,11 +534,14 @@ TEST(SqliteSettingsFaults, ReadOnlyStoreIsStillRead)
             EXPECT_NE(dynamic_cast<SqliteSettingsBackend *>(store.get()), nullptr) << folder;
             Settings s(*store, "Liravo");
             int told = 0;
-            s.setCannotSaveHandler([&](const QString &) { ++told; });
+            QString why;
+            s.setCannotSaveHandler([&](const QString &text) { ++told; why = text; });
             EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "单曲循环") << folder;
             s.save("Liravo", "设置", "播放模式", "随机播放");
             EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "随机播放");
             EXPECT_EQ(told, 1) << folder;
+            // The user reads the cause in Chinese, with the file it concerns.
+            EXPECT_TRUE(why.contains("只读") && why.contains(path)) << why.toStdString();
             store.reset();
             QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         });

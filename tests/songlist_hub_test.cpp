@@ -57,6 +57,8 @@ protected:
 TEST_F(SongListHubTest, OpenedCollectionFillsTheWindow)
 {
     const QString path = writeYyu("night.yyu", "Night\r\nA|a\r\n|b\r\n");
+    // At the screen's left edge, so that the screen has room for both windows.
+    hub->mainWindow().move(0, 60);
     ctx.player.playFile(path);
     hub->mainWindow().findChild<QAction *>("m_NewFile")->trigger();
     QWidget *w = topLevelWindow(QStringLiteral("frm歌曲列表"));

@@ -7,6 +7,7 @@
 #include "ui/appcontext.h"
 #include "ui/colors.h"
 #include "base/settings.h"
+#include "ui/windowlook.h"
 #include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/testfiles.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -155,16 +157,33 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
     EXPECT_EQ(bar[2], action("m_check"));
     EXPECT_EQ(bar[3], popup->menuAction());
 
-    EXPECT_EQ(list2()->geometry(), QRect(16, 16, 73, 244));
-    EXPECT_EQ(list1()->geometry(), QRect(96, 16, 185, 244));
-    EXPECT_EQ(w.centralWidget()->size(), QSize(295, 277));
     EXPECT_EQ(list1()->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+// The window can be made larger and the song list grows with it, the album
+// column beside it; it opens wide enough for its whole caption.
+TEST_F(SongListTest, ListsFollowTheWindowsSize)
+{
+    SongListWindow &w = window();
+    EXPECT_GE(w.width(), widthForCaption(w.windowTitle(), w.font()));
+    EXPECT_LT(w.minimumWidth(), w.width());
+    showAndWait();
+    for (const QSize size : {QSize(640, 480), QSize(900, 700), QSize(420, 300)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        const QRect client = w.centralWidget()->rect();
+        EXPECT_EQ(list1()->geometry().right(), client.right() - 16) << size.width();
+        EXPECT_EQ(list1()->geometry().bottom(), client.bottom() - 16) << size.width();
+        EXPECT_EQ(list2()->geometry().height(), list1()->geometry().height()) << size.width();
+        EXPECT_EQ(list2()->width(), 73);
+        EXPECT_LT(list2()->geometry().right(), list1()->geometry().left());
+    }
 }
 
 TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
 {
     QWidget main;
-    main.setGeometry(100, 50, 400, 200);
+    main.setGeometry(20, 50, 200, 200);
     nav.main = &main;
     ctx.navigator = &nav;
     SongListWindow first(ctx.services, ctx.player, ctx.windows());
@@ -316,20 +335,42 @@ TEST_F(SongListTest, EditRenamesTheSelectedEntry)
     EXPECT_EQ(dialogs.asked[1].title, QString("歌手"));
     EXPECT_EQ(dialogs.asked[1].extra, QString());
     EXPECT_EQ(rows(), (QStringList{"A-a", "X", "C-c"}));
-    // The address goes so the next play looks the new name up; still local.
-    EXPECT_TRUE(heldCollection(ctx.player).entry(2).address.isEmpty());
-    EXPECT_TRUE(heldCollection(ctx.player).entry(2).isLocal);
     EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
     EXPECT_EQ(window().selectedRow(), -1); // the refresh drops the selection
+}
 
-    list1()->setCurrentRow(1);
-    dialogs.inputAnswers << "X" << "Y";
-    action("m_adit")->trigger();
-    EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X", "C-c"}));
-
-    ctx.player.play(2);
-    EXPECT_EQ(lookups, QStringList{"Y/X"});
+TEST_F(SongListTest, EditKeepsALocalFileAndLooksARenamedOnlineSongUpAgain)
+{
+    // A local entry is its file: renaming it must not send the next play
+    // online. An online entry's address belonged to the old name.
+    struct Case {
+        const char *what;
+        SongEntry entry;
+        QString expectedAddress;
+        QStringList expectedLookups;
+    };
+    const std::vector<Case> cases = {
+        {"local", local("b.mp3", "/music/b.mp3"), "/music/b.mp3", {}},
+        {"online", [] { SongEntry e = online("C", "c"); e.address = "http://old/c.mp3"; return e; }(),
+         "", {"Y/X"}},
+    };
+    for (const Case &k : cases) {
+        setCollection({online("A", "a"), k.entry}, "", true);
+        lookups.clear();
+        window().refreshList();
+        list1()->setCurrentRow(1);
+        dialogs.inputAnswers << "X" << "Y";
+        action("m_adit")->trigger();
+        const SongEntry &e = heldCollection(ctx.player).entry(2);
+        EXPECT_EQ(rows(), (QStringList{"A-a", "Y-X"})) << k.what;
+        EXPECT_EQ(e.songName, QString("X")) << k.what;
+        EXPECT_EQ(e.singer, QString("Y")) << k.what;
+        EXPECT_EQ(e.isLocal, k.entry.isLocal) << k.what;
+        EXPECT_EQ(e.address, k.expectedAddress) << k.what;
+        ctx.player.play(2);
+        EXPECT_EQ(lookups, k.expectedLookups) << k.what;
+    }
 }
 
 TEST_F(SongListTest, EditWithEmptyNameChangesNothingButAsksBoth)

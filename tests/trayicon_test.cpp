@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QWheelEvent>
 
 namespace {
 
@@ -28,6 +30,47 @@ TEST(TrayIcon, ClicksThatBringTheWindowBack)
     for (const Case &c : cases)
         EXPECT_EQ(QtTrayIcon::bringsWindowBack(c.reason, c.statusNotifier), c.back)
             << int(c.reason) << " " << c.statusNotifier;
+}
+
+// What reaches the main window from the icon Qt made: activations by their
+// reason, and the wheel events an XEmbed tray window hands to the icon object.
+TEST(TrayIcon, MiddleClickAndWheelReachTheirHandlers)
+{
+    QtTrayIcon tray;
+    QStringList heard;
+    tray.onMiddleClick = [&] { heard << "middle"; };
+    tray.onDoubleClick = [&] { heard << "back"; };
+    tray.onWheel = [&](int delta) { heard << QString("wheel %1").arg(delta); };
+    tray.add(QIcon(), "tip");
+    auto *icon = tray.findChild<QSystemTrayIcon *>();
+    ASSERT_TRUE(icon);
+    using R = QSystemTrayIcon::ActivationReason;
+    auto wheel = [icon](int delta) {
+        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(icon, &e);
+    };
+    const struct {
+        std::function<void()> act;
+        QString heard;
+    } cases[] = {
+        {[icon] { Q_EMIT icon->activated(R::MiddleClick); }, "middle"},
+        {[icon] { Q_EMIT icon->activated(R::DoubleClick); }, "back"},
+        {[icon] { Q_EMIT icon->activated(R::Trigger); }, ""},
+        {[&] { wheel(120); }, "wheel 120"},
+        {[&] { wheel(-40); }, "wheel -40"},
+        {[&] { wheel(0); }, ""}, // a sideways swipe alone
+    };
+    for (const auto &c : cases) {
+        heard.clear();
+        c.act();
+        EXPECT_EQ(heard.join(","), c.heard);
+    }
+    // Nobody listening: nothing happens.
+    tray.onMiddleClick = nullptr;
+    tray.onWheel = nullptr;
+    Q_EMIT icon->activated(R::MiddleClick);
+    wheel(120);
 }
 
 TEST(TrayIcon, StatusNotifierHostIsSeenOnTheBus)

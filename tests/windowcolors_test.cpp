@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QImage>
+#include <QLayout>
 #include <QStyle>
 #include <functional>
 #include <memory>
@@ -24,7 +25,12 @@ int strongestContrast(QWidget *window, const QString &child, const QColor &back)
     QWidget *w = window->findChild<QWidget *>(child);
     if (!w)
         return -1;
-    QRect area = w->geometry();
+    // The area in the window's coordinates, once the window is laid out: a
+    // label of the main window sits in the client area, below a menu bar as
+    // tall as the desktop's font makes it (a CJK font is taller than most).
+    if (window->layout())
+        window->layout()->activate();
+    QRect area(w->mapTo(window, QPoint(0, 0)), w->size());
     // A check box's own square is drawn in the style's colours; only its
     // caption stands on the back colour.
     if (qobject_cast<QCheckBox *>(w))

@@ -33,6 +33,7 @@ set(ALLOWED_ENV XDG_CONFIG_HOME XDG_DATA_HOME XDG_STATE_HOME XDG_CACHE_HOME XDG_
     WAYLAND_DISPLAY DISPLAY QT_QPA_PLATFORM)
 
 # "file -> header" pairs that still run back up; this list only shrinks.
+# "file -> header" pairs that still run back up; this list only shrinks.
 set(KNOWN_BACK_EDGES)
 
 set(problems "")

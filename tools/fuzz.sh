@@ -99,6 +99,14 @@ open(sys.argv[1] + "/large", "wb").write(png(side, side, (b"\0" + b"\x80" * side
 open(sys.argv[1] + "/over-16-mib", "wb").write(png(4, 4, b"\0" * 20) + b"\0" * (16 << 20))
 PY
         ;;
+    playablecheck_fuzz)
+        # 4 MB named .mp3 full of frame syncs whose headers lead nowhere: the
+        # check must not walk the whole file frame by frame.
+        python3 - "$2/false-syncs" <<'PY'
+import sys
+open(sys.argv[1], "wb").write(b"\x00" + b"\xff\xfb\x90" * ((4 << 20) // 3))
+PY
+        ;;
     esac
 }
 

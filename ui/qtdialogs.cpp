@@ -7,6 +7,8 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -19,6 +21,22 @@ QString runForOnePath(QFileDialog &dlg)
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return QString();
     return QDir::cleanPath(QFileInfo(dlg.selectedFiles().first()).absoluteFilePath());
+}
+// Qt's own file dialog opens too narrow for Chinese column texts: the size,
+// type and date columns end in "…". They take the room their texts need, the
+// name column the rest, and the dialog is made wide enough for that.
+void showWholeColumns(QFileDialog &dlg)
+{
+    auto *view = dlg.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!view)
+        return; // the desktop's own dialog
+    QHeaderView *header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int col = 1; col < header->count(); ++col)
+        header->setSectionResizeMode(col, QHeaderView::ResizeToContents);
+    constexpr int kWidth = 760;
+    dlg.resize(qMax(dlg.width(), kWidth), dlg.height());
 }
 } // namespace
 
@@ -92,6 +110,7 @@ QString QtDialogs::runFileDialog(bool save, const QString &filter, const QString
     dlg.setDefaultSuffix(QString());
     if (!proposedName.isEmpty())
         dlg.selectFile(proposedName);
+    showWholeColumns(dlg);
     return runForOnePath(dlg);
 }
 

@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QWheelEvent>
 
 QtTrayIcon::QtTrayIcon(QObject *parent) : QObject(parent) {}
 
@@ -20,10 +21,15 @@ void QtTrayIcon::add(const QIcon &icon, const QString &tooltip)
         // when the first icon is made.
         statusNotifier_ = statusNotifierHostOn(QDBusConnection::sessionBus());
         icon_ = new QSystemTrayIcon(this);
+        // An XEmbed tray's icon window hands its wheel events to the
+        // QSystemTrayIcon object itself; they are caught there.
+        icon_->installEventFilter(this);
         connect(icon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     if (reason == QSystemTrayIcon::Context && !menu_ && onRightPress)
                         onRightPress(QCursor::pos());
+                    else if (reason == QSystemTrayIcon::MiddleClick && onMiddleClick)
+                        onMiddleClick();
                     else if (bringsWindowBack(reason, statusNotifier_) && onDoubleClick)
                         onDoubleClick();
                 });
@@ -34,6 +40,17 @@ void QtTrayIcon::add(const QIcon &icon, const QString &tooltip)
     tip_ = tooltip;
     icon_->setToolTip(tooltip);
     icon_->show();
+}
+
+bool QtTrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == icon_ && event->type() == QEvent::Wheel) {
+        const int turn = static_cast<QWheelEvent *>(event)->angleDelta().y();
+        if (onWheel && turn != 0)
+            onWheel(turn);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void QtTrayIcon::modify(const QString &tooltip)

@@ -33,6 +33,9 @@ public:
     // Whether an activation of the icon brings the main window back.
     static bool bringsWindowBack(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QSystemTrayIcon *icon_ = nullptr;
     bool statusNotifier_ = false;

@@ -7,14 +7,17 @@
 #include "windows/mainviewmodel.h"
 #include "windows/positionbar.h"
 
+#include "desktop/trayicon.h"
+
 #include <QAction>
+#include <QCursor>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <QWidget>
 
 MainControls::MainControls(QWidget &window, QWidget &client, MainViewModel &view, AppContext &ctx)
     : QObject(&window), window_(window), view_(view), player_(ctx.player),
-      bar_(new PositionBar(ctx.services.player, &client))
+      bar_(new PositionBar(ctx.services.player, &client)), tray_(ctx.services.tray)
 {
     setObjectName(QStringLiteral("mainControls"));
     bar_->setGeometry(0, client.height() - PositionBar::kHeight, client.width(), PositionBar::kHeight);
@@ -26,9 +29,9 @@ MainControls::MainControls(QWidget &window, QWidget &client, MainViewModel &view
     using C = MainViewModel;
     MainViewModel *c = &view_;
     Player *p = &player_;
-    addKeys("key_playPause", {Qt::Key_Space, Qt::Key_MediaTogglePlayPause},
+    // Many keyboards' one play key sends MediaPlay for both play and pause.
+    addKeys("key_playPause", {Qt::Key_Space, Qt::Key_MediaTogglePlayPause, Qt::Key_MediaPlay},
             [c] { c->clickLabel(C::PlayPause); });
-    addKeys("key_play", {Qt::Key_MediaPlay}, [p] { p->resume(); });
     addKeys("key_pause", {Qt::Key_MediaPause}, [p] { p->pause(); });
     addKeys("key_stop", {Qt::Key_MediaStop}, [c] { c->clickLabel(C::Stop); });
     addKeys("key_previous", {QKeySequence(Qt::CTRL | Qt::Key_Left), Qt::Key_MediaPrevious},
@@ -43,12 +46,21 @@ MainControls::MainControls(QWidget &window, QWidget &client, MainViewModel &view
     addKeys("key_exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [c] { c->commands().exit(); });
 
     window.installEventFilter(this);
+    // The tray icon: a middle click plays or pauses, the wheel sets the volume.
+    tray_.onMiddleClick = [c] { c->clickLabel(C::PlayPause); };
+    tray_.onWheel = [this](int angleDelta) { turnWheel(angleDelta); };
     AppContext *context = &ctx;
     new FileDropFilter(&window, [context](const QStringList &paths) {
         if (dropOnMainWindow(context->services.dialogs, context->player, paths))
             context->windows().showSongList();
     });
     sync();
+}
+
+MainControls::~MainControls()
+{
+    tray_.onMiddleClick = nullptr;
+    tray_.onWheel = nullptr;
 }
 
 void MainControls::addKeys(const char *name, const QList<QKeySequence> &keys,
@@ -71,21 +83,31 @@ void MainControls::sync()
 
 void MainControls::showVolume(int volume)
 {
-    // Near the top of the window, where the caption is.
-    QToolTip::showText(window_.mapToGlobal(QPoint(window_.width() / 2 - 30, 0)),
-                       QStringLiteral("音量：%1").arg(volume), &window_, QRect(), 1500);
+    // Near the top of the window, where the caption is; beside the mouse when
+    // the window sits in the tray and the wheel turned over the tray icon.
+    const QString text = QStringLiteral("音量：%1").arg(volume);
+    if (window_.isVisible())
+        QToolTip::showText(window_.mapToGlobal(QPoint(window_.width() / 2 - 30, 0)), text,
+                           &window_, QRect(), 1500);
+    else
+        QToolTip::showText(QCursor::pos(), text, nullptr, QRect(), 1500);
+}
+
+void MainControls::turnWheel(int angleDelta)
+{
+    // Fine-grained wheels and touchpads send parts of a notch; every whole
+    // notch is one step.
+    wheelRest_ += angleDelta;
+    const int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
+    if (notches != 0)
+        player_.setVolume(player_.volume() + notches * kVolumeStep);
 }
 
 bool MainControls::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == &window_ && event->type() == QEvent::Wheel) {
-        // Fine-grained wheels and touchpads send parts of a notch; every
-        // whole notch is one step.
-        wheelRest_ += static_cast<QWheelEvent *>(event)->angleDelta().y();
-        const int notches = wheelRest_ / 120;
-        wheelRest_ -= notches * 120;
-        if (notches != 0)
-            player_.setVolume(player_.volume() + notches * kVolumeStep);
+        turnWheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -8,6 +8,7 @@ class Player;
 class PositionBar;
 class QKeySequence;
 class QWidget;
+class TrayIcon;
 
 // The main window's keyboard, wheel, drop and position controls. They only
 // call the view model's and the player's operations, so they act exactly as
@@ -21,6 +22,7 @@ public:
     // `client` is the window's client area; the position bar sits along its
     // bottom edge, below the labels.
     MainControls(QWidget &window, QWidget &client, MainViewModel &view, AppContext &ctx);
+    ~MainControls() override;
 
     PositionBar *positionBar() const { return bar_; }
 
@@ -30,11 +32,13 @@ protected:
 private:
     void addKeys(const char *name, const QList<QKeySequence> &keys, std::function<void()> run);
     void showVolume(int volume);
+    void turnWheel(int angleDelta);
     void sync();
 
     QWidget &window_;
     MainViewModel &view_;
     Player &player_;
     PositionBar *bar_;
+    TrayIcon &tray_;
     int wheelRest_ = 0; // wheel turn not yet worth a volume step
 };

@@ -9,6 +9,7 @@
 #include "playback/player.h"
 #include "desktop/trayicon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QWindowStateChangeEvent>
@@ -56,6 +57,18 @@ void showFitted(QLabel *label, const QString &text)
     label->setToolTip(fitted == text ? QString() : text);
 }
 
+// A menu entry shows the key that runs the same command in the main window.
+// The key itself belongs to the window's own action (MainControls); here it
+// only acts while this menu is open and has the keyboard, so the two never
+// compete for it.
+QAction *withKey(QAction *action, const QKeySequence &key)
+{
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    return action;
+}
+
 void setTextColor(QLabel *label, const QColor &color)
 {
     if (label->palette().color(QPalette::WindowText) == color)
@@ -82,6 +95,7 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent)
     buildMenus();
     new MainControls(*this, *client_, *controller_, ctx_);
     setFixedSize(430, 200 + menuBar()->sizeHint().height());
+    dropMaximizeButton(this);
 
     connect(controller_, &MainViewModel::stateChanged, this, &MainWindow::sync);
     connect(&ctx_.player, &Player::activateRequested, this, [this] {
@@ -163,10 +177,10 @@ void MainWindow::buildMenus()
     QMenu *file = bar->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("m_文件"));
     MenuCommands *m = &c->commands();
-    connect(namedAction(file, "m_Open", QStringLiteral("打开文件")), &QAction::triggered, c,
+    connect(withKey(namedAction(file, "m_Open", QStringLiteral("打开文件")), QKeySequence(Qt::CTRL | Qt::Key_O)), &QAction::triggered, c,
             [m] { m->openFile(); });
     namedSeparator(file, "文件_分割线");
-    connect(namedAction(file, "m_endi", QStringLiteral("退出")), &QAction::triggered, c,
+    connect(withKey(namedAction(file, "m_endi", QStringLiteral("退出")), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered, c,
             [m] { m->exit(); });
 
     connect(namedAction(bar, "scanLocal", QStringLiteral("扫描本地")), &QAction::triggered, this,
@@ -207,15 +221,18 @@ void MainWindow::buildMenus()
     namedSeparator(trayMenu_, "分割线3");
     rndAction_ = namedAction(trayMenu_, "m_Rnd", QStringLiteral("随机播放一首"));
     connect(rndAction_, &QAction::triggered, p, &Player::random);
-    connect(namedAction(trayMenu_, "m_P", QStringLiteral("播放/暂停")), &QAction::triggered, c,
-            &MainViewModel::menuPlayPause);
-    preAction_ = namedAction(trayMenu_, "m_Pre", QStringLiteral("上一首"));
+    connect(withKey(namedAction(trayMenu_, "m_P", QStringLiteral("播放/暂停")), Qt::Key_Space),
+            &QAction::triggered, c, &MainViewModel::menuPlayPause);
+    preAction_ = withKey(namedAction(trayMenu_, "m_Pre", QStringLiteral("上一首")),
+                         QKeySequence(Qt::CTRL | Qt::Key_Left));
     connect(preAction_, &QAction::triggered, p, &Player::previous);
-    nextAction_ = namedAction(trayMenu_, "m_Next", QStringLiteral("下一首"));
+    nextAction_ = withKey(namedAction(trayMenu_, "m_Next", QStringLiteral("下一首")),
+                          QKeySequence(Qt::CTRL | Qt::Key_Right));
     connect(nextAction_, &QAction::triggered, p, &Player::next);
     namedSeparator(trayMenu_, "分割线2");
-    connect(namedAction(trayMenu_, "m_End", QStringLiteral("退出")), &QAction::triggered, c,
-            [m] { m->exit(); });
+    connect(withKey(namedAction(trayMenu_, "m_End", QStringLiteral("退出")),
+                    QKeySequence(Qt::CTRL | Qt::Key_Q)),
+            &QAction::triggered, c, [m] { m->exit(); });
 }
 
 void MainWindow::sync()

@@ -96,7 +96,9 @@ int PositionBar::filledWidth(qint64 pos, qint64 len) const
 
 int PositionBar::trackRight() const
 {
-    return width() - kTextWidth - kMargin;
+    // The time keeps the same margin from the window's right border as the
+    // track keeps from its left one.
+    return width() - kMargin - kTextWidth - kMargin;
 }
 
 void PositionBar::paintEvent(QPaintEvent *)
@@ -116,7 +118,8 @@ void PositionBar::paintEvent(QPaintEvent *)
         p.drawEllipse(QPoint(kMargin + filled, mid), 4, 4);
     }
     p.setPen(text_);
-    p.drawText(QRect(right + kMargin, 0, kTextWidth, height()), Qt::AlignRight | Qt::AlignVCenter,
+    p.drawText(QRect(width() - kMargin - kTextWidth, 0, kTextWidth, height()),
+               Qt::AlignRight | Qt::AlignVCenter,
                timeText());
 }
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -27,7 +28,10 @@ ScanWindow::ScanWindow(Settings &settings, Dialogs &dialogs, Session &session, P
     auto *scanButton = placed(new QPushButton(QStringLiteral("开始扫描"), this),
                          QStringLiteral("Command1"), 1560, 480, 2055, 375);
 
-    list_ = placed(new QListWidget(this), QStringLiteral("List1"), 360, 1080, 4215, 3390);
+    list_ = placed(new QListWidget(this), QStringLiteral("List1"), 360, 1080, 4215, 3090);
+    // Under the list: which folder the list shows and whether the limit cut it.
+    notice_ = placed(new QLabel(this), QStringLiteral("scanNotice"), 360, 4200, 4215, 420);
+    notice_->setWordWrap(true);
     // A click toggles an item, so several files are picked without modifier keys.
     list_->setSelectionMode(QAbstractItemView::MultiSelection);
 
@@ -58,12 +62,15 @@ void ScanWindow::startScan()
     list_->clear();
     fillingList_ = false;
 
+    // A new scan replaces the list: it shows the folder just chosen. A
+    // cancelled choice keeps what was there.
     const QString folder =
         dialogs_.browseForFolder(QStringLiteral("文件夹选择"), this);
     if (!folder.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        scanFolder(session_.scanList, folder);
+        const ScanResult found = scanFolder(session_.scanList, folder);
         QApplication::restoreOverrideCursor();
+        notice_->setText(scanNotice(folder, found));
     }
     nameLocalEntries(session_.scanList);
     fillList();
@@ -123,6 +130,7 @@ void ScanWindow::closeEvent(QCloseEvent *event)
     fillingList_ = true;
     list_->clear();
     selectAll_->setChecked(false);
+    notice_->clear();
     fillingList_ = false;
     QWidget::closeEvent(event);
 }

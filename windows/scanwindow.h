@@ -7,6 +7,7 @@ class Settings;
 struct Session;
 class Player;
 class QCheckBox;
+class QLabel;
 class QListWidget;
 
 // "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
@@ -35,5 +36,6 @@ private:
     Navigator &windows_;
     QListWidget *list_;
     QCheckBox *selectAll_;
+    QLabel *notice_;
     bool fillingList_ = false;
 };

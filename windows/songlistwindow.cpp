@@ -19,7 +19,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QBoxLayout>
 #include <QLayout>
+#include <QScreen>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -47,17 +49,29 @@ SongListWindow::SongListWindow(Services &services, Player &player, Navigator &wi
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(twipsToPixels(4425), twipsToPixels(4155));
     setCentralWidget(client);
 
-    albumList_ = placed(new QListWidget(client), QStringLiteral("List2"), 240, 240, 1095, 3660);
+    // The album column keeps its width; the song list takes whatever room
+    // the user gives the window.
+    albumList_ = new QListWidget(client);
+    albumList_->setObjectName(QStringLiteral("List2"));
+    albumList_->setFixedWidth(twipsToPixels(1095));
     // The album column only names the collection; nothing there is chosen.
     albumList_->setSelectionMode(QAbstractItemView::NoSelection);
     albumList_->setFocusPolicy(Qt::NoFocus);
 
-    songList_ = placed(new QListWidget(client), QStringLiteral("List1"), 1440, 240, 2775, 3660);
+    songList_ = new QListWidget(client);
+    songList_->setObjectName(QStringLiteral("List1"));
+    songList_->setMinimumWidth(twipsToPixels(1500));
     songList_->setSelectionMode(QAbstractItemView::SingleSelection);
     songList_->viewport()->installEventFilter(this);
+
+    auto *lists = new QHBoxLayout(client);
+    const int margin = twipsToPixels(240);
+    lists->setContentsMargins(margin, margin, margin, margin);
+    lists->setSpacing(twipsToPixels(105));
+    lists->addWidget(albumList_);
+    lists->addWidget(songList_, 1);
 
     buildMenus();
     new FileDropFilter(this, [this](const QStringList &paths) { dropOnSongList(services_.dialogs, player_, paths); });
@@ -67,8 +81,7 @@ SongListWindow::SongListWindow(Services &services, Player &player, Navigator &wi
                 refreshList();
         });
     }
-    // A fixed client area: the window is as large as the menu bar plus it.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    resize(twipsToPixels(4425), twipsToPixels(4155) + menuBar()->sizeHint().height());
 
     load();
 }
@@ -129,6 +142,8 @@ void SongListWindow::load()
     setWindowTitle(services_.settings.value(SettingKeys::topCaption,
                                         QString::fromUtf8(SettingKeys::songListTopCaptionFallback))
                    % QStringLiteral("[创建属于我的歌集]"));
+    // Wide enough that the title bar shows the whole caption.
+    resize(qMax(width(), widthForCaption(windowTitle(), font())), height());
     // The client area takes the colour; the menu bar keeps the desktop's, or
     // a dark colour would swallow its captions.
     applyStoredBackColor(centralWidget(), services_.settings);
@@ -144,7 +159,13 @@ void SongListWindow::placeBesideMainWindow()
         return;
     // Outer edges, as the user sees the two windows side by side.
     const QRect m = main->frameGeometry();
-    move(m.x() + m.width() + twipsToPixels(200), m.y());
+    QRect beside(QPoint(m.x() + m.width() + twipsToPixels(200), m.y()), frameGeometry().size());
+    // Where the screen ends before its right side does, it goes to the main
+    // window's left, and failing that wherever it fits.
+    const QRect screen = main->screen() ? main->screen()->availableGeometry() : QRect();
+    if (screen.isValid() && beside.right() > screen.right())
+        beside.moveRight(m.x() - twipsToPixels(200) - 1);
+    move(keptOnScreen(beside, screen));
 }
 
 void SongListWindow::refreshList()

@@ -147,6 +147,9 @@ public:
     void remove() override { shown_ = false; ++removes; }
     QString tooltip() const { return tip_; }
     bool visible() const { return shown_; }
+    // What the user does to the icon; false when nobody listens.
+    bool middleClick() { return onMiddleClick ? (onMiddleClick(), true) : false; }
+    bool turnWheel(int angleDelta) { return onWheel ? (onWheel(angleDelta), true) : false; }
 
     bool hostAvailable = true;
     int adds = 0, modifies = 0, removes = 0;

@@ -5,3 +5,10 @@
 // Writes bytes to path, making its folder first, and returns path; a write
 // that fails fails the test.
 QString writeTestFile(const QString &path, const QByteArray &bytes = {});
+
+// Silent 16-bit mono PCM in a WAV container, the encoders' input.
+QByteArray silentWav(int seconds);
+
+// Runs an encoder (flac, oggenc, ...) in folder; true when it succeeded, and
+// a failure of the calling test with its output when not.
+bool runEncoder(const QString &folder, const QString &program, const QStringList &args);
