@@ -156,6 +156,8 @@ int main(int argc, char **argv)
     QtMprisService mprisService;
     MprisBridge mpris(player, mprisService, http);
     QObject::connect(&mpris, &MprisBridge::raiseRequested, &w, &MainWindow::showNormalAndRaise);
+    QObject::connect(&hub.lyrics(), &LyricsTracker::documentChanged, &mpris,
+                     [&] { mpris.setLyricsText(hub.lyrics().document().plainText()); });
     QObject::connect(&mpris, &MprisBridge::quitRequested, &w,
                      [&w] { w.controller().commands().exit(); });
     auto firstActivation = [&] {

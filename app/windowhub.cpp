@@ -2,6 +2,9 @@
 
 #include "ui/appcontext.h"
 #include "windows/mainwindow.h"
+#include "windows/desktoplyrics.h"
+#include "windows/lyricswindow.h"
+#include "playback/player.h"
 #include "desktop/trayicon.h"
 #include "ui/windowlook.h"
 
@@ -34,8 +37,20 @@ void closeIfOpen(QPointer<QWidget> &slot)
 }
 } // namespace
 
-WindowHub::WindowHub(AppContext &ctx, QObject *parent) : QObject(parent), ctx_(ctx)
+WindowHub::WindowHub(AppContext &ctx, QObject *parent)
+    : QObject(parent), ctx_(ctx), lyrics_([&ctx] { return ctx.player.position(); })
 {
+    // The lyrics follow the song that plays: found and read once per song,
+    // then one timer aimed at the next line.
+    Player &player = ctx_.player;
+    connect(&player, &Player::currentChanged, &lyrics_, [this] {
+        const SongCollection &c = ctx_.player.collection();
+        const int n = c.currentIndex;
+        lyrics_.setSong(n >= 1 && n <= c.count ? c.entry(n).address : QString());
+    });
+    connect(&player, &Player::stateChanged, &lyrics_,
+            [this](PlayState s) { lyrics_.setPlaying(s == MediaPlayer::Playing); });
+    connect(&player, &Player::seeked, &lyrics_, &LyricsTracker::seeked);
     ctx_.navigator = this;
     // Every dialog of the windows is modal, and a window's operation on the
     // collection (saving under a name, opening a file) waits in one of them:
@@ -48,6 +63,8 @@ WindowHub::~WindowHub()
     for (QPointer<QWidget> *slot : {&songList_, &search_, &scan_, &updater_})
         delete slot->data();
     // Whatever asks for the main window while it goes finds none.
+    delete lyricsWindow_.data();
+    delete std::exchange(desktopLyrics_, nullptr);
     delete std::exchange(main_, nullptr);
     if (ctx_.navigator == this)
         ctx_.navigator = nullptr;
@@ -97,9 +114,31 @@ void WindowHub::exitProgram()
 
 MainWindow &WindowHub::mainWindow()
 {
-    if (!main_)
+    if (!main_) {
         main_ = new MainWindow(ctx_);
+        connect(main_, &MainWindow::lyricsRequested, this, &WindowHub::showLyricsWindow);
+        desktopLyrics_ = new DesktopLyrics(lyrics_, ctx_.services.settings);
+        auto sync = [this] {
+            main_->showDesktopLyricsState(desktopLyrics_->isSwitchedOn(), desktopLyrics_->isLocked());
+        };
+        connect(main_, &MainWindow::desktopLyricsSwitched, desktopLyrics_, &DesktopLyrics::setSwitchedOn);
+        connect(main_, &MainWindow::desktopLyricsLocked, desktopLyrics_, &DesktopLyrics::setLocked);
+        connect(desktopLyrics_, &DesktopLyrics::switchedOnChanged, this, sync);
+        connect(desktopLyrics_, &DesktopLyrics::lockedChanged, this, sync);
+        sync();
+    }
     return *main_;
+}
+
+void WindowHub::showLyricsWindow()
+{
+    if (!lyricsWindow_) {
+        auto *w = new LyricsWindow(lyrics_, ctx_.services.settings);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        connect(w, &LyricsWindow::seekRequested, &ctx_.player, &Player::seek);
+        lyricsWindow_ = w;
+    }
+    showWindow(lyricsWindow_);
 }
 
 void WindowHub::showWindow(QWidget *w)

@@ -1,6 +1,8 @@
 #pragma once
 #include "ui/navigator.h"
 
+#include "lyrics/lyricstracker.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -21,6 +23,9 @@ public:
 
     // Makes the main window (running its load sequence) on the first call.
     MainWindow &mainWindow();
+    // The lyrics of what plays, followed as it plays.
+    const LyricsTracker &lyrics() const { return lyrics_; }
+    void showLyricsWindow();
 
     QWidget *existingMainWindow() override;
     void showSongList() override;
@@ -42,4 +47,7 @@ private:
     QPointer<QWidget> search_;
     QPointer<QWidget> scan_;
     QPointer<QWidget> updater_;
+    QPointer<QWidget> lyricsWindow_;
+    LyricsTracker lyrics_;
+    class DesktopLyrics *desktopLyrics_ = nullptr;
 };

@@ -87,6 +87,14 @@ MprisBridge::MprisBridge(Player &player, MprisService &service, HttpClient &http
     });
 }
 
+void MprisBridge::setLyricsText(const QString &text)
+{
+    if (text == lyricsText_)
+        return;
+    lyricsText_ = text;
+    announceChanges();
+}
+
 bool MprisBridge::publish()
 {
     if (published_)
@@ -140,6 +148,8 @@ MprisValues MprisBridge::values() const
     }
     if (length > 0)
         v.metadata.insert(QStringLiteral("mpris:length"), length * 1000);
+    if (!lyricsText_.isEmpty())
+        v.metadata.insert(QStringLiteral("xesam:asText"), lyricsText_);
     return v;
 }
 

@@ -20,6 +20,10 @@ public:
 
     MprisBridge(Player &player, MprisService &service, HttpClient &http, QObject *parent = nullptr);
 
+    // The whole lyrics text of the current song as "xesam:asText", given once
+    // per song (never per line: panels would flicker).
+    void setLyricsText(const QString &text);
+
     // Takes the bus name; only the copy that runs on calls this.
     bool publish();
     bool published() const { return published_; }
@@ -59,6 +63,7 @@ private:
     MprisService &service_;
     // The mode random play was switched on from, for switching it off.
     QString modeBeforeShuffle_;
+    QString lyricsText_;
     HttpClient &http_;
     MprisValues sent_;
     bool published_ = false;

@@ -265,6 +265,10 @@ TEST_F(Mpris, DetailsPanelsRelyOn)
     EXPECT_EQ(prop("PlaybackStatus").toString(), "Stopped");
     EXPECT_FALSE(metadata().value("xesam:title").toString().isEmpty());
 
+    // Lyrics go out whole, once, with the song's other details.
+    bridge.setLyricsText(QStringLiteral("第一行\n第二行"));
+    EXPECT_EQ(metadata().value("xesam:asText").toString(), "第一行\n第二行");
+
     // A playlist opened from outside plays its first song.
     QTemporaryDir dir;
     QFile song(dir.filePath("一.mp3"));

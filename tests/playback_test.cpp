@@ -153,3 +153,44 @@ TEST_F(PlayerAlone, ACollectionWhereNothingPlaysStopsOnceWithAWord)
         EXPECT_EQ(player.urls.size(), urls) << mode;
     }
 }
+
+TEST_F(PlayerAlone, TheNextLocalSongIsHandedToTheEngineForAGaplessJoin)
+{
+    SongCollection c;
+    for (int i = 1; i <= 3; ++i)
+        c.entry(i) = {QStringLiteral("S%1").arg(i), file(QStringLiteral("%1.mp3").arg(i)), {}, true};
+    c.entry(4) = {QStringLiteral("网上"), QStringLiteral("http://music.test/4.mp3"), {}, false};
+    c.count = 4;
+    ctx.player.replaceCollection(c);
+    const auto at = [&](int n) { return ctx.player.collection().entry(n).address; };
+    const struct {
+        const char *mode;
+        int playing;
+        int next; // 0: none, the end goes the usual way
+    } cases[] = {
+        {"列表播放", 1, 2}, {"列表播放", 2, 3}, {"列表播放", 4, 0}, // an online song is never joined
+        {"列表循环", 3, 0}, {"单曲循环", 2, 2}, {"单曲播放", 1, 0},
+    };
+    for (const auto &k : cases) {
+        ctx.player.setMode(PlayMode::fromText(QString::fromUtf8(k.mode)));
+        ctx.player.play(k.playing);
+        EXPECT_EQ(player.nextUrl, k.next ? at(k.next) : QString()) << k.mode << " " << k.playing;
+    }
+
+    // The engine's advance makes the joined song the current one, and the
+    // one after it is aimed at in turn; no stop, no new source in between.
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表循环")));
+    ctx.player.play(2);
+    player.report(MediaPlayer::Playing);
+    QSignalSpy current(&ctx.player, &Player::currentChanged);
+    const int stops = player.stops;
+    player.finish();
+    EXPECT_EQ(ctx.player.currentIndex(), 3);
+    EXPECT_EQ(current.size(), 1);
+    EXPECT_EQ(player.stops, stops);
+    EXPECT_TRUE(ctx.player.wanted());
+    EXPECT_EQ(player.nextUrl, QString()); // entry 4 is online
+    // An edit aims again: without the online song the loop goes back to the first.
+    ctx.player.editCollection([](SongCollection &list) { list.count = 3; });
+    EXPECT_EQ(player.nextUrl, at(1));
+}

@@ -303,7 +303,7 @@ TEST(LazyEngine, MadeWhenTheFirstSourceIsSet)
 
     lazy.setUrl(QStringLiteral("/music/a.mp3"));
     ASSERT_EQ(made, 1);
-    EXPECT_EQ(engine->calls, (QStringList{"volume 80", "setUrl /music/a.mp3"}));
+    EXPECT_EQ(engine->calls, (QStringList{"volume 80", "gain 0 0 0", "setUrl /music/a.mp3"}));
     engine->report(MediaPlayer::Playing);
     engine->titleTag = QStringLiteral("歌");
     EXPECT_EQ(lazy.playState(), MediaPlayer::Playing);

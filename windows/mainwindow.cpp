@@ -1,6 +1,8 @@
 #include "windows/mainwindow.h"
 
 #include "ui/appcontext.h"
+#include "base/settings.h"
+#include "base/settingskeys.h"
 #include "ui/colors.h"
 #include "ui/windowlook.h"
 #include "ui/leanstyle.h"
@@ -10,6 +12,7 @@
 #include "desktop/trayicon.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QWindowStateChangeEvent>
@@ -143,6 +146,13 @@ QIcon MainWindow::appIcon()
     return icon;
 }
 
+void MainWindow::showDesktopLyricsState(bool on, bool locked)
+{
+    desktopLyricsAction_->setChecked(on);
+    lyricsLockAction_->setChecked(locked);
+    lyricsLockAction_->setEnabled(on);
+}
+
 qint64 MainWindow::handle()
 {
     const qint64 id = qint64(winId());
@@ -200,6 +210,21 @@ void MainWindow::buildMenus()
     connect(namedAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
             [m] { m->backColor(); });
     namedAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
+    // ReplayGain: one of three, as stored under "设置"/"音量均衡".
+    QMenu *gain = settings->addMenu(QStringLiteral("音量均衡"));
+    gain->setObjectName(QStringLiteral("m_音量均衡"));
+    auto *gainGroup = new QActionGroup(gain);
+    const QString stored = ctx_.services.settings.value(SettingKeys::replayGain);
+    for (const char *mode : {"关闭", "单曲", "专辑"}) {
+        const QString text = QString::fromUtf8(mode);
+        QAction *a = gain->addAction(text);
+        a->setObjectName(QStringLiteral("m_音量均衡_") + text);
+        a->setCheckable(true);
+        a->setChecked(text == stored || (text == QLatin1String("关闭") && stored != QLatin1String("单曲")
+                                          && stored != QLatin1String("专辑")));
+        gainGroup->addAction(a);
+        connect(a, &QAction::triggered, p, [p, text] { p->setReplayGainMode(text); });
+    }
 
     QMenu *other = bar->addMenu(QStringLiteral("其它"));
     other->setObjectName(QStringLiteral("m_其它"));
@@ -210,12 +235,22 @@ void MainWindow::buildMenus()
     connect(associate, &QAction::triggered, this, [this] {
         associateMp3(ctx_.services.fileAssociation, ctx_.services.dialogs);
     });
+    connect(namedAction(other, "m_歌词", QStringLiteral("歌词")), &QAction::triggered, this,
+            &MainWindow::lyricsRequested);
     connect(namedAction(other, "m_updata", QStringLiteral("检查更新")), &QAction::triggered, this,
             [this] { ctx_.windows().showUpdaterWindow(); });
 
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
     trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
+    connect(namedAction(trayMenu_, "m_TrayLyrics", QStringLiteral("歌词")), &QAction::triggered, this,
+            &MainWindow::lyricsRequested);
+    desktopLyricsAction_ = namedAction(trayMenu_, "m_桌面歌词", QStringLiteral("桌面歌词"));
+    desktopLyricsAction_->setCheckable(true);
+    connect(desktopLyricsAction_, &QAction::triggered, this, &MainWindow::desktopLyricsSwitched);
+    lyricsLockAction_ = namedAction(trayMenu_, "m_锁定", QStringLiteral("锁定"));
+    lyricsLockAction_->setCheckable(true);
+    connect(lyricsLockAction_, &QAction::triggered, this, &MainWindow::desktopLyricsLocked);
     connect(namedAction(trayMenu_, "m_Show", QStringLiteral("主界面")), &QAction::triggered, this,
             &MainWindow::showNormalAndRaise);
     namedSeparator(trayMenu_, "分割线3");

@@ -26,6 +26,8 @@ public:
 
     // Normal state, shown, brought forward.
     void showNormalAndRaise();
+    // The tray's checks for the desktop lyrics follow their window.
+    void showDesktopLyricsState(bool on, bool locked);
 
 Q_SIGNALS:
     // The window became the active one (the first time runs the start-up's
@@ -33,6 +35,10 @@ Q_SIGNALS:
     void activated();
     // The window was painted for the first time, so it is on the screen.
     void firstPainted();
+    // "歌词", and the tray's "桌面歌词" and "锁定" entries.
+    void lyricsRequested();
+    void desktopLyricsSwitched(bool on);
+    void desktopLyricsLocked(bool locked);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -54,6 +60,8 @@ private:
     QAction *preAction_ = nullptr;
     QAction *nextAction_ = nullptr;
     QAction *rndAction_ = nullptr;
+    QAction *desktopLyricsAction_ = nullptr;
+    QAction *lyricsLockAction_ = nullptr;
     QString lastCaption_;
     // What sync() last handed to the widgets. The tick asks for a sync ten
     // times a second and almost nothing changes; comparing with these is far

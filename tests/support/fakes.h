@@ -54,7 +54,8 @@ public:
     QString titleTag;
     QString authorTag;
     QString nextUrl;   // from setNextUrl, cleared by setUrl and by the advance
-    QStringList calls; // "setUrl <url>", "next <url>", "play", "pause", "stop", "volume <n>",
+    QStringList nexts; // every setNextUrl, in order
+    QStringList calls; // "setUrl <url>", "play", "pause", "stop", "volume <n>",
                        // "seek <ms>", "gain <mode> <preamp> <fallback>"
     QStringList urls;  // every URL set, in order
     int plays = 0, pauses = 0, stops = 0;
