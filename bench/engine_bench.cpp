@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio engine's costs: what starting GStreamer adds to the process (resident
 // memory and mapped libraries) when the first source is set, the CPU it takes
 // while a song plays on the silent output, how long a source takes to start,

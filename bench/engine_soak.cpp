@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak of the audio engine: plays a list-loop of short songs through the real
 // GstPlayer for N song changes and prints how resident memory and open file
 // descriptors grew per song after a warm-up. A player left in the tray for

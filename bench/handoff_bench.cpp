@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a second copy's hand-off takes to reach the running copy: from
 // the moment its write to the settings store returns until the running
 // window plays the handed-over song, with the window's timer asleep before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a lyrics file of 5,000 lines (the most the reader takes) in UTF-8
 // and in GBK, and one line change in the tracker: finding the new line,
 // telling the windows and aiming the timer at the next one.

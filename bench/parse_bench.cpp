@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parse time of a lookup reply and of a result page at 10 KB, 1 MB and 8 MB.
 // Both are walked once from left to right, so the time per byte should stay
 // flat as the input grows. The inputs are the hard shapes: a reply whose

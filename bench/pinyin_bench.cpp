@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pinyin reading, matching and sorting of a full collection (100 songs): the
 // song list filters and sorts on each key typed into its search box, so all of
 // it together must stay far below a frame (16 ms).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Local song scan timing: a folder of 200 MP3 files against one of 100,000
 // files. The scan stops listing once 100 entries are held, so the big folder
 // must cost about as much as the small one; a folder of 100,000 files none of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // get-setting and save-setting on the real SQLite store in a temporary folder.
 // The playback timer reads two entries ten times a second, so a read must stay
 // in the microseconds.

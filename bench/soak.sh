@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays a list-loop of five one-second songs through the real audio engine for
 # N song changes (default 1000) and prints how resident memory and open
 # descriptors grew per song after the warm-up. With --heaptrack it runs under

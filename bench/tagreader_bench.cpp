@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a file's tags through the tag reader: the names alone (what a
 // folder scan asks for), names with lyrics, and the cover too, on an MP3 with
 // an ID3v2 tag holding a 1 MiB picture and 5,000 lines of lyrics, and on the

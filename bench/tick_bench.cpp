@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of one playback tick (ten a second, for as long as the player
 // runs): the player alone, and the main window mirroring it into its
 // widgets, both on the real SQLite settings store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/lazymediaplayer.h"
 
 LazyMediaPlayer::LazyMediaPlayer(Factory factory) : factory_(std::move(factory)) {}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the cover picker with arbitrary embedded picture bytes. Whatever the
 // bytes claim, a picture it gives is small (it is sent over D-Bus as it is),
 // and nothing it decodes may cost more than its limits allow (ASan would

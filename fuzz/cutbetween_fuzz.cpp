@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cutBetween, its one-pass walk (MarkerCuts) and encodeUrl on arbitrary text. Input: two bytes for n, then
 // text, start marker and end marker separated by NUL bytes.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An HTTP client that answers every request with the fuzzer's input, so whole
 // request loops run over arbitrary replies.

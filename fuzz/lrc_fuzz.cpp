@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lyrics reader on arbitrary bytes: whatever the encoding guess and the
 // tag parsing make of them, it must not crash, and the document must hold
 // together: lines in time order, the current line inside the list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the update manifest reader: it must neither crash
 // nor accept a manifest that leaves a plain line outside a section, and every
 // file name it would store must be a plain name.

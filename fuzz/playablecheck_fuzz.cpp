@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check before a collection is replaced reads whatever files the user
 // dropped or chose. The first byte picks the extension the file is given
 // (the reader TagLib uses follows it), the rest is the file. Beyond not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the playlist reader with arbitrary bytes as each kind of playlist.
 // Besides not crashing, every entry must be usable by the rest of the player
 // (named, so the song list's tidy keeps it; a local path absolute), and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lookup-reply parser on arbitrary replies, alone and inside the whole
 // resolution (with its retry) over a client that answers with the input.
 // tools/fuzz.sh seeds it with a reply of several megabytes and runs it with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result-page scraper on arbitrary pages: it must not crash, must keep
 // the collection within its capacity, and must only keep titles of 1 to 30
 // code units. The whole search loop also runs over a client that answers

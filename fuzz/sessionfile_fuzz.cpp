@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the session file reader with arbitrary bytes. Besides not crashing,
 // what it takes must keep the collection's invariants, and writing it must
 // give a file that reads back to the same bytes when written again: a session

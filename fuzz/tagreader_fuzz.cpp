@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tag reader on arbitrary files: the input is written to a scratch file
 // under each extension TagLib chooses a format by, then read with every part
 // asked for. Damaged tags must read as nothing, never crash.

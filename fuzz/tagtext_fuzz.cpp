@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tag bytes come straight from files and streams. Beyond not crashing, the
 // repair must leave real Unicode alone and never make text longer than its
 // bytes.

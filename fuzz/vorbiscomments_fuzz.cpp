@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comment reader takes whatever file the user opens. Beyond not crashing,
 // no field may come out longer than the bytes it was read from.
 #include "engine/vorbiscomments.h"

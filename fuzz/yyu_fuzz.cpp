@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the .yyu reader with arbitrary bytes. Besides not crashing, the
 // reader must keep the collection's invariants, and what it reads must survive
 // a write and a second read unchanged: the collection file a user saves after

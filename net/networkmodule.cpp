@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/networkmodule.h"
 #include "net/qthttpclient.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "online/markercuts.h"
 
 MarkerCuts::MarkerCuts(const QString &text, const QString &start, const QString &end)

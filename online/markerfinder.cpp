@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "online/markerfinder.h"
 
 qsizetype MarkerFinder::at(qsizetype from)

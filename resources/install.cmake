@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Desktop integration: the menu entry (which also offers the player for MP3
 # files and song collections), the icon in the hicolor theme, and the MIME
 # type of .yyu song collection files. Included by the top-level CMakeLists.txt.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build folder makes
 # liravo_<version>_<arch>.deb from what `cmake --install` installs, plus the
 # AppStream metainfo. Included by the top-level CMakeLists.txt after install.cmake.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/memorysettingsbackend.h"
 
 std::optional<QString> MemorySettingsBackend::read(const QString &app, const QString &section,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves through a temporary file and a rename, and the tidying of what an
 // interrupted save left behind.
 #include "base/atomicwrite.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback tick driving the real audio engine (null output, real time)
 // through a collection of generated songs: tags fill the entries, finished
 // songs advance by the play mode, and entries that cannot play are skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/xdgfileassociation.h"
 #include "support/fakes.h"
 #include "support/unprivileged.h"

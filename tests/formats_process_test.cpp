@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on an X server (Xvfb) with the real engine and no sound
 // device: FLAC, Ogg and Opus files given on the command line play and show
 // their title tags, and a playlist handed to a running copy replaces its

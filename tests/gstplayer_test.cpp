@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real GStreamer engine on generated MP3s, always with the silent output.
 #include "playback/player.h"
 #include "engine/lazymediaplayer.h"

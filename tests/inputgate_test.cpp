@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // While a gate stands, only the cancel button, Esc, the close box and a
 // modal dialog opened meanwhile take the user's input.
 #include "ui/inputgate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web client loaded on demand: what the player sees without the network
 // module, and that the module, once loaded, is the client it was before.
 #include "online/fetchpage.h"

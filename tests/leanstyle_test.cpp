@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window costs to build and to keep up to date: no image
 // plugins at start-up, one decoded program icon, and a window that still
 // follows every change although it no longer rewrites what it shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keys, wheel, position bar and dropped files.
 #include "playback/player.h"
 #include "playback/filedrops.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hooks through which the windows reach each other: windows made on first
 // use, loaded without being shown, closed and made afresh.
 #include "ui/appcontext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frm主窗体 as a widget: names, layout and menus, the label buttons, the tray
 // pop-up, minimising and closing.
 #include "playback/player.h"

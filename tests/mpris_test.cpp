@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media-player interfaces on a private bus, spoken to from a second
 // connection the way a desktop panel or playerctl would.
 #include "playback/player.h"

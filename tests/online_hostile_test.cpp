@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real client, search, lookup, downloads and updater against
 // tools/hostile_server.py: every bad answer ends within its limit as a
 // failure that names its cause, memory stays near the cap, and the user is

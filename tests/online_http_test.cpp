@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt Network client against the loopback service: bodies, statuses,
 // broken transfers, refused ports and servers that never answer.
 #include "online/fetchpage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scraping result pages and resolving MP3 addresses, over canned replies.
 #include "ui/appcontext.h"
 #include "base/settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Percent-encoding, decoding, cutting between markers and the page fetch on
 // top of them.
 #include "online/bytestotext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one-pass walks give exactly what the plain rules give (each piece
 // taken by cutBetween from the top), on many random texts built from the
 // markers that matter. The result page takes its pieces through MarkerCuts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's own cache and state folders: never followed through a link,
 // never another user's.
 #include "base/ownfolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check run on local files before they replace the collection: real
 // songs of each container pass, and every kind of file that cannot play is
 // told apart with a message naming it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Player on its own, without a window: what replaces a collection asks
 // first when the user would lose changes, songs that cannot play are marked
 // and said so, and a collection where nothing plays stops once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playlists from other players read as song collections, and the .m3u8 the
 // song list writes for them; the one list of accepted file types.
 #include "collection/audioformats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real dialogs, driven through their own event loops: a timer finds the
 // modal dialog once it is up and answers it the way a user would.
 #include "ui/dialogfilter.h"

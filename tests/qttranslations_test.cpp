@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own dialogs and standard buttons come out in Chinese once the start-up
 // has installed the translations, whatever the locale the tests run under.
 #include "desktop/qttranslations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The music search window under the offscreen platform: layout, the hint
 // text, searching, adding, playing and saving, with canned replies and with
 // the loopback service.

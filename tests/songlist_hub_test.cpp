@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The song list window as the rest of the player reaches it: through the
 // window hub's hooks and the main window's menu, with the doubles underneath.
 #include "playback/player.h"

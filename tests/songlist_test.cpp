@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The song list window under the offscreen platform, with dialog and player
 // doubles: what it shows, what its commands do to the current collection.
 #include "windows/songlistwindow.h"

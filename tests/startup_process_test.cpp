@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two real copies of the player under the offscreen platform, sharing one
 // settings database: a second copy hands its file to the running one and ends.
 #include "support/mp3gen.h"

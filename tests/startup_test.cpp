@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up procedure, the first activation, the single-copy rule and its
 // lock, and the engine that is only loaded when the first song is set.
 #include "playback/player.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "collection/tagreader.h"
 #include "support/mp3gen.h"
 #include "support/testfiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timer1 sleeps while no tick can change anything and wakes on user input,
 // engine events and a second copy's hand-off, which reaches the running copy
 // through the settings file without the store being read while idle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which clicks on the tray icon bring the main window back, on both kinds of
 // tray host, and how a status-notifier host is recognised on the bus.
 #include "ui/qttrayicon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text on a window's own back colour stays readable whatever colour the
 // user stored: the windows are rendered and the pixels of each text checked.
 #include "ui/colors.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a production file includes a header from a folder above its own.
 # The folders, lowest first; a file may include its own folder and lower ones
 # only. Folders of one rank never include each other.

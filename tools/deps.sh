@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, with apt-get, whatever Liravo needs to build, run and test that is
 # not already on the machine, and generates the zh_CN.UTF-8 locale the tests use.
 # This file is the one place that lists the packages.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (clang, the "fuzz" preset) and runs each
 # fuzz/*_fuzz.cpp target for a while. Usage: tools/fuzz.sh [seconds-per-target] [target...]
 # Seeds come from fuzz/corpus/<target>/ when it exists; new inputs the fuzzer

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A hostile web server on 127.0.0.1 for Liravo's network tests.
 
 Every answer is one the player must survive: bodies without end, lies about

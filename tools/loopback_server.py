@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A stand-in for the online services Liravo talks to, on 127.0.0.1 only.
 
 It answers the music search pages and the MP3 address lookups the way the

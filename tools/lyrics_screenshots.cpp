@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the lyrics windows for the documentation: the "歌词" window
 // following a song whose GBK .lrc file beside it has translation lines, and
 // the desktop lyrics over another window (half light, half dark, so the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the player's icon: resources/icons/liravo.svg and the PNG sizes the
 window and the tray ask for. Plain Python (no imaging packages): the shapes
 are tested per sample and 4 x 4 samples make one pixel, so the PNGs match the

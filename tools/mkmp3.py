@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a silent MPEG-1 Layer III file of a given length, optionally with
 ID3v2.3 title and artist tags (UTF-16), for demos, screenshots and benchmarks.
 

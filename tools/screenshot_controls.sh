@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shows the player's desktop controls at work and takes the picture of the
 # main window with its position bar for the documentation. On a virtual X
 # display (Xvfb, on a free display number) with a private session bus, it

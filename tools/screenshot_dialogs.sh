@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the open-file dialog, the question asked before a collection is
 # dropped (Yes/No in Chinese), and the updater and scan windows with the
 # colours of a fresh settings store, into docs/*.png.

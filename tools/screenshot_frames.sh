@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the player under a window manager (openbox) on a private Xvfb
 # display and saves the screen with the main window and the song list window
 # as docs/songlist-frames.png. It also measures both windows' outer frames and

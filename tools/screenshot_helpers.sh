@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the tools/screenshot_*.sh scripts that run the real player on a
 # private X display: checks, a work folder and background processes that go
 # away on exit, Xvfb, a home of the player's own, and waiting with a limit.

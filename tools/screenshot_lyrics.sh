@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the lyrics window following a song with a GBK .lrc file (with
 # translation lines) and the desktop lyrics over a half light, half dark
 # window, unlocked and locked, into docs/*.png.

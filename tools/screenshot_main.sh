@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the picture of the main window for the documentation: starts the
 # player on a private Xvfb display with its own empty home, plays a generated
 # silent MP3 with Chinese tags and, once the caption has said "[播放中...]"

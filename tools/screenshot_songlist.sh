@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the player on a private Xvfb display, hands it a Chinese song
 # collection (a .yyu file in GB18030, as the player writes them) through a
 # second copy, as opening the file from a file manager does, and saves the

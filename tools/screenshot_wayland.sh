@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the picture of the player in a native Wayland session for the
 # documentation: sway on its headless backend (no screen, no input devices),
 # the player inside it on Qt's Wayland platform with the song list open as

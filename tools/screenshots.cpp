@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the windows and dialogs a new user meets first, with the colours a
 // fresh settings store gives, into PNG files: the open-file dialog, the
 // question asked before a collection is dropped, the updater and the scan

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the loopback and hostile test servers share: a quiet handler that
 appends each request target to --log, a threaded server on 127.0.0.1 and the
 start-up that prints "PORT <n>" as the first line on stdout."""

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a scratch folder as the package lays it out (/usr) and
 # checks the desktop entry and the AppStream metainfo there, the way software
 # centres read them. Usage: tools/validate_install.sh <build-folder>

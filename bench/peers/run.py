@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Measures each player in its own Xvfb display and private D-Bus session,
 with a copy of a warm HOME (settings and caches of an earlier run) and every
 player playing on one private PulseAudio server with a null sink:

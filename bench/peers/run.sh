@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time, memory, CPU and wakeups of Liravo beside peer players, each
 # in its own Xvfb display with a copy of a warm HOME, playing on a private
 # PulseAudio null sink.

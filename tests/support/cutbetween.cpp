@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cutbetween.h"
 
 QString cutBetween(const QString &text, const QString &start, const QString &end, qint16 n)

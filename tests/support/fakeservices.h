@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's services as test doubles, wired into one AppContext, so a test
 // sets up only what it changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for every test executable: a QApplication on the offscreen platform
 // (unless the caller chose another), then GoogleTest.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound files made and measured by the tests: sine tones as WAV or FLAC
 // (through the flac tool, with Vorbis comments), and the engine's output
