@@ -72,17 +72,25 @@ protected:
     QTimer timer;
     // Every source that reached the playing state.
     struct Starts : MediaPlayerObserver {
-        explicit Starts(MediaPlayer &p) : player(p) {}
+        // Records, then hands every report on to the player, whose own
+        // observer this stands in for.
+        Starts(MediaPlayer &p, MediaPlayerObserver &o) : player(p), next(o) {}
         void engineStateChanged(PlayState s) override
         {
             if (s == MediaPlayer::Playing)
                 urls << player.url();
+            next.engineStateChanged(s);
         }
-        void engineTagsChanged() override {}
-        void engineAdvanced(const QString &url) override { urls << url; }
+        void engineTagsChanged() override { next.engineTagsChanged(); }
+        void engineAdvanced(const QString &url) override
+        {
+            urls << url;
+            next.engineAdvanced(url);
+        }
         MediaPlayer &player;
+        MediaPlayerObserver &next;
         QStringList urls;
-    } starts{*player};
+    } starts{*player, ctx.player};
     QStringList &started = starts.urls;
     QStringList captions; // the caption after each tick
 };

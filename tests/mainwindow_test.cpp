@@ -111,17 +111,17 @@ TEST_F(MainWindowTest, MenusInTheirOrder)
     EXPECT_TRUE(action("文件_分割线")->isSeparator());
     auto *settingsMenu = window->findChild<QMenu *>("m_设置");
     EXPECT_EQ(names(settingsMenu->actions()),
-              (QStringList{"m_TopCaption", "设置_分割线1", "m_FontColor", "bcolor", "m_Link"}));
+              (QStringList{"m_TopCaption", "设置_分割线1", "m_FontColor", "bcolor", "m_Link", "m_音量均衡"}));
     EXPECT_FALSE(action("m_Link")->isVisible());
     auto *other = window->findChild<QMenu *>("m_其它");
-    EXPECT_EQ(names(other->actions()), (QStringList{"sounet", "m_setlink", "m_updata"}));
+    EXPECT_EQ(names(other->actions()), (QStringList{"sounet", "m_setlink", "m_歌词", "m_updata"}));
     EXPECT_EQ(action("sounet")->text(), "搜索网络（测试）");
     EXPECT_FALSE(action("m_setlink")->isEnabled());
 
     auto *popup = window->findChild<QMenu *>("m_右键菜单");
     ASSERT_NE(popup, nullptr);
     EXPECT_FALSE(bar->actions().contains(popup->menuAction()));
-    EXPECT_EQ(names(popup->actions()), (QStringList{"m_Show", "分割线3", "m_Rnd", "m_P", "m_Pre",
+    EXPECT_EQ(names(popup->actions()), (QStringList{"m_TrayLyrics", "m_桌面歌词", "m_锁定", "m_Show", "分割线3", "m_Rnd", "m_P", "m_Pre",
                                                     "m_Next", "分割线2", "m_End"}));
     EXPECT_EQ(action("m_P")->text(), "播放/暂停");
     EXPECT_EQ(action("m_Rnd")->text(), "随机播放一首");

@@ -214,6 +214,7 @@ void MainWindow::buildMenus()
     // ReplayGain: one of three, as stored under "设置"/"音量均衡".
     QMenu *gain = settings->addMenu(QStringLiteral("音量均衡"));
     gain->setObjectName(QStringLiteral("m_音量均衡"));
+    gain->menuAction()->setObjectName(QStringLiteral("m_音量均衡"));
     auto *gainGroup = new QActionGroup(gain);
     const QString stored = ctx_.services.settings.value(SettingKeys::replayGain);
     for (const char *mode : {"关闭", "单曲", "专辑"}) {
