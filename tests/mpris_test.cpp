@@ -359,6 +359,9 @@ TEST_F(Mpris, PropertiesChangedOnlyWhenSomethingChanged)
 {
     playingOf(3, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.messages.isEmpty(); }));
+    // Everything starting the song announced has arrived, however loaded the
+    // machine and the bus are.
+    QTest::qWait(300);
     log.messages.clear();
     for (int i = 0; i < 3; ++i)
         fs.ctx.player.tick();
