@@ -43,22 +43,6 @@ QString Settings::get(const QString &app, const QString &section, const QString 
     return def;
 }
 
-QString Settings::get(const QString &app, const QString &section, const QString &key,
-                      const char *def)
-{
-    return get(app, section, key, QString::fromUtf8(def ? def : ""));
-}
-
-QString Settings::get(const QString &app, const QString &section, const QString &key, int def)
-{
-    return get(app, section, key, QString::number(def));
-}
-
-QString Settings::get(const QString &app, const QString &section, const QString &key, bool def)
-{
-    return get(app, section, key, def ? QStringLiteral("True") : QStringLiteral("False"));
-}
-
 void Settings::save(const QString &app, const QString &section, const QString &key,
                     const QString &value)
 {

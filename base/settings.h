@@ -23,15 +23,6 @@ public:
     // The application name a program file's settings are kept under.
     static QString appNameOfFile(const QString &fileName);
 
-    QString get(const QString &app, const QString &section, const QString &key,
-                const QString &def);
-    QString get(const QString &app, const QString &section, const QString &key,
-                const char *def);
-    QString get(const QString &app, const QString &section, const QString &key, int def);
-    QString get(const QString &app, const QString &section, const QString &key, bool def);
-    void save(const QString &app, const QString &section, const QString &key,
-              const QString &value);
-
     // The same through the key table (base/settingskeys.h), which names
     // each entry's application, section, key and default once.
     QString appFor(const SettingKey &key) const;
@@ -43,7 +34,7 @@ public:
     bool flag(const SettingKey &key);
     void store(const SettingKey &key, const QString &value);
 
-    // Conversions the callers apply to what get() returns.
+    // Conversions the callers apply to what the store holds.
     static bool toBool(const QString &text, bool fallback = false);  // "True"/"False", any case
     static qint64 toInt(const QString &text, qint64 fallback = 0);
 
@@ -68,6 +59,10 @@ public:
     }
 
 private:
+    QString get(const QString &app, const QString &section, const QString &key,
+                const QString &def);
+    void save(const QString &app, const QString &section, const QString &key,
+              const QString &value);
     void noteOutcome();
 
     SettingsBackend &backend_;

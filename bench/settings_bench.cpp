@@ -3,6 +3,7 @@
 // The playback timer reads two entries ten times a second, so a read must stay
 // in the microseconds.
 #include "base/settings.h"
+#include "base/settingskeys.h"
 #include "store/sqlitesettingsbackend.h"
 
 #include <QTemporaryDir>
@@ -19,9 +20,9 @@ struct Store {
     {
         // A store the size a real one reaches, so lookups walk a real index.
         for (int i = 0; i < 200; ++i)
-            settings.save(QStringLiteral("Liravo"), QStringLiteral("填充"), QString::number(i),
+            backend.write(QStringLiteral("Liravo"), QStringLiteral("填充"), QString::number(i),
                           QStringLiteral("值%1").arg(i));
-        settings.save(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
+        backend.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"),
                       QStringLiteral("/home/user/音乐/晴天.mp3"));
     }
 };
@@ -33,28 +34,21 @@ Store &store()
 }
 
 // A stored entry, and one that falls back to its default.
-void BM_Get(benchmark::State &state, const char *key, const char *fallback)
+void BM_Get(benchmark::State &state, const SettingKey *key)
 {
     Settings &s = store().settings;
-    const QString app = Settings::sharedAppName();
-    const QString section = QStringLiteral("程序多开");
-    const QString name = QString::fromUtf8(key);
-    const QString def = QString::fromUtf8(fallback);
     for (auto _ : state)
-        benchmark::DoNotOptimize(s.get(app, section, name, def));
+        benchmark::DoNotOptimize(s.value(*key));
 }
-BENCHMARK_CAPTURE(BM_Get, Existing, "歌曲文件", "");
-BENCHMARK_CAPTURE(BM_Get, Missing, "show", "false");
+BENCHMARK_CAPTURE(BM_Get, Existing, &SettingKeys::handOffFile);
+BENCHMARK_CAPTURE(BM_Get, Missing, &SettingKeys::handOffShow);
 
 void BM_Save(benchmark::State &state)
 {
     Settings &s = store().settings;
-    const QString app = Settings::sharedAppName();
-    const QString section = QStringLiteral("歌集");
-    const QString key = QStringLiteral("最后的播放位置");
     int n = 0;
     for (auto _ : state)
-        s.save(app, section, key, QString::number(++n % 100 + 1));
+        s.store(SettingKeys::lastPlayPosition, QString::number(++n % 100 + 1));
 }
 BENCHMARK(BM_Save);
 

@@ -71,7 +71,7 @@ struct Fixture : FakeServices {
     }
     void set(const char *key, const QString &value)
     {
-        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QString::fromUtf8(key), value);
+        storeEntry(settings, Settings::sharedAppName(), QStringLiteral("网络"), QString::fromUtf8(key), value);
     }
 
     QtHttpClient http; // in place of the fake one
@@ -345,7 +345,7 @@ TEST(HostileServer, EndlessManifestIsRefusedAndTheWindowSaysSo)
     Hostile h;
     ASSERT_TRUE(h.server.started());
     Fixture f(h.server.host());
-    f.settings.save(Settings::sharedAppName(), QStringLiteral("网站"), QStringLiteral("主页"),
+    storeEntry(f.settings, Settings::sharedAppName(), QStringLiteral("网站"), QStringLiteral("主页"),
                     h.server.host());
     QtDownloader downloader(f.http);
     FakeProcessLauncher launcher;

@@ -33,9 +33,9 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
     Settings &settings = fakes.settings;
     FakeDialogs &dialogs = fakes.dialogs;
     const QString net = QStringLiteral("网络");
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
+    storeEntry(settings, Settings::sharedAppName(), net, QStringLiteral("搜索主机"), server.host());
+    storeEntry(settings, Settings::sharedAppName(), net, QStringLiteral("查询主机"), server.host());
+    storeEntry(settings, Settings::sharedAppName(), net, QStringLiteral("超时毫秒"), QStringLiteral("1500"));
     AppContext &ctx = fakes.ctx;
     ctx.services.resolver = makeResolver(ctx.services);
 
@@ -68,7 +68,7 @@ TEST(OnlinePlayback, SearchAddPlayStreamsFromTheServiceWithItsTags)
 
     // Now the search service stops answering: the search gives up within the
     // limit with a message, and the song plays on.
-    settings.save(Settings::sharedAppName(), net, QStringLiteral("搜索主机"), hanging.host());
+    storeEntry(settings, Settings::sharedAppName(), net, QStringLiteral("搜索主机"), hanging.host());
     // The tick keeps firing during the wait and skips while the page is out.
     int ticksWhileBusy = 0;
     QTimer timer;

@@ -309,9 +309,9 @@ TEST(ResolveMp3Address, ContextResolverUsesTheSettingsHosts)
     FakeServices fakes;
     FakeHttpClient &http = fakes.http;
     AppContext &ctx = fakes.ctx;
-    fakes.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
+    storeEntry(fakes.settings, Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"),
                         QStringLiteral("127.0.0.1:9"));
-    fakes.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+    storeEntry(fakes.settings, Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                         QStringLiteral("3000"));
     const AddressResolver resolve = makeResolver(ctx.services);
     EXPECT_EQ(resolve(QStringLiteral("歌"), QString(), true), QString());

@@ -904,7 +904,7 @@ TEST_F(Playback, VolumeComesFromTheStoreAndIsStoredOnEveryChange)
     for (const auto &k : cases) {
         backend.clear();
         if (k.stored)
-            settings.save("Liravo", "设置", "音量", QString::fromUtf8(k.stored));
+            storeEntry(settings, "Liravo", "设置", "音量", QString::fromUtf8(k.stored));
         loaded();
         EXPECT_EQ(player.volume(), k.volume) << (k.stored ? k.stored : "none");
     }
@@ -942,7 +942,7 @@ TEST_F(Playback, ReplayGainSettingsReachTheEngine)
             {"音量均衡", k.mode}, {"均衡前置增益", k.preamp}, {"均衡默认增益", k.fallback}};
         for (const auto &[key, value] : stored)
             if (value)
-                settings.save("Liravo", "设置", key, QString::fromUtf8(value));
+                storeEntry(settings, "Liravo", "设置", key, QString::fromUtf8(value));
         loaded();
         EXPECT_EQ(player.calls.filter("gain "), QStringList{k.call});
     }

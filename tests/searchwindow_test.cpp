@@ -41,8 +41,8 @@ struct Fixture : FakeServices {
     }
     void setHosts(const QString &search, const QString &lookup)
     {
-        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("搜索主机"), search);
-        settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"), lookup);
+        storeEntry(settings, Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("搜索主机"), search);
+        storeEntry(settings, Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("查询主机"), lookup);
     }
 
     int refreshes = 0;
@@ -347,7 +347,7 @@ TEST(SearchWindow, ReopenedWindowListsTheSameResultsAndFollowsTheMainWindow)
     main.move(120, 80);
     f.nav.main = &main;
     f.ctx.navigator = &f.nav;
-    f.settings.save(f.settings.programAppName(), QStringLiteral("设置"), QStringLiteral("背景颜色"),
+    storeEntry(f.settings, f.settings.programAppName(), QStringLiteral("设置"), QStringLiteral("背景颜色"),
                     QStringLiteral("255"));
     fillResults(f.ctx, {{"甲", "一"}});
     {
@@ -407,7 +407,7 @@ TEST(SearchWindow, SilentServiceEndsTheSearchWithinTheLimitWithAMessage)
     QtHttpClient http;
     Fixture f(&http);
     f.setHosts(hanging.host(), hanging.host());
-    f.settings.save(Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
+    storeEntry(f.settings, Settings::sharedAppName(), QStringLiteral("网络"), QStringLiteral("超时毫秒"),
                     QStringLiteral("1500"));
     fillResults(f.ctx, {{"甲", "一"}});
     f.player.report(MediaPlayer::Playing);

@@ -21,6 +21,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "support/fakeservices.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -80,30 +82,29 @@ TEST(Settings, DefaultsTurnIntoText)
 {
     MemorySettingsBackend store;
     Settings s(store, "Liravo");
-    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "列表播放");
-    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "播放模式", QString("x")), "x");
-    EXPECT_EQ(s.get(s.programAppName(), "设置", "字体颜色", 255), "255");
-    EXPECT_EQ(s.get(s.programAppName(), "设置", "背景颜色", -16777216), "-16777216");
-    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", true), "True");
-    EXPECT_EQ(s.get(Settings::sharedAppName(), "设置", "firstRun", false), "False");
+    EXPECT_EQ(storedEntry(s, Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "列表播放");
+    EXPECT_EQ(storedEntry(s, Settings::sharedAppName(), "设置", "播放模式", QString("x")), "x");
+    EXPECT_EQ(s.value(SettingKeys::fontColor), "255");
+    EXPECT_EQ(s.number(SettingKeys::backColor), 0);
+    EXPECT_TRUE(s.flag(SettingKeys::firstRun));
     EXPECT_EQ(store.size(), 0) << "reading must not create entries";
 
-    s.save(Settings::sharedAppName(), "歌集", "最后的歌集地址", "");
-    EXPECT_EQ(s.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "default"), "");
-    s.save(Settings::sharedAppName(), "设置", "firstRun", "False");
-    EXPECT_FALSE(Settings::toBool(s.get(Settings::sharedAppName(), "设置", "firstRun", true)));
+    storeEntry(s, Settings::sharedAppName(), "歌集", "最后的歌集地址", "");
+    EXPECT_EQ(storedEntry(s, Settings::sharedAppName(), "歌集", "最后的歌集地址", "default"), "");
+    storeEntry(s, Settings::sharedAppName(), "设置", "firstRun", "False");
+    EXPECT_FALSE(s.flag(SettingKeys::firstRun));
 }
 
 TEST(Settings, RenamedExecutableMovesOnlyItsOwnEntries)
 {
     MemorySettingsBackend store;
     Settings old(store, "Liravo");
-    old.save(old.programAppName(), "设置", "顶部标题", "我的播放器");
-    old.save(Settings::sharedAppName(), "设置", "播放模式", "随机播放");
+    storeEntry(old, old.programAppName(), "设置", "顶部标题", "我的播放器");
+    storeEntry(old, Settings::sharedAppName(), "设置", "播放模式", "随机播放");
     Settings renamed(store, "player2");
-    EXPECT_EQ(renamed.get(renamed.programAppName(), "设置", "顶部标题", "Liravo"), "Liravo");
-    EXPECT_EQ(renamed.get(Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "随机播放");
-    EXPECT_EQ(old.get(old.programAppName(), "设置", "顶部标题", "Liravo"), "我的播放器");
+    EXPECT_EQ(storedEntry(renamed, renamed.programAppName(), "设置", "顶部标题", "Liravo"), "Liravo");
+    EXPECT_EQ(storedEntry(renamed, Settings::sharedAppName(), "设置", "播放模式", "列表播放"), "随机播放");
+    EXPECT_EQ(storedEntry(old, old.programAppName(), "设置", "顶部标题", "Liravo"), "我的播放器");
 }
 
 // The command became "liravo"; what the program stored as "Liravo" stays
@@ -339,9 +340,9 @@ TEST(SqliteSettings, UnusableFilesFallBackToMemoryUntouchedAndSaySoOnce)
             << p.toStdString();
         // The player still runs: defaults, and what it saves lasts the run.
         Settings s(*store, "Liravo");
-        EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "列表播放");
-        s.save("Liravo", "设置", "播放模式", "单曲播放");
-        EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "单曲播放");
+        EXPECT_EQ(storedEntry(s, "Liravo", "设置", "播放模式", "列表播放"), "列表播放");
+        storeEntry(s, "Liravo", "设置", "播放模式", "单曲播放");
+        EXPECT_EQ(storedEntry(s, "Liravo", "设置", "播放模式", "列表播放"), "单曲播放");
     }
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(readAll(corrupt), junk);
@@ -402,9 +403,9 @@ TEST(SqliteSettingsFaults, LockedStoreWaitsBrieflyKeepsWritesAndTellsOncePerStre
     QElapsedTimer clock;
     for (int i = 0; i < 3; ++i) {
         clock.start();
-        s.save("Liravo", "s", QString("k%1").arg(i), QString::number(i));
+        storeEntry(s, "Liravo", "s", QString("k%1").arg(i), QString::number(i));
         EXPECT_LT(clock.elapsed(), 400) << "a save must not freeze the window";
-        EXPECT_EQ(s.get("Liravo", "s", QString("k%1").arg(i), ""), QString::number(i));
+        EXPECT_EQ(storedEntry(s, "Liravo", "s", QString("k%1").arg(i), ""), QString::number(i));
     }
     EXPECT_EQ(told.size(), 1);
     EXPECT_TRUE(told.value(0).contains("另一个程序锁定") && told.value(0).contains(path))
@@ -413,13 +414,13 @@ TEST(SqliteSettingsFaults, LockedStoreWaitsBrieflyKeepsWritesAndTellsOncePerStre
 
     // The lock ends: the next save writes everything kept.
     lock.reset();
-    s.save("Liravo", "s", "k3", "3");
+    storeEntry(s, "Liravo", "s", "k3", "3");
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(storedIn(path, QString("k%1").arg(i)), QString::number(i));
 
     // A new stretch of failures is told again; a retry alone clears it.
     lock = std::make_unique<WriteLock>(path);
-    s.save("Liravo", "s", "k4", "4");
+    storeEntry(s, "Liravo", "s", "k4", "4");
     EXPECT_EQ(told.size(), 2);
     lock.reset();
     EXPECT_TRUE(s.retryUnsaved());
@@ -537,9 +538,9 @@ TEST(SqliteSettingsFaults, ReadOnlyStoreIsStillRead)
             int told = 0;
             QString why;
             s.setCannotSaveHandler([&](const QString &text) { ++told; why = text; });
-            EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "单曲循环") << folder;
-            s.save("Liravo", "设置", "播放模式", "随机播放");
-            EXPECT_EQ(s.get("Liravo", "设置", "播放模式", "列表播放"), "随机播放");
+            EXPECT_EQ(storedEntry(s, "Liravo", "设置", "播放模式", "列表播放"), "单曲循环") << folder;
+            storeEntry(s, "Liravo", "设置", "播放模式", "随机播放");
+            EXPECT_EQ(storedEntry(s, "Liravo", "设置", "播放模式", "列表播放"), "随机播放");
             EXPECT_EQ(told, 1) << folder;
             // The user reads the cause in Chinese, with the file it concerns.
             EXPECT_TRUE(why.contains("只读") && why.contains(path)) << why.toStdString();

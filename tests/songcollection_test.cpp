@@ -6,6 +6,8 @@
 #include "support/fakes.h"
 #include "support/songnames.h"
 
+#include "support/fakeservices.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,7 +51,7 @@ struct Playing : ::testing::Test {
 
     QString lastPosition()
     {
-        return settings.get(Settings::sharedAppName(), "歌集", "最后的播放位置", "unset");
+        return storedEntry(settings, Settings::sharedAppName(), "歌集", "最后的播放位置", "unset");
     }
 };
 

@@ -65,7 +65,7 @@ TEST_F(SongListHubTest, OpenedCollectionFillsTheWindow)
     QWidget *w = topLevelWindow(QStringLiteral("frm歌曲列表"));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(rows(), (QStringList{"A-a", "b"}));
-    EXPECT_EQ(settings.get("Liravo", "歌集", "最后的歌集地址", ""), path);
+    EXPECT_EQ(storedEntry(settings, "Liravo", "歌集", "最后的歌集地址", ""), path);
 
     // The main window's "歌曲列表" shows it beside the main window.
     hub->mainWindow().findChild<QAction *>("m_NewFile")->trigger();

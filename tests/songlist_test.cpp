@@ -194,8 +194,8 @@ TEST_F(SongListTest, LoadTakesCaptionColourAndPlaceFromSettingsAndMainWindow)
     const QRect m = main.frameGeometry();
     EXPECT_EQ(first.pos(), QPoint(m.x() + m.width() + 13, m.y()));
 
-    settings->save("Liravo", "设置", "顶部标题", "我的播放器");
-    settings->save("Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
+    storeEntry(*settings, "Liravo", "设置", "顶部标题", "我的播放器");
+    storeEntry(*settings, "Liravo", "设置", "背景颜色", QString::number(0x00FF8040));
     SongListWindow second(ctx.services, ctx.player, ctx.windows());
     EXPECT_EQ(second.windowTitle(), QString("我的播放器[创建属于我的歌集]"));
     EXPECT_EQ(second.centralWidget()->palette().color(QPalette::Window), QColor(0x40, 0x80, 0xFF));
@@ -208,7 +208,7 @@ TEST_F(SongListTest, ClosingUnloadsSoTheNextUseLoadsAfresh)
     setCollection({online("A", "a")});
     showAndWait();
     window().close();
-    settings->save("Liravo", "设置", "顶部标题", "新标题");
+    storeEntry(*settings, "Liravo", "设置", "顶部标题", "新标题");
     heldCollection(ctx.player).entry(++heldCollection(ctx.player).count) = online("", "b");
     window().refreshList();
     EXPECT_FALSE(window().isVisible());

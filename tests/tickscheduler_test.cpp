@@ -234,7 +234,7 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
         ASSERT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
         EXPECT_LT(clock.elapsed(), 200);
     }
-    EXPECT_EQ(settings.get(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
+    EXPECT_EQ(storedEntry(settings, Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), "x"),
               QString());
 }
 

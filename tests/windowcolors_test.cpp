@@ -75,7 +75,7 @@ TEST(WindowColors, TextsOnTheBackColourAreReadableForEveryStoredColour)
     for (qint32 stored : {0, 0xFFFFFF, 0xBEBEBE, 0x808080, 0x0000FF, 0x800000}) {
         FakeServices fx;
         if (stored != 0)
-            fx.settings.save(fx.settings.programAppName(), QStringLiteral("设置"),
+            storeEntry(fx.settings, fx.settings.programAppName(), QStringLiteral("设置"),
                              QStringLiteral("背景颜色"), QString::number(stored));
         const QColor back = colorFromValue(stored);
         for (const Window &win : windows) {

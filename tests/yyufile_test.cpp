@@ -13,6 +13,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include "support/fakeservices.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -271,7 +273,7 @@ struct YyuFiles : ::testing::Test {
     QString path(const QString &name) const { return dir.path() + "/" + name; }
     QString lastPath()
     {
-        return settings.get(Settings::sharedAppName(), "歌集", "最后的歌集地址", "unset");
+        return storedEntry(settings, Settings::sharedAppName(), "歌集", "最后的歌集地址", "unset");
     }
 };
 

@@ -90,7 +90,7 @@ int main(int argc, char **argv)
 
     MemorySettingsBackend backend;
     Settings settings(backend, QStringLiteral("Liravo"));
-    settings.save(Settings::sharedAppName(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
+    backend.write(Settings::sharedAppName(), QStringLiteral("版本更新"), QStringLiteral("当前版本"),
                   StartupProcedure::version());
     QtDialogs dialogs(false);
     LazyHttpClient http;

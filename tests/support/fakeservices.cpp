@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakeservices.h"
 
+#include "base/settingskeys.h"
+
+#include <gtest/gtest.h>
+
 #include <QSignalBlocker>
 
 namespace {
@@ -35,4 +39,33 @@ FakeServices::FakeServices(const Replace &r)
            .resolver = [](const QString &, const QString &, bool) { return QString(); }},
           .navigator = &nav}
 {
+}
+
+namespace {
+// A key made for one call: the names stay alive as long as the key is used.
+struct AdHocKey {
+    AdHocKey(Settings &s, const QString &app, const QString &section, const QString &name,
+             const QString &fallback)
+        : section_(section.toUtf8()), name_(name.toUtf8()), fallback_(fallback.toUtf8()),
+          key{app == Settings::sharedAppName() ? SettingKey::Scope::Shared : SettingKey::Scope::Program,
+              section_.constData(), name_.constData(), fallback_.constData()}
+    {
+        if (app != Settings::sharedAppName() && app != s.programAppName())
+            ADD_FAILURE() << "no scope names the application " << app.toStdString();
+    }
+    QByteArray section_, name_, fallback_;
+    SettingKey key;
+};
+} // namespace
+
+void storeEntry(Settings &settings, const QString &app, const QString &section, const QString &key,
+                const QString &value)
+{
+    settings.store(AdHocKey(settings, app, section, key, {}).key, value);
+}
+
+QString storedEntry(Settings &settings, const QString &app, const QString &section,
+                    const QString &key, const QString &fallback)
+{
+    return settings.value(AdHocKey(settings, app, section, key, fallback).key);
 }

@@ -41,3 +41,11 @@ struct FakeServices {
     // ctx's navigator: with no calls set up, the calls between windows do nothing.
     FakeNavigator nav;
 };
+
+// An entry by its plain names, through the same door as the key table's own
+// entries (Settings::store and Settings::value), for cases that set up or
+// read entries the table does not name.
+void storeEntry(Settings &settings, const QString &app, const QString &section, const QString &key,
+                const QString &value);
+QString storedEntry(Settings &settings, const QString &app, const QString &section,
+                    const QString &key, const QString &fallback);
