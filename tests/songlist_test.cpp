@@ -142,7 +142,8 @@ TEST_F(SongListTest, ControlsAndMenusCarryTheirNames)
     EXPECT_EQ(file->title(), QString("歌集"));
     EXPECT_EQ(file->actions(),
               (QList<QAction *>{action("m_Open"), action("m_Save"), action("m_SavePlaylist"), sep,
-                                action("m_AddSongs"), action("m_New")}));
+                                action("m_AddSongs"), action("m_SortByName"), action("m_SortBySinger"),
+                                action("m_New")}));
 
     auto *popup = w.findChild<QMenu *>("m");
     ASSERT_NE(popup, nullptr);
@@ -547,4 +548,25 @@ TEST_F(SongListTest, SaveCancelledWritesNothing)
     EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(heldCollection(ctx.player).saved);
     EXPECT_TRUE(action("m_Save")->isEnabled());
+}
+
+TEST_F(SongListTest, SortingByPinyinMakesTheOrderTheCollectionsOwn)
+{
+    setCollection({online("阿杜", "天黑"), online("周杰伦", "稻香"), online("Beyond", "海阔天空")}, "x", true);
+    heldCollection(ctx.player).currentIndex = 2; // 稻香
+    window();
+    const struct {
+        const char *action;
+        QStringList rows;
+    } cases[] = {
+        {"m_SortByName", {"周杰伦-稻香", "Beyond-海阔天空", "阿杜-天黑"}},
+        {"m_SortBySinger", {"阿杜-天黑", "Beyond-海阔天空", "周杰伦-稻香"}},
+    };
+    for (const auto &k : cases) {
+        action(k.action)->trigger();
+        EXPECT_EQ(rows(), k.rows) << k.action;
+        EXPECT_TRUE(ctx.player.collection().changed) << k.action;
+        // The song that was current stays current where it went.
+        EXPECT_EQ(ctx.player.collection().entry(ctx.player.currentIndex()).songName, "稻香") << k.action;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "collection/audioformats.h"
 #include "collection/fileexists.h"
+#include "collection/pinyin.h"
 #include "collection/playlistfile.h"
 #include "base/songcollection.h"
 #include "collection/songlistlogic.h"
@@ -33,6 +34,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 // A playlist longer than this is no list of songs a user keeps.
@@ -101,6 +103,19 @@ void SongListWindow::buildMenus()
     namedSeparator(file, "f");
     connect(namedAction(file, "m_AddSongs", QStringLiteral("添加歌曲…")), &QAction::triggered, this,
             &SongListWindow::addSongs);
+    // Pinyin order: the order becomes the collection's own, a change to save.
+    for (const auto &[name, text, by] : {std::tuple{"m_SortByName", "按歌名排序", SortBy::Name},
+                                         std::tuple{"m_SortBySinger", "按歌手排序", SortBy::Singer}}) {
+        const SortBy order = by;
+        connect(namedAction(file, name, QString::fromUtf8(text)), &QAction::triggered, this, [this, order] {
+            player_.editCollection([order](SongCollection &c) {
+                const SongCollection before = c;
+                sortEntries(c, order);
+                if (c != before)
+                    c.changed = true;
+            });
+        });
+    }
     connect(namedAction(file, "m_New", QStringLiteral("新歌集")), &QAction::triggered, this,
             &SongListWindow::startNewCollection);
     connect(namedAction(bar, "m_定位当前歌曲", QStringLiteral("定位歌曲")), &QAction::triggered, this,
