@@ -117,7 +117,7 @@ MprisValues MprisBridge::values() const
         v.playbackStatus = QStringLiteral("Playing");
     v.loopStatus = loopStatusFor(player_.mode().text());
     v.shuffle = shuffleFor(player_.mode().text());
-    v.volume = player_.volume() / 100.0;
+    v.volume = player_.muted() ? 0.0 : player_.volume() / 100.0;
     v.canGoNext = player_.canNext();
     v.canGoPrevious = player_.canPrevious();
     v.canPlay = c.count > 0;
@@ -311,7 +311,14 @@ void MprisBridge::setVolume(double volume)
     if (!std::isfinite(volume))
         return;
     const int v = int(qBound(0.0, volume, 1.0) * 100.0 + 0.5);
-    perform([this, v] { player_.setVolume(v); });
+    // Silence from the desktop mutes: the volume before comes back with any
+    // other value, or with unmuting in the window.
+    perform([this, v] {
+        if (v == 0)
+            player_.setMuted(true);
+        else
+            player_.setVolume(v);
+    });
 }
 
 void MprisBridge::setLoopStatus(const QString &status)

@@ -91,7 +91,7 @@ PlayState Player::state() const
 
 int Player::volume() const
 {
-    return services_.player.volume();
+    return muted_ ? volumeBeforeMute_ : services_.player.volume();
 }
 
 qint64 Player::position() const
@@ -435,8 +435,24 @@ void Player::seekBy(qint64 deltaMs)
         seek(now + deltaMs);
 }
 
+void Player::setMuted(bool muted)
+{
+    if (muted == muted_)
+        return;
+    if (muted)
+        volumeBeforeMute_ = services_.player.volume();
+    muted_ = muted;
+    services_.player.setVolume(muted ? 0 : volumeBeforeMute_);
+    Q_EMIT mutedChanged(muted);
+    Q_EMIT changed();
+}
+
 void Player::setVolume(int volume)
 {
+    if (muted_) {
+        muted_ = false;
+        Q_EMIT mutedChanged(false);
+    }
     volume = qBound(0, volume, 100);
     services_.player.setVolume(volume);
     services_.settings.store(SettingKeys::volume, QString::number(volume));

@@ -85,8 +85,11 @@ public:
     // Moves within the current song; announced through seeked().
     void seek(qint64 ms);
     void seekBy(qint64 deltaMs);
-    // 0..100, stored under "设置"/"音量".
+    // 0..100, stored under "设置"/"音量"; a muted player unmutes first.
     void setVolume(int volume);
+    // Silence without losing the volume: unmuting returns to it. Not stored.
+    void setMuted(bool muted);
+    bool muted() const { return muted_; }
     void setMode(const PlayMode &mode);
     // "关闭", "单曲" or "专辑", stored under "设置"/"音量均衡" and handed to the
     // engine with the stored pre-amp and the gain for untagged songs.
@@ -136,6 +139,7 @@ Q_SIGNALS:
     void tagsChanged();
     void modeChanged();
     void volumeChanged(int volume);
+    void mutedChanged(bool muted);
     // The position jumped to ms by a seek.
     void seeked(qint64 ms);
     // Anything the views mirror may have changed (texts, flags, state).
@@ -172,6 +176,8 @@ private:
     // The user paused the current song (cleared by play and stop).
     bool paused_ = false;
     bool inTick_ = false;
+    bool muted_ = false;
+    int volumeBeforeMute_ = 0;
     bool held_ = false;
     bool handOffWatched_ = false;
     bool unsavedLeft_ = false; // the store refused writes the tick retries

@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, MenusInTheirOrder)
     auto *popup = window->findChild<QMenu *>("m_右键菜单");
     ASSERT_NE(popup, nullptr);
     EXPECT_FALSE(bar->actions().contains(popup->menuAction()));
-    EXPECT_EQ(names(popup->actions()), (QStringList{"m_TrayLyrics", "m_桌面歌词", "m_锁定", "m_Show", "分割线3", "m_Rnd", "m_P", "m_Pre",
+    EXPECT_EQ(names(popup->actions()), (QStringList{"m_静音", "m_TrayLyrics", "m_桌面歌词", "m_锁定", "m_Show", "分割线3", "m_Rnd", "m_P", "m_Pre",
                                                     "m_Next", "分割线2", "m_End"}));
     EXPECT_EQ(action("m_P")->text(), "播放/暂停");
     EXPECT_EQ(action("m_Rnd")->text(), "随机播放一首");

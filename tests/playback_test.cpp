@@ -195,3 +195,31 @@ TEST_F(PlayerAlone, TheNextLocalSongIsHandedToTheEngineForAGaplessJoin)
     ctx.player.editCollection([](SongCollection &list) { list.count = 3; });
     EXPECT_EQ(player.nextUrl, at(1));
 }
+
+TEST_F(PlayerAlone, MuteSilencesAndUnmuteReturnsToTheVolumeBefore)
+{
+    ctx.player.setVolume(70);
+    QSignalSpy muted(&ctx.player, &Player::mutedChanged);
+    const struct {
+        const char *what;
+        std::function<void()> step;
+        bool muted;
+        int heard;  // the engine's volume
+        int volume; // what the player reports and keeps
+    } steps[] = {
+        {"mute", [&] { ctx.player.setMuted(true); }, true, 0, 70},
+        {"mute again", [&] { ctx.player.setMuted(true); }, true, 0, 70},
+        {"unmute", [&] { ctx.player.setMuted(false); }, false, 70, 70},
+        {"mute, then a new volume", [&] { ctx.player.setMuted(true); ctx.player.setVolume(40); }, false, 40, 40},
+    };
+    for (const auto &k : steps) {
+        k.step();
+        EXPECT_EQ(ctx.player.muted(), k.muted) << k.what;
+        EXPECT_EQ(player.volume(), k.heard) << k.what;
+        EXPECT_EQ(ctx.player.volume(), k.volume) << k.what;
+    }
+    EXPECT_EQ(muted.size(), 4); // on, off, on, off: repeats say nothing
+    // Muting is not a volume the user chose: the stored one stays.
+    ctx.player.setMuted(true);
+    EXPECT_EQ(backend.read(QStringLiteral("Liravo"), QStringLiteral("设置"), QStringLiteral("音量")).value_or(""), "40");
+}

@@ -26,6 +26,13 @@ MainControls::MainControls(QWidget &window, QWidget &client, MainViewModel &view
     connect(&view_, &MainViewModel::stateChanged, this, &MainControls::sync);
     connect(&player_, &Player::seeked, bar_, &PositionBar::refresh);
     connect(&player_, &Player::volumeChanged, this, &MainControls::showVolume);
+    connect(&player_, &Player::mutedChanged, this, [this](bool muted) {
+        if (muted)
+            QToolTip::showText(window_.mapToGlobal(QPoint(window_.width() / 2 - 30, 0)),
+                               QStringLiteral("静音"), &window_, QRect(), 1500);
+        else
+            showVolume(player_.volume());
+    });
 
     using C = MainViewModel;
     MainViewModel *c = &view_;
@@ -43,6 +50,7 @@ MainControls::MainControls(QWidget &window, QWidget &client, MainViewModel &view
     addKeys("key_forward", {Qt::Key_Right}, [p] { p->seekBy(kSeekStepMs); });
     addKeys("key_louder", {Qt::Key_Up}, [p] { p->setVolume(p->volume() + kVolumeStep); });
     addKeys("key_softer", {Qt::Key_Down}, [p] { p->setVolume(p->volume() - kVolumeStep); });
+    addKeys("key_mute", {Qt::Key_M, Qt::Key_VolumeMute}, [p] { p->setMuted(!p->muted()); });
     addKeys("key_open", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [c] { c->commands().openFile(); });
     addKeys("key_exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [c] { c->commands().exit(); });
 

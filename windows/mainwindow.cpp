@@ -245,6 +245,10 @@ void MainWindow::buildMenus()
     // The tray pop-up: a menu of the window that never shows in the bar.
     trayMenu_ = new QMenu(QStringLiteral("右键菜单"), this);
     trayMenu_->setObjectName(QStringLiteral("m_右键菜单"));
+    QAction *mute = namedAction(trayMenu_, "m_静音", QStringLiteral("静音"));
+    mute->setCheckable(true);
+    connect(mute, &QAction::triggered, p, &Player::setMuted);
+    connect(p, &Player::mutedChanged, mute, &QAction::setChecked);
     connect(namedAction(trayMenu_, "m_TrayLyrics", QStringLiteral("歌词")), &QAction::triggered, this,
             &MainWindow::lyricsRequested);
     desktopLyricsAction_ = namedAction(trayMenu_, "m_桌面歌词", QStringLiteral("桌面歌词"));
