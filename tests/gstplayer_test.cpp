@@ -454,8 +454,8 @@ TEST_F(GstPlayerTest, TheVolumeScalesTheSoundOnASinkWithoutVolume)
     GValue item = G_VALUE_INIT;
     while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
         auto *e = GST_ELEMENT(g_value_get_object(&item));
-        GParamSpec *spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), "volume");
-        if (spec && spec->value_type == G_TYPE_DOUBLE && !GST_IS_BIN(e)) {
+        GParamSpec *property = g_object_class_find_property(G_OBJECT_GET_CLASS(e), "volume");
+        if (property && property->value_type == G_TYPE_DOUBLE && !GST_IS_BIN(e)) {
             double v = 0;
             g_object_get(e, "volume", &v, nullptr);
             carrying += std::abs(v - wanted) < 1e-6;
