@@ -50,16 +50,22 @@ void removeEntry(SongCollection &c, int n)
     --c.count;
 }
 
+QString fileNameWithoutExtension(const QString &address)
+{
+    // Paths come from this system ("/") or from files written on Windows ("\").
+    const qsizetype cut = qMax(address.lastIndexOf(QLatin1Char('/')), address.lastIndexOf(QLatin1Char('\\')));
+    const QString name = address.mid(cut + 1);
+    // A name that is all extension (".mp3") keeps it, or nothing would be left.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
 void nameLocalEntries(SongCollection &c)
 {
     for (int i = 1; i <= c.count; ++i) {
         SongEntry &e = c.entry(i);
-        if (!e.isLocal)
-            continue;
-        // Paths come from this system ("/") or from files written on Windows ("\").
-        const qsizetype cut = qMax(e.address.lastIndexOf(QLatin1Char('/')),
-                                   e.address.lastIndexOf(QLatin1Char('\\')));
-        e.songName = e.address.mid(cut + 1);
+        if (e.isLocal)
+            e.songName = fileNameWithoutExtension(e.address);
     }
 }
 

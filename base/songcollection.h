@@ -53,7 +53,11 @@ bool addEntry(SongCollection &c, const QString &songName, const QString &singer,
               const QString &address);
 // Removes entry n (1..count); entries after it move up.
 void removeEntry(SongCollection &c, int n);
-// Names every local entry after the last part of its path.
+// The last part of a path ("/" or "\\") without its extension, what a local
+// file is called until its tags say otherwise: "但愿人长久.opus" -> "但愿人长久".
+QString fileNameWithoutExtension(const QString &address);
+// Names every local entry after its file (fileNameWithoutExtension), the
+// name it carries until its tags are read.
 void nameLocalEntries(SongCollection &c);
 // Drops entries without a name, cleans names and singers, removes duplicates.
 void tidyCollection(SongCollection &c);

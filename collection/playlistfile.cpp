@@ -4,6 +4,7 @@
 #include "base/atomicwrite.h"
 
 #include "collection/audioformats.h"
+#include "collection/tagnames.h"
 #include "base/settings.h"
 #include "base/settingskeys.h"
 #include "desktop/dialogs.h"
@@ -125,6 +126,14 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         e.isLocal = true;
     }
     applyInfo(e, info);
+    if (e.songName.isEmpty() && e.isLocal) {
+        // A line without a title is named as a dropped file is: by its tags,
+        // else by its file name.
+        const TagNames names = tagNamesOf(e.address);
+        e.songName = names.songName;
+        if (e.singer.isEmpty())
+            e.singer = names.singer;
+    }
     if (e.songName.isEmpty()) {
         // A nameless entry would be dropped by the song list's tidy.
         const QString file = e.isLocal ? QFileInfo(e.address).fileName() : QUrl(location).fileName();
@@ -149,13 +158,15 @@ QString extinfText(const QString &line)
 
 class Collector {
 public:
-    void add(SongEntry e)
+    // Made only while there is room: a line beyond the limit costs no look
+    // at its file's tags.
+    void add(const QString &location, const QString &info, const QString &folder)
     {
         if (c.isFull()) {
             ++parsed.leftOut;
             return;
         }
-        c.entry(++c.count) = std::move(e);
+        c.entry(++c.count) = entryFor(location, info, folder);
     }
     PlaylistFile::Parsed parsed;
     SongCollection &c = parsed.collection;
@@ -173,7 +184,7 @@ void parseM3u(const QStringList &lines, const QString &folder, Collector &out)
                 info = extinfText(line);
             continue;
         }
-        out.add(entryFor(line, info, folder));
+        out.add(line, info, folder);
         info.clear();
     }
 }
@@ -205,7 +216,7 @@ void parsePls(const QStringList &lines, const QString &folder, Collector &out)
     }
     for (const auto &[n, item] : items) {
         if (!item.file.isEmpty())
-            out.add(entryFor(item.file, item.title, folder));
+            out.add(item.file, item.title, folder);
     }
 }
 

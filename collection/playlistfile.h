@@ -28,8 +28,10 @@ public:
     // Reads a playlist's bytes. Relative paths resolve against `folder`
     // (the playlist's own folder); web addresses become online entries with
     // that address. "#EXTINF:<seconds>,<singer> - <name>" and PLS titles name
-    // the entry; an entry without one is named after its file. Entries are
-    // kept whether or not their files exist.
+    // the entry; a local entry without one is named by its file's title and
+    // artist tags, else by its file name without the extension (the tags of
+    // at most 100 files are read, on the calling thread). Entries are kept
+    // whether or not their files exist.
     static Parsed parse(const QByteArray &bytes, Kind kind, const QString &folder);
 
     // The bytes of an extended M3U in UTF-8 for a collection: a "#EXTINF"

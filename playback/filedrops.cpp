@@ -2,6 +2,7 @@
 #include "playback/filedrops.h"
 
 #include "collection/audioformats.h"
+#include "collection/tagnames.h"
 #include "base/songcollection.h"
 #include "desktop/dialogs.h"
 #include "playback/player.h"
@@ -29,9 +30,10 @@ void tellLeftOut(Dialogs &dialogs, const QString &text, int leftOut)
         dialogs.messageBox(text.arg(SongCollection::kCapacity).arg(leftOut));
 }
 
-// Appends each file as a local entry named after it; returns how many did
-// not fit.
-int appendSongFiles(SongCollection &c, const QStringList &files)
+// Appends each file as a local entry, named by its tags when it is one of a
+// few (else after its file, and `later` lists it for reading off the window
+// thread); returns how many did not fit.
+int appendSongFiles(SongCollection &c, const QStringList &files, QStringList &later)
 {
     SongCollection added;
     for (const QString &file : files) {
@@ -42,14 +44,36 @@ int appendSongFiles(SongCollection &c, const QStringList &files)
         e.isLocal = true;
     }
     nameLocalEntries(added);
-    for (int n = 1; n <= added.count; ++n)
-        c.entry(++c.count) = added.entry(n);
+    for (int n = 1; n <= added.count; ++n) {
+        SongEntry &e = added.entry(n);
+        if (added.count <= kTagNamesOnTheSpot) {
+            const TagNames names = tagNamesOf(e.address);
+            e.songName = names.songName;
+            e.singer = names.singer;
+        } else {
+            later << e.address;
+        }
+        c.entry(++c.count) = e;
+    }
     if (added.count > 0) {
         // Songs the user dropped are the user's work, like a scan's list.
         c.saved = false;
         c.changed = true;
     }
     return int(files.size()) - added.count;
+}
+
+// The names of many files come a moment after the files, through the
+// player like every change of the collection.
+void nameLater(Player &player, const QStringList &paths)
+{
+    readTagNamesLater(paths, &player, [&player](const QStringList &read, const QList<TagNames> &names) {
+        // Nothing left to name (the list was replaced or renamed meanwhile)
+        // leaves the collection and its views alone.
+        SongCollection probe = player.collection();
+        if (fillTagNames(probe, read, names) > 0)
+            player.editCollection([&](SongCollection &c) { fillTagNames(c, read, names); });
+    });
 }
 } // namespace
 
@@ -76,10 +100,12 @@ bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths
     if (files.isEmpty() || !player.mayReplaceCollection())
         return false;
     SongCollection c;
-    const int leftOut = appendSongFiles(c, files);
+    QStringList later;
+    const int leftOut = appendSongFiles(c, files, later);
     c.albumName = localAlbumName();
     c.currentIndex = 1;
     player.replaceCollection(c);
+    nameLater(player, later);
     tellLeftOut(dialogs, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
     return true;
 }
@@ -87,7 +113,9 @@ bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths
 void dropOnSongList(Dialogs &dialogs, Player &player, const QStringList &paths)
 {
     int leftOut = 0;
+    QStringList later;
     const QStringList files = songFilesIn(paths);
-    player.editCollection([&](SongCollection &c) { leftOut = appendSongFiles(c, files); });
+    player.editCollection([&](SongCollection &c) { leftOut = appendSongFiles(c, files, later); });
+    nameLater(player, later);
     tellLeftOut(dialogs, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
 }

@@ -5,7 +5,11 @@
 class Dialogs;
 class Player;
 
-// What files dropped on the player's windows do, without the windows.
+// What files dropped on the player's windows do, without the windows. Each
+// song is named by its title and artist tags, else by its file name without
+// the extension; up to kTagNamesOnTheSpot files are read at once, more a
+// moment later off the window thread (the entries show their file names
+// until then).
 
 // The songs among `paths`, in their order; a folder gives its own songs and
 // then those of its immediate subfolders, each sorted by name, as the local

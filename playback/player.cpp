@@ -9,6 +9,7 @@
 #include "collection/songlistlogic.h"
 #include "desktop/dialogs.h"
 #include "collection/fileexists.h"
+#include "collection/playablecheck.h"
 #include "collection/playlistfile.h"
 #include "collection/yyufile.h"
 #include "net/httpclient.h"
@@ -242,9 +243,23 @@ void Player::playFile(const QString &given)
         path = path.mid(1, path.size() - 2);
     // A command line with several paths, a handed-over file deleted meanwhile
     // or a typo must not replace the collection or stop what is playing.
-    if (!fileExists(path))
+    const bool exists = fileExists(path);
+    if (exists)
+        Q_EMIT activateRequested();
+    // Anything that is not a list would become a lone song: one that cannot
+    // play leaves the collection as it is, and the user is told why (asked
+    // before the question about unsaved changes, which would be for nothing).
+    if (fileExtension(path) != QLatin1String(".yyu") && !isPlaylistFile(path)) {
+        const PlayableCheck check = checkPlayable(path);
+        if (!check.ok()) {
+            qCInfo(lcPlayer) << "not opened" << path << check.message;
+            services_.dialogs.messageBox(check.message, QStringLiteral("无法播放"),
+                                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return;
+        }
+    }
+    if (!exists)
         return;
-    Q_EMIT activateRequested();
 
     const int dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)

@@ -5,13 +5,19 @@
 #include "base/playmode.h"
 #include "playback/filedrops.h"
 #include "playback/player.h"
+#include "collection/tagnames.h"
 #include "support/fakeservices.h"
+#include "support/songnames.h"
+#include "support/taggedsongs.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
 #include <functional>
 
 namespace {
@@ -22,12 +28,11 @@ public:
         ASSERT_TRUE(dir.isValid());
         ctx.player.load();
     }
-    QString file(const QString &name, const QByteArray &bytes = "ID3 not empty")
+    // A short song that passes the playable check, of the type name says.
+    QString file(const QString &name) { return writeSong(dir.filePath(name)); }
+    QString file(const QString &name, const QByteArray &bytes)
     {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return writeTestFile(dir.filePath(name), bytes);
     }
     // A collection the user made and has not saved.
     void unsavedCollectionOf(int n)
@@ -222,4 +227,85 @@ TEST_F(PlayerAlone, MuteSilencesAndUnmuteReturnsToTheVolumeBefore)
     // Muting is not a volume the user chose: the stored one stays.
     ctx.player.setMuted(true);
     EXPECT_EQ(backend.read(QStringLiteral("Liravo"), QStringLiteral("设置"), QStringLiteral("音量")).value_or(""), "40");
+}
+
+namespace {
+class FileDrops : public PlayerAlone {
+protected:
+    void SetUp() override
+    {
+        PlayerAlone::SetUp();
+        songs = writeTaggedSongs(dir.path());
+        for (const TaggedSong &s : songs)
+            paths << dir.filePath(s.fileName);
+    }
+    void expectNamedByTags(int first)
+    {
+        const SongCollection &c = ctx.player.collection();
+        ASSERT_GE(c.count, first + songs.size() - 1);
+        for (int i = 0; i < songs.size(); ++i) {
+            SCOPED_TRACE(songs[i].what);
+            EXPECT_EQ(c.entry(first + i).address, paths[i]);
+            EXPECT_EQ(c.entry(first + i).songName, songs[i].songName);
+            EXPECT_EQ(c.entry(first + i).singer, songs[i].singer);
+        }
+    }
+    QList<TaggedSong> songs;
+    QStringList paths;
+};
+} // namespace
+
+// A few dropped songs are named by their tags at once, on either window.
+TEST_F(FileDrops, AFewSongsAreNamedByTheirTagsAtOnce)
+{
+    ASSERT_LE(paths.size(), kTagNamesOnTheSpot);
+    ASSERT_TRUE(dropOnMainWindow(dialogs, ctx.player, paths));
+    expectNamedByTags(1);
+
+    SongCollection one;
+    one.entry(1) = {QStringLiteral("已有"), dir.filePath("old.mp3"), {}, true};
+    one.count = 1;
+    ctx.player.replaceCollection(one);
+    dropOnSongList(dialogs, ctx.player, {dir.path()}); // a folder gives its songs in order
+    EXPECT_EQ(ctx.player.collection().entry(1).songName, "已有");
+    expectNamedByTags(2);
+    EXPECT_EQ(dialogs.asked.size(), 0);
+}
+
+// Many songs show their file names first and take their tags' names a moment
+// later, through the player; an entry the user renamed meanwhile keeps its name.
+TEST_F(FileDrops, ManySongsAreNamedOffTheWindowThread)
+{
+    QStringList many = paths;
+    for (int i = 0; many.size() <= kTagNamesOnTheSpot; ++i)
+        many << file(QStringLiteral("z%1 无标签.mp3").arg(i));
+    QSignalSpy changes(&ctx.player, &Player::collectionChanged);
+    ASSERT_TRUE(dropOnMainWindow(dialogs, ctx.player, many));
+    ASSERT_EQ(ctx.player.collection().count, many.size());
+    for (int n = 1; n <= many.size(); ++n)
+        EXPECT_EQ(ctx.player.collection().entry(n).songName, fileNameWithoutExtension(many[n - 1]));
+    ctx.player.editCollection([](SongCollection &c) { c.entry(1).songName = QStringLiteral("我改的"); });
+    changes.clear();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !changes.isEmpty(); }, 10000));
+    EXPECT_EQ(changes.size(), 1);
+    const SongCollection &c = ctx.player.collection();
+    EXPECT_EQ(c.entry(1).songName, "我改的");
+    EXPECT_EQ(c.entry(1).singer, "");
+    for (int i = 1; i < songs.size(); ++i) {
+        SCOPED_TRACE(songs[i].what);
+        EXPECT_EQ(c.entry(i + 1).songName, songs[i].songName);
+        EXPECT_EQ(c.entry(i + 1).singer, songs[i].singer);
+    }
+    EXPECT_EQ(c.entry(int(many.size())).songName, fileNameWithoutExtension(many.last()));
+
+    // Names that find their songs gone change nothing.
+    ctx.player.replaceCollection(SongCollection{});
+    dropOnSongList(dialogs, ctx.player, many);
+    ctx.player.replaceCollection(SongCollection{});
+    changes.clear();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes.size(), 0);
+    EXPECT_EQ(ctx.player.collection().count, 0);
 }

@@ -14,6 +14,8 @@
 #include "base/settings.h"
 #include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/mp3gen.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 
 void PrintTo(const QString &s, std::ostream *os)
 {
@@ -73,14 +76,11 @@ protected:
         return get(QStringLiteral("Liravo"), QStringLiteral("程序多开"), key);
     }
 
-    QString file(const QString &name, const QByteArray &bytes = "ID3 not empty")
+    // A short song that passes the playable check, of the type name says.
+    QString file(const QString &name) { return writeSong(dir.filePath(name)); }
+    QString file(const QString &name, const QByteArray &bytes)
     {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return writeTestFile(dir.filePath(name), bytes);
     }
 
     // A collection of n local songs "S1".."Sn" by "A1".."An".
@@ -218,7 +218,7 @@ TEST_F(Playback, PlayFileOpensAnMp3AsALoneSong)
     EXPECT_FALSE(c.randomEnabled());
 }
 
-TEST_F(Playback, PlayFileIgnoresWhatItCannotOpen)
+TEST_F(Playback, PlayFileOpensNothingItCannotPlay)
 {
     MainViewModel &c = loaded();
     collectionOf(3);
@@ -227,19 +227,91 @@ TEST_F(Playback, PlayFileIgnoresWhatItCannotOpen)
     QObject::connect(&ctx.player, &Player::activateRequested, [&] { ++activations; });
 
     ctx.player.playFile(QString());
-    ctx.player.playFile(file("list.txt"));
-    ctx.player.playFile(file("music.mp3/notes"));
+    EXPECT_EQ(dialogs.asked.size(), 0);
+    ctx.player.playFile(file("list.txt", "一行字\n"));
+    ctx.player.playFile(file("music.mp3/notes", "一行字\n"));
     ctx.player.playFile(file("empty.mp3", QByteArray()));
     ctx.player.playFile(dir.filePath("missing.mp3"));
     // Two paths on one command line name no file.
     ctx.player.playFile(file("x.mp3") + QLatin1Char(' ') + file("y.mp3"));
     ctx.player.playFile(QStringLiteral("relative.mp3"));
+    // Lists that are not there are no songs either, and say nothing.
+    ctx.player.playFile(dir.filePath("missing.m3u"));
+    ctx.player.playFile(dir.filePath("missing.yyu"));
 
     EXPECT_EQ(heldCollection(ctx.player), before);
     EXPECT_TRUE(player.urls.isEmpty());
-    EXPECT_EQ(dialogs.asked.size(), 0);
+    // Each would-be song says why it does not play; none asks a question.
+    EXPECT_EQ(dialogs.count("message"), 6);
+    for (const FakeDialogs::Asked &a : dialogs.asked)
+        EXPECT_EQ(a.buttons, Dialogs::Buttons::Ok) << a.text.toStdString();
     // Only the files that exist bring the window forward.
     EXPECT_EQ(activations, 3);
+}
+
+// A file that would replace the collection as a lone song but cannot play
+// changes nothing: not the collection (though unsaved), not the entry that
+// plays, not the texts, and no question about the unsaved list first; the
+// user reads the check's reason once.
+TEST_F(Playback, UnplayableLoneSongKeepsTheCollection)
+{
+    MainViewModel &c = loaded();
+    const QByteArray mp3 = makeMp3({.seconds = 1.0});
+    QDir().mkpath(dir.filePath("专辑.mp3"));
+    QDir().mkpath(dir.filePath("文件夹"));
+    const QString text = QStringLiteral("这是一段文字，不是歌曲。\n").repeated(40);
+    const struct {
+        const char *what;
+        QString name;
+        std::optional<QByteArray> bytes; // none: whatever is (or is not) there
+        const char *says;                // part of the message
+    } cases[] = {
+        {"cut off", "截断.mp3", mp3.left(60), "没有可以解码的音频"},
+        {"corrupt frames", "损坏.mp3", QByteArray(4000, '\x55'), "没有可以解码的音频"},
+        {"empty", "空.mp3", QByteArray(), "空文件"},
+        {"missing", "没有.mp3", std::nullopt, "找不到文件"},
+        {"folder named like a song", "专辑.mp3", std::nullopt, "是文件夹"},
+        {"plain folder", "文件夹", std::nullopt, "是文件夹"},
+        {"text renamed .mp3", "文本.mp3", text.toUtf8(), "没有可以解码的音频"},
+        {"text renamed .flac", "文本.flac", text.toUtf8(), "没有可以解码的音频"},
+        {"text renamed .ogg", "文本.ogg", text.toUtf8(), "没有可以解码的音频"},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
+        collectionOf(3, false);
+        playing(2);
+        ctx.player.tick();
+        const SongCollection before = heldCollection(ctx.player);
+        const QString label = c.labelText(1), album = ctx.player.album();
+        ASSERT_EQ(label, "S2");
+        const QStringList urls = player.urls;
+        dialogs.asked.clear();
+
+        const QString path = k.bytes ? file(k.name, *k.bytes) : dir.filePath(k.name);
+        ctx.player.playFile(path);
+        ctx.player.tick();
+
+        EXPECT_EQ(heldCollection(ctx.player), before);
+        EXPECT_EQ(ctx.player.currentIndex(), 2);
+        EXPECT_EQ(player.urls, urls);
+        EXPECT_EQ(c.labelText(1), label);
+        EXPECT_EQ(ctx.player.album(), album);
+        ASSERT_EQ(dialogs.asked.size(), 1);
+        EXPECT_EQ(dialogs.asked[0].kind, "message");
+        EXPECT_EQ(dialogs.asked[0].title, "无法播放");
+        EXPECT_TRUE(dialogs.asked[0].text.contains(k.name)) << dialogs.asked[0].text.toStdString();
+        EXPECT_TRUE(dialogs.asked[0].text.contains(QString::fromUtf8(k.says)))
+            << dialogs.asked[0].text.toStdString();
+    }
+    // The same list takes a song that plays, after the question.
+    dialogs.asked.clear();
+    dialogs.messageAnswers.enqueue(Dialogs::Answer::Yes);
+    const QString good = file("好歌.mp3");
+    ctx.player.playFile(good);
+    ASSERT_EQ(dialogs.asked.size(), 1);
+    EXPECT_EQ(dialogs.asked[0].title, "未保存");
+    EXPECT_EQ(heldCollection(ctx.player).count, 1);
+    EXPECT_EQ(player.urls.last(), good);
 }
 
 TEST_F(Playback, PlayFileByType)

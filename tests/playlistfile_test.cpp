@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "store/memorysettingsbackend.h"
 #include "support/fakes.h"
+#include "support/taggedsongs.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -55,13 +56,13 @@ TEST(PlaylistParse, EntriesInFileOrder)
          "#EXTINF:10 tvg-name=\"x, y\",Y - Z\nmusic\\d.wav\nfile:///srv/e%20f.opus\n../g.ape\n:h.mp3\n",
          Kind::M3u8,
          "Y|Z|/pl/music/d.wav|L\n"
-         "|e f.opus|/srv/e f.opus|L\n"
-         "|g.ape|/g.ape|L\n"
-         "|:h.mp3|/pl/:h.mp3|L\n"},
+         "|e f|/srv/e f.opus|L\n"
+         "|g|/g.ape|L\n"
+         "|:h|/pl/:h.mp3|L\n"},
         {"an EXTINF only names the line after it",
          "#EXTINF:1,A - B\n#EXTVLCOPT:x\nh.mp3\ni.mp3\n", Kind::M3u,
          "A|B|/pl/h.mp3|L\n"
-         "|i.mp3|/pl/i.mp3|L\n"},
+         "|i|/pl/i.mp3|L\n"},
         {".m3u without a byte-order mark in GBK", "#EXTINF:1," + gbk + "\nj.mp3\n", Kind::M3u,
          "歌手|他的歌|/pl/j.mp3|L\n"},
         {".m3u with a byte-order mark is UTF-8", "\xEF\xBB\xBF#EXTINF:1,歌手 - 歌\nk.mp3\n",
@@ -72,7 +73,7 @@ TEST(PlaylistParse, EntriesInFileOrder)
          Kind::Pls,
          "|live|http://radio.example/live|W\n"
          "S|Two|/pl/b.mp3|L\n"
-         "|c.mp3|/pl/c.mp3|L\n"},
+         "|c|/pl/c.mp3|L\n"},
         {"nothing but comments", "#EXTM3U\n\n#EXTINF:1,A - B\n", Kind::M3u8, ""},
     };
     for (const ParseCase &c : cases) {
@@ -85,6 +86,32 @@ TEST(PlaylistParse, EntriesInFileOrder)
     // .m3u8 is UTF-8 whatever it holds: the GBK bytes are not taken as Chinese.
     const auto p = PlaylistFile::parse("#EXTINF:1," + gbk + "\nj.mp3\n", Kind::M3u8, "/pl");
     EXPECT_NE(p.collection.entry(1).singer, QStringLiteral("歌手"));
+}
+
+// A line without a title is named as a dropped file is: by its tags, else
+// by its file name; a title in the list still wins over the tags.
+TEST(PlaylistParse, LinesWithoutATitleAreNamedByTheirTags)
+{
+    QTemporaryDir dir;
+    const QList<TaggedSong> songs = writeTaggedSongs(dir.filePath("歌"));
+    const auto row = [&](const QString &singer, const QString &name, const TaggedSong &song) {
+        return QString(QStringList{singer, name, dir.filePath("歌/" + song.fileName), "L"}.join('|') + '\n');
+    };
+    QByteArray m3u = "#EXTM3U\n", pls = "[playlist]\n";
+    QString want;
+    for (int i = 0; i < songs.size(); ++i) {
+        const QByteArray line = "歌/" + songs[i].fileName.toUtf8();
+        // Absolute and relative lines alike.
+        m3u += (i % 2 ? "./" + line : QFile::encodeName(dir.filePath(QString::fromUtf8(line)))) + "\n";
+        pls += "File" + QByteArray::number(i + 1) + "=" + line + "\n";
+        want += row(songs[i].singer, songs[i].songName, songs[i]);
+    }
+    m3u += "#EXTINF:-1,列表里的名字\n歌/" + songs[0].fileName.toUtf8() + "\n";
+    EXPECT_EQ(entries(PlaylistFile::parse(m3u, Kind::M3u8, dir.path()).collection),
+              QString(want + row("", "列表里的名字", songs[0])).toStdString());
+    pls += "File99=歌/" + songs[1].fileName.toUtf8() + "\nTitle99=清单 - 另一个名字\n";
+    EXPECT_EQ(entries(PlaylistFile::parse(pls, Kind::Pls, dir.path()).collection),
+              QString(want + row("清单", "另一个名字", songs[1])).toStdString());
 }
 
 TEST(PlaylistParse, TakesOneHundredAndCountsTheRest)
@@ -114,12 +141,12 @@ TEST(PlaylistParse, LinesLongerThanAnyPathAreSkippedAndCounted)
         int longLines;
     } cases[] = {
         {"10 MiB line between songs", "1.mp3\n" + huge + "\n2.mp3\n", Kind::M3u,
-         "|1.mp3|/pl/1.mp3|L\n|2.mp3|/pl/2.mp3|L\n", 1},
+         "|1|/pl/1.mp3|L\n|2|/pl/2.mp3|L\n", 1},
         {"CR line ends", "1.mp3\r" + huge + "\r\n2.mp3", Kind::M3u8,
-         "|1.mp3|/pl/1.mp3|L\n|2.mp3|/pl/2.mp3|L\n", 1},
-        {"huge title is no title", "#EXTINF:1," + huge + "\n1.mp3\n", Kind::M3u, "|1.mp3|/pl/1.mp3|L\n", 1},
+         "|1|/pl/1.mp3|L\n|2|/pl/2.mp3|L\n", 1},
+        {"huge title is no title", "#EXTINF:1," + huge + "\n1.mp3\n", Kind::M3u, "|1|/pl/1.mp3|L\n", 1},
         {"huge PLS entry", "[playlist]\nFile1=" + huge + "\nFile2=2.mp3\n", Kind::Pls,
-         "|2.mp3|/pl/2.mp3|L\n", 1},
+         "|2|/pl/2.mp3|L\n", 1},
         {"a line of the longest length stays", QByteArray(most - 4, 'b') + ".mp3\n", Kind::M3u, nullptr, 0},
         {"one byte more does not", QByteArray(most - 3, 'b') + ".mp3\n", Kind::M3u, "", 1},
     };

@@ -5,6 +5,7 @@
 #include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
 #include "support/songnames.h"
+#include "support/taggedsongs.h"
 #include "support/testfiles.h"
 #include "system/localscan.h"
 #include "support/unprivileged.h"
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
+#include <QThreadPool>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -48,7 +51,7 @@ TEST(ScanFolder, TakesEveryAudioTypeInAnyCase)
     SongCollection scan;
     EXPECT_EQ(scanFolder(scan, dir.path()).added, 5);
     nameLocalEntries(scan);
-    EXPECT_EQ(songNames(scan), (QStringList{"a.FLAC", "b.Ogg", "c.opus", "d.MP3", "e.wav"}));
+    EXPECT_EQ(songNames(scan), (QStringList{"a", "b", "c", "d", "e"}));
 }
 
 TEST(ScanFolder, TakesOneLevelDeepFilesFirst)
@@ -62,7 +65,7 @@ TEST(ScanFolder, TakesOneLevelDeepFilesFirst)
     EXPECT_EQ(scanFolder(scan, dir.path()).added, 3);
     nameLocalEntries(scan);
     ASSERT_EQ(scan.count, 3);
-    EXPECT_EQ(scan.entry(1).songName, "a.mp3");
+    EXPECT_EQ(scan.entry(1).songName, "a");
     EXPECT_EQ(scan.entry(1).address, dir.path() + "/a.mp3");
     EXPECT_TRUE(scan.entry(1).isLocal);
     EXPECT_TRUE(scan.entry(1).singer.isEmpty());
@@ -83,7 +86,7 @@ TEST(ScanFolder, SecondScanReplacesTheFirstAndMissingFolderFindsNothing)
     scanFolder(scan, dir.path());
     scanFolder(scan, dir.path());
     nameLocalEntries(scan);
-    EXPECT_EQ(songNames(scan), (QStringList{"a.mp3", "z.mp3", "d.mp3"}));
+    EXPECT_EQ(songNames(scan), (QStringList{"a", "z", "d"}));
     EXPECT_EQ(scanFolder(scan, dir.path() + "/nowhere").added, 0);
     EXPECT_EQ(scan.count, 0);
     EXPECT_EQ(scanFolder(scan, QString()).added, 0);
@@ -156,7 +159,7 @@ TEST(ScanFolder, SkipsUnreadableSubfolder)
                                                           | QFileDevice::WriteOwner
                                                           | QFileDevice::ExeOwner);
         nameLocalEntries(scan);
-        EXPECT_EQ(songNames(scan), QStringList{"y.mp3"});
+        EXPECT_EQ(songNames(scan), QStringList{"y"});
     });
 }
 
@@ -241,8 +244,8 @@ TEST_F(ScanWindowTest, ScansListCancelKeepsResultsAndReopenedWindowStartsEmpty)
     EXPECT_EQ(dialogs.asked[0].kind, "folder");
     EXPECT_EQ(dialogs.asked[0].text, "文件夹选择");
     ASSERT_EQ(list()->count(), 2);
-    EXPECT_EQ(list()->item(0)->text(), "a.mp3");
-    EXPECT_EQ(list()->item(1)->text(), "d.mp3");
+    EXPECT_EQ(list()->item(0)->text(), "a");
+    EXPECT_EQ(list()->item(1)->text(), "d");
 
     list()->item(0)->setSelected(true);
     window().startScan(); // cancelled chooser
@@ -296,8 +299,8 @@ TEST_F(ScanWindowTest, AddReplacesCurrentCollectionAndHides)
     window().findChild<QPushButton *>("Command2")->click();
 
     EXPECT_EQ(heldCollection(ctx.player).count, 2);
-    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "d.mp3");
-    EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "d.mp3");
+    EXPECT_EQ(heldCollection(ctx.player).entry(1).songName, "d");
+    EXPECT_EQ(heldCollection(ctx.player).entry(2).songName, "d");
     EXPECT_EQ(heldCollection(ctx.player).albumName, "本地歌曲");
     EXPECT_TRUE(heldCollection(ctx.player).filePath.isEmpty());
     EXPECT_EQ(heldCollection(ctx.player).currentIndex, 1);
@@ -334,4 +337,50 @@ TEST_F(ScanWindowTest, PicksBeyondOneHundredAreLeftOutAndSaid)
     EXPECT_EQ(heldCollection(ctx.player).count, 100);
     ASSERT_EQ(dialogs.count("message"), 1);
     EXPECT_TRUE(dialogs.asked.last().text.contains("20")) << dialogs.asked.last().text.toStdString();
+}
+
+// The list shows file names at once and the tags' names as they arrive from
+// the pool thread; what is added to the local list carries the names and
+// singers the tags gave.
+TEST_F(ScanWindowTest, TagsNameTheScannedSongsAfterTheListShows)
+{
+    QTemporaryDir tagged;
+    const QList<TaggedSong> songs = writeTaggedSongs(tagged.path());
+    dialogs.folderAnswers << tagged.path();
+    window().startScan();
+    ASSERT_EQ(list()->count(), songs.size());
+    // Nothing was read on the window thread: the files' own names come first.
+    for (int r = 0; r < songs.size(); ++r)
+        EXPECT_EQ(list()->item(r)->text(), fileNameWithoutExtension(songs[r].fileName)) << songs[r].what;
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list()->item(1)->text() == songs[1].songName; }, 10000));
+    for (int r = 0; r < songs.size(); ++r) {
+        SCOPED_TRACE(songs[r].what);
+        EXPECT_EQ(list()->item(r)->text(), songs[r].songName);
+        EXPECT_EQ(ctx.session.scanList.entry(r + 1).songName, songs[r].songName);
+        EXPECT_EQ(ctx.session.scanList.entry(r + 1).singer, songs[r].singer);
+    }
+    check()->click();
+    window().addToLocalList();
+    ASSERT_EQ(heldCollection(ctx.player).count, songs.size());
+    for (int n = 1; n <= songs.size(); ++n) {
+        EXPECT_EQ(heldCollection(ctx.player).entry(n).songName, songs[n - 1].songName) << songs[n - 1].what;
+        EXPECT_EQ(heldCollection(ctx.player).entry(n).singer, songs[n - 1].singer) << songs[n - 1].what;
+    }
+}
+
+// A window closed before the names arrive takes none into rows it no longer
+// shows; the session's scan list still gets them.
+TEST_F(ScanWindowTest, NamesArrivingAfterCloseGoOnlyToTheScanList)
+{
+    QTemporaryDir tagged;
+    const QList<TaggedSong> songs = writeTaggedSongs(tagged.path());
+    dialogs.folderAnswers << tagged.path();
+    window().startScan();
+    window().close();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(ctx.session.scanList.entry(1).songName, songs[0].songName);
+    EXPECT_EQ(ctx.session.scanList.entry(1).singer, songs[0].singer);
 }

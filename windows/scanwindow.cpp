@@ -9,6 +9,7 @@
 #include "base/settings.h"
 #include "desktop/dialogs.h"
 #include "system/localscan.h"
+#include "collection/tagnames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -72,9 +73,28 @@ void ScanWindow::startScan()
         const ScanResult found = scanFolder(session_.scanList, folder);
         QApplication::restoreOverrideCursor();
         notice_->setText(scanNotice(folder, found));
+        nameLocalEntries(session_.scanList);
+        readNames();
     }
-    nameLocalEntries(session_.scanList);
     fillList();
+}
+
+void ScanWindow::readNames()
+{
+    // Files show their names at once; their tags' names replace them as
+    // they arrive, read away from the window (a hundred files on a slow disk
+    // take a while). A later scan makes this one's names worthless.
+    const quint64 scan = ++scansStarted_;
+    QStringList paths;
+    for (int n = 1; n <= session_.scanList.count; ++n)
+        paths << session_.scanList.entry(n).address;
+    readTagNamesLater(paths, this, [this, scan](const QStringList &read, const QList<TagNames> &names) {
+        if (scan != scansStarted_ || fillTagNames(session_.scanList, read, names) == 0)
+            return;
+        // A closed window shows nothing until the next scan fills it.
+        for (int r = 0; r < list_->count() && r < session_.scanList.count; ++r)
+            list_->item(r)->setText(session_.scanList.entry(r + 1).songName);
+    });
 }
 
 void ScanWindow::fillList()

@@ -30,6 +30,7 @@ protected:
 
 private:
     void fillList();
+    void readNames();
 
     Dialogs &dialogs_;
     Session &session_;
@@ -39,4 +40,5 @@ private:
     QCheckBox *selectAll_;
     QLabel *notice_;
     bool fillingList_ = false;
+    quint64 scansStarted_ = 0;
 };

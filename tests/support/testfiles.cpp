@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "testfiles.h"
+#include "mp3gen.h"
 
 #include <gtest/gtest.h>
 
@@ -50,4 +51,19 @@ bool runEncoder(const QString &folder, const QString &program, const QStringList
         return false;
     }
     return true;
+}
+
+QString writeSong(const QString &path)
+{
+    const QString type = QFileInfo(path).suffix().toLower();
+    if (type == QLatin1String("mp3"))
+        return writeTestFile(path, makeMp3({.seconds = 0.5}));
+    if (type == QLatin1String("wav"))
+        return writeTestFile(path, silentWav(1));
+    QFile song(QStringLiteral(LIRAVO_SOURCE_DIR "/tests/data/audio/tiny.") + (type == QLatin1String("oga") ? QStringLiteral("ogg") : type));
+    if (!song.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no test song of type " << type.toStdString();
+        return path;
+    }
+    return writeTestFile(path, song.readAll());
 }

@@ -13,3 +13,8 @@ QByteArray silentWav(int seconds);
 // Runs an encoder (flac, oggenc, ...) in folder; true when it succeeded, and
 // a failure of the calling test with its output when not.
 bool runEncoder(const QString &folder, const QString &program, const QStringList &args);
+
+// A short song that passes the playable check, of the type path's extension
+// names in any letter case: MP3 and WAV made here; FLAC, Ogg, Opus, M4A and
+// WMA copied from tests/data/audio. Returns path; another type fails the test.
+QString writeSong(const QString &path);
