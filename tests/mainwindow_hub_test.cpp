@@ -134,7 +134,7 @@ TEST_F(Hub, OnlyResizableWindowsOfferMaximiseAndAllStayOnTheScreen)
 TEST_F(Hub, PlayFileReachesTheMainWindow)
 {
     QTemporaryDir dir;
-    const QString song = writeTestFile(dir.filePath("a.mp3"), "not empty");
+    const QString song = writeSong(dir.filePath("a.mp3"));
     ASSERT_TRUE(ctx.navigator);
     ctx.player.playFile(song);
     EXPECT_EQ(player.urls, QStringList{song});
@@ -146,7 +146,7 @@ TEST_F(Hub, PlayFileReachesTheMainWindow)
 TEST_F(Hub, HandOffWaitsForAnOpenModalDialog)
 {
     QTemporaryDir dir;
-    const QString song = writeTestFile(dir.filePath("a.mp3"), "not empty");
+    const QString song = writeSong(dir.filePath("a.mp3"));
     MainViewModel &c = hub->mainWindow().controller();
     QDialog dialog;
     dialog.setModal(true);

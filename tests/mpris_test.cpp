@@ -7,6 +7,7 @@
 #include "windows/mainviewmodel.h"
 #include "mpris/qtmprisservice.h"
 #include "support/fakeservices.h"
+#include "support/mp3gen.h"
 #include "support/privatebus.h"
 
 #include <gtest/gtest.h>
@@ -274,7 +275,7 @@ TEST_F(Mpris, DetailsPanelsRelyOn)
     QTemporaryDir dir;
     QFile song(dir.filePath("一.mp3"));
     ASSERT_TRUE(song.open(QIODevice::WriteOnly));
-    song.write("ID3 not empty");
+    song.write(makeMp3({.seconds = 0.5}));
     song.close();
     QFile list(dir.filePath("list.m3u8"));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
@@ -339,7 +340,7 @@ TEST_F(Mpris, OpenUriPlaysFilesAndWebAddressesAndRefusesTheRest)
     const QString mp3 = dir.filePath("歌 一.mp3");
     QFile f(mp3);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("ID3 not empty");
+    f.write(makeMp3({.seconds = 0.5}));
     f.close();
 
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(mp3).toString(QUrl::FullyEncoded)}).type(),

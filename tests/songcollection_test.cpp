@@ -222,13 +222,15 @@ TEST(RemoveEntry, FullCollectionAnyPositionAndOutOfRangeIgnored)
     EXPECT_EQ(c, full);
 }
 
-TEST(NameLocalEntries, TakesTheLastPartOfEitherKindOfPath)
+TEST(NameLocalEntries, TakesTheLastPartOfEitherKindOfPathWithoutItsExtension)
 {
     SongCollection c = make({local("", "/home/u/music/晴天.mp3"), local("", "D:\\music\\track3.mp3"),
-                             local("", "bare.mp3"), local("old", "/dir/"), online("keep", "S")});
+                             local("", "bare.mp3"), local("old", "/dir/"), online("keep", "S"),
+                             local("", "/m/夜曲.live.opus"), local("", "/m/.mp3"), local("", "/m.d/noext")});
     c.entry(5).address = "/x/y.mp3";
     nameLocalEntries(c);
-    EXPECT_EQ(songNames(c), QStringList({"晴天.mp3", "track3.mp3", "bare.mp3", "", "keep"}));
+    EXPECT_EQ(songNames(c),
+              QStringList({"晴天", "track3", "bare", "", "keep", "夜曲.live", ".mp3", "noext"}));
     EXPECT_FALSE(c.saved);
 }
 

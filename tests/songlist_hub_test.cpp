@@ -109,10 +109,7 @@ TEST_F(SongListHubTest, OpenSongListFollowsALoneOpenedSong)
     ASSERT_EQ(rows(), (QStringList{"A-a", "B-b"}));
 
     // Untagged: the song goes by its file's name once the engine plays it.
-    QFile mp3(QDir(tmp.path()).absoluteFilePath("晚风.mp3"));
-    ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
-    mp3.write("ID3 not empty");
-    mp3.close();
+    QFile mp3(writeSong(QDir(tmp.path()).absoluteFilePath("晚风.mp3")));
     MainViewModel &c = hub->mainWindow().controller();
     ctx.player.playFile(mp3.fileName());
     player.report(MediaPlayer::Playing);

@@ -10,6 +10,7 @@
 #include "store/qtinstancelock.h"
 #include "store/sqlitesettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -45,13 +46,8 @@ protected:
     {
         return backend.read("Liravo", section, key).value_or(QStringLiteral("<missing>"));
     }
-    QString touch(const QString &name)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        return f.fileName();
-    }
+    // A short song that passes the playable check.
+    QString touch(const QString &name) { return writeSong(dir.filePath(name)); }
     // A saved collection of two songs.
     QString yyuFile(const QString &name)
     {

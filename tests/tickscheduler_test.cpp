@@ -11,6 +11,7 @@
 #include "store/sqlitesettingsbackend.h"
 #include "store/storewatch.h"
 #include "support/fakeservices.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -147,11 +148,7 @@ TEST(HandOffUnwatched, AStoreThatCannotBeWatchedIsReadOnEveryTick)
     QTest::qWait(TickScheduler::kQuietTicks * 100 + 300);
     EXPECT_TRUE(timer->isActive());
     QTemporaryDir dir;
-    const QString song = dir.filePath(QStringLiteral("b.mp3"));
-    QFile f(song);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("ID3");
-    f.close();
+    const QString song = writeSong(dir.filePath(QStringLiteral("b.mp3")));
     services.backend.write(Settings::sharedAppName(), QStringLiteral("程序多开"), QStringLiteral("歌曲文件"), song);
     EXPECT_TRUE(waitFor([&] { return services.player.urls.contains(song); }, 1000));
 }
@@ -220,11 +217,7 @@ TEST(HandOffWatch, ASecondCopysWriteIsPickedUpQuicklyWithoutReadingTheStoreWhile
     QTest::qWait(500);
     EXPECT_EQ(store.reads, readsBefore);
 
-    const QString song = dir.filePath(QStringLiteral("交给你.mp3"));
-    QFile f(song);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("ID3");
-    f.close();
+    const QString song = writeSong(dir.filePath(QStringLiteral("交给你.mp3")));
     // The second copy: its own connection to the same file.
     {
         SqliteSettingsBackend second(db);
