@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the open-file dialog, the question asked before a collection is
-# dropped (Yes/No in Chinese), and the updater and scan windows with the
-# colours of a fresh settings store, into docs/*.png.
+# dropped (Yes/No in Chinese; alone and over the main window), the updater
+# and scan windows, and the song list with a song marked unplayable and its
+# reason, with the colours of a fresh settings store, into docs/*.png.
 #
 #   tools/screenshot_dialogs.sh
 #

@@ -147,11 +147,12 @@ private:
     int volume_ = 80;
 };
 
-// A collection of local songs, the second of them missing; the rest are
-// empty files, which this engine plays.
+// A collection of local songs, the second of them missing (a name the open
+// dialog's folder does not hold); the rest are empty files, which this
+// engine plays.
 SongCollection songsWithOneMissing(const QDir &folder)
 {
-    const char *names[][2] = {{"春日来信", "林晓"}, {"山间小路", ""}, {"夜色温柔", "陈默"},
+    const char *names[][2] = {{"春日来信", "林晓"}, {"雨后", ""}, {"夜色温柔", "陈默"},
                               {"海边的风", "王小雨"}, {"故乡的云", "赵一鸣"}};
     SongCollection c;
     c.albumName = QStringLiteral("夜晚的歌");
@@ -258,14 +259,22 @@ int main(int argc, char **argv)
     mainWindow.move(40, 40);
     mainWindow.show();
     SongListWindow list(ctx.services, ctx.player, windows);
-    list.move(mainWindow.geometry().right() + 24, 40);
+    // Where its tool tip has room on the screen (each window is grabbed on
+    // its own, so the two may overlap).
+    list.move(40, 40);
     list.show();
     QApplication::processEvents();
     auto *rows = list.findChild<QListWidget *>(QStringLiteral("List1"));
     const QListWidgetItem *marked = rows ? rows->item(1) : nullptr;
     if (marked && !marked->toolTip().isEmpty()) {
         const QRect row = rows->visualItemRect(marked);
-        QToolTip::showText(rows->viewport()->mapToGlobal(row.center()), marked->toolTip(), rows->viewport());
+        // Beside the row's text, where the pointer would rest, clear of the
+        // rows below.
+        int widest = 0;
+        for (int r = 0; r < rows->count(); ++r)
+            widest = qMax(widest, rows->fontMetrics().horizontalAdvance(rows->item(r)->text()));
+        const QPoint at(row.left() + widest + 8, row.top() - 12);
+        QToolTip::showText(rows->viewport()->mapToGlobal(at), marked->toolTip(), rows->viewport());
         QApplication::processEvents();
     } else {
         std::printf("FAILED: no song marked as unplayable\n");
