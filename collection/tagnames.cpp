@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
 #include <QPointer>
@@ -14,7 +15,9 @@ Q_LOGGING_CATEGORY(lcTagNames, "liravo.tags", QtInfoMsg)
 
 TagNames tagNamesOf(const QString &path)
 {
-    const FileTags tags = readFileTags(path, TagPart::Names);
+    // Only regular files are opened: a pipe or a device named like a song
+    // (a playlist may name anything) would block the reading thread.
+    const FileTags tags = QFileInfo(path).isFile() ? readFileTags(path, TagPart::Names) : FileTags{};
     TagNames out;
     out.songName = tags.title.isEmpty() ? fileNameWithoutExtension(path) : tags.title;
     out.singer = tags.artist;

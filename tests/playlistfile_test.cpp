@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Kind = PlaylistFile::Kind;
@@ -112,6 +114,14 @@ TEST(PlaylistParse, LinesWithoutATitleAreNamedByTheirTags)
     pls += "File99=歌/" + songs[1].fileName.toUtf8() + "\nTitle99=清单 - 另一个名字\n";
     EXPECT_EQ(entries(PlaylistFile::parse(pls, Kind::Pls, dir.path()).collection),
               QString(want + row("清单", "另一个名字", songs[1])).toStdString());
+
+    // A pipe named like a song is never opened (nothing writes to it, so
+    // opening it would wait for ever), and neither is a folder.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("管道.mp3")).constData(), 0600), 0);
+    QDir().mkpath(dir.filePath("文件夹.flac"));
+    EXPECT_EQ(entries(PlaylistFile::parse("管道.mp3\n文件夹.flac\n", Kind::M3u8, dir.path()).collection),
+              QString("|管道|" + dir.filePath("管道.mp3") + "|L\n|文件夹|" + dir.filePath("文件夹.flac") + "|L\n")
+                  .toStdString());
 }
 
 TEST(PlaylistParse, TakesOneHundredAndCountsTheRest)
