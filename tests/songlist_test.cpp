@@ -11,6 +11,7 @@
 #include "ui/windowlook.h"
 #include "store/memorysettingsbackend.h"
 #include "support/fakeservices.h"
+#include "support/taggedsongs.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -568,5 +569,35 @@ TEST_F(SongListTest, SortingByPinyinMakesTheOrderTheCollectionsOwn)
         EXPECT_TRUE(ctx.player.collection().changed) << k.action;
         // The song that was current stays current where it went.
         EXPECT_EQ(ctx.player.collection().entry(ctx.player.currentIndex()).songName, "稻香") << k.action;
+    }
+}
+
+// "添加歌曲…" names the songs it adds and a playlist's untitled lines by
+// their tags, as a drop does.
+TEST_F(SongListTest, AddedSongsAndUntitledListLinesAreNamedByTheirTags)
+{
+    const QList<TaggedSong> songs = writeTaggedSongs(tmp.filePath("歌"));
+    const qsizetype half = songs.size() / 2;
+    QStringList chosen;
+    QByteArray m3u;
+    for (qsizetype i = 0; i < songs.size(); ++i) {
+        if (i < half)
+            chosen << tmp.filePath("歌/" + songs[i].fileName);
+        else
+            m3u += "歌/" + songs[i].fileName.toUtf8() + "\n";
+    }
+    chosen << writeFile("list.m3u8", m3u);
+    setCollection({});
+    window();
+    dialogs.openManyAnswers << chosen;
+    action("m_AddSongs")->trigger();
+
+    const SongCollection &c = ctx.player.collection();
+    ASSERT_EQ(c.count, songs.size());
+    for (int n = 1; n <= c.count; ++n) {
+        SCOPED_TRACE(songs[n - 1].what);
+        EXPECT_EQ(c.entry(n).address, tmp.filePath("歌/" + songs[n - 1].fileName));
+        EXPECT_EQ(c.entry(n).songName, songs[n - 1].songName);
+        EXPECT_EQ(c.entry(n).singer, songs[n - 1].singer);
     }
 }
