@@ -40,6 +40,17 @@ cmake --build build-fuzz -j"$jobs" --target $targets
 # limit.
 big_seeds() {
     case "$1" in
+    playlist_fuzz)
+        # 100,000 lines of M3U and 50,000 titled PLS entries: only the first
+        # 100 become entries (and have their files' tags looked at); the rest
+        # are counted.
+        python3 - "$2" <<'PY'
+import sys
+open(sys.argv[1] + "/many-lines", "wb").write(b"".join(b"dir/song%06d.mp3\n" % i for i in range(100000)))
+open(sys.argv[1] + "/many-pls", "wb").write(
+    b"[playlist]\n" + b"".join(b"File%d=s%d.flac\nTitle%d=A - B\n" % (i, i, i) for i in range(50000)))
+PY
+        ;;
     resolve_fuzz)
         python3 - "$2/many-candidates" <<'PY'
 import sys
