@@ -103,7 +103,9 @@ QString cleanLocalPath(const QString &path)
     return clean;
 }
 
-SongEntry entryFor(const QString &location, const QString &info, const QString &folder)
+// The entry a playlist line gives; `untitled` says that the list names a
+// local file without a title, which its tags may name.
+SongEntry entryFor(const QString &location, const QString &info, const QString &folder, bool &untitled)
 {
     SongEntry e;
     if (location.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
@@ -126,14 +128,9 @@ SongEntry entryFor(const QString &location, const QString &info, const QString &
         e.isLocal = true;
     }
     applyInfo(e, info);
-    if (e.songName.isEmpty() && e.isLocal) {
-        // A line without a title is named as a dropped file is: by its tags,
-        // else by its file name.
-        const TagNames names = tagNamesOf(e.address);
-        e.songName = names.songName;
-        if (e.singer.isEmpty())
-            e.singer = names.singer;
-    }
+    untitled = e.songName.isEmpty() && e.isLocal;
+    if (untitled)
+        e.songName = fileNameWithoutExtension(e.address);
     if (e.songName.isEmpty()) {
         // A nameless entry would be dropped by the song list's tidy.
         const QString file = e.isLocal ? QFileInfo(e.address).fileName() : QUrl(location).fileName();
@@ -158,18 +155,41 @@ QString extinfText(const QString &line)
 
 class Collector {
 public:
-    // Made only while there is room: a line beyond the limit costs no look
-    // at its file's tags.
+    // Made only while there is room: a line beyond the limit costs nothing
+    // but its count.
     void add(const QString &location, const QString &info, const QString &folder)
     {
         if (c.isFull()) {
             ++parsed.leftOut;
             return;
         }
-        c.entry(++c.count) = entryFor(location, info, folder);
+        bool untitledLine = false;
+        c.entry(++c.count) = entryFor(location, info, folder, untitledLine);
+        if (untitledLine)
+            untitled << c.count;
     }
+
+    // Untitled local entries are named by their files' tags: a few at once,
+    // more by the caller, away from the window.
+    void nameUntitled()
+    {
+        if (untitled.size() > kTagNamesOnTheSpot) {
+            for (int n : std::as_const(untitled))
+                parsed.nameLater << c.entry(n).address;
+            return;
+        }
+        for (int n : std::as_const(untitled)) {
+            SongEntry &e = c.entry(n);
+            const TagNames names = tagNamesOf(e.address);
+            e.songName = names.songName;
+            if (e.singer.isEmpty())
+                e.singer = names.singer;
+        }
+    }
+
     PlaylistFile::Parsed parsed;
     SongCollection &c = parsed.collection;
+    QList<int> untitled;
 };
 
 void parseM3u(const QStringList &lines, const QString &folder, Collector &out)
@@ -250,6 +270,7 @@ PlaylistFile::Parsed PlaylistFile::parse(const QByteArray &bytes, Kind kind, con
         parsePls(lines, folder, out);
     else
         parseM3u(lines, folder, out);
+    out.nameUntitled();
     out.c.saved = true;
     out.c.playing = false;
     out.c.currentIndex = 1;
@@ -271,7 +292,8 @@ QByteArray PlaylistFile::serialize(const SongCollection &c)
     return text.toUtf8();
 }
 
-bool PlaylistFile::load(SongCollection &c, const QString &path, Settings &settings, Dialogs &dialogs)
+bool PlaylistFile::load(SongCollection &c, const QString &path, Settings &settings, Dialogs &dialogs,
+                        QStringList *nameLater)
 {
     const std::optional<Kind> kind = kindOf(path);
     if (!kind)
@@ -291,6 +313,8 @@ bool PlaylistFile::load(SongCollection &c, const QString &path, Settings &settin
     parsed.collection.albumName = info.completeBaseName();
     parsed.collection.filePath = path;
     c = std::move(parsed.collection);
+    if (nameLater)
+        *nameLater = parsed.nameLater;
     settings.store(SettingKeys::lastCollectionPath, path);
 
     QStringList names;

@@ -63,18 +63,6 @@ int appendSongFiles(SongCollection &c, const QStringList &files, QStringList &la
     return int(files.size()) - added.count;
 }
 
-// The names of many files come a moment after the files, through the
-// player like every change of the collection.
-void nameLater(Player &player, const QStringList &paths)
-{
-    readTagNamesLater(paths, &player, [&player](const QStringList &read, const QList<TagNames> &names) {
-        // Nothing left to name (the list was replaced or renamed meanwhile)
-        // leaves the collection and its views alone.
-        SongCollection probe = player.collection();
-        if (fillTagNames(probe, read, names) > 0)
-            player.editCollection([&](SongCollection &c) { fillTagNames(c, read, names); });
-    });
-}
 } // namespace
 
 QStringList songFilesIn(const QStringList &paths)
@@ -105,7 +93,7 @@ bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths
     c.albumName = localAlbumName();
     c.currentIndex = 1;
     player.replaceCollection(c);
-    nameLater(player, later);
+    nameByTagsLater(player, later);
     tellLeftOut(dialogs, QStringLiteral("本地列表最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
     return true;
 }
@@ -116,6 +104,17 @@ void dropOnSongList(Dialogs &dialogs, Player &player, const QStringList &paths)
     QStringList later;
     const QStringList files = songFilesIn(paths);
     player.editCollection([&](SongCollection &c) { leftOut = appendSongFiles(c, files, later); });
-    nameLater(player, later);
+    nameByTagsLater(player, later);
     tellLeftOut(dialogs, QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。"), leftOut);
+}
+
+void nameByTagsLater(Player &player, const QStringList &paths)
+{
+    readTagNamesLater(paths, &player, [&player](const QStringList &read, const QList<TagNames> &names) {
+        // Nothing left to name (the list was replaced or renamed meanwhile)
+        // leaves the collection and its views alone.
+        SongCollection probe = player.collection();
+        if (fillTagNames(probe, read, names) > 0)
+            player.editCollection([&](SongCollection &c) { fillTagNames(c, read, names); });
+    });
 }

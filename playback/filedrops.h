@@ -22,3 +22,8 @@ QStringList songFilesIn(const QStringList &paths);
 bool dropOnMainWindow(Dialogs &dialogs, Player &player, const QStringList &paths);
 // On the song list: the songs are added to the current collection.
 void dropOnSongList(Dialogs &dialogs, Player &player, const QStringList &paths);
+
+// The entries for `paths` that still carry their files' names take their
+// tags' names once a pool thread has read them, through the player's
+// editCollection(); entries renamed or gone meanwhile are left alone.
+void nameByTagsLater(Player &player, const QStringList &paths);

@@ -13,6 +13,7 @@
 #include "collection/playlistfile.h"
 #include "collection/yyufile.h"
 #include "net/httpclient.h"
+#include "playback/filedrops.h"
 #include "playback/playbackadvance.h"
 #include "playback/playentry.h"
 #include "playback/statustexts.h"
@@ -275,8 +276,11 @@ void Player::playFile(const QString &given)
         loadCollection(current_, path, services_.settings, &services_.dialogs);
         Q_EMIT collectionChanged();
     } else if (isPlaylistFile(path)) {
-        if (PlaylistFile::load(current_, path, services_.settings, services_.dialogs))
+        QStringList nameLater;
+        if (PlaylistFile::load(current_, path, services_.settings, services_.dialogs, &nameLater)) {
             Q_EMIT collectionChanged();
+            nameByTagsLater(*this, nameLater);
+        }
     } else if (isAudioFile(path)) {
         // .m4a has always kept the texts of the song before it.
         if (fileExtension(path) != QLatin1String(".m4a"))

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -308,4 +309,31 @@ TEST_F(FileDrops, ManySongsAreNamedOffTheWindowThread)
     QCoreApplication::processEvents();
     EXPECT_EQ(changes.size(), 0);
     EXPECT_EQ(ctx.player.collection().count, 0);
+}
+
+// A playlist with more untitled lines than are read at once opens at once
+// with the files' names; the tags' names follow through the player.
+TEST_F(FileDrops, ManyUntitledPlaylistLinesAreNamedAMomentLater)
+{
+    QByteArray m3u;
+    for (const TaggedSong &song : songs)
+        m3u += song.fileName.toUtf8() + "\n";
+    QStringList untagged;
+    for (int i = 0; songs.size() + untagged.size() <= kTagNamesOnTheSpot; ++i) {
+        untagged << file(QStringLiteral("z%1 无标签.mp3").arg(i));
+        m3u += QFileInfo(untagged.last()).fileName().toUtf8() + "\n";
+    }
+    QSignalSpy changes(&ctx.player, &Player::collectionChanged);
+    ctx.player.playFile(file("歌单.m3u8", m3u));
+    ASSERT_EQ(changes.size(), 1);
+    ASSERT_EQ(ctx.player.collection().count, songs.size() + untagged.size());
+    for (int n = 1; n <= songs.size(); ++n)
+        EXPECT_EQ(ctx.player.collection().entry(n).songName, fileNameWithoutExtension(songs[n - 1].fileName));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes.size() == 2; }, 10000));
+    expectNamedByTags(1);
+    EXPECT_EQ(ctx.player.collection().entry(ctx.player.collection().count).songName,
+              fileNameWithoutExtension(untagged.last()));
+    EXPECT_TRUE(ctx.player.collection().saved);
+    EXPECT_FALSE(ctx.player.collection().changed);
 }

@@ -3,6 +3,7 @@
 // song list writes for them; the one list of accepted file types.
 #include "collection/audioformats.h"
 #include "collection/playlistfile.h"
+#include "collection/tagnames.h"
 #include "base/settings.h"
 #include "store/memorysettingsbackend.h"
 #include "support/fakes.h"
@@ -114,6 +115,24 @@ TEST(PlaylistParse, LinesWithoutATitleAreNamedByTheirTags)
     pls += "File99=歌/" + songs[1].fileName.toUtf8() + "\nTitle99=清单 - 另一个名字\n";
     EXPECT_EQ(entries(PlaylistFile::parse(pls, Kind::Pls, dir.path()).collection),
               QString(want + row("清单", "另一个名字", songs[1])).toStdString());
+
+    // More untitled lines than are read at once: every one keeps its file's
+    // name and is listed, in order, for the caller to have read later; a
+    // titled line is not.
+    QByteArray many = m3u;
+    QStringList later;
+    for (const TaggedSong &song : songs)
+        later << dir.filePath("歌/" + song.fileName);
+    for (int i = 0; later.size() <= kTagNamesOnTheSpot; ++i) {
+        many += "歌/无标签" + QByteArray::number(i) + ".mp3\n";
+        later << dir.filePath(QStringLiteral("歌/无标签%1.mp3").arg(i));
+    }
+    const PlaylistFile::Parsed parsed = PlaylistFile::parse(many, Kind::M3u8, dir.path());
+    EXPECT_EQ(parsed.nameLater, later);
+    ASSERT_EQ(parsed.collection.count, later.size() + 1);
+    EXPECT_EQ(parsed.collection.entry(1).songName, fileNameWithoutExtension(songs[0].fileName));
+    EXPECT_EQ(parsed.collection.entry(1).singer, "");
+    EXPECT_EQ(parsed.collection.entry(songs.size() + 1).songName, "列表里的名字");
 
     // A pipe named like a song is never opened (nothing writes to it, so
     // opening it would wait for ever), and neither is a folder.

@@ -270,7 +270,7 @@ void SongListWindow::addSongs()
     const QStringList files = services_.dialogs.openFiles(
         QStringLiteral("歌曲和播放列表|") % audioFilePatterns() % QLatin1Char(';') % playlistFilePatterns());
     // Songs are added as they are; a playlist adds the songs it lists.
-    QStringList songs;
+    QStringList songs, nameLater;
     SongCollection listed;
     for (const QString &f : files) {
         if (!isPlaylistFile(f)) {
@@ -288,6 +288,7 @@ void SongListWindow::addSongs()
             PlaylistFile::parse(playlist.read(kMaxPlaylistBytes), kind, QFileInfo(f).absolutePath());
         for (int n = 1; n <= parsed.collection.count && !listed.isFull(); ++n)
             listed.entry(++listed.count) = parsed.collection.entry(n);
+        nameLater << parsed.nameLater;
     }
     if (!songs.isEmpty())
         dropOnSongList(services_.dialogs, player_, songs);
@@ -305,6 +306,7 @@ void SongListWindow::addSongs()
             c.changed = true;
         }
     });
+    nameByTagsLater(player_, nameLater);
     if (leftOut > 0)
         services_.dialogs.messageBox(QStringLiteral("当前歌集最多只能保存%1首歌曲，有%2首没有添加。")
                                          .arg(SongCollection::kCapacity)
@@ -333,12 +335,14 @@ void SongListWindow::openCollection()
         QStringLiteral("歌集文件|*.yyu;") % playlistFilePatterns(), QString());
     if (path.isEmpty() || !fileExists(path))
         return;
+    QStringList nameLater;
     player_.editCollection([&](SongCollection &c) {
         if (isPlaylistFile(path))
-            PlaylistFile::load(c, path, services_.settings, services_.dialogs);
+            PlaylistFile::load(c, path, services_.settings, services_.dialogs, &nameLater);
         else
             loadCollection(c, path, services_.settings, &services_.dialogs);
     });
+    nameByTagsLater(player_, nameLater);
 }
 
 void SongListWindow::saveAsPlaylist()
