@@ -20,6 +20,10 @@ TagNames tagNamesOf(const QString &path)
     const FileTags tags = QFileInfo(path).isFile() ? readFileTags(path, TagPart::Names) : FileTags{};
     TagNames out;
     out.songName = tags.title.isEmpty() ? fileNameWithoutExtension(path) : tags.title;
+    // A path without a file name ("/") still names its entry: a nameless
+    // one would be dropped by the song list's tidy.
+    if (out.songName.isEmpty())
+        out.songName = path;
     out.singer = tags.artist;
     return out;
 }

@@ -20,7 +20,8 @@ struct TagNames {
 };
 
 // Reads the file's tags (TagLib, names only; GBK repaired). Blocks for a
-// moment per file: on the window thread only for a handful of files.
+// moment per file: on the window thread only for a handful of files. The
+// song name is never empty (a path without a file name names itself).
 TagNames tagNamesOf(const QString &path);
 
 // Most files a caller should name on the spot; more are read by

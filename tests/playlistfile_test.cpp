@@ -78,6 +78,7 @@ TEST(PlaylistParse, EntriesInFileOrder)
          "S|Two|/pl/b.mp3|L\n"
          "|c|/pl/c.mp3|L\n"},
         {"nothing but comments", "#EXTM3U\n\n#EXTINF:1,A - B\n", Kind::M3u8, ""},
+        {"a path without a file name still names its entry", "/\n", Kind::M3u, "|/|/|L\n"},
     };
     for (const ParseCase &c : cases) {
         SCOPED_TRACE(c.what);
