@@ -13,7 +13,9 @@ class QListWidget;
 
 // "本地歌曲扫描": scans a folder for audio files and makes the picked ones the
 // current song collection. The scan and local lists live in the session,
-// so closing and reopening the window keeps them.
+// so closing and reopening the window keeps them. Songs are listed by their
+// file names at once; their tags' names replace them as a pool thread reads
+// them, so the window never waits for the disk.
 class ScanWindow : public QWidget {
     Q_OBJECT
 public:
