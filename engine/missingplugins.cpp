@@ -58,6 +58,29 @@ bool registered(const char *plugin)
     return usable;
 }
 
+// packagesFor() on the caps of the stream a message names.
+QStringList packagesForCaps(const GstCaps *caps)
+{
+    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+        return {};
+    const GstStructure *s = gst_caps_get_structure(caps, 0);
+    int version = 0;
+    if (!gst_structure_get_int(s, "mpegversion", &version))
+        version = 0;
+    QStringList packages;
+    for (const Rule &rule : kRules) {
+        if (!gst_structure_has_name(s, rule.mediaType)
+            || (rule.mpegVersion != 0 && rule.mpegVersion != version))
+            continue;
+        for (const Source &source : {rule.first, rule.second}) {
+            if (source.package && !registered(source.plugin))
+                packages << QString::fromLatin1(source.package);
+        }
+        break;
+    }
+    return packages;
+}
+
 } // namespace
 
 bool MissingPlugins::isMissingPluginMessage(GstMessage *msg)
@@ -82,27 +105,5 @@ QStringList MissingPlugins::packagesFor(GstMessage *msg)
     const GValue *detail = gst_structure_get_value(s, "detail");
     if (!detail || !GST_VALUE_HOLDS_CAPS(detail))
         return {};
-    return packagesFor(gst_value_get_caps(detail));
-}
-
-QStringList MissingPlugins::packagesFor(const GstCaps *caps)
-{
-    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
-        return {};
-    const GstStructure *s = gst_caps_get_structure(caps, 0);
-    int version = 0;
-    if (!gst_structure_get_int(s, "mpegversion", &version))
-        version = 0;
-    QStringList packages;
-    for (const Rule &rule : kRules) {
-        if (!gst_structure_has_name(s, rule.mediaType)
-            || (rule.mpegVersion != 0 && rule.mpegVersion != version))
-            continue;
-        for (const Source &source : {rule.first, rule.second}) {
-            if (source.package && !registered(source.plugin))
-                packages << QString::fromLatin1(source.package);
-        }
-        break;
-    }
-    return packages;
+    return packagesForCaps(gst_value_get_caps(detail));
 }

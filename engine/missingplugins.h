@@ -2,7 +2,6 @@
 #pragma once
 #include <QStringList>
 
-typedef struct _GstCaps GstCaps;
 typedef struct _GstMessage GstMessage;
 
 // What GStreamer lacked for a song, said as the Debian packages to install.
@@ -17,7 +16,5 @@ bool isMissingPluginMessage(GstMessage *msg);
 // Empty for a message about something else than a stream (a URI scheme) or
 // a stream of a kind no known package serves.
 QStringList packagesFor(GstMessage *msg);
-// The same for a stream of `caps`.
-QStringList packagesFor(const GstCaps *caps);
 
 } // namespace MissingPlugins
