@@ -4,12 +4,14 @@
 #include "base/songcollection.h"
 #include "collection/yyufile.h"
 #include "support/mp3gen.h"
+#include "support/notificationserver.h"
 #include "support/playerhome.h"
 #include "support/privatebus.h"
 #include "support/processoutput.h"
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -135,4 +137,70 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString();
     EXPECT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
     EXPECT_TRUE(get("Metadata").contains("2.mp3"));
+}
+
+TEST_F(MprisProcess, ComesBackWhereTheUserLeftOffAndTellsEachNewSongOnce)
+{
+    // The desktop's notification server, on the same private bus.
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), QStringLiteral("notify-server"));
+    NotificationServer notices;
+    ASSERT_TRUE(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    ASSERT_TRUE(server.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notices,
+                                      QDBusConnection::ExportAllSlots));
+    home.store("设置", "歌曲通知", "总是");
+
+    SongCollection three;
+    const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+    for (int i = 1; i <= 3; ++i) {
+        const QString path = home.filePath(QStringLiteral("%1.mp3").arg(i));
+        ASSERT_TRUE(writeMp3(path, {.seconds = 60, .title = titles[i - 1]}));
+        three.entry(i) = {titles[i - 1], path, {}, true};
+    }
+    three.count = 3;
+    three.albumName = QStringLiteral("三首");
+    const QString yyu = home.filePath("three.yyu");
+    QFile out(yyu);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(serializeCollection(three));
+    out.close();
+
+    ASSERT_TRUE(home.start(running, {}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("PlaybackStatus").contains("Stopped"); }, 10000));
+    EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(yyu).toString()}), "()");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'一'>")) << output.seen();
+    ASSERT_TRUE(waitFor("CanGoNext", "true"));
+    call("Next");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>"));
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    call("Pause");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Paused'"));
+    call("Seek", {QString::number(30000000 - position())});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(position() - 30000000) < 1000000; }, 5000))
+        << position();
+    // One bubble per new song, each replacing the one before.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notices.calls.size() >= 2; }, 5000)) << output.seen();
+    EXPECT_EQ(notices.calls.size(), 2);
+    EXPECT_EQ(notices.calls[0].summary, "一");
+    EXPECT_EQ(notices.calls[1].summary, "二");
+    EXPECT_EQ(notices.calls[0].replaces, 0u);
+    EXPECT_EQ(notices.calls[1].replaces, 41u);
+    EXPECT_EQ(notices.calls[1].app, "Liravo");
+
+    gdbus({"--dest", "org.mpris.MediaPlayer2.liravo", "--object-path", "/org/mpris/MediaPlayer2",
+           "--method", "org.mpris.MediaPlayer2.Quit"});
+    ASSERT_TRUE(running.waitForFinished(10000)) << output.seen();
+
+    // A start without a file: the same song at the same place, paused.
+    ASSERT_TRUE(home.start(running, {}));
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString() << output.seen();
+    EXPECT_TRUE(waitFor("PlaybackStatus", "'Paused'"));
+    EXPECT_LT(qAbs(position() - 30000000), 1000000) << position();
+    QTest::qWait(500);
+    EXPECT_EQ(notices.calls.size(), 2); // nothing new started
+    // Play goes on from there.
+    call("Play");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return position() > 30500000; }, 5000)) << position();
+    EXPECT_LT(position(), 35000000);
+    QDBusConnection::disconnectFromBus(QStringLiteral("notify-server"));
 }
