@@ -299,6 +299,7 @@ void Player::playLoneSong(const QString &address)
     e.songName.clear();
     e.singer.clear();
     e.address = address;
+    e.isLocal = address.startsWith(QLatin1Char('/'));
     // A song opened on its own is nothing the user would want to keep.
     c.changed = false;
     // An open song list would show the old rows; it is told once the entry

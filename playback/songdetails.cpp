@@ -33,7 +33,9 @@ void SongDetails::currentMayHaveChanged()
     details_ = Details{key, {}, {}, {}, {}, {}};
     const SongCollection &c = player_.collection();
     const SongEntry *e = key.isEmpty() ? nullptr : &c.entry(c.currentIndex);
-    if (!e || !e->isLocal || e->address.isEmpty()) {
+    // Web addresses have no file to read; a local path does, whether the
+    // entry came from a list or was opened on its own.
+    if (!e || !e->address.startsWith(QLatin1Char('/'))) {
         ready_ = true;
         Q_EMIT changed();
         return;
