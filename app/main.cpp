@@ -9,6 +9,7 @@
 #include "playback/player.h"
 #include "base/settings.h"
 #include "app/startup.h"
+#include "app/terminationsignals.h"
 #include "app/windowhub.h"
 #include "online/addressresolver.h"
 #include "desktop/dialogs.h"
@@ -167,8 +168,10 @@ int main(int argc, char **argv)
     QObject::connect(&mpris, &MprisBridge::quitRequested, &w,
                      [&w] { w.controller().commands().exit(); });
 
-    // Where the user is, kept for the next start.
+    // Where the user is, kept for the next start, also when the desktop
+    // ends the program.
     SessionKeeper session(player);
+    quitOnTerminationSignals();
     QObject::connect(&session, &SessionKeeper::saveFailed, &w, [warnSoon](const QString &why) {
         warnSoon(QStringLiteral("无法记住播放位置：%1").arg(why));
     });

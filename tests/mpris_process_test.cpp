@@ -202,5 +202,16 @@ TEST_F(MprisProcess, ComesBackWhereTheUserLeftOffAndTellsEachNewSongOnce)
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return position() > 30500000; }, 5000)) << position();
     EXPECT_LT(position(), 35000000);
+
+    // The desktop ending the session ends the player cleanly, keeping where it was.
+    call("Next");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'三'>"));
+    running.terminate();
+    ASSERT_TRUE(running.waitForFinished(10000));
+    EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(output.seen().find("termination signal"), std::string::npos);
+    QFile session(home.filePath("state/liravo/session"));
+    ASSERT_TRUE(session.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(session.readAll().contains("\"current\": 3"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notify-server"));
 }
