@@ -37,6 +37,24 @@ protected:
         return path;
     }
 
+    // A saved collection "三首" of the songs "一", "二" and "三"; its path.
+    QString threeSongs(int seconds)
+    {
+        SongCollection three;
+        const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+        for (int i = 1; i <= 3; ++i) {
+            const QString path = home.filePath(QStringLiteral("%1.mp3").arg(i));
+            EXPECT_TRUE(writeMp3(path, {.seconds = seconds, .title = titles[i - 1]}));
+            three.entry(i) = {titles[i - 1], path, {}, true};
+        }
+        three.count = 3;
+        three.albumName = QStringLiteral("三首");
+        QFile out(home.filePath("three.yyu"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(serializeCollection(three));
+        return out.fileName();
+    }
+
     // gdbus's printed answer, e.g. "(<'Playing'>,)".
     QString gdbus(const QStringList &args)
     {
@@ -116,17 +134,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
         << stored("设置", "音量").toStdString();
 
     // Three songs: Next goes from the first to the second.
-    SongCollection three;
-    const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
-    for (int i = 1; i <= 3; ++i)
-        three.entry(i) = {titles[i - 1], mp3(QStringLiteral("%1.mp3").arg(i), titles[i - 1]), {}, true};
-    three.count = 3;
-    three.albumName = QStringLiteral("三首");
-    const QString yyu = home.filePath("three.yyu");
-    QFile out(yyu);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(serializeCollection(three));
-    out.close();
+    const QString yyu = threeSongs(30);
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(yyu).toString()}), "()");
     // A collection opened from outside starts with its first song.
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
@@ -149,20 +157,7 @@ TEST_F(MprisProcess, ComesBackWhereTheUserLeftOffAndTellsEachNewSongOnce)
                                       QDBusConnection::ExportAllSlots));
     home.store("设置", "歌曲通知", "总是");
 
-    SongCollection three;
-    const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
-    for (int i = 1; i <= 3; ++i) {
-        const QString path = home.filePath(QStringLiteral("%1.mp3").arg(i));
-        ASSERT_TRUE(writeMp3(path, {.seconds = 60, .title = titles[i - 1]}));
-        three.entry(i) = {titles[i - 1], path, {}, true};
-    }
-    three.count = 3;
-    three.albumName = QStringLiteral("三首");
-    const QString yyu = home.filePath("three.yyu");
-    QFile out(yyu);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(serializeCollection(three));
-    out.close();
+    const QString yyu = threeSongs(60);
 
     ASSERT_TRUE(home.start(running, {}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return get("PlaybackStatus").contains("Stopped"); }, 10000));
