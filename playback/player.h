@@ -10,6 +10,7 @@
 #include <functional>
 
 struct Services;
+struct SessionState;
 class QTimer;
 
 // What plays: the one owner of the current collection, its current entry,
@@ -53,8 +54,9 @@ public:
     bool canStop() const { return canStop_; }
     bool tickRunning() const { return inTick_; }
     // Why the entry could not be played the last time it was tried
-    // ("文件不存在", "无法解码", "找不到歌曲地址"); empty when it played or was
-    // never tried.
+    // ("文件不存在", "无法解码", "找不到歌曲地址", or "缺少解码器，请安装 <package>"
+    // when GStreamer lacked its decoder); empty when it played or was never
+    // tried.
     QString unplayableReason(const SongEntry &e) const;
     // The same for the current entry, while it is being skipped.
     QString currentUnplayableReason() const;
@@ -70,6 +72,12 @@ public:
     // true when nothing would be lost or the user agreed. Every command that
     // replaces the collection as a whole asks this first.
     bool mayReplaceCollection();
+    // Where the user left off (see collection/sessionfile.h): the collection
+    // with its unsaved-changes flag, the mode, and the current entry held
+    // paused at the position kept, or playing from there with `play`. The
+    // engine is not touched until the song plays. Entries numbered in
+    // `missing` are marked "文件不存在".
+    void restoreSession(const SessionState &session, const QList<int> &missing, bool play);
     // Plays entry n (1..count) from its start.
     void play(int n);
     // Resumes a paused song or plays the current entry.
@@ -127,6 +135,7 @@ public:
     void engineStateChanged(PlayState state) override;
     void engineTagsChanged() override;
     void engineAdvanced(const QString &url) override;
+    void engineDecoderMissing(const QString &url, const QStringList &packages) override;
 
 Q_SIGNALS:
     // The collection was replaced or edited.
@@ -166,6 +175,9 @@ private:
     bool nothingPlayable() const;
     void clearSongTexts();
     bool inUse() const { return inUse_ && inUse_(); }
+    // A restored pause the engine has not opened yet: the current entry is
+    // still the one restored and nothing plays.
+    bool resumePending() const;
 
     Services &services_;
     SongCollection current_;
@@ -190,12 +202,19 @@ private:
     // Entries that could not be played, by address (an online entry not yet
     // looked up by name and singer), with the reason.
     QHash<QString, QString> unplayable_;
+    // The source the engine last found no decoder for, and the reason said.
+    QString decoderMissingFor_, decoderMissingWhy_;
     // The current song reached the playing state since it was set.
     bool reachedPlaying_ = false;
     // The entry handed to the engine to follow the current one, or 0.
     int nextIndex_ = 0;
     // Told once that nothing in the collection plays, until it changes.
     bool toldNothingPlays_ = false;
+    // Where a restored song starts when it plays, -1 for none; it holds
+    // while resumeAddress_ is the current entry's address.
+    qint64 resumeAtMs_ = -1;
+    qint64 resumeLengthMs_ = -1;
+    QString resumeAddress_;
     QTimer *timer_;
     class TickScheduler *scheduler_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "playback/filedrops.h"
 #include "playback/player.h"
 #include "collection/tagnames.h"
+#include "playback/sessionkeeper.h"
 #include "support/fakeservices.h"
 #include "support/songnames.h"
 #include "support/taggedsongs.h"
@@ -159,6 +160,79 @@ TEST_F(PlayerAlone, ACollectionWhereNothingPlaysStopsOnceWithAWord)
         ctx.player.tick();
         EXPECT_EQ(player.urls.size(), urls) << mode;
     }
+}
+
+TEST_F(PlayerAlone, ASongWithoutItsDecoderSaysWhichPackageToInstall)
+{
+    const struct {
+        const char *what;
+        std::function<void(FakeMediaPlayer &)> end; // how the engine ends entry 1
+        QString reason;
+    } cases[] = {
+        {"AAC", [](FakeMediaPlayer &p) { p.reportDecoderMissing({"gstreamer1.0-libav"}); },
+         "缺少解码器，请安装 gstreamer1.0-libav"},
+        {"WMA without its demuxer",
+         [](FakeMediaPlayer &p) { p.reportDecoderMissing({"gstreamer1.0-plugins-ugly", "gstreamer1.0-libav"}); },
+         "缺少解码器，请安装 gstreamer1.0-plugins-ugly 和 gstreamer1.0-libav"},
+        {"a kind no package is known for", [](FakeMediaPlayer &p) { p.reportDecoderMissing({}); },
+         "缺少解码器"},
+        {"a broken file", [](FakeMediaPlayer &p) { p.report(MediaPlayer::Stopped); }, "无法解码"},
+        // The engine named the previous source: this one is only broken.
+        {"a report about another source",
+         [](FakeMediaPlayer &p) {
+             const QString url = p.url();
+             p.setUrl(QStringLiteral("/elsewhere/other.m4a"));
+             p.reportDecoderMissing({"gstreamer1.0-libav"});
+             p.setUrl(url);
+             p.report(MediaPlayer::Stopped);
+         },
+         "无法解码"},
+    };
+    for (const auto &k : cases) {
+        SongCollection c;
+        c.entry(1) = {QStringLiteral("没有解码器"), file("song.m4a"), {}, true};
+        c.entry(2) = {QStringLiteral("好"), file("good.mp3"), {}, true};
+        c.count = 2;
+        ctx.player.replaceCollection(c);
+        ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表播放")));
+        ctx.player.play(1);
+        k.end(player);
+        ctx.player.tick();
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(1)), k.reason) << k.what;
+        EXPECT_EQ(ctx.player.currentIndex(), 2) << k.what; // skipped to the next song
+        player.report(MediaPlayer::Playing);
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(2)), "") << k.what;
+    }
+}
+
+TEST_F(PlayerAlone, WhenNothingPlaysForWantOfDecodersTheWordNamesThePackages)
+{
+    SongCollection c;
+    c.entry(1) = {QStringLiteral("甲"), file("a.m4a"), {}, true};
+    c.entry(2) = {QStringLiteral("乙"), file("b.wma"), {}, true};
+    c.entry(3) = {QStringLiteral("丙"), file("c.ape"), {}, true};
+    c.entry(4) = {QStringLiteral("丁"), file("d.mp3", "broken"), {}, true};
+    c.count = 4;
+    ctx.player.replaceCollection(c);
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表循环")));
+    dialogs.asked.clear();
+    ctx.player.play(1);
+    for (int round = 0; round < 12 && ctx.player.wanted(); ++round) {
+        const QString url = player.url();
+        if (url.endsWith(".wma"))
+            player.reportDecoderMissing({"gstreamer1.0-plugins-ugly", "gstreamer1.0-libav"});
+        else if (url.endsWith(".mp3"))
+            player.report(MediaPlayer::Stopped);
+        else
+            player.reportDecoderMissing({"gstreamer1.0-libav"});
+        ctx.player.tick();
+    }
+    EXPECT_FALSE(ctx.player.wanted());
+    ASSERT_EQ(dialogs.count("message"), 1);
+    // Each package list once, in the collection's order; the broken file adds nothing.
+    EXPECT_EQ(dialogs.asked[0].text, "当前歌集中没有可以播放的歌曲。\n"
+                                     "缺少解码器，请安装 gstreamer1.0-libav\n"
+                                     "缺少解码器，请安装 gstreamer1.0-plugins-ugly 和 gstreamer1.0-libav");
 }
 
 TEST_F(PlayerAlone, TheNextLocalSongIsHandedToTheEngineForAGaplessJoin)
@@ -336,4 +410,89 @@ TEST_F(FileDrops, ManyUntitledPlaylistLinesAreNamedAMomentLater)
               fileNameWithoutExtension(untagged.last()));
     EXPECT_TRUE(ctx.player.collection().saved);
     EXPECT_FALSE(ctx.player.collection().changed);
+TEST_F(PlayerAlone, ARestoredSessionWaitsPausedWhereTheUserLeftOff)
+{
+    SessionState s;
+    for (int i = 1; i <= 3; ++i)
+        s.collection.entry(i) = {QStringLiteral("S%1").arg(i), dir.filePath(QStringLiteral("%1.mp3").arg(i)), {}, true};
+    s.collection.count = 3;
+    s.collection.currentIndex = 2;
+    s.collection.changed = true; // never saved: the questions still protect it
+    s.positionMs = 30000;
+    s.mode = PlayMode::fromText(QStringLiteral("单曲循环"));
+    const struct {
+        bool play;
+        QList<int> missing;
+    } cases[] = {{false, {}}, {false, {3}}, {true, {}}};
+    for (const auto &c : cases) {
+        heldCollection(ctx.player) = SongCollection{};
+        player.calls.clear();
+        player.seeks.clear();
+        ctx.player.restoreSession(s, c.missing, c.play);
+        EXPECT_EQ(ctx.player.currentIndex(), 2);
+        EXPECT_TRUE(ctx.player.collection().changed);
+        EXPECT_EQ(ctx.player.mode().text(), "单曲循环");
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(3)),
+                  c.missing.isEmpty() ? "" : "文件不存在");
+        if (c.play) {
+            EXPECT_EQ(player.urls.last(), s.collection.entry(2).address);
+            EXPECT_EQ(player.seeks, QList<qint64>{30000});
+            continue;
+        }
+        // Nothing is opened until the user plays, and the tick leaves the
+        // entry where it was.
+        ctx.player.tick();
+        ctx.player.tick();
+        EXPECT_FALSE(player.calls.contains("play")) << player.calls.join(",").toStdString();
+        EXPECT_EQ(ctx.player.currentIndex(), 2);
+        EXPECT_EQ(ctx.player.state(), MediaPlayer::Paused);
+        EXPECT_TRUE(ctx.player.holdsPause());
+        EXPECT_EQ(ctx.player.position(), 30000);
+        // A seek before playing moves the place the song will start from.
+        ctx.player.seekBy(5000);
+        EXPECT_EQ(ctx.player.position(), 35000);
+        ctx.player.playPause();
+        EXPECT_EQ(player.urls.last(), s.collection.entry(2).address);
+        EXPECT_EQ(player.seeks, QList<qint64>{35000});
+        EXPECT_TRUE(ctx.player.wanted());
+        // Once played, a pause is the engine's again.
+        player.report(MediaPlayer::Playing);
+        player.positionMs = 36000;
+        ctx.player.pause();
+        EXPECT_EQ(ctx.player.position(), 36000);
+    }
+}
+
+TEST_F(PlayerAlone, TheSessionIsKeptAMomentAfterEachChangeAndNeverOnTheTick)
+{
+    const QString path = dir.filePath(QStringLiteral("state/session"));
+    SessionKeeper keeper(ctx.player, path);
+    unsavedCollectionOf(3);
+    ctx.player.play(2);
+    player.report(MediaPlayer::Playing);
+    player.positionMs = 12000;
+    ctx.player.seek(12000);
+    ASSERT_FALSE(QFile::exists(path)); // not at once: a moment later
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }, 5000));
+
+    const SessionLoad load = readSessionFile(path);
+    ASSERT_TRUE(load.state.has_value()) << load.error.toStdString();
+    EXPECT_EQ(load.state->collection.currentIndex, 2);
+    EXPECT_EQ(load.state->positionMs, 12000);
+    EXPECT_TRUE(load.state->collection.changed);
+    EXPECT_FALSE(load.state->collection.playing);
+
+    // Ticks alone write nothing.
+    QFile::remove(path);
+    player.report(MediaPlayer::Paused);
+    ctx.player.pause();
+    QTest::qWait(2500);
+    ASSERT_TRUE(QFile::remove(path)); // the pause was kept
+    for (int i = 0; i < 30; ++i)
+        ctx.player.tick();
+    QTest::qWait(2500);
+    EXPECT_FALSE(QFile::exists(path));
+    // At exit it is written at once.
+    EXPECT_TRUE(keeper.saveNow());
+    EXPECT_TRUE(QFile::exists(path));
 }

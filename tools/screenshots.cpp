@@ -19,6 +19,7 @@
 #include "desktop/qtprocesslauncher.h"
 #include "desktop/qttranslations.h"
 #include "windows/scanwindow.h"
+#include "windows/songlistwindow.h"
 #include "windows/updaterwindow.h"
 #include "desktop/qtbrowser.h"
 #include "desktop/xdgfileassociation.h"
@@ -31,6 +32,7 @@
 #include "windows/mainwindow.h"
 #include "windows/songlistwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -258,13 +260,13 @@ int main(int argc, char **argv)
     MainWindow mainWindow(ctx);
     mainWindow.move(40, 40);
     mainWindow.show();
-    SongListWindow list(ctx.services, ctx.player, windows);
+    SongListWindow marks(ctx.services, ctx.player, windows);
     // Where its tool tip has room on the screen (each window is grabbed on
     // its own, so the two may overlap).
-    list.move(40, 40);
-    list.show();
+    marks.move(40, 40);
+    marks.show();
     QApplication::processEvents();
-    auto *rows = list.findChild<QListWidget *>(QStringLiteral("List1"));
+    auto *rows = marks.findChild<QListWidget *>(QStringLiteral("List1"));
     const QListWidgetItem *marked = rows ? rows->item(1) : nullptr;
     if (marked && !marked->toolTip().isEmpty()) {
         const QRect row = rows->visualItemRect(marked);
@@ -280,14 +282,14 @@ int main(int argc, char **argv)
         std::printf("FAILED: no song marked as unplayable\n");
         ok = false;
     }
-    QList<QWidget *> shown{&list};
+    QList<QWidget *> shown{&marks};
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w->inherits("QTipLabel") && w->isVisible())
             shown << w;
     }
     ok = saveTogether(shown, out.filePath(QStringLiteral("songlist-unplayable.png"))) && ok;
     QToolTip::hideText();
-    list.hide();
+    marks.hide();
 
     // The question asked before a collection the user changed is replaced,
     // over the main window, as the open command asks it.
@@ -299,5 +301,21 @@ int main(int argc, char **argv)
     });
     ctx.player.mayReplaceCollection();
     ok = ok && shot;
+
+    // A collection of Chinese and Latin names, sorted by the song list's own
+    // command into pinyin order.
+    SongCollection mixed;
+    const char *const songs[][2] = {{"周杰伦", "稻香"},   {"Beyond", "海阔天空"}, {"林俊杰", "江南"},
+                                    {"王菲", "红豆"},     {"Adele", "Hello"},     {"陈奕迅", "爱情转移"},
+                                    {"邓丽君", "月亮代表我的心"}, {"周杰伦", "晴天"}, {"莫文蔚", "阴天"}};
+    for (const auto &song : songs)
+        addEntry(mixed, QString::fromUtf8(song[1]), QString::fromUtf8(song[0]), QString());
+    mixed.albumName = QStringLiteral("华语金曲");
+    player.replaceCollection(mixed);
+    SongListWindow list(services, player, windows);
+    list.show();
+    list.findChild<QAction *>(QStringLiteral("m_SortByName"))->trigger();
+    QApplication::processEvents();
+    ok = save(&list, out.filePath(QStringLiteral("songlist-pinyin.png"))) && ok;
     return ok ? 0 : 1;
 }
