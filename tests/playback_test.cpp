@@ -210,7 +210,7 @@ TEST_F(PlayerAlone, WhenNothingPlaysForWantOfDecodersTheWordNamesThePackages)
     SongCollection c;
     c.entry(1) = {QStringLiteral("甲"), file("a.m4a"), {}, true};
     c.entry(2) = {QStringLiteral("乙"), file("b.wma"), {}, true};
-    c.entry(3) = {QStringLiteral("丙"), file("c.ape"), {}, true};
+    c.entry(3) = {QStringLiteral("丙"), file("c.ape", "MAC no song"), {}, true};
     c.entry(4) = {QStringLiteral("丁"), file("d.mp3", "broken"), {}, true};
     c.count = 4;
     ctx.player.replaceCollection(c);
@@ -410,6 +410,8 @@ TEST_F(FileDrops, ManyUntitledPlaylistLinesAreNamedAMomentLater)
               fileNameWithoutExtension(untagged.last()));
     EXPECT_TRUE(ctx.player.collection().saved);
     EXPECT_FALSE(ctx.player.collection().changed);
+}
+
 TEST_F(PlayerAlone, ARestoredSessionWaitsPausedWhereTheUserLeftOff)
 {
     SessionState s;
