@@ -9,6 +9,7 @@
 #include "playback/player.h"
 #include "base/settings.h"
 #include "app/startup.h"
+#include "app/terminationsignals.h"
 #include "app/windowhub.h"
 #include "online/addressresolver.h"
 #include "desktop/dialogs.h"
@@ -25,6 +26,11 @@
 #include "store/sqlitesettingsbackend.h"
 #include "store/storewatch.h"
 #include "desktop/xdgfileassociation.h"
+#include "desktop/dbusnotifier.h"
+#include "desktop/songnotifications.h"
+#include "playback/sessionkeeper.h"
+#include "playback/songdetails.h"
+#include "playback/statustexts.h"
 #include "system/updater.h"
 
 #include <QApplication>
@@ -164,6 +170,41 @@ int main(int argc, char **argv)
                      [&] { mpris.setLyricsText(hub.lyrics().document().plainText()); });
     QObject::connect(&mpris, &MprisBridge::quitRequested, &w,
                      [&w] { w.controller().commands().exit(); });
+
+    // Where the user is, kept for the next start, also when the desktop
+    // ends the program.
+    SessionKeeper session(player);
+    quitOnTerminationSignals();
+    QObject::connect(&session, &SessionKeeper::saveFailed, &w, [warnSoon](const QString &why) {
+        warnSoon(QStringLiteral("无法记住播放位置：%1").arg(why));
+    });
+    // The current song's album and cover, for the desktop's media controls
+    // and the notification of a new song.
+    SongDetails details(player);
+    DBusNotifier notifier;
+    SongNotifications notifications(notifier, settings);
+    auto tellNewSong = [&] {
+        if (player.state() != PlayState::Playing || !details.ready() || details.details().key != details.currentKey())
+            return;
+        const SongDetails::Details &d = details.details();
+        const SongCollection &c = player.collection();
+        const SongEntry &e = c.entry(c.currentIndex);
+        QString name = e.songName.isEmpty() ? d.title : e.songName;
+        if (name.isEmpty())
+            name = StatusTexts::fileBaseName(e.address);
+        notifications.nowPlaying(d.key, songNotice(name, e.singer.isEmpty() ? d.artist : e.singer,
+                                                   d.album, d.cover),
+                                 w.isVisible());
+    };
+    QObject::connect(&details, &SongDetails::changed, &mpris, [&] {
+        if (details.details().key == details.currentKey())
+            mpris.setSongDetails(details.details().album, details.details().coverPath);
+        tellNewSong();
+    });
+    QObject::connect(&player, &Player::stateChanged, &details, [&](PlayState state) {
+        if (state == PlayState::Playing)
+            tellNewSong();
+    });
     auto firstActivation = [&] {
         if (startup.activatedOnce())
             return;
@@ -182,6 +223,7 @@ int main(int argc, char **argv)
     QTimer::singleShot(500, &w, firstActivation);
 
     const int code = app.exec();
+    session.saveNow();
     tray.remove();
     return code;
 }

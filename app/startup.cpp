@@ -16,10 +16,14 @@
 
 StartupProcedure::StartupProcedure(AppContext &ctx) : ctx_(ctx) {}
 
-void StartupProcedure::run()
+void StartupProcedure::run(const QString &sessionPath)
 {
     Settings &s = ctx_.services.settings;
     s.store(SettingKeys::currentVersion, version());
+    // Read once, whether a file was given or not: an unreadable one is put
+    // aside and told about either way.
+    if (s.value(SettingKeys::resumeAtStart) != QLatin1String("不恢复"))
+        session_ = readSessionFile(sessionPath);
 
     lastCollectionPath_ = s.value(SettingKeys::lastCollectionPath);
     if (!fileExists(lastCollectionPath_))
@@ -52,6 +56,18 @@ void StartupProcedure::firstActivation(qint64 windowHandle)
     takeOver(ctx_.session.commandLine);
 
     Player &player = ctx_.player;
+    if (!session_.error.isEmpty())
+        ctx_.services.dialogs.messageBox(session_.error, QStringLiteral("Liravo"),
+                                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    // A file given or handed over plays as it always did; otherwise the
+    // player comes back where the user left it.
+    if (player.collection().count == 0 && session_.state && session_.state->collection.count > 0) {
+        const bool play = ctx_.services.settings.value(SettingKeys::resumeAtStart) == QLatin1String("播放");
+        player.restoreSession(*session_.state, session_.missing, play);
+        session_ = {};
+        return;
+    }
+    session_ = {};
     if (!lastCollectionPath_.isEmpty() && player.collection().count == 0) {
         player.playFile(lastCollectionPath_);
         player.editCollection([](SongCollection &c) {

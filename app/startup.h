@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "collection/sessionfile.h"
 #include "liravo/version.h"
 
 #include <QString>
@@ -16,17 +17,19 @@ public:
 
     explicit StartupProcedure(AppContext &ctx);
 
-    // Before the main window exists: records the version, remembers the last
-    // collection if its file is still there, opens the introduction page on
-    // the very first run.
-    void run();
+    // Before the main window exists: records the version, reads where the
+    // user left off (sessionPath) unless "设置"/"启动时" says "不恢复",
+    // remembers the last collection if its file is still there, opens the
+    // introduction page on the very first run.
+    void run(const QString &sessionPath = sessionFilePath());
     // The single-copy rule, before any window or tray icon exists. Returns
     // true when another copy runs: the file was handed over (or the user was
     // told why not) and this copy is to end without showing anything.
     bool handOverToRunningCopy(const QString &file);
     // Runs once per process, on the main window's first activation: this
     // copy becomes the running one, takes a waiting hand-off or its own file,
-    // reopens the last collection and shows the song list.
+    // reopens where the user left off (or else the last collection) and
+    // shows the song list.
     void firstActivation(qint64 windowHandle);
     bool activatedOnce() const { return activatedOnce_; }
 
@@ -38,5 +41,6 @@ private:
     // How long a second copy waits for the hand-off slot to be free.
     static constexpr int kHandOffWaitMs = 4000;
     QString lastCollectionPath_;
+    SessionLoad session_;
     bool activatedOnce_ = false;
 };

@@ -37,6 +37,9 @@ inline constexpr SettingKey replayGainFallback{Shared, "设置", "均衡默认�
 // When a new song is told on the desktop: "隐藏时" (while the main window is
 // hidden), "总是" or "从不"; any other text counts as the default.
 inline constexpr SettingKey songNotifications{Shared, "设置", "歌曲通知", "隐藏时"};
+// A start without a file reopens where the user left off: "暂停" (paused
+// there), "播放" (playing from there) or "不恢复" (as if there were no session).
+inline constexpr SettingKey resumeAtStart{Shared, "设置", "启动时", "暂停"};
 
 inline constexpr SettingKey lastCollectionPath{Shared, "歌集", "最后的歌集地址", ""};
 // Written on every play, never read back.

@@ -67,14 +67,16 @@ QString modeForShuffle(const QString &current, bool shuffle)
 }
 } // namespace
 
-QString MprisBridge::trackIdFor(int index)
+QString MprisBridge::trackIdFor(quint64 serial)
 {
-    return QStringLiteral("/org/mpris/MediaPlayer2/liravo/track/%1").arg(index);
+    return QStringLiteral("/org/mpris/MediaPlayer2/liravo/track/%1").arg(serial);
 }
 
 MprisBridge::MprisBridge(Player &player, MprisService &service, HttpClient &http, QObject *parent)
     : QObject(parent), player_(player), service_(service), http_(http)
 {
+    connect(&player_, &Player::currentChanged, this, &MprisBridge::announceChanges);
+    connect(&player_, &Player::collectionChanged, this, &MprisBridge::announceChanges);
     connect(&player_, &Player::changed, this, &MprisBridge::announceChanges);
     connect(&player_, &Player::stateChanged, this, &MprisBridge::announceChanges);
     // A mode chosen anywhere but through shuffle forgets what shuffle left.
@@ -96,10 +98,35 @@ void MprisBridge::setLyricsText(const QString &text)
     announceChanges();
 }
 
+void MprisBridge::setSongDetails(const QString &album, const QString &coverPath)
+{
+    if (album == album_ && coverPath == coverPath_)
+        return;
+    album_ = album;
+    coverPath_ = coverPath;
+    announceChanges();
+}
+
+void MprisBridge::followCurrentEntry()
+{
+    const SongCollection &c = player_.collection();
+    const int n = c.currentIndex;
+    const QString key = n >= 1 && n <= c.count ? QString::number(n) + QLatin1Char('\n') + c.entry(n).address
+                                               : QString();
+    if (key == trackKey_)
+        return;
+    trackKey_ = key;
+    ++trackSerial_;
+    // What was known of the song before belongs to it alone.
+    album_.clear();
+    coverPath_.clear();
+}
+
 bool MprisBridge::publish()
 {
     if (published_)
         return true;
+    followCurrentEntry();
     sent_ = values();
     published_ = service_.publish(*this);
     return published_;
@@ -133,14 +160,18 @@ MprisValues MprisBridge::values() const
     const qint64 length = player_.duration();
     v.canSeek = length > 0;
     v.metadata.insert(QStringLiteral("mpris:trackid"),
-                      QVariant::fromValue(QDBusObjectPath(trackIdFor(c.currentIndex))));
+                      QVariant::fromValue(QDBusObjectPath(trackIdFor(trackSerial_))));
     v.metadata.insert(QStringLiteral("xesam:title"),
                       e.songName.isEmpty() ? player_.title() : e.songName);
     const QString singer = e.singer.isEmpty() ? player_.singer() : e.singer;
     if (!singer.isEmpty())
         v.metadata.insert(QStringLiteral("xesam:artist"), QStringList{singer});
-    if (!c.albumName.isEmpty())
-        v.metadata.insert(QStringLiteral("xesam:album"), c.albumName);
+    const QString album = album_.isEmpty() ? c.albumName : album_;
+    if (!album.isEmpty())
+        v.metadata.insert(QStringLiteral("xesam:album"), album);
+    if (!coverPath_.isEmpty())
+        v.metadata.insert(QStringLiteral("mpris:artUrl"),
+                          QUrl::fromLocalFile(coverPath_).toString(QUrl::FullyEncoded));
     const QString address = e.address;
     if (!address.isEmpty()) {
         const QUrl url = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address)
@@ -172,6 +203,7 @@ QStringList MprisBridge::supportedMimeTypes() const
 
 void MprisBridge::announceChanges()
 {
+    followCurrentEntry();
     if (!published_)
         return;
     const MprisValues now = values();

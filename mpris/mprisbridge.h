@@ -17,13 +17,18 @@ class MprisBridge : public QObject, public MprisHandler {
     Q_OBJECT
 public:
     static QString noTrack() { return QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"); }
-    static QString trackIdFor(int index);
+    // Track ids are numbered in the order entries became current, so an id
+    // never names two entries, even across collections.
+    static QString trackIdFor(quint64 serial);
 
     MprisBridge(Player &player, MprisService &service, HttpClient &http, QObject *parent = nullptr);
 
     // The whole lyrics text of the current song as "xesam:asText", given once
     // per song (never per line: panels would flicker).
     void setLyricsText(const QString &text);
+    // What the current song's tags say beyond its name: its album (the
+    // collection's name stands in without one) and its cover file.
+    void setSongDetails(const QString &album, const QString &coverPath);
 
     // Takes the bus name; only the copy that runs on calls this.
     bool publish();
@@ -56,6 +61,7 @@ Q_SIGNALS:
 
 private:
     void announceChanges();
+    void followCurrentEntry();
     // Runs a command now, or once the tick, a web request or a modal dialog
     // that holds the program is over, so no command lands in the middle of one.
     void perform(std::function<void()> command);
@@ -65,6 +71,9 @@ private:
     // The mode random play was switched on from, for switching it off.
     QString modeBeforeShuffle_;
     QString lyricsText_;
+    QString album_, coverPath_;
+    QString trackKey_;
+    quint64 trackSerial_ = 0;
     HttpClient &http_;
     MprisValues sent_;
     bool published_ = false;

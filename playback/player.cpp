@@ -10,6 +10,8 @@
 #include "desktop/dialogs.h"
 #include "collection/fileexists.h"
 #include "collection/playlistfile.h"
+#include "collection/sessionfile.h"
+#include "collection/tagreader.h"
 #include "collection/yyufile.h"
 #include "net/httpclient.h"
 #include "playback/playbackadvance.h"
@@ -22,6 +24,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcPlayer, "liravo.player", QtInfoMsg)
 
@@ -86,7 +89,16 @@ void Player::setReplayGainMode(const QString &mode)
 
 PlayState Player::state() const
 {
+    if (resumePending())
+        return MediaPlayer::Paused;
     return services_.player.playState();
+}
+
+bool Player::resumePending() const
+{
+    const SongCollection &c = current_;
+    return resumeAtMs_ >= 0 && !c.playing && c.currentIndex >= 1 && c.currentIndex <= c.count
+           && c.entry(c.currentIndex).address == resumeAddress_;
 }
 
 int Player::volume() const
@@ -96,11 +108,15 @@ int Player::volume() const
 
 qint64 Player::position() const
 {
+    if (resumePending())
+        return resumeAtMs_;
     return services_.player.position();
 }
 
 qint64 Player::duration() const
 {
+    if (resumePending())
+        return resumeLengthMs_;
     return services_.player.duration();
 }
 
@@ -283,6 +299,7 @@ void Player::playLoneSong(const QString &address)
     e.songName.clear();
     e.singer.clear();
     e.address = address;
+    e.isLocal = address.startsWith(QLatin1Char('/'));
     // A song opened on its own is nothing the user would want to keep.
     c.changed = false;
     // An open song list would show the old rows; it is told once the entry
@@ -295,10 +312,56 @@ void Player::playLoneSong(const QString &address)
 
 void Player::playEntry(int n)
 {
+    resumeAtMs_ = -1;
     reachedPlaying_ = false;
     ::playEntry(current_, n, services_.player, services_.resolver, services_.settings);
     aimNext();
     Q_EMIT currentChanged();
+    Q_EMIT wakeRequested();
+}
+
+void Player::restoreSession(const SessionState &session, const QList<int> &missing, bool play)
+{
+    SongCollection c = session.collection;
+    c.playing = false;
+    if (c.count <= 0)
+        return;
+    if (c.currentIndex < 1 || c.currentIndex > c.count)
+        c.currentIndex = 1;
+    current_ = c;
+    mode_ = session.mode;
+    services_.settings.store(SettingKeys::playMode, mode_.text());
+    unplayable_.clear();
+    for (int n : missing) {
+        if (n >= 1 && n <= current_.count)
+            unplayable_.insert(unplayableKey(current_.entry(n)), QStringLiteral("文件不存在"));
+    }
+    const SongEntry &e = current_.entry(current_.currentIndex);
+    resumeAddress_ = e.address;
+    resumeAtMs_ = qMax<qint64>(0, session.positionMs);
+    // The length shows beside the place before the song is opened; one
+    // file's headers are quick to read.
+    resumeLengthMs_ = -1;
+    if (e.isLocal && !e.address.isEmpty()) {
+        const qint64 length = readFileTags(e.address, TagPart::Duration).durationMs;
+        if (length > 0)
+            resumeLengthMs_ = length;
+    }
+    title_ = e.songName;
+    singer_ = e.singer;
+    album_ = current_.albumName;
+    paused_ = true;
+    offersPause_ = false;
+    canStop_ = true;
+    toldNothingPlays_ = false;
+    Q_EMIT modeChanged();
+    Q_EMIT collectionChanged();
+    if (!missing.isEmpty())
+        Q_EMIT unplayableChanged();
+    Q_EMIT currentChanged();
+    if (play)
+        startOrResume();
+    Q_EMIT changed();
     Q_EMIT wakeRequested();
 }
 
@@ -345,6 +408,8 @@ void Player::random()
 
 bool Player::holdsPause() const
 {
+    if (resumePending())
+        return true;
     // Only while the engine still holds the very song that was paused: a
     // collection replaced meanwhile, or an engine that moved on, ends it.
     const SongCollection &c = current_;
@@ -360,7 +425,13 @@ void Player::startOrResume()
     // A paused song goes on where it stood. Anything else plays the current
     // entry: the engine may hold nothing yet (a collection just loaded) or a
     // song the idle rule has moved away from.
-    if (holdsPause()) {
+    if (resumePending()) {
+        // A restored song opens now, at the place it was left.
+        const qint64 at = std::exchange(resumeAtMs_, -1);
+        playEntry(current_.currentIndex);
+        if (at > 0)
+            services_.player.seek(at);
+    } else if (holdsPause()) {
         services_.player.play();
         current_.playing = true;
         Q_EMIT wakeRequested();
@@ -407,6 +478,7 @@ void Player::playPause()
 
 void Player::stop()
 {
+    resumeAtMs_ = -1;
     services_.player.stop();
     offersPause_ = false;
     current_.playing = false;
@@ -416,6 +488,12 @@ void Player::stop()
 
 void Player::seek(qint64 ms)
 {
+    if (resumePending()) {
+        resumeAtMs_ = qMax<qint64>(0, resumeLengthMs_ > 0 ? qMin(ms, resumeLengthMs_) : ms);
+        Q_EMIT seeked(resumeAtMs_);
+        Q_EMIT changed();
+        return;
+    }
     MediaPlayer &player = services_.player;
     if (player.position() < 0)
         return;
@@ -430,7 +508,7 @@ void Player::seek(qint64 ms)
 
 void Player::seekBy(qint64 deltaMs)
 {
-    const qint64 now = services_.player.position();
+    const qint64 now = position();
     if (now >= 0)
         seek(now + deltaMs);
 }
@@ -471,6 +549,7 @@ void Player::setMode(const PlayMode &mode)
 
 void Player::replaceCollection(const SongCollection &c)
 {
+    resumeAtMs_ = -1;
     current_ = c;
     toldNothingPlays_ = false;
     aimNext();

@@ -10,6 +10,7 @@
 #include <functional>
 
 struct Services;
+struct SessionState;
 class QTimer;
 
 // What plays: the one owner of the current collection, its current entry,
@@ -70,6 +71,12 @@ public:
     // true when nothing would be lost or the user agreed. Every command that
     // replaces the collection as a whole asks this first.
     bool mayReplaceCollection();
+    // Where the user left off (see collection/sessionfile.h): the collection
+    // with its unsaved-changes flag, the mode, and the current entry held
+    // paused at the position kept, or playing from there with `play`. The
+    // engine is not touched until the song plays. Entries numbered in
+    // `missing` are marked "文件不存在".
+    void restoreSession(const SessionState &session, const QList<int> &missing, bool play);
     // Plays entry n (1..count) from its start.
     void play(int n);
     // Resumes a paused song or plays the current entry.
@@ -166,6 +173,9 @@ private:
     bool nothingPlayable() const;
     void clearSongTexts();
     bool inUse() const { return inUse_ && inUse_(); }
+    // A restored pause the engine has not opened yet: the current entry is
+    // still the one restored and nothing plays.
+    bool resumePending() const;
 
     Services &services_;
     SongCollection current_;
@@ -196,6 +206,11 @@ private:
     int nextIndex_ = 0;
     // Told once that nothing in the collection plays, until it changes.
     bool toldNothingPlays_ = false;
+    // Where a restored song starts when it plays, -1 for none; it holds
+    // while resumeAddress_ is the current entry's address.
+    qint64 resumeAtMs_ = -1;
+    qint64 resumeLengthMs_ = -1;
+    QString resumeAddress_;
     QTimer *timer_;
     class TickScheduler *scheduler_ = nullptr;
 };

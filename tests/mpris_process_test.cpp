@@ -4,12 +4,14 @@
 #include "base/songcollection.h"
 #include "collection/yyufile.h"
 #include "support/mp3gen.h"
+#include "support/notificationserver.h"
 #include "support/playerhome.h"
 #include "support/privatebus.h"
 #include "support/processoutput.h"
 
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -33,6 +35,24 @@ protected:
         const QString path = home.filePath(name);
         EXPECT_TRUE(writeMp3(path, {.seconds = 30, .title = title}));
         return path;
+    }
+
+    // A saved collection "三首" of the songs "一", "二" and "三"; its path.
+    QString threeSongs(int seconds)
+    {
+        SongCollection three;
+        const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+        for (int i = 1; i <= 3; ++i) {
+            const QString path = home.filePath(QStringLiteral("%1.mp3").arg(i));
+            EXPECT_TRUE(writeMp3(path, {.seconds = seconds, .title = titles[i - 1]}));
+            three.entry(i) = {titles[i - 1], path, {}, true};
+        }
+        three.count = 3;
+        three.albumName = QStringLiteral("三首");
+        QFile out(home.filePath("three.yyu"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(serializeCollection(three));
+        return out.fileName();
     }
 
     // gdbus's printed answer, e.g. "(<'Playing'>,)".
@@ -114,17 +134,7 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
         << stored("设置", "音量").toStdString();
 
     // Three songs: Next goes from the first to the second.
-    SongCollection three;
-    const QStringList titles = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
-    for (int i = 1; i <= 3; ++i)
-        three.entry(i) = {titles[i - 1], mp3(QStringLiteral("%1.mp3").arg(i), titles[i - 1]), {}, true};
-    three.count = 3;
-    three.albumName = QStringLiteral("三首");
-    const QString yyu = home.filePath("three.yyu");
-    QFile out(yyu);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(serializeCollection(three));
-    out.close();
+    const QString yyu = threeSongs(30);
     EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(yyu).toString()}), "()");
     // A collection opened from outside starts with its first song.
     ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
@@ -135,4 +145,68 @@ TEST_F(MprisProcess, ADesktopScriptControlsThePlayer)
     ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString();
     EXPECT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
     EXPECT_TRUE(get("Metadata").contains("2.mp3"));
+}
+
+TEST_F(MprisProcess, ComesBackWhereTheUserLeftOffAndTellsEachNewSongOnce)
+{
+    // The desktop's notification server, on the same private bus.
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), QStringLiteral("notify-server"));
+    NotificationServer notices;
+    ASSERT_TRUE(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    ASSERT_TRUE(server.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notices,
+                                      QDBusConnection::ExportAllSlots));
+    home.store("设置", "歌曲通知", "总是");
+
+    const QString yyu = threeSongs(60);
+
+    ASSERT_TRUE(home.start(running, {}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("PlaybackStatus").contains("Stopped"); }, 10000));
+    EXPECT_EQ(call("OpenUri", {QUrl::fromLocalFile(yyu).toString()}), "()");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'一'>")) << output.seen();
+    ASSERT_TRUE(waitFor("CanGoNext", "true"));
+    call("Next");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>"));
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    call("Pause");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Paused'"));
+    call("Seek", {QString::number(30000000 - position())});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(position() - 30000000) < 1000000; }, 5000))
+        << position();
+    // One bubble per new song, each replacing the one before.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notices.calls.size() >= 2; }, 5000)) << output.seen();
+    EXPECT_EQ(notices.calls.size(), 2);
+    EXPECT_EQ(notices.calls[0].summary, "一");
+    EXPECT_EQ(notices.calls[1].summary, "二");
+    EXPECT_EQ(notices.calls[0].replaces, 0u);
+    EXPECT_EQ(notices.calls[1].replaces, 41u);
+    EXPECT_EQ(notices.calls[1].app, "Liravo");
+
+    gdbus({"--dest", "org.mpris.MediaPlayer2.liravo", "--object-path", "/org/mpris/MediaPlayer2",
+           "--method", "org.mpris.MediaPlayer2.Quit"});
+    ASSERT_TRUE(running.waitForFinished(10000)) << output.seen();
+
+    // A start without a file: the same song at the same place, paused.
+    ASSERT_TRUE(home.start(running, {}));
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'二'>")) << get("Metadata").toStdString() << output.seen();
+    EXPECT_TRUE(waitFor("PlaybackStatus", "'Paused'"));
+    EXPECT_LT(qAbs(position() - 30000000), 1000000) << position();
+    QTest::qWait(500);
+    EXPECT_EQ(notices.calls.size(), 2); // nothing new started
+    // Play goes on from there.
+    call("Play");
+    ASSERT_TRUE(waitFor("PlaybackStatus", "'Playing'"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return position() > 30500000; }, 5000)) << position();
+    EXPECT_LT(position(), 35000000);
+
+    // The desktop ending the session ends the player cleanly, keeping where it was.
+    call("Next");
+    ASSERT_TRUE(waitFor("Metadata", "'xesam:title': <'三'>"));
+    running.terminate();
+    ASSERT_TRUE(running.waitForFinished(10000));
+    EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(output.seen().find("termination signal"), std::string::npos);
+    QFile session(home.filePath("state/liravo/session"));
+    ASSERT_TRUE(session.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(session.readAll().contains("\"current\": 3"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("notify-server"));
 }

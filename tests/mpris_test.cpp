@@ -21,6 +21,7 @@
 #include <QDBusVariant>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -133,7 +134,8 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
     playingOf(3, 2);
     EXPECT_EQ(prop("PlaybackStatus").toString(), "Playing");
     const QVariantMap m = metadata();
-    EXPECT_EQ(m.value("mpris:trackid").value<QDBusObjectPath>().path(), MprisBridge::trackIdFor(2));
+    const QString second = m.value("mpris:trackid").value<QDBusObjectPath>().path();
+    EXPECT_TRUE(second.startsWith("/org/mpris/MediaPlayer2/liravo/track/")) << second.toStdString();
     EXPECT_EQ(m.value("xesam:title").toString(), "S2");
     EXPECT_EQ(m.value("xesam:artist").toStringList(), QStringList{"A2"});
     EXPECT_EQ(m.value("xesam:album").toString(), "专辑");
@@ -150,6 +152,18 @@ TEST_F(Mpris, PropertiesFollowThePlayer)
     fs.ctx.player.tick();
     EXPECT_FALSE(prop("CanGoNext").toBool());
     EXPECT_EQ(prop("CanGoNext").toBool(), fs.ctx.player.canNext());
+    // The song's own album and cover, once read, stand for it alone.
+    bridge.setSongDetails(QStringLiteral("魔杰座"), QStringLiteral("/cache/covers/ab 1.jpg"));
+    EXPECT_EQ(metadata().value("xesam:album").toString(), "魔杰座");
+    EXPECT_EQ(metadata().value("mpris:artUrl").toString(), "file:///cache/covers/ab%201.jpg");
+    // Each entry made current gets an id of its own, also when it comes back.
+    const QString third = metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
+    fs.ctx.player.play(2);
+    fs.ctx.player.tick();
+    const QString secondAgain = metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
+    EXPECT_EQ(QSet<QString>({second, third, secondAgain}).size(), 3);
+    EXPECT_EQ(metadata().value("xesam:album").toString(), "专辑");
+    EXPECT_FALSE(metadata().contains("mpris:artUrl"));
 }
 
 TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
@@ -179,9 +193,11 @@ TEST_F(Mpris, MethodsGoThroughTheControllersOperations)
     fs.ctx.player.tick();
     fs.player.positionMs = 12000;
     call("Seek", {qlonglong(5000000)});
-    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2))), qlonglong(20000000)});
-    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(1))), qlonglong(1000000)});
-    call("SetPosition", {QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2))), qlonglong(99000000)});
+    const QVariant current = metadata().value("mpris:trackid");
+    const QVariant stale = QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(999)));
+    call("SetPosition", {current, qlonglong(20000000)});
+    call("SetPosition", {stale, qlonglong(1000000)});
+    call("SetPosition", {current, qlonglong(99000000)});
     EXPECT_EQ(fs.player.seeks, (QList<qint64>{17000, 20000}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.messages.size() >= 2 && log.messages.last().member() == "Seeked"; }));
     EXPECT_EQ(log.messages.last().arguments().value(0).toLongLong(), 20000000);
@@ -309,7 +325,7 @@ TEST_F(Mpris, WritesOutsideAnyRangeAreIgnoredOrKeptWithinTheSong)
     // Seeks by the largest offsets end at the song's ends; places outside
     // the song are refused.
     playingOf(3, 2);
-    const QVariant track = QVariant::fromValue(QDBusObjectPath(MprisBridge::trackIdFor(2)));
+    const QVariant track = metadata().value("mpris:trackid");
     const qlonglong most = std::numeric_limits<qlonglong>::max();
     const qlonglong least = std::numeric_limits<qlonglong>::min();
     const struct {

@@ -5,6 +5,7 @@
 #include "base/playmode.h"
 #include "playback/filedrops.h"
 #include "playback/player.h"
+#include "playback/sessionkeeper.h"
 #include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -222,4 +224,91 @@ TEST_F(PlayerAlone, MuteSilencesAndUnmuteReturnsToTheVolumeBefore)
     // Muting is not a volume the user chose: the stored one stays.
     ctx.player.setMuted(true);
     EXPECT_EQ(backend.read(QStringLiteral("Liravo"), QStringLiteral("设置"), QStringLiteral("音量")).value_or(""), "40");
+}
+
+TEST_F(PlayerAlone, ARestoredSessionWaitsPausedWhereTheUserLeftOff)
+{
+    SessionState s;
+    for (int i = 1; i <= 3; ++i)
+        s.collection.entry(i) = {QStringLiteral("S%1").arg(i), dir.filePath(QStringLiteral("%1.mp3").arg(i)), {}, true};
+    s.collection.count = 3;
+    s.collection.currentIndex = 2;
+    s.collection.changed = true; // never saved: the questions still protect it
+    s.positionMs = 30000;
+    s.mode = PlayMode::fromText(QStringLiteral("单曲循环"));
+    const struct {
+        bool play;
+        QList<int> missing;
+    } cases[] = {{false, {}}, {false, {3}}, {true, {}}};
+    for (const auto &c : cases) {
+        heldCollection(ctx.player) = SongCollection{};
+        player.calls.clear();
+        player.seeks.clear();
+        ctx.player.restoreSession(s, c.missing, c.play);
+        EXPECT_EQ(ctx.player.currentIndex(), 2);
+        EXPECT_TRUE(ctx.player.collection().changed);
+        EXPECT_EQ(ctx.player.mode().text(), "单曲循环");
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(3)),
+                  c.missing.isEmpty() ? "" : "文件不存在");
+        if (c.play) {
+            EXPECT_EQ(player.urls.last(), s.collection.entry(2).address);
+            EXPECT_EQ(player.seeks, QList<qint64>{30000});
+            continue;
+        }
+        // Nothing is opened until the user plays, and the tick leaves the
+        // entry where it was.
+        ctx.player.tick();
+        ctx.player.tick();
+        EXPECT_FALSE(player.calls.contains("play")) << player.calls.join(",").toStdString();
+        EXPECT_EQ(ctx.player.currentIndex(), 2);
+        EXPECT_EQ(ctx.player.state(), MediaPlayer::Paused);
+        EXPECT_TRUE(ctx.player.holdsPause());
+        EXPECT_EQ(ctx.player.position(), 30000);
+        // A seek before playing moves the place the song will start from.
+        ctx.player.seekBy(5000);
+        EXPECT_EQ(ctx.player.position(), 35000);
+        ctx.player.playPause();
+        EXPECT_EQ(player.urls.last(), s.collection.entry(2).address);
+        EXPECT_EQ(player.seeks, QList<qint64>{35000});
+        EXPECT_TRUE(ctx.player.wanted());
+        // Once played, a pause is the engine's again.
+        player.report(MediaPlayer::Playing);
+        player.positionMs = 36000;
+        ctx.player.pause();
+        EXPECT_EQ(ctx.player.position(), 36000);
+    }
+}
+
+TEST_F(PlayerAlone, TheSessionIsKeptAMomentAfterEachChangeAndNeverOnTheTick)
+{
+    const QString path = dir.filePath(QStringLiteral("state/session"));
+    SessionKeeper keeper(ctx.player, path);
+    unsavedCollectionOf(3);
+    ctx.player.play(2);
+    player.report(MediaPlayer::Playing);
+    player.positionMs = 12000;
+    ctx.player.seek(12000);
+    ASSERT_FALSE(QFile::exists(path)); // not at once: a moment later
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(path); }, 5000));
+
+    const SessionLoad load = readSessionFile(path);
+    ASSERT_TRUE(load.state.has_value()) << load.error.toStdString();
+    EXPECT_EQ(load.state->collection.currentIndex, 2);
+    EXPECT_EQ(load.state->positionMs, 12000);
+    EXPECT_TRUE(load.state->collection.changed);
+    EXPECT_FALSE(load.state->collection.playing);
+
+    // Ticks alone write nothing.
+    QFile::remove(path);
+    player.report(MediaPlayer::Paused);
+    ctx.player.pause();
+    QTest::qWait(2500);
+    ASSERT_TRUE(QFile::remove(path)); // the pause was kept
+    for (int i = 0; i < 30; ++i)
+        ctx.player.tick();
+    QTest::qWait(2500);
+    EXPECT_FALSE(QFile::exists(path));
+    // At exit it is written at once.
+    EXPECT_TRUE(keeper.saveNow());
+    EXPECT_TRUE(QFile::exists(path));
 }

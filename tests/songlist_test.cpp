@@ -517,6 +517,35 @@ TEST_F(SongListTest, LocateSelectsTheSongPlaying)
     EXPECT_EQ(list1()->item(2)->text(), QString("three"));
 }
 
+TEST_F(SongListTest, LocateFindsASongByPinyinOrInitials)
+{
+    setCollection({online("周杰伦", "稻香"), online("林俊杰", "江南"), online("周杰伦", "晴天"),
+                   online("Beyond", "海阔天空")});
+    window();
+    const struct {
+        const char *typed;
+        int row; // -1: not found, and said so
+    } steps[] = {
+        {"daoxiang", 0},
+        {"zjl", 2},   // asked again: the next match after the selected row
+        {"zjl", 0},   // and round to the first
+        {"jn", 1},
+        {"haikuo", 3},
+        {"beyond", 3},
+        {"xyz", -1},
+    };
+    for (const auto &step : steps) {
+        dialogs.asked.clear();
+        dialogs.inputAnswers << QString::fromUtf8(step.typed);
+        action("m_定位当前歌曲")->trigger();
+        if (step.row < 0) {
+            EXPECT_EQ(dialogs.count("message"), 1) << step.typed;
+            continue;
+        }
+        EXPECT_EQ(window().selectedRow(), step.row) << step.typed;
+    }
+}
+
 TEST_F(SongListTest, SaveProposesTheAlbumNameAndWritesItAsACollectionFile)
 {
     setCollection({online("Singer A", "Song one"), online("", "Song two")}, "Evening");

@@ -6,6 +6,7 @@
 #include "engine/lazymediaplayer.h"
 #include "base/settings.h"
 #include "app/startup.h"
+#include "collection/sessionfile.h"
 #include "store/memorysettingsbackend.h"
 #include "store/qtinstancelock.h"
 #include "store/sqlitesettingsbackend.h"
@@ -311,4 +312,65 @@ TEST(LazyEngine, MadeWhenTheFirstSourceIsSet)
     EXPECT_EQ(lazy.title(), "歌");
     lazy.setUrl(QString());
     EXPECT_EQ(made, 1);
+}
+
+TEST_F(Startup, AStartWithoutAFileComesBackWhereTheUserLeftOff)
+{
+    const QString yyu = yyuFile("last.yyu");
+    SessionState left;
+    for (int i = 1; i <= 3; ++i)
+        left.collection.entry(i) = {QStringLiteral("S%1").arg(i), touch(QStringLiteral("%1.mp3").arg(i)), {}, true};
+    left.collection.count = 3;
+    left.collection.currentIndex = 2;
+    left.positionMs = 30000;
+    const QString session = dir.filePath("state/session");
+    const QString song = touch("given.mp3");
+    const struct {
+        const char *setting; // "" leaves it unset
+        bool withFile;
+        const char *sessionBytes; // nullptr: the session written above
+        int count;                // what the collection holds after the start
+        QStringList urls;         // what the engine was given
+        bool told;                // a message about the session file
+    } cases[] = {
+        {"", false, nullptr, 3, {}, false},
+        {"暂停", false, nullptr, 3, {}, false},
+        {"播放", false, nullptr, 3, {left.collection.entry(2).address}, false},
+        {"不恢复", false, nullptr, 2, {}, false}, // the last collection, as before
+        {"暂停", true, nullptr, 1, {song}, false},
+        {"暂停", false, "{ not json", 2, {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + (c.withFile ? " with a file" : "")
+                     + (c.sessionBytes ? " damaged" : ""));
+        QDir(dir.filePath("state")).removeRecursively();
+        QString why;
+        ASSERT_TRUE(writeSessionFile(left, &why, session)) << why.toStdString();
+        if (c.sessionBytes) {
+            QFile f(session);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(c.sessionBytes);
+        }
+        backend.clear();
+        backend.write("Liravo", "设置", "firstRun", "False");
+        backend.write("Liravo", "歌集", "最后的歌集地址", yyu);
+        if (*c.setting)
+            backend.write("Liravo", "设置", "启动时", QString::fromUtf8(c.setting));
+        heldCollection(ctx.player) = SongCollection{};
+        player.urls.clear();
+        dialogs.asked.clear();
+        ctx.session.commandLine = c.withFile ? song : QString();
+
+        StartupProcedure s(ctx);
+        s.run(session);
+        s.firstActivation(7);
+        EXPECT_EQ(ctx.player.collection().count, c.count);
+        EXPECT_EQ(player.urls, c.urls);
+        EXPECT_EQ(dialogs.count("message"), c.told ? 1 : 0);
+        if (c.count == 3)
+            EXPECT_EQ(ctx.player.position(), 30000);
+        // A damaged file is put aside, never deleted; one not read stays.
+        EXPECT_EQ(QFile::exists(session), !c.told);
+        EXPECT_EQ(QDir(dir.filePath("state")).entryList(QDir::Files).size(), 1);
+    }
 }

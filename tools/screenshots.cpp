@@ -17,6 +17,7 @@
 #include "desktop/qtprocesslauncher.h"
 #include "desktop/qttranslations.h"
 #include "windows/scanwindow.h"
+#include "windows/songlistwindow.h"
 #include "windows/updaterwindow.h"
 #include "desktop/qtbrowser.h"
 #include "desktop/xdgfileassociation.h"
@@ -26,6 +27,7 @@
 #include "ui/qttrayicon.h"
 #include "base/services.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
@@ -136,5 +138,21 @@ int main(int argc, char **argv)
     ScanWindow scan(settings, dialogs, session, player, windows);
     scan.show();
     ok = save(&scan, out.filePath(QStringLiteral("scan-window.png"))) && ok;
+
+    // A collection of Chinese and Latin names, sorted by the song list's own
+    // command into pinyin order.
+    SongCollection mixed;
+    const char *const songs[][2] = {{"周杰伦", "稻香"},   {"Beyond", "海阔天空"}, {"林俊杰", "江南"},
+                                    {"王菲", "红豆"},     {"Adele", "Hello"},     {"陈奕迅", "爱情转移"},
+                                    {"邓丽君", "月亮代表我的心"}, {"周杰伦", "晴天"}, {"莫文蔚", "阴天"}};
+    for (const auto &song : songs)
+        addEntry(mixed, QString::fromUtf8(song[1]), QString::fromUtf8(song[0]), QString());
+    mixed.albumName = QStringLiteral("华语金曲");
+    player.replaceCollection(mixed);
+    SongListWindow list(services, player, windows);
+    list.show();
+    list.findChild<QAction *>(QStringLiteral("m_SortByName"))->trigger();
+    QApplication::processEvents();
+    ok = save(&list, out.filePath(QStringLiteral("songlist-pinyin.png"))) && ok;
     return ok ? 0 : 1;
 }

@@ -179,6 +179,32 @@ void MainWindow::buildLabels(QWidget *client)
     }
 }
 
+void MainWindow::addChoiceMenu(QMenu *parent, const SettingKey &key, std::initializer_list<const char *> choices,
+                               const std::function<void(const QString &)> &chosen)
+{
+    const QString name = QString::fromUtf8(key.name);
+    QMenu *menu = parent->addMenu(name);
+    menu->setObjectName(QStringLiteral("m_") + name);
+    menu->menuAction()->setObjectName(QStringLiteral("m_") + name);
+    auto *group = new QActionGroup(menu);
+    // A stored text that is none of the choices reads as the first one.
+    QString stored = ctx_.services.settings.value(key);
+    bool known = false;
+    for (const char *c : choices)
+        known = known || stored == QString::fromUtf8(c);
+    if (!known)
+        stored = QString::fromUtf8(*choices.begin());
+    for (const char *c : choices) {
+        const QString text = QString::fromUtf8(c);
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QStringLiteral("m_%1_%2").arg(name, text));
+        a->setCheckable(true);
+        a->setChecked(text == stored);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [chosen, text] { chosen(text); });
+    }
+}
+
 void MainWindow::buildMenus()
 {
     MainViewModel *c = controller_;
@@ -211,22 +237,15 @@ void MainWindow::buildMenus()
     connect(namedAction(settings, "bcolor", QStringLiteral("背景颜色")), &QAction::triggered, c,
             [m] { m->backColor(); });
     namedAction(settings, "m_Link", QStringLiteral("文件关联"))->setVisible(false);
-    // ReplayGain: one of three, as stored under "设置"/"音量均衡".
-    QMenu *gain = settings->addMenu(QStringLiteral("音量均衡"));
-    gain->setObjectName(QStringLiteral("m_音量均衡"));
-    gain->menuAction()->setObjectName(QStringLiteral("m_音量均衡"));
-    auto *gainGroup = new QActionGroup(gain);
-    const QString stored = ctx_.services.settings.value(SettingKeys::replayGain);
-    for (const char *mode : {"关闭", "单曲", "专辑"}) {
-        const QString text = QString::fromUtf8(mode);
-        QAction *a = gain->addAction(text);
-        a->setObjectName(QStringLiteral("m_音量均衡_") + text);
-        a->setCheckable(true);
-        a->setChecked(text == stored || (text == QLatin1String("关闭") && stored != QLatin1String("单曲")
-                                          && stored != QLatin1String("专辑")));
-        gainGroup->addAction(a);
-        connect(a, &QAction::triggered, p, [p, text] { p->setReplayGainMode(text); });
-    }
+    // Choices kept under "设置": ReplayGain, what a start without a file
+    // does, and when a new song is told on the desktop.
+    addChoiceMenu(settings, SettingKeys::replayGain, {"关闭", "单曲", "专辑"},
+                  [p](const QString &text) { p->setReplayGainMode(text); });
+    Settings *store = &ctx_.services.settings;
+    addChoiceMenu(settings, SettingKeys::resumeAtStart, {"暂停", "播放", "不恢复"},
+                  [store](const QString &text) { store->store(SettingKeys::resumeAtStart, text); });
+    addChoiceMenu(settings, SettingKeys::songNotifications, {"隐藏时", "总是", "从不"},
+                  [store](const QString &text) { store->store(SettingKeys::songNotifications, text); });
 
     QMenu *other = bar->addMenu(QStringLiteral("其它"));
     other->setObjectName(QStringLiteral("m_其它"));

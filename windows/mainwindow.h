@@ -3,6 +3,10 @@
 #include <QColor>
 #include <QMainWindow>
 #include <array>
+#include <functional>
+#include <initializer_list>
+
+struct SettingKey;
 
 struct AppContext;
 class MainViewModel;
@@ -50,6 +54,10 @@ protected:
 private:
     void buildLabels(QWidget *client);
     void buildMenus();
+    // A submenu named after a settings key, one checkable entry per choice,
+    // the stored one checked.
+    void addChoiceMenu(QMenu *parent, const SettingKey &key, std::initializer_list<const char *> choices,
+                       const std::function<void(const QString &)> &chosen);
     void sync();
 
     AppContext &ctx_;

@@ -58,6 +58,8 @@ bool MenuCommands::exit()
             Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
         if (a != Dialogs::Answer::Yes)
             return false;
+        // Given up: the next start must not bring it back.
+        ctx_.player.replaceCollection(SongCollection{});
     }
     ctx_.services.tray.remove();
     ctx_.windows().exitProgram();

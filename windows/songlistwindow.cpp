@@ -364,12 +364,39 @@ void SongListWindow::saveCurrentCollection()
 
 void SongListWindow::locateCurrentSong()
 {
+    // Letters find a song by its name or singer, also in pinyin or by its
+    // initials ("daoxiang", "zjl"); nothing typed goes to the song that plays.
+    const QString query = services_.dialogs
+                              .inputBox(QStringLiteral("输入歌名或歌手（可用拼音或首字母），"
+                                                       "不输入则定位正在播放的歌曲："),
+                                        QStringLiteral("定位歌曲"), lastQuery_)
+                              .trimmed();
     const SongCollection &c = player_.collection();
-    if (!c.playing)
-        return;
-    const int row = c.currentIndex - 1;
+    int row = -1;
+    if (query.isEmpty()) {
+        if (!c.playing)
+            return;
+        row = c.currentIndex - 1;
+    } else {
+        lastQuery_ = query;
+        const QList<int> found = finder_.find(c, query);
+        if (found.isEmpty()) {
+            services_.dialogs.messageBox(QStringLiteral("没有找到“%1”。").arg(query),
+                                         QStringLiteral("定位歌曲"));
+            return;
+        }
+        // Asked again, it goes on to the next match after the selected row.
+        row = found.first() - 1;
+        for (int n : found) {
+            if (n - 1 > selectedRow()) {
+                row = n - 1;
+                break;
+            }
+        }
+    }
     if (row < 0 || row >= songList_->count())
         return;
+    songList_->clearSelection();
     songList_->setCurrentRow(row);
     songList_->scrollToItem(songList_->item(row));
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "collection/pinyin.h"
 #include <QMainWindow>
 
 class Navigator;
@@ -60,4 +61,7 @@ private:
     // refreshList loads it afresh, whoever keeps the object alive.
     bool loaded_ = false;
     bool framePending_ = false; // placed at load, before any frame was known
+    // "定位歌曲": what was asked for last, and the readings of names seen.
+    QString lastQuery_;
+    EntryFinder finder_;
 };

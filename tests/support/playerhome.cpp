@@ -18,6 +18,8 @@ PlayerHome::PlayerHome(QString program)
     env.insert(QStringLiteral("HOME"), path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("cfg")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("run")));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), filePath(QStringLiteral("state")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), filePath(QStringLiteral("cache")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("LIRAVO_AO"), QStringLiteral("null"));
     env.insert(QStringLiteral("BROWSER"), QStringLiteral("true"));
@@ -37,4 +39,12 @@ QString PlayerHome::stored(const QString &section, const QString &key, const QSt
 {
     SqliteSettingsBackend db(filePath(QStringLiteral("cfg/Liravo/settings.sqlite3")));
     return db.read(app, section, key).value_or(QStringLiteral("<missing>"));
+}
+
+void PlayerHome::store(const QString &section, const QString &key, const QString &value,
+                       const QString &app) const
+{
+    QDir(path()).mkpath(QStringLiteral("cfg/Liravo"));
+    SqliteSettingsBackend db(filePath(QStringLiteral("cfg/Liravo/settings.sqlite3")));
+    db.write(app, section, key, value);
 }

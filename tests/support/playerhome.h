@@ -26,6 +26,10 @@ public:
     QString stored(const QString &section, const QString &key,
                    const QString &app = QStringLiteral("Liravo")) const;
 
+    // Writes a setting before the player starts.
+    void store(const QString &section, const QString &key, const QString &value,
+               const QString &app = QStringLiteral("Liravo")) const;
+
     QProcessEnvironment env;
 
 private:
