@@ -490,15 +490,16 @@ void GstPlayer::dropPipeline()
     clearNext();
 }
 
-void GstPlayer::halt(bool keepOutput)
+void GstPlayer::halt()
 {
-    // NULL rather than READY unless a song follows: an idle player keeps no
-    // connection to the sound server. Once this returns no thread of the
-    // old source runs (READY stops them too), so everything it posted
-    // carries the previous generation.
+    // NULL rather than READY: an idle player keeps no sound server stream.
+    // (READY between two songs saves nothing: playbin rebuilds its output
+    // chain for each source and the sink reconnects either way.)
+    // Once this returns no thread of the old source runs, so everything it
+    // posted carries the previous generation.
     if (pipeline_ && active_) {
         gates_->release();
-        gst_element_set_state(pipeline_, keepOutput ? GST_STATE_READY : GST_STATE_NULL);
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
     }
     ++generation_;
     active_ = false;
@@ -521,8 +522,8 @@ void GstPlayer::startSource()
 {
     title_.clear();
     author_.clear();
+    halt();
     const QByteArray uri = sourceFor(url_);
-    halt(!uri.isEmpty());
     if (pipeline_ && (gain_ != nullptr) != (gainMode_ != ReplayGainMode::Off))
         dropPipeline(); // ReplayGain was turned on or off
     if (uri.isEmpty() || !ensurePipeline()) {

@@ -79,10 +79,7 @@ private:
     void applyReplayGain();
     bool ensurePipeline();
     void dropPipeline();
-    // Stops the current source. `keepOutput` (a next source follows at
-    // once) leaves the pipeline READY, its output still connected to the
-    // sound server, so the next song does not wait for a new connection.
-    void halt(bool keepOutput = false);
+    void halt();
     void startSource();
     void handle(GstMessage *msg);
     void takeTags(GstMessage *msg);
