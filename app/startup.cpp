@@ -22,7 +22,7 @@ void StartupProcedure::run(const QString &sessionPath)
     s.store(SettingKeys::currentVersion, version());
     // Read once, whether a file was given or not: an unreadable one is put
     // aside and told about either way.
-    if (s.value(SettingKeys::resumeAtStart) != QLatin1String("不恢复"))
+    if (s.value(SettingKeys::resumeAtStart) != QStringLiteral("不恢复"))
         session_ = readSessionFile(sessionPath);
 
     lastCollectionPath_ = s.value(SettingKeys::lastCollectionPath);
@@ -62,7 +62,7 @@ void StartupProcedure::firstActivation(qint64 windowHandle)
     // A file given or handed over plays as it always did; otherwise the
     // player comes back where the user left it.
     if (player.collection().count == 0 && session_.state && session_.state->collection.count > 0) {
-        const bool play = ctx_.services.settings.value(SettingKeys::resumeAtStart) == QLatin1String("播放");
+        const bool play = ctx_.services.settings.value(SettingKeys::resumeAtStart) == QStringLiteral("播放");
         player.restoreSession(*session_.state, session_.missing, play);
         session_ = {};
         return;

@@ -74,16 +74,7 @@ WindowHub::~WindowHub()
 QWidget *WindowHub::existingMainWindow() { return main_; }
 SongListWindow *WindowHub::songList()
 {
-    const bool made = !songList_;
-    SongListWindow *w = ensure<SongListWindow>(songList_, ctx_.services, ctx_.player, *this);
-    // Wayland lets no program place its windows; as the main window's child
-    // the song list is placed by the compositor beside its owner, not over it.
-    if (made && main_ && QGuiApplication::platformName() == u"wayland") {
-        w->winId();
-        main_->winId();
-        w->windowHandle()->setTransientParent(main_->windowHandle());
-    }
-    return w;
+    return ensure<SongListWindow>(songList_, ctx_.services, ctx_.player, *this);
 }
 
 void WindowHub::showSongList() { showWindow(songList()); }
@@ -117,6 +108,15 @@ MainWindow &WindowHub::mainWindow()
 {
     if (!main_) {
         main_ = new MainWindow(ctx_);
+        // Wayland lets no program place its windows, and sway puts every
+        // window of a fixed size, and every child window, in the middle of
+        // the screen, where the song list would cover the main window. So
+        // there the song list stays an ordinary window and the main window
+        // gives a pixel of room below its size: sway then tiles the two
+        // side by side, the main window at its own size in the middle of
+        // its half.
+        if (QGuiApplication::platformName() == u"wayland")
+            main_->setMinimumSize(main_->maximumSize() - QSize(1, 1));
         connect(main_, &MainWindow::lyricsRequested, this, &WindowHub::showLyricsWindow);
         desktopLyrics_ = new DesktopLyrics(lyrics_, ctx_.services.settings);
         auto sync = [this] {

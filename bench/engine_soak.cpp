@@ -83,6 +83,7 @@ int main(int argc, char **argv)
         void engineStateChanged(PlayState s) override { ended(s); }
         void engineTagsChanged() override {}
         void engineAdvanced(const QString &) override {}
+        void engineDecoderMissing(const QString &, const QStringList &) override {}
     } ends;
     ends.ended = [&](PlayState s) {
         if (s != MediaPlayer::Stopped)

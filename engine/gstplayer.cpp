@@ -2,6 +2,7 @@
 #include "engine/gstplayer.h"
 
 #include "engine/gstplugins.h"
+#include "engine/missingplugins.h"
 #include "engine/streamgate.h"
 #include "engine/tagtext.h"
 #include "engine/vorbiscomments.h"
@@ -333,6 +334,11 @@ int GstPlayer::onBusMessage(GstBus *, GstMessage *msg, void *selfPtr)
     case GST_MESSAGE_BUFFERING:
     case GST_MESSAGE_ASYNC_DONE:
         break;
+    case GST_MESSAGE_ELEMENT:
+        // decodebin names what it found no decoder for before the error.
+        if (!MissingPlugins::isMissingPluginMessage(msg))
+            return GST_BUS_DROP;
+        break;
     case GST_MESSAGE_STREAM_START: {
         // The sound of a source reached the output. Only a preloaded source's
         // start matters: it is taken here, in order with the messages around
@@ -401,6 +407,7 @@ void GstPlayer::advance(const QString &url)
         return;
     url_ = url;
     pendingSeek_ = -1;
+    missingPackages_.clear();
     title_.clear();
     author_.clear();
     takeOwnTags(sourceFor(url));
@@ -506,6 +513,7 @@ void GstPlayer::halt()
     loaded_ = false;
     buffering_ = false;
     pendingSeek_ = -1;
+    missingPackages_.clear();
     clearNext();
 }
 
@@ -684,6 +692,15 @@ void GstPlayer::handle(GstMessage *msg)
     case GST_MESSAGE_TAG:
         takeTags(msg);
         break;
+    case GST_MESSAGE_ELEMENT: {
+        qCInfo(lcEngine) << "GStreamer has no element for" << url_ << ":"
+                         << gst_structure_get_string(gst_message_get_structure(msg), "name");
+        for (const QString &package : MissingPlugins::packagesFor(msg)) {
+            if (!missingPackages_.contains(package))
+                missingPackages_ << package;
+        }
+        break;
+    }
     case GST_MESSAGE_STATE_CHANGED: {
         GstState next = GST_STATE_NULL;
         gst_message_parse_state_changed(msg, nullptr, &next, nullptr);
@@ -733,9 +750,11 @@ void GstPlayer::handle(GstMessage *msg)
         GstObject *from = GST_MESSAGE_SRC(msg);
         const bool deviceFailed = error && error->domain == GST_RESOURCE_ERROR && !GST_IS_BIN(from)
                                   && GST_OBJECT_FLAG_IS_SET(from, GST_ELEMENT_FLAG_SINK);
-        const bool noDecoder = error
+        // Whichever of the errors that follow a missing decoder comes first.
+        const bool noDecoder = (error
             && (g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN)
-                || g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND));
+                || g_error_matches(error, GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND)))
+            || (!loaded_ && !missingPackages_.isEmpty());
         if (noDecoder && !loaded_ && GstPlugins::ffmpegLeftOut()) {
             // Only FFmpeg decodes this one: add its decoders and start over.
             g_clear_error(&error);
@@ -779,7 +798,11 @@ void GstPlayer::handle(GstMessage *msg)
             startSource();
             return;
         }
+        const QStringList packages = missingPackages_;
         halt();
+        // The user can do something about this one: install a package.
+        if (noDecoder && observer_)
+            observer_->engineDecoderMissing(url_, packages);
         setState(Stopped);
         break;
     }

@@ -3,6 +3,7 @@
 #include "engine/mediaplayer.h"
 
 #include <QObject>
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -113,6 +114,9 @@ private:
     bool active_ = false;    // the pipeline holds the current source
     qint64 pendingSeek_ = -1;
     bool silent_ = false;    // the output failed to open: play silently
+    // Packages that would bring what GStreamer lacked for the current source
+    // (missing-plugin messages), until it errors or is replaced.
+    QStringList missingPackages_;
     QTimer *openLimit_;      // gives up on a source that never opens
     MediaPlayerObserver *observer_ = nullptr;
 };

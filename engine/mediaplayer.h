@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // Play states; the numbers are the ones the status line has always shown.
 enum class PlayState : int {
@@ -29,6 +30,11 @@ public:
     // a gap: it is now url() and plays (the state stays Playing). The previous
     // source ended without a Stopped; the observer picks the next one now.
     virtual void engineAdvanced(const QString &url) = 0;
+    // The source `url` cannot play because GStreamer has no decoder (or no
+    // demuxer) for it. `packages` are the Debian packages that would bring
+    // one and are not installed yet, empty when none is known. Comes just
+    // before the Stopped that ends the source.
+    virtual void engineDecoderMissing(const QString &url, const QStringList &packages) = 0;
 };
 
 // How ReplayGain tags set the loudness: not at all (no filter in the

@@ -122,6 +122,8 @@ qint64 Player::duration() const
 
 void Player::engineStateChanged(PlayState state)
 {
+    if (state == MediaPlayer::Transitioning) // a new try: an older report is not about it
+        decoderMissingFor_.clear();
     if (state == MediaPlayer::Playing && !reachedPlaying_) {
         reachedPlaying_ = true;
         const int n = current_.currentIndex;
@@ -165,6 +167,8 @@ void Player::noteUnplayable()
         why = QStringLiteral("找不到歌曲地址");
     else if (e.isLocal && !fileExists(e.address))
         why = QStringLiteral("文件不存在");
+    else if (e.address == decoderMissingFor_)
+        why = decoderMissingWhy_;
     else
         why = QStringLiteral("无法解码");
     qCInfo(lcPlayer) << "cannot play" << e.address << why;
@@ -181,6 +185,14 @@ bool Player::nothingPlayable() const
             return false;
     }
     return current_.count > 0;
+}
+
+void Player::engineDecoderMissing(const QString &url, const QStringList &packages)
+{
+    decoderMissingFor_ = url;
+    decoderMissingWhy_ = QStringLiteral("缺少解码器");
+    if (!packages.isEmpty())
+        decoderMissingWhy_ += QStringLiteral("，请安装 ") + packages.join(QStringLiteral(" 和 "));
 }
 
 void Player::engineTagsChanged()
@@ -587,7 +599,14 @@ void Player::afterSongEnded()
             offersPause_ = false;
             if (!toldNothingPlays_) {
                 toldNothingPlays_ = true;
-                services_.dialogs.messageBox(QStringLiteral("当前歌集中没有可以播放的歌曲。"),
+                // With what to install when the decoders are what is missing.
+                QStringList lines{QStringLiteral("当前歌集中没有可以播放的歌曲。")};
+                for (int n = 1; n <= c.count; ++n) {
+                    const QString why = unplayableReason(c.entry(n));
+                    if (why.startsWith(QStringLiteral("缺少解码器")) && !lines.contains(why))
+                        lines << why;
+                }
+                services_.dialogs.messageBox(lines.join(u'\n'),
                                              QStringLiteral("播放"), Dialogs::Buttons::Ok,
                                              Dialogs::Icon::Warning);
             }

@@ -54,8 +54,9 @@ public:
     bool canStop() const { return canStop_; }
     bool tickRunning() const { return inTick_; }
     // Why the entry could not be played the last time it was tried
-    // ("文件不存在", "无法解码", "找不到歌曲地址"); empty when it played or was
-    // never tried.
+    // ("文件不存在", "无法解码", "找不到歌曲地址", or "缺少解码器，请安装 <package>"
+    // when GStreamer lacked its decoder); empty when it played or was never
+    // tried.
     QString unplayableReason(const SongEntry &e) const;
     // The same for the current entry, while it is being skipped.
     QString currentUnplayableReason() const;
@@ -134,6 +135,7 @@ public:
     void engineStateChanged(PlayState state) override;
     void engineTagsChanged() override;
     void engineAdvanced(const QString &url) override;
+    void engineDecoderMissing(const QString &url, const QStringList &packages) override;
 
 Q_SIGNALS:
     // The collection was replaced or edited.
@@ -200,6 +202,8 @@ private:
     // Entries that could not be played, by address (an online entry not yet
     // looked up by name and singer), with the reason.
     QHash<QString, QString> unplayable_;
+    // The source the engine last found no decoder for, and the reason said.
+    QString decoderMissingFor_, decoderMissingWhy_;
     // The current song reached the playing state since it was set.
     bool reachedPlaying_ = false;
     // The entry handed to the engine to follow the current one, or 0.

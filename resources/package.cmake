@@ -18,12 +18,17 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/io.github.liravo.Liravo.metainfo.xml
 # the decoders and the sound outputs are plugins it loads at run time, so the
 # package has to name them. Measured with playbin on each format (README,
 # Formats): plugins-base plays Ogg Vorbis and Opus; plugins-good MP3
-# (mpg123), FLAC, WAV and the MP4 container; FFmpeg's plugin (libav) is the
-# only decoder of WMA and APE and decodes AAC and M4A; plugins-ugly holds the
-# ASF demuxer WMA needs. plugins-bad adds nothing the player offers (faad is a
-# second AAC decoder) and would double the download, so it is only suggested.
-set(LIRAVO_ENGINE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio | gstreamer1.0-pipewire | gstreamer1.0-alsa" CACHE STRING
-    "Debian packages of the audio engine, which the program opens at run time")
+# (mpg123), FLAC, WAV and the MP4 container. Those are all the package
+# depends on. FFmpeg's plugin (libav) is the only decoder of WMA and APE and
+# decodes AAC and M4A, and plugins-ugly holds the ASF demuxer WMA needs; they
+# are suggested: libav links libavfilter, which alone would bring some 100
+# packages and 325 MB. A song that needs them says which to install (the
+# engine names the package of whatever decoder GStreamer lacks).
+# plugins-bad adds nothing the player needs (faad is a second AAC decoder).
+# A plain variable, not a cache entry, so a build folder configured before
+# always packages with the list written here.
+set(LIRAVO_ENGINE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio | gstreamer1.0-pipewire | gstreamer1.0-alsa")
+set(LIRAVO_ENGINE_SUGGESTS "gstreamer1.0-libav, gstreamer1.0-plugins-ugly, gstreamer1.0-plugins-bad")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME liravo)
@@ -35,9 +40,11 @@ set(CPACK_PACKAGE_VENDOR Liravo)
 set(CPACK_PACKAGE_CONTACT "Liravo maintainers <maintainers@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small, fast music player with a Chinese interface")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Liravo plays local music files (MP3, M4A, FLAC, Ogg, Opus, WAV, AAC, WMA, APE),\n\
-keeps one song collection of up to 100 songs saved as .yyu files, opens M3U\n\
-and PLS playlists, lives in the system tray and runs as a single copy.")
+    "Liravo plays local music files (MP3, FLAC, Ogg, Opus and WAV; M4A, AAC,\n\
+WMA and APE with the suggested gstreamer1.0-libav and, for WMA,\n\
+gstreamer1.0-plugins-ugly), keeps one song collection of up to 100 songs\n\
+saved as .yyu files, opens M3U and PLS playlists, lives in the system tray\n\
+and runs as a single copy.")
 # The package preset also configures with the prefix /usr, so the modules go
 # to the multiarch folder (/usr/lib/<triplet>/liravo), outside ldconfig's
 # reach, and CPack writes no maintainer scripts that call ldconfig.
@@ -60,9 +67,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "${LIRAVO_ENGINE_DEPENDS}, qt6-qpa-plugins, ${L
 # (their triggers run when this package adds files), and songs found online
 # played through libsoup.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, shared-mime-info, desktop-file-utils, hicolor-icon-theme, libsoup-3.0-0")
-# Native Wayland windows only matter without XWayland; plugins-bad only
-# brings a second AAC decoder.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland, gstreamer1.0-plugins-bad")
+# The decoders of M4A, AAC, WMA and APE (above), and native Wayland windows,
+# which only matter without XWayland.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "${LIRAVO_ENGINE_SUGGESTS}, qt6-wayland")
 # Directories as Debian wants them, whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

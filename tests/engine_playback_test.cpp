@@ -87,6 +87,10 @@ protected:
             urls << url;
             next.engineAdvanced(url);
         }
+        void engineDecoderMissing(const QString &url, const QStringList &packages) override
+        {
+            next.engineDecoderMissing(url, packages);
+        }
         MediaPlayer &player;
         MediaPlayerObserver &next;
         QStringList urls;

@@ -35,17 +35,23 @@
 namespace {
 
 // The player's observer while it lives: every state the player passes
-// through, however short-lived, the tag reports and the gapless advances.
+// through, however short-lived, the tag reports, the gapless advances and
+// the missing decoders.
 struct Recorder : MediaPlayerObserver {
     explicit Recorder(MediaPlayer &p) : player(p) { p.setObserver(this); }
     ~Recorder() override { player.setObserver(nullptr); }
     void engineStateChanged(PlayState s) override { states << s; }
     void engineTagsChanged() override { ++tagReports; }
     void engineAdvanced(const QString &url) override { advances << url; }
+    void engineDecoderMissing(const QString &url, const QStringList &packages) override
+    {
+        missing << url + ": " + packages.join(' ');
+    }
     MediaPlayer &player;
     QList<PlayState> states;
     int tagReports = 0;
     QStringList advances;
+    QStringList missing; // "<url>: <packages>" for each missing decoder
 };
 
 bool waitFor(const std::function<bool()> &done, int ms = 5000)

@@ -157,6 +157,79 @@ TEST_F(PlayerAlone, ACollectionWhereNothingPlaysStopsOnceWithAWord)
     }
 }
 
+TEST_F(PlayerAlone, ASongWithoutItsDecoderSaysWhichPackageToInstall)
+{
+    const struct {
+        const char *what;
+        std::function<void(FakeMediaPlayer &)> end; // how the engine ends entry 1
+        QString reason;
+    } cases[] = {
+        {"AAC", [](FakeMediaPlayer &p) { p.reportDecoderMissing({"gstreamer1.0-libav"}); },
+         "缺少解码器，请安装 gstreamer1.0-libav"},
+        {"WMA without its demuxer",
+         [](FakeMediaPlayer &p) { p.reportDecoderMissing({"gstreamer1.0-plugins-ugly", "gstreamer1.0-libav"}); },
+         "缺少解码器，请安装 gstreamer1.0-plugins-ugly 和 gstreamer1.0-libav"},
+        {"a kind no package is known for", [](FakeMediaPlayer &p) { p.reportDecoderMissing({}); },
+         "缺少解码器"},
+        {"a broken file", [](FakeMediaPlayer &p) { p.report(MediaPlayer::Stopped); }, "无法解码"},
+        // The engine named the previous source: this one is only broken.
+        {"a report about another source",
+         [](FakeMediaPlayer &p) {
+             const QString url = p.url();
+             p.setUrl(QStringLiteral("/elsewhere/other.m4a"));
+             p.reportDecoderMissing({"gstreamer1.0-libav"});
+             p.setUrl(url);
+             p.report(MediaPlayer::Stopped);
+         },
+         "无法解码"},
+    };
+    for (const auto &k : cases) {
+        SongCollection c;
+        c.entry(1) = {QStringLiteral("没有解码器"), file("song.m4a"), {}, true};
+        c.entry(2) = {QStringLiteral("好"), file("good.mp3"), {}, true};
+        c.count = 2;
+        ctx.player.replaceCollection(c);
+        ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表播放")));
+        ctx.player.play(1);
+        k.end(player);
+        ctx.player.tick();
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(1)), k.reason) << k.what;
+        EXPECT_EQ(ctx.player.currentIndex(), 2) << k.what; // skipped to the next song
+        player.report(MediaPlayer::Playing);
+        EXPECT_EQ(ctx.player.unplayableReason(ctx.player.collection().entry(2)), "") << k.what;
+    }
+}
+
+TEST_F(PlayerAlone, WhenNothingPlaysForWantOfDecodersTheWordNamesThePackages)
+{
+    SongCollection c;
+    c.entry(1) = {QStringLiteral("甲"), file("a.m4a"), {}, true};
+    c.entry(2) = {QStringLiteral("乙"), file("b.wma"), {}, true};
+    c.entry(3) = {QStringLiteral("丙"), file("c.ape"), {}, true};
+    c.entry(4) = {QStringLiteral("丁"), file("d.mp3", "broken"), {}, true};
+    c.count = 4;
+    ctx.player.replaceCollection(c);
+    ctx.player.setMode(PlayMode::fromText(QStringLiteral("列表循环")));
+    dialogs.asked.clear();
+    ctx.player.play(1);
+    for (int round = 0; round < 12 && ctx.player.wanted(); ++round) {
+        const QString url = player.url();
+        if (url.endsWith(".wma"))
+            player.reportDecoderMissing({"gstreamer1.0-plugins-ugly", "gstreamer1.0-libav"});
+        else if (url.endsWith(".mp3"))
+            player.report(MediaPlayer::Stopped);
+        else
+            player.reportDecoderMissing({"gstreamer1.0-libav"});
+        ctx.player.tick();
+    }
+    EXPECT_FALSE(ctx.player.wanted());
+    ASSERT_EQ(dialogs.count("message"), 1);
+    // Each package list once, in the collection's order; the broken file adds nothing.
+    EXPECT_EQ(dialogs.asked[0].text, "当前歌集中没有可以播放的歌曲。\n"
+                                     "缺少解码器，请安装 gstreamer1.0-libav\n"
+                                     "缺少解码器，请安装 gstreamer1.0-plugins-ugly 和 gstreamer1.0-libav");
+}
+
 TEST_F(PlayerAlone, TheNextLocalSongIsHandedToTheEngineForAGaplessJoin)
 {
     SongCollection c;

@@ -367,8 +367,9 @@ TEST_F(Startup, AStartWithoutAFileComesBackWhereTheUserLeftOff)
         EXPECT_EQ(ctx.player.collection().count, c.count);
         EXPECT_EQ(player.urls, c.urls);
         EXPECT_EQ(dialogs.count("message"), c.told ? 1 : 0);
-        if (c.count == 3)
-            EXPECT_EQ(ctx.player.position(), 30000);
+        if (c.count == 3 && c.urls.isEmpty()) {
+            EXPECT_EQ(ctx.player.position(), 30000); // waiting, paused, where it was left
+        }
         // A damaged file is put aside, never deleted; one not read stays.
         EXPECT_EQ(QFile::exists(session), !c.told);
         EXPECT_EQ(QDir(dir.filePath("state")).entryList(QDir::Files).size(), 1);

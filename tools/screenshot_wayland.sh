@@ -2,12 +2,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the picture of the player in a native Wayland session for the
 # documentation: sway on its headless backend (no screen, no input devices),
-# the player inside it on Qt's Wayland platform with the song list open as
-# the main window's child, and grim for the picture, docs/wayland-session.png.
+# the player inside it on Qt's Wayland platform with the song list open, and
+# grim for the picture, docs/wayland-session.png. The script fails when the
+# song list covers any part of the main window (sway's own account of where
+# it put them, through swaymsg).
 # sway refuses to run as root, so as root the script makes (once) the user
 # liravo-shot and runs the session as that user.
 # Usage: tools/screenshot_wayland.sh [path/to/liravo]   (default: build/liravo)
-# Needs sway, grim, qt6-wayland (tools/deps.sh), python3 and sqlite3.
+# Needs sway (with swaymsg), grim, qt6-wayland (tools/deps.sh), python3 and sqlite3.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -19,7 +21,7 @@ fail() {
     exit 1
 }
 [ -x "$bin" ] || fail "no player at $bin (cmake --build build --target Liravo)"
-for tool in sway grim python3 sqlite3; do
+for tool in sway swaymsg grim python3 sqlite3; do
     command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 
@@ -84,6 +86,27 @@ sleep 3
 # shellcheck disable=SC2086
 $run_as env -i PATH=/usr/bin:/bin $session_env WAYLAND_DISPLAY=wayland-1 \
     grim "$work/shot.png"
+# Where sway put the two windows: they must not overlap.
+sock=$(ls "$work"/run/sway-ipc.*.sock | head -n 1)
+# shellcheck disable=SC2086
+$run_as env -i PATH=/usr/bin:/bin SWAYSOCK="$sock" swaymsg -t get_tree >"$work/tree.json"
+python3 - "$work/tree.json" <<'CHECK' || fail "the song list covers the main window"
+import json, sys
+def views(node):
+    if node.get("pid") and node.get("name"):
+        yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from views(child)
+found = {}
+for v in views(json.load(open(sys.argv[1]))):
+    r = v["rect"]
+    kind = "song list" if "歌集" in v["name"] else "main window"
+    found[kind] = (r["x"], r["y"], r["x"] + r["width"], r["y"] + r["height"])
+    print(f"{kind}: {v['name']} at {r['x']},{r['y']} {r['width']}x{r['height']}"
+          f" ({'floating' if v['type'] == 'floating_con' else 'tiled'})")
+a, b = found["main window"], found["song list"]
+sys.exit(1 if a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3] else 0)
+CHECK
 mkdir -p docs
 cp "$work/shot.png" "$out.new"
 mv "$out.new" "$out"

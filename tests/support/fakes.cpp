@@ -76,6 +76,13 @@ void FakeMediaPlayer::reportTitle(const QString &title)
         observer->engineTagsChanged();
 }
 
+void FakeMediaPlayer::reportDecoderMissing(const QStringList &packages)
+{
+    if (observer)
+        observer->engineDecoderMissing(url_, packages);
+    report(Stopped);
+}
+
 void FakeMediaPlayer::seek(qint64 ms)
 {
     seeks << ms;

@@ -43,6 +43,9 @@ public:
     // Sets the state or the title tag and tells the observer, as an engine does.
     void report(PlayState s);
     void reportTitle(const QString &title);
+    // GStreamer found no decoder for the current source: the engine names
+    // the packages, then the source ends in Stopped.
+    void reportDecoderMissing(const QStringList &packages);
     // The current source ends by itself: the next one follows without a gap
     // (reported as an advance) when one was given, else the state turns Stopped.
     void finish();
