@@ -115,10 +115,13 @@ int main(int argc, char **argv)
         settings.dropUnsaved();
         return 0;
     }
-    // A song given to play: the engine's libraries start while the window is
-    // made, not after it is shown.
+    // A song given to play: the engine's libraries and the plugins that song
+    // takes load while the window is made, not one after another once it
+    // has been shown.
     if (!ctx.session.commandLine.isEmpty())
-        engine.prepareInBackground([] { warmEngineModule(engineModuleCandidates()); });
+        engine.prepareInBackground([song = ctx.session.commandLine] {
+            warmEngineModule(engineModuleCandidates(), song);
+        });
     // Shown once the event loop runs, and after the write that failed has
     // returned, not inside it.
     auto warnSoon = [&app, &dialogs](const QString &text) {

@@ -9,12 +9,15 @@ namespace {
 const QString kEngineFile = QStringLiteral("libliravo_engine.so");
 } // namespace
 
-bool warmEngineModule(const QStringList &candidates)
+bool warmEngineModule(const QStringList &candidates, const QString &song)
 {
     QString ignored; // the first source reports a module that cannot load
+    const QByteArray path = song.toUtf8();
     return loadFromModule(candidates, kEngineFile, LIRAVO_ENGINE_WARM,
-                          [](QFunctionPointer warm) {
-                              return warm && reinterpret_cast<LiravoEngineWarm>(warm)();
+                          [&path](QFunctionPointer warm) {
+                              return warm
+                                     && reinterpret_cast<LiravoEngineWarm>(warm)(
+                                         path.isEmpty() ? nullptr : path.constData());
                           },
                           &ignored);
 }

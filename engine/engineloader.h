@@ -13,9 +13,9 @@ class MediaPlayer;
 std::unique_ptr<MediaPlayer> loadEngineModule(const QStringList &candidates, QString *error);
 
 // Opens the module and starts its libraries without making an engine, so
-// that a first song expected soon starts sooner; any thread. False when no
-// candidate could.
-bool warmEngineModule(const QStringList &candidates);
+// that a first song expected soon starts sooner, and loads what that song
+// (a path, or nothing) will need; any thread. False when no candidate could.
+bool warmEngineModule(const QStringList &candidates, const QString &song = {});
 
 // Beside the executable (a build tree), then the installed library folder
 // relative to the installed program.

@@ -8,7 +8,7 @@ extern "C" Q_DECL_EXPORT MediaPlayer *liravo_engine_create_v2()
     return new GstPlayer(GstPlayer::optionsFromEnvironment());
 }
 
-extern "C" Q_DECL_EXPORT bool liravo_engine_warm_v2()
+extern "C" Q_DECL_EXPORT bool liravo_engine_warm_v3(const char *song)
 {
-    return GstPlayer::startLibraries();
+    return GstPlayer::startLibraries(song ? QString::fromUtf8(song) : QString());
 }

@@ -8,10 +8,11 @@ class MediaPlayer;
 // the player is refused instead of being called with a different layout.
 #define LIRAVO_ENGINE_FACTORY "liravo_engine_create_v2"
 // Starts the engine's libraries (GStreamer and its registry) without making
-// a player; safe on any thread. True when they started.
-#define LIRAVO_ENGINE_WARM "liravo_engine_warm_v2"
+// a player, and loads the plugins the song at the given path (UTF-8, or
+// null) will need; safe on any thread. True when they started.
+#define LIRAVO_ENGINE_WARM "liravo_engine_warm_v3"
 
 extern "C" {
 using LiravoEngineFactory = MediaPlayer *(*)();
-using LiravoEngineWarm = bool (*)();
+using LiravoEngineWarm = bool (*)(const char *song);
 }

@@ -156,6 +156,39 @@ GstElement *withVolume(GstElement *sink)
     return bin;
 }
 
+// The desktop's output, chosen as autoaudiosink chooses (the audio sink of
+// the highest rank that opens), but opened once: autoaudiosink opens its
+// pick to try it, closes it and has it opened again, a second connection to
+// the sound server each time the pipeline starts. The sink is handed over
+// open (READY). Without one that opens, silence.
+GstElement *desktopSink()
+{
+    GstElement *chosen = nullptr;
+    for (const QString &name : GstPlugins::desktopSinks()) {
+        GstElement *sink = gst_element_factory_make(name.toUtf8().constData(), nullptr);
+        if (!sink)
+            continue;
+        gst_object_ref_sink(sink);
+        if (gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {
+            chosen = sink;
+        } else {
+            gst_element_set_state(sink, GST_STATE_NULL);
+            gst_object_unref(sink);
+        }
+        if (chosen)
+            break;
+    }
+    if (!chosen) {
+        qCWarning(lcEngine) << "no audio output opens - playing silently";
+        return silentSink(false);
+    }
+    if (hasProperty(chosen, "latency-time") && hasProperty(chosen, "buffer-time"))
+        g_object_set(chosen, "buffer-time", kSinkBufferUs, "latency-time", kSinkSegmentUs, nullptr);
+    // The caller takes it as a new element: the reference is handed on floating.
+    g_object_force_floating(G_OBJECT(chosen));
+    return chosen;
+}
+
 GstElement *makeSink(const GstPlayer::Options &o, bool silent)
 {
     QString out = o.audioOutput.trimmed();
@@ -164,7 +197,7 @@ GstElement *makeSink(const GstPlayer::Options &o, bool silent)
     if (out == QLatin1String("null"))
         return silentSink(o.untimed);
     if (out.isEmpty())
-        return gst_element_factory_make("autoaudiosink", nullptr);
+        return desktopSink();
     if (out.contains(u' ') || out.contains(u'!')) {
         if (GstElement *sink = described(out))
             return sink;
@@ -242,9 +275,12 @@ QString tagText(const gchar *utf8)
 
 } // namespace
 
-bool GstPlayer::startLibraries()
+bool GstPlayer::startLibraries(const QString &song)
 {
-    return initGstreamer();
+    if (!initGstreamer())
+        return false;
+    GstPlugins::loadFor(song);
+    return true;
 }
 
 GstPlayer::Options GstPlayer::optionsFromEnvironment()
@@ -464,6 +500,8 @@ void GstPlayer::dropPipeline()
 void GstPlayer::halt()
 {
     // NULL rather than READY: an idle player keeps no sound server stream.
+    // (READY between two songs saves nothing: playbin rebuilds its output
+    // chain for each source and the sink reconnects either way.)
     // Once this returns no thread of the old source runs, so everything it
     // posted carries the previous generation.
     if (pipeline_ && active_) {

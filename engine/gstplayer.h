@@ -26,8 +26,9 @@ typedef struct _GstMessage GstMessage;
 class GstPlayer : public QObject, public MediaPlayer {
 public:
     struct Options {
-        // The output: empty for the desktop's (autoaudiosink, or silence when
-        // the machine has neither a sound server nor a sound card), "null"
+        // The output: empty for the desktop's (the audio sink autoaudiosink
+        // would pick, or silence when the machine has neither a sound server
+        // nor a sound card), "null"
         // for silence, a sink's name with or without "sink" ("pulse"), or a
         // GStreamer description of the output ("pulsesink device=x",
         // "audioconvert ! wavenc ! filesink location=out.wav").
@@ -40,9 +41,10 @@ public:
     };
     // Options from LIRAVO_AO.
     static Options optionsFromEnvironment();
-    // Starts GStreamer with the player's plugins, once; any thread. The
-    // first source does it otherwise.
-    static bool startLibraries();
+    // Starts GStreamer with the player's plugins, once, and loads the
+    // plugins that playing `song` (a path, or nothing) will take; any thread.
+    // The first source does it otherwise.
+    static bool startLibraries(const QString &song = {});
 
     explicit GstPlayer(const Options &options, QObject *parent = nullptr);
     ~GstPlayer() override;

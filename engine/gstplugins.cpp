@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <cstring>
 #include <gst/gst.h>
 
 Q_DECLARE_LOGGING_CATEGORY(lcEngine)
@@ -134,6 +135,80 @@ bool GstPlugins::start(const QString &cacheHome)
         return true;
     }();
     return ok;
+}
+
+QStringList GstPlugins::desktopSinks()
+{
+    QStringList names;
+    GList *sinks = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_SINK | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
+    sinks = g_list_sort(sinks, gst_plugin_feature_rank_compare_func);
+    for (GList *l = sinks; l; l = l->next) {
+        auto *factory = GST_ELEMENT_FACTORY(l->data);
+        const char *klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        if (klass && strstr(klass, "Sink") && strstr(klass, "Audio"))
+            names << QString::fromUtf8(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
+    }
+    gst_plugin_feature_list_free(sinks);
+    return names;
+}
+
+QStringList GstPlugins::pluginsFor(const QString &song)
+{
+    QStringList names = {QStringLiteral("coreelements"), QStringLiteral("typefindfunctions"),
+                         QStringLiteral("playback"), QStringLiteral("audioconvert"),
+                         QStringLiteral("audioresample"), QStringLiteral("volume")};
+    if (const QStringList sinks = desktopSinks(); !sinks.isEmpty()) {
+        GstPluginFeature *sink = gst_registry_lookup_feature(gst_registry_get(), sinks.first().toUtf8().constData());
+        if (sink) {
+            if (const gchar *plugin = gst_plugin_feature_get_plugin_name(sink))
+                names << QString::fromUtf8(plugin);
+            gst_object_unref(sink);
+        }
+    }
+
+    // AAC has a native decoder only where faad is installed.
+    GstPluginFeature *faad = gst_registry_lookup_feature(gst_registry_get(), "faad");
+    const QString aac = faad ? QStringLiteral("faad") : QStringLiteral("libav");
+    if (faad)
+        gst_object_unref(faad);
+    const QString ext = QFileInfo(song).suffix().toLower();
+    if (ext == QLatin1String("mp3"))
+        names << QStringLiteral("id3demux") << QStringLiteral("audioparsers") << QStringLiteral("mpg123");
+    else if (ext == QLatin1String("flac"))
+        names << QStringLiteral("audioparsers") << QStringLiteral("flac");
+    else if (ext == QLatin1String("wav"))
+        names << QStringLiteral("wavparse");
+    else if (ext == QLatin1String("ogg") || ext == QLatin1String("oga"))
+        names << QStringLiteral("ogg") << QStringLiteral("vorbis");
+    else if (ext == QLatin1String("opus"))
+        names << QStringLiteral("ogg") << QStringLiteral("opus");
+    else if (ext == QLatin1String("m4a"))
+        names << QStringLiteral("isomp4") << aac;
+    else if (ext == QLatin1String("aac"))
+        names << QStringLiteral("audioparsers") << aac;
+    else if (ext == QLatin1String("wma"))
+        names << QStringLiteral("asf") << QStringLiteral("libav");
+    else if (ext == QLatin1String("ape"))
+        names << QStringLiteral("libav");
+    return names;
+}
+
+QStringList GstPlugins::loadFor(const QString &song)
+{
+    QStringList loaded;
+    for (const QString &name : pluginsFor(song)) {
+        if (name == QLatin1String("libav") && ffmpegLeftOut()) {
+            if (addFfmpegDecoders())
+                loaded << name;
+            continue;
+        }
+        if (GstPlugin *plugin = gst_plugin_load_by_name(name.toUtf8().constData())) {
+            loaded << name;
+            gst_object_unref(plugin);
+        }
+    }
+    return loaded;
 }
 
 bool GstPlugins::ffmpegLeftOut()

@@ -4,6 +4,7 @@
 #include "engine/lazymediaplayer.h"
 #include "engine/engineloader.h"
 #include "engine/gstplayer.h"
+#include "engine/gstplugins.h"
 #include "support/mp3gen.h"
 #include "support/testfiles.h"
 #include "support/tonefiles.h"
@@ -550,6 +551,103 @@ TEST_F(GstPlayerTest, TheEngineWarmedAheadIsMadeOnlyOnceWarm)
     EXPECT_EQ(warmedWhenMade, 1) << error.toStdString();
     ASSERT_TRUE(waitFor([&] { return rec.states.contains(MediaPlayer::Stopped); }, 10000));
     EXPECT_TRUE(rec.states.contains(MediaPlayer::Playing));
+}
+
+bool pluginLoaded(const char *name)
+{
+    GstPlugin *plugin = gst_registry_find_plugin(gst_registry_get(), name);
+    const bool loaded = plugin && gst_plugin_is_loaded(plugin);
+    if (plugin)
+        gst_object_unref(plugin);
+    return loaded;
+}
+
+bool pluginInstalled(const char *name)
+{
+    GstPlugin *plugin = gst_registry_find_plugin(gst_registry_get(), name);
+    if (plugin)
+        gst_object_unref(plugin);
+    return plugin != nullptr;
+}
+
+// What is loaded ahead for a first song follows its extension in any case;
+// a playlist, a name without one or nothing at all gets the common plugins
+// and no decoder.
+TEST_F(GstPlayerTest, ThePluginsLoadedAheadFollowTheSongsExtension)
+{
+    ASSERT_TRUE(GstPlayer::startLibraries());
+    const QStringList decoders = {"id3demux", "audioparsers", "mpg123", "flac", "ogg", "vorbis",
+                                  "opus", "wavparse", "isomp4", "asf", "libav", "faad"};
+    const QString aac = pluginInstalled("faad") ? "faad" : "libav";
+    struct Case {
+        QString song;
+        QStringList wanted;
+    };
+    const Case cases[] = {
+        {"/music/稻香.mp3", {"id3demux", "audioparsers", "mpg123"}},
+        {"/music/B.FLAC", {"audioparsers", "flac"}},
+        {"/music/c.ogg", {"ogg", "vorbis"}},
+        {"/music/d.opus", {"ogg", "opus"}},
+        {"/music/e.Wav", {"wavparse"}},
+        {"/music/f.m4a", {"isomp4", aac}},
+        {"/music/g.aac", {"audioparsers", aac}},
+        {"/music/h.wma", {"asf", "libav"}},
+        {"/music/i.ape", {"libav"}},
+        {"/music/list.m3u", {}},
+        {"/music/mp3", {}},
+        {"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.song.toStdString());
+        const QStringList names = GstPlugins::pluginsFor(c.song);
+        for (const char *common : {"coreelements", "typefindfunctions", "playback", "audioconvert",
+                                   "audioresample", "volume"})
+            EXPECT_TRUE(names.contains(common)) << common;
+        for (const QString &decoder : decoders)
+            EXPECT_EQ(names.contains(decoder), c.wanted.contains(decoder)) << decoder.toStdString();
+    }
+}
+
+// Warming the engine for a song loads that song's plugins before any source
+// is set, through the module as the program does it.
+TEST_F(GstPlayerTest, WarmingForASongLoadsItsPluginsAhead)
+{
+    ASSERT_TRUE(GstPlayer::startLibraries());
+    for (const char *name : {"flac", "audioparsers", "playback", "typefindfunctions"})
+        ASSERT_TRUE(pluginInstalled(name)) << name;
+    const QStringList loaded = GstPlugins::loadFor(dir.filePath("a.flac"));
+    for (const char *name : {"flac", "audioparsers", "playback", "typefindfunctions"}) {
+        EXPECT_TRUE(loaded.contains(name)) << name;
+        EXPECT_TRUE(pluginLoaded(name)) << name;
+    }
+    EXPECT_TRUE(warmEngineModule({LIRAVO_ENGINE_MODULE}, dir.filePath("歌.mp3")));
+    EXPECT_TRUE(pluginLoaded("mpg123"));
+    EXPECT_TRUE(pluginLoaded("id3demux"));
+}
+
+// The desktop's output is tried in autoaudiosink's order: audio sinks only,
+// the highest rank first, so PulseAudio's sink comes before ALSA's.
+TEST_F(GstPlayerTest, TheDesktopSinksAreAudioSinksFromTheHighestRank)
+{
+    ASSERT_TRUE(GstPlayer::startLibraries());
+    const QStringList sinks = GstPlugins::desktopSinks();
+    guint previous = G_MAXUINT;
+    for (const QString &name : sinks) {
+        SCOPED_TRACE(name.toStdString());
+        GstElementFactory *factory = gst_element_factory_find(name.toUtf8().constData());
+        ASSERT_NE(factory, nullptr);
+        const QString klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        EXPECT_TRUE(klass.contains("Sink") && klass.contains("Audio")) << klass.toStdString();
+        const guint rank = gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory));
+        EXPECT_GE(rank, guint(GST_RANK_MARGINAL));
+        EXPECT_LE(rank, previous);
+        previous = rank;
+        gst_object_unref(factory);
+    }
+    EXPECT_FALSE(sinks.contains("fakesink"));
+    if (sinks.contains("pulsesink") && sinks.contains("alsasink")) {
+        EXPECT_LT(sinks.indexOf("pulsesink"), sinks.indexOf("alsasink"));
+    }
 }
 
 TEST_F(GstPlayerTest, DefaultOutputFallsBackToSilenceWithoutADevice)

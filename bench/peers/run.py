@@ -109,8 +109,11 @@ class Monitor:
     """Records the null sink's monitor (S16LE stereo 44.1 kHz) from now on,
     each piece stamped with the monotonic time it arrived. A sample's time is
     found by counting samples from the start of the recording, which is the
-    earliest a piece could have begun; so the monitor can ask for a long
-    latency, which leaves the sink's and the players' wakeups as they are."""
+    earliest a piece could have begun. The monitor asks for 10 ms: the null
+    sink renders in blocks of the shortest latency its streams and monitor
+    ask for, and a sound can only start at a block's edge, so a longer one
+    would blur the times by as much. (It is closed while CPU and wakeups
+    are counted.)"""
     RATE = 44100
     FRAME = 4
     LOUD = 64  # of 32767: anything the tones make, well above dither
@@ -119,11 +122,23 @@ class Monitor:
         env = dict(os.environ, PULSE_SERVER="unix:" + pulse.socket)
         self.proc = subprocess.Popen(
             ["parec", "-d", "bench.monitor", "--raw", "--format=s16le", "--rate=44100",
-             "--channels=2", "--latency-msec=100"],
+             "--channels=2", "--latency-msec=10"],
             env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.pieces = []  # (arrival time, bytes)
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
+
+    def wait_running(self, limit=4.0):
+        """Waits for the first piece of the recording. A null sink that had
+        no stream renders its silence in blocks of its longest latency, 2 s,
+        and sleeps through each: a stream that comes meanwhile is heard only
+        when the block ends, which would add up to 2 s to whatever starts
+        next. Once the monitor's first piece is here the sink has woken and
+        works in blocks of the monitor's latency."""
+        end = time.monotonic() + limit
+        while not self.pieces and time.monotonic() < end:
+            time.sleep(0.005)
+        return bool(self.pieces)
 
     def _read(self):
         fd = self.proc.stdout.fileno()
@@ -143,28 +158,35 @@ class Monitor:
         v = int.from_bytes(data[i:i + 2], "little", signed=True)
         return abs(v) > Monitor.LOUD
 
-    def first_sound(self, since):
-        """ms from `since` to the first loud sample, or None."""
+    def _timeline(self):
+        """The recording as one buffer and the monotonic time of its first
+        sample."""
         pieces = list(self.pieces)
         start, frames = None, 0
         for arrived, data in pieces:
             frames += len(data) // self.FRAME
             begun = arrived - frames / self.RATE
             start = begun if start is None else min(start, begun)
-        frames = 0
-        for arrived, data in pieces:
-            for f in range(len(data) // self.FRAME):
-                if self._loud(data, f * self.FRAME):
-                    return (start + (frames + f) / self.RATE - since) * 1000
-            frames += len(data) // self.FRAME
+        return start, b"".join(d for _, d in pieces)
+
+    def first_sound(self, since):
+        """ms from `since` to the first loud sample, or None."""
+        start, data = self._timeline()
+        for i in range(0, len(data) - 1, self.FRAME):
+            if self._loud(data, i):
+                return (start + i // self.FRAME / self.RATE - since) * 1000
         return None
 
-    def longest_gap(self, since):
-        """The longest silence in ms between the first and the last loud
-        sample after `since`."""
-        data = b"".join(d for t, d in list(self.pieces) if t >= since)
+    def longest_gap(self, since, until=None):
+        """The longest silence in ms between two loud samples that sound
+        after `since` (and before `until`)."""
+        start, data = self._timeline()
+        if start is None:
+            return None
+        first = max(0, int((since - start) * self.RATE)) * self.FRAME
+        last = len(data) if until is None else min(len(data), int((until - start) * self.RATE) * self.FRAME)
         longest, run, started = 0, 0, False
-        for i in range(0, len(data) - 1, self.FRAME):
+        for i in range(first, last - 1, self.FRAME):
             if self._loud(data, i):
                 if started:
                     longest = max(longest, run)
@@ -246,6 +268,34 @@ class Player:
     def quit(self, env, pid):
         pass
 
+    def next(self, env):
+        """What a user's "next" does: the desktop's media controls (MPRIS)
+        when the player offers them, else the player's own command."""
+        if self._mpris(env, "Next"):
+            return "mpris"
+        self.own_next(env)
+        return "own"
+
+    def play(self, env):
+        """Starts a playlist that was opened without playing (MPRIS Play)."""
+        self._mpris(env, "Play")
+
+    def _mpris(self, env, method):
+        names = subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+             "/org/freedesktop/DBus", "org.freedesktop.DBus.ListNames"],
+            env=env, capture_output=True, text=True, timeout=5).stdout
+        mpris = [w.strip('"') for w in names.split() if w.startswith('"org.mpris.MediaPlayer2.')]
+        if not mpris:
+            return False
+        subprocess.run(["dbus-send", "--session", "--type=method_call", f"--dest={mpris[0]}",
+                        "/org/mpris/MediaPlayer2", f"org.mpris.MediaPlayer2.Player.{method}"],
+                       env=env, timeout=5)
+        return True
+
+    def own_next(self, env):
+        raise RuntimeError(f"{self.name} offers no MPRIS and no next command")
+
 
 class Liravo(Player):
     name = "Liravo"
@@ -298,6 +348,9 @@ class Audacious(Player):
         subprocess.run(["audtool", "shutdown"], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=10)
 
+    def own_next(self, env):
+        subprocess.run(["audtool", "playlist-advance"], env=env, timeout=10)
+
 
 class Qmmp(Player):
     name = "qmmp"
@@ -317,6 +370,10 @@ class Qmmp(Player):
 
     def quit(self, env, pid):
         subprocess.run(["qmmp", "--quit"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=10)
+
+    def own_next(self, env):
+        subprocess.run(["qmmp", "--next"], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=10)
 
 
@@ -352,24 +409,40 @@ def kill_tree(pid):
             pass
 
 
-def launch(args, player, home, song, display_num, pulse, window=None, gap=False):
+def launch(args, player, home, song, display_num, pulse, window=None, gap=False, skip=False):
     """One launch: returns a dict of mapped ms, rss and pss MiB after the
     settle time, cpu % and wakeups/s over the window, rss at its end, and
-    with a song the ms to the first sound and the longest silence."""
+    with a song the ms to the first sound and the longest silence: of the
+    whole recording, or with `skip` around the user's "next" given after
+    the settle time."""
     disp = Display(display_num)
     env = player.env(base_env(home, disp.name, pulse))
     dbus_pid = start_dbus(env)
     monitor = Monitor(pulse) if song else None
     try:
-        time.sleep(0.2 if song else 0)  # the monitor stream is set up
+        if monitor and not monitor.wait_running():
+            raise RuntimeError("the null sink's monitor records nothing")
+        time.sleep(0.05 if song else 0)
         started = time.monotonic()
         out = subprocess.run([args.xmapwait, "15000"] + player.command(song), env=env,
                              capture_output=True, text=True).stdout.split()
         pid = int(out[1])
         r = {"mapped": None if out[3] == "timeout" else float(out[3])}
-        time.sleep(args.settle)
+        if gap:
+            # A player that opens a playlist without playing it is started
+            # as a user would; one that already plays is left alone.
+            time.sleep(2)
+            if monitor.first_sound(started) is None:
+                player.play(env)
+                r["play"] = "asked"
+            time.sleep(max(0, args.settle - 2))
+        else:
+            time.sleep(args.settle)
         pids = tree(pid)
         r["rss"], r["pss"] = rss_mib(pids), pss_mib(pids)
+        if skip:
+            pressed = time.monotonic()
+            r["how"] = player.next(env)
         if monitor and not gap:
             # Not recording while the CPU and wakeups are counted.
             r["sound"] = monitor.first_sound(started)
@@ -384,7 +457,8 @@ def launch(args, player, home, song, display_num, pulse, window=None, gap=False)
         r["rsslate"] = rss_mib(pids)
         if monitor:
             r["sound"] = monitor.first_sound(started)
-            r["gap"] = monitor.longest_gap(started)
+            r["gap"] = (monitor.longest_gap(pressed - 0.5, pressed + 3) if skip
+                        else monitor.longest_gap(started))
         try:
             player.quit(env, pid)
         except Exception:
@@ -437,7 +511,8 @@ def main():
     ap.add_argument("--formats", default="mp3,m4a,flac")
     ap.add_argument("--change", action="store_true",
                     help="also play a playlist of an MP3 and a FLAC (for players that play a "
-                         "playlist given on the command line)")
+                         "playlist given on the command line): the silence where the first "
+                         "ends and the second begins, and where the user skips to the second")
     args = ap.parse_args()
 
     work = tempfile.mkdtemp(prefix="liravo-peers-")
@@ -453,6 +528,12 @@ def main():
             with open(songs["change"], "w") as f:
                 f.write(short["mp3"] + "\n" + short["flac"] + "\n")
             phases.append("change")
+        # Two long songs: the user's "next" from the first to the second,
+        # which no player can prepare for.
+        songs["next"] = os.path.join(work, "next.m3u")
+        with open(songs["next"], "w") as f:
+            f.write(songs["mp3"] + "\n" + songs.get("flac", songs["mp3"]) + "\n")
+        phases.append("next")
     pulse = Pulse(work)
 
     players = [Liravo(None, args.liravo), Audacious(None, "-G"), Audacious(None, "-Q"), Qmmp(None)]
@@ -484,21 +565,23 @@ def main():
                     shutil.copytree(p.template, home, symlinks=True)
                     num += 1
                     song = None if phase == "idle" else songs[phase]
-                    m = launch(args, p, home, song, num, pulse,
-                               window=6 if phase == "change" else None, gap=phase == "change")
+                    switch = phase in ("change", "next")
+                    m = launch(args, p, home, song, num, pulse, window=6 if switch else None,
+                               gap=switch, skip=phase == "next")
                     shutil.rmtree(home, ignore_errors=True)
                     r = results[p.name]
-                    if phase != "idle" and (m["wake"] < 1 or m.get("sound") is None):
+                    if phase != "idle" and (m.get("sound") is None or (m["wake"] < 1 and not switch)):
                         # No sound came: the player refused the file.
                         print(f"run {run + 1} {p.name:14s} {phase:6s}: did not play", flush=True)
                         continue
                     if phase == "idle" and m["mapped"] is not None:
                         r["start"].append(m["mapped"])
                     for k in measures:
-                        if m.get(k) is not None and (k != "gap" or phase == "change"):
+                        if m.get(k) is not None and (k != "gap" or switch):
                             r[f"{phase}_{k}"].append(m[k])
                     print(f"run {run + 1} {p.name:14s} {phase:6s}: "
-                          + " ".join(f"{k}={v:.1f}" for k, v in m.items() if v is not None)
+                          + " ".join(f"{k}={v:.1f}" if not isinstance(v, str) else f"{k}={v}"
+                                     for k, v in m.items() if v is not None)
                           + f" load={os.getloadavg()[0]:.2f}", flush=True)
     finally:
         pulse.close()
@@ -533,10 +616,12 @@ def main():
                   + " | ".join(fmt(r[f"{ph}_{m}"], *units[m]) for m in shown) + " |")
     if "change" in phases:
         print()
-        print("| player | silence at an MP3 → FLAC song change |")
-        print("|---|---|")
+        print("| player | silence where an MP3 ends and a FLAC follows | silence at \"next\" "
+              "(MPRIS Next) from an MP3 to a FLAC |")
+        print("|---|---|---|")
         for p in players:
-            print(f"| {p.name} | {fmt(results[p.name]['change_gap'], ' ms', 0)} |")
+            print(f"| {p.name} | {fmt(results[p.name]['change_gap'], ' ms', 0)} | "
+                  f"{fmt(results[p.name]['next_gap'], ' ms', 0)} |")
     print(f"(median, then min-max over {args.runs} runs; settle {args.settle} s, "
           f"window {args.window} s; PulseAudio null sink)")
 
@@ -546,6 +631,12 @@ def main():
         print("| figure | Liravo | lightest peer | ratio |")
         print("|---|---|---|---|")
         for k in keys:
+            # The song change phases are there for their silence and memory:
+            # their CPU, wakeups (players that ended count back) and sound
+            # (after a "play" asked of those that open a playlist stopped)
+            # compare nothing.
+            if k.split("_")[0] in ("change", "next") and k.split("_")[1] in ("cpu", "wake", "sound"):
+                continue
             mine = med(results[me][k])
             theirs = [(med(results[n][k]), n) for n in peers if med(results[n][k]) is not None]
             if mine is None or not theirs:
