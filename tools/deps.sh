@@ -30,6 +30,14 @@ if [ "${LIRAVO_BENCH_PEERS:-0}" = 1 ]; then
     PACKAGES="$PACKAGES $BENCH_PACKAGES"
 fi
 
+# Only for the pictures in docs/ and the package checks (a notification
+# daemon, a headless Wayland compositor and its screenshot tool, lintian, a
+# clean root for tools/footprint.sh); installed when LIRAVO_DOC_TOOLS=1.
+DOC_PACKAGES="dunst sway grim lintian debootstrap"
+if [ "${LIRAVO_DOC_TOOLS:-0}" = 1 ]; then
+    PACKAGES="$PACKAGES $DOC_PACKAGES"
+fi
+
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then

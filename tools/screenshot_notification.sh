@@ -7,7 +7,7 @@
 #   tools/screenshot_notification.sh [path/to/liravo]      (default: build/liravo)
 #
 # Needs Xvfb, dunst, dbus-daemon, ImageMagick, python3 and sqlite3
-# (tools/deps.sh installs them).
+# (`LIRAVO_DOC_TOOLS=1 sh tools/deps.sh` installs them).
 . "$(dirname "$0")/screenshot_helpers.sh"
 
 bin=${1:-build/liravo}

@@ -9,7 +9,8 @@
 # sway refuses to run as root, so as root the script makes (once) the user
 # liravo-shot and runs the session as that user.
 # Usage: tools/screenshot_wayland.sh [path/to/liravo]   (default: build/liravo)
-# Needs sway (with swaymsg), grim, qt6-wayland (tools/deps.sh), python3 and sqlite3.
+# Needs sway (with swaymsg), grim, qt6-wayland, python3 and sqlite3
+# (`LIRAVO_DOC_TOOLS=1 sh tools/deps.sh`).
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
