@@ -218,17 +218,21 @@ int main(int argc, char **argv)
     QtTrayIcon tray;
     QtInstanceLock lock(QStringLiteral("LiravoScreenshots"));
     XdgFileAssociation association;
-    Services services{.settings = settings,
-                      .player = engine,
-                      .dialogs = dialogs,
-                      .http = http,
-                      .browser = browser,
-                      .tray = tray,
-                      .instanceLock = lock,
-                      .fileAssociation = association,
-                      .downloader = downloader,
-                      .launcher = launcher,
-                      .resolver = {}};
+    // The same services around one engine or another.
+    auto servicesWith = [&](MediaPlayer &player) {
+        return Services{.settings = settings,
+                        .player = player,
+                        .dialogs = dialogs,
+                        .http = http,
+                        .browser = browser,
+                        .tray = tray,
+                        .instanceLock = lock,
+                        .fileAssociation = association,
+                        .downloader = downloader,
+                        .launcher = launcher,
+                        .resolver = {}};
+    };
+    Services services = servicesWith(engine);
     Player player(services);
     Session session;
     ScanWindow scan(settings, dialogs, session, player, windows);
@@ -240,17 +244,7 @@ int main(int argc, char **argv)
     // the missing file, marked it and went on to the next one; its reason is
     // the row's tool tip, shown here beside the row.
     PictureEngine pictureEngine;
-    AppContext ctx{.services = {.settings = settings,
-                                .player = pictureEngine,
-                                .dialogs = dialogs,
-                                .http = http,
-                                .browser = browser,
-                                .tray = tray,
-                                .instanceLock = lock,
-                                .fileAssociation = association,
-                                .downloader = downloader,
-                                .launcher = launcher,
-                                .resolver = {}}};
+    AppContext ctx{.services = servicesWith(pictureEngine)};
     ctx.navigator = &windows;
     ctx.player.load();
     ctx.player.replaceCollection(songsWithOneMissing(QDir::current()));
