@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "collection/coverart.h"
+#include "support/envguard.h"
 #include "support/testfiles.h"
 
 #include <QBuffer>
@@ -145,13 +146,9 @@ TEST(CoverArt, ACacheThatCannotBeWrittenStillGivesThePicture)
 
 TEST(CoverArt, TheCacheFolderFollowsXdgCacheHome)
 {
-    const QByteArray saved = qgetenv("XDG_CACHE_HOME");
+    const EnvGuard guard("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", "/x/cache");
     EXPECT_EQ(coverCacheDir(), QStringLiteral("/x/cache/liravo/covers"));
-    if (saved.isNull())
-        qunsetenv("XDG_CACHE_HOME");
-    else
-        qputenv("XDG_CACHE_HOME", saved);
 }
 
 TEST(CoverArt, WorkersLookAtOnce)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "collection/sessionfile.h"
+#include "support/envguard.h"
 #include "support/testfiles.h"
 #include "support/unprivileged.h"
 
@@ -121,7 +122,7 @@ TEST(SessionFile, OnlyItsOwnWellFormedFilesAreTaken)
 
 TEST(SessionFile, TheFileLivesInTheStateHome)
 {
-    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    const EnvGuard guard("XDG_STATE_HOME");
     const QString home = QDir::homePath();
     const struct {
         const char *value; // nullptr: unset
@@ -139,10 +140,6 @@ TEST(SessionFile, TheFileLivesInTheStateHome)
             qunsetenv("XDG_STATE_HOME");
         EXPECT_EQ(sessionFilePath(), c.expected) << (c.value ? c.value : "unset");
     }
-    if (saved.isNull())
-        qunsetenv("XDG_STATE_HOME");
-    else
-        qputenv("XDG_STATE_HOME", saved);
 }
 
 TEST(SessionFile, WritingMakesAPrivateFolderAndReadingFindsMissingSongs)

@@ -5,6 +5,7 @@
 #include "online/onlinesettings.h"
 #include "store/memorysettingsbackend.h"
 #include "store/sqlitesettingsbackend.h"
+#include "support/envguard.h"
 #include "store/storefailure.h"
 #include "support/unprivileged.h"
 
@@ -28,27 +29,6 @@
 
 namespace {
 
-// Puts an environment variable back when the test ends.
-class EnvGuard {
-public:
-    explicit EnvGuard(const char *name) : name_(name), had_(qEnvironmentVariableIsSet(name))
-    {
-        if (had_)
-            old_ = qgetenv(name);
-    }
-    ~EnvGuard()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char *name_;
-    bool had_;
-    QByteArray old_;
-};
 
 QByteArray readAll(const QString &path)
 {
