@@ -109,10 +109,7 @@ void MprisBridge::setSongDetails(const QString &album, const QString &coverPath)
 
 void MprisBridge::followCurrentEntry()
 {
-    const SongCollection &c = player_.collection();
-    const int n = c.currentIndex;
-    const QString key = n >= 1 && n <= c.count ? QString::number(n) + QLatin1Char('\n') + c.entry(n).address
-                                               : QString();
+    const QString key = player_.currentEntryKey();
     if (key == trackKey_)
         return;
     trackKey_ = key;

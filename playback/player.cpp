@@ -96,6 +96,14 @@ PlayState Player::state() const
     return services_.player.playState();
 }
 
+QString Player::currentEntryKey() const
+{
+    const int n = current_.currentIndex;
+    if (n < 1 || n > current_.count)
+        return {};
+    return QString::number(n) + QLatin1Char('\n') + current_.entry(n).address;
+}
+
 bool Player::resumePending() const
 {
     const SongCollection &c = current_;

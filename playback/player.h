@@ -31,6 +31,9 @@ public:
     // --- State ---
     const SongCollection &collection() const { return current_; }
     int currentIndex() const { return current_.currentIndex; }
+    // Names the current entry by its number and address ("<n>\n<address>"),
+    // so whoever follows it sees when another one becomes current; empty for none.
+    QString currentEntryKey() const;
     // A song is wanted: playing, opening, or about to go on by the play mode.
     bool wanted() const { return current_.playing; }
     PlayState state() const;

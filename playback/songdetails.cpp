@@ -17,11 +17,7 @@ SongDetails::SongDetails(Player &player, QObject *parent) : QObject(parent), pla
 
 QString SongDetails::currentKey() const
 {
-    const SongCollection &c = player_.collection();
-    const int n = c.currentIndex;
-    if (n < 1 || n > c.count)
-        return {};
-    return QString::number(n) + QLatin1Char('\n') + c.entry(n).address;
+    return player_.currentEntryKey();
 }
 
 void SongDetails::currentMayHaveChanged()
